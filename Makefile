@@ -1,0 +1,50 @@
+# The two set-up commands are `make run` and `make test`; both install what is missing first.
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+BUILD ?= build
+BUILD_ASAN ?= build-asan
+
+# Debian packages the build, the tests and the programs need.
+PACKAGES := build-essential cmake pkg-config \
+	qtbase5-dev libqt5svg5-dev libqt5opengl5-dev qttools5-dev-tools qttools5-dev \
+	libopencv-dev libudev-dev libcurl4-openssl-dev libsqlitecpp-dev libsqlite3-dev libxml2-dev \
+	nlohmann-json3-dev libplist-dev libsecret-1-dev 7zip \
+	libgtest-dev libgmock-dev libbenchmark-dev \
+	xvfb xauth fonts-dejavu-core imagemagick
+
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: deps build test run bench clean format
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+		dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+		echo "Installing:$$missing"; \
+		$(SUDO) apt-get update -qq && \
+		DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTS=OFF >/dev/null
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: deps
+	cmake -S . -B $(BUILD_ASAN) -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON -DBUILD_BENCH=OFF >/dev/null
+	cmake --build $(BUILD_ASAN) -j $(JOBS)
+	cd $(BUILD_ASAN) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
+
+run: build
+	./tools/run-demo.sh $(BUILD)
+
+bench: deps
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF -DBUILD_BENCH=ON >/dev/null
+	cmake --build build-bench -j $(JOBS)
+	./bench/run.sh build-bench
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(BUILD_ASAN) build-bench

@@ -1,0 +1,42 @@
+// Named notifications with a QVariantMap user info, delivered synchronously on the posting thread to every
+// observer registered for the name (or for every name). Thread-safe; observers may post or unregister from a handler.
+#pragma once
+
+#include <QString>
+#include <QVariantMap>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+struct Notification {
+    QString name;
+    const void* object = nullptr;
+    QVariantMap userInfo;
+};
+
+class NotificationCenter {
+public:
+    using Handler = std::function<void(const Notification&)>;
+
+    static NotificationCenter& defaultCenter();
+    // The shared workspace's centre, kept apart from the default one.
+    static NotificationCenter& workspaceCenter();
+
+    // Registers handler for name (empty: every name). owner is the key for removeObserver.
+    void addObserver(const void* owner, const QString& name, Handler handler);
+    void removeObserver(const void* owner);
+    void removeObserver(const void* owner, const QString& name);
+    void post(const QString& name, const void* object = nullptr, const QVariantMap& userInfo = {});
+
+private:
+    struct Entry {
+        const void* owner;
+        QString name;
+        std::shared_ptr<Handler> handler;
+    };
+    std::mutex m_mutex;
+    std::vector<Entry> m_entries;
+};

@@ -1,0 +1,37 @@
+// Serial devices: listing of the USB serial devices, open, line set-up, and waits with poll() on a tty.
+// The folder where devices are found defaults to udev's /dev/serial/by-id and can be set through the
+// environment variable SCANTOOL_SERIAL_DIR, so that a simulated tool can stand in for a real one.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace serial {
+
+constexpr char kDeviceDirEnv[] = "SCANTOOL_SERIAL_DIR";
+constexpr char kDefaultDeviceDir[] = "/dev/serial/by-id";
+
+std::string deviceDir();
+// Full paths of the entries of deviceDir() whose name contains "usb" (case-sensitive), in name order.
+std::vector<std::string> listUsbSerialDevices();
+
+// open(2) with O_RDWR, O_NONBLOCK and O_NOCTTY; -1 on failure (errno kept).
+int openDevice(const std::string& path);
+// 115200 baud, raw (8 data bits, no parity), CLOCAL and CREAD, VMIN 0, VTIME 10, applied at once.
+// Stop bits and flow control stay as the driver has them. Returns false when the line cannot be set up.
+bool configureDevice(int fd);
+// Drops bytes received but not yet read.
+void discardInput(int fd);
+
+enum class Wait { Ready, Timeout, Woken, Error };
+// Blocks in poll() until fd is readable (or writable), the wake descriptor is readable, or timeoutMs passes.
+Wait waitReadable(int fd, int timeoutMs, int wakeFd = -1);
+Wait waitWritable(int fd, int timeoutMs, int wakeFd = -1);
+
+// errno values that mean the device is gone, not merely busy.
+bool isDeviceGone(int err);
+
+// A short explanation of why a device could not be opened, for log lines.
+std::string openFailureHint(int err);
+
+} // namespace serial
