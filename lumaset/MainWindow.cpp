@@ -1,0 +1,275 @@
+#include "MainWindow.h"
+
+#include "CapturingDialog.h"
+#include "Lumaset.h"
+#include "MyPictureWidget.h"
+#include "capturegeometry.h"
+#include "package.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QStatusBar>
+
+namespace {
+
+const char kWorkingCopyStem[] = "SourcePictureCopy";
+const char kPreviewFile[] = "Result_temp.bmp";
+const char kSavedFile[] = "Result.bmp";
+const char kPluvoProgram[] = "pluvo";
+const char kPictureFilter[] = " (*.png *.xpm *.jpg *.bmp)";
+const char kOwnerLine[] = "Lumaset";
+const char kOwnerText[] = "Lumaset - boot logos for the scan tools";
+constexpr int kInitialWidth = 800;
+constexpr int kInitialHeight = 600;
+
+std::string localPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QByteArray md5Of(const QString& path) {
+    QFile file(path);
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Md5);
+}
+
+// Replaces to with a copy of from, through a temporary file, so a reader never sees half a logo.
+bool replaceFile(const QString& from, const QString& to) {
+    firmware::Bytes bytes;
+    return firmware::readWholeFile(localPath(from), bytes) && firmware::writeFileAtomically(localPath(to), bytes);
+}
+
+bool askSaveWithBox(QWidget* parent) {
+    QMessageBox box(QMessageBox::Warning, MainWindow::tr("提示"), MainWindow::tr("图片尚未保存,是否保存图片?"),
+                    QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(MainWindow::tr("是"), QMessageBox::YesRole);
+    box.addButton(MainWindow::tr("否"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+void notifyWithBox(QWidget* parent, const QString& text, bool failed) {
+    QMessageBox box(failed ? QMessageBox::Warning : QMessageBox::Information, MainWindow::tr("提示"), text,
+                    QMessageBox::NoButton, parent);
+    box.addButton(MainWindow::tr("确定"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+MainWindowEnvironment completed(MainWindowEnvironment env) {
+    if (env.pluvoFolder.isEmpty()) env.pluvoFolder = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/..");
+    if (!env.askSave) env.askSave = askSaveWithBox;
+    if (!env.notify) env.notify = notifyWithBox;
+    if (!env.grab) env.grab = [](CapturingDialog* frame, const QString& path) { return frame->grabToFile(path); };
+    if (!env.launch)
+        env.launch = [](const QString& program, const QStringList& arguments, const QString& workingDirectory) {
+            return QProcess::startDetached(program, arguments, workingDirectory);
+        };
+    return env;
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent) : MainWindow(MainWindowEnvironment(), parent) {}
+
+MainWindow::MainWindow(const MainWindowEnvironment& environment, QWidget* parent)
+    : QMainWindow(parent), m_env(completed(environment)) {
+    setupUi();
+    showMaximized();
+    setWindowTitle(tr("图片转换工具") + " " + kOwnerLine);
+    createMenus();
+    m_pictureWidget = new MyPictureWidget(this);
+    setCentralWidget(m_pictureWidget);
+    connect(this, &MainWindow::pictureChanged, m_pictureWidget, &MyPictureWidget::drawPicture);
+    m_timerId = startTimer(m_env.refreshIntervalMs, Qt::CoarseTimer);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::setupUi() {
+    if (objectName().isEmpty()) setObjectName("MainWindow");
+    resize(kInitialWidth, kInitialHeight);
+    auto* central = new QWidget(this);
+    central->setObjectName("centralwidget");
+    setCentralWidget(central);
+    auto* bar = new QMenuBar(this);
+    bar->setObjectName("menubar");
+    setMenuBar(bar);
+    auto* status = new QStatusBar(this);
+    status->setObjectName("statusbar");
+    setStatusBar(status);
+    setWindowTitle(tr("MainWindow"));
+}
+
+void MainWindow::createMenus() {
+    QMenu* file = menuBar()->addMenu(tr("文件") + "(&F)");
+    connect(file->addAction(tr("打开") + "(&O)"), &QAction::triggered, this, &MainWindow::onOpenPicture);
+    connect(file->addAction(tr("保存") + "(&S)"), &QAction::triggered, this, &MainWindow::onSavePicture);
+    connect(file->addAction(tr("退出") + "(&Q)"), &QAction::triggered, this, &MainWindow::onExit);
+
+    QMenu* edit = menuBar()->addMenu(tr("编辑") + "(&E)");
+    m_openCaptureAction = edit->addAction(tr("打开截图") + "(&A)");
+    m_closeCaptureAction = edit->addAction(tr("关闭截图") + "(&C)");
+    m_openCaptureAction->setEnabled(true);
+    m_closeCaptureAction->setEnabled(false);
+    connect(m_openCaptureAction, &QAction::triggered, this, &MainWindow::onOpenCapture);
+    connect(m_closeCaptureAction, &QAction::triggered, this, &MainWindow::onCloseCapture);
+
+    QMenu* help = menuBar()->addMenu(tr("帮助") + "(&H)");
+    connect(help->addAction(tr("关于")), &QAction::triggered, this, &MainWindow::onAbout);
+}
+
+bool MainWindow::hasPicture() const {
+    return !m_pictureWidget->getPictureName().isEmpty();
+}
+
+QString MainWindow::workingCopyName(const QString& picturePath) {
+    const QString suffix = QFileInfo(picturePath).suffix();
+    return suffix.isEmpty() ? QString(kWorkingCopyStem) : QString(kWorkingCopyStem) + "." + suffix;
+}
+
+bool MainWindow::makeWorkingCopy(const QString& copy) {
+    QFile::remove(copy);
+    // A grab that yields nothing (no screen access, as under Wayland) falls back to the picture file.
+    if (m_capture && m_capture->isVisible() && m_env.grab(m_capture, copy)) return true;
+    QFile::remove(copy);
+    return QFile::copy(m_pictureWidget->getPictureName(), copy);
+}
+
+bool MainWindow::convertPicture() {
+    const QString copy = workingCopyName(m_pictureWidget->getPictureName());
+    const bool converted = makeWorkingCopy(copy) && convertToLogo(localPath(copy), kPreviewFile);
+    QFile::remove(copy);
+    return converted;
+}
+
+void MainWindow::refreshPreview() {
+    convertPicture();
+}
+
+bool MainWindow::savePicture() {
+    return convertPicture() && replaceFile(kPreviewFile, kSavedFile);
+}
+
+MainWindow::PatchResult MainWindow::applyLogoToLatestPackage() {
+    const std::string package = m_env.updateFolder.isEmpty()
+                                    ? firmware::findLatestPackage()
+                                    : firmware::findLatestPackageIn(localPath(m_env.updateFolder));
+    if (package.empty()) return PatchResult::NoPackage;
+    return firmware::loadAndPatchPackage(package, kSavedFile) ? PatchResult::Patched : PatchResult::Failed;
+}
+
+void MainWindow::reportPatch(PatchResult result, bool reportSuccess) {
+    switch (result) {
+    case PatchResult::Patched:
+        if (reportSuccess) m_env.notify(this, tr("文件已保存"), false);
+        break;
+    case PatchResult::NoPackage:
+        m_env.notify(this, tr("update 文件夹中没有固件包,标志未写入。请先放入固件包再保存。"), true);
+        break;
+    case PatchResult::Failed:
+        m_env.notify(this, tr("固件包写入失败。请检查 update 文件夹是否可写、固件包是否完整。"), true);
+        break;
+    }
+}
+
+void MainWindow::onSavePicture() {
+    if (!hasPicture()) return;
+    if (!savePicture()) {
+        m_env.notify(this, tr("图片无法转换,文件未保存。请选择其他图片。"), true);
+        return;
+    }
+    reportPatch(applyLogoToLatestPackage(), true);
+}
+
+void MainWindow::onOpenPicture() {
+    const QString path = QFileDialog::getOpenFileName(this, tr("选择图片"), QString(), tr("图片格式") + kPictureFilter);
+    if (!path.isEmpty()) emit pictureChanged(path);
+}
+
+void MainWindow::onExit() {
+    close();
+}
+
+void MainWindow::ensureCapture() {
+    if (!m_capture) m_capture = new CapturingDialog(centralWidget());
+}
+
+void MainWindow::onOpenCapture() {
+    m_openCaptureAction->setEnabled(false);
+    m_closeCaptureAction->setEnabled(true);
+    ensureCapture();
+    m_capture->resize(capture::kDefaultSize);
+    m_capture->show();
+}
+
+void MainWindow::onCloseCapture() {
+    m_openCaptureAction->setEnabled(true);
+    m_closeCaptureAction->setEnabled(false);
+    ensureCapture();
+    m_capture->close();
+}
+
+void MainWindow::onAbout() {
+    QMessageBox box(QMessageBox::Information, tr("关于"), tr("图片转换工具") + "\n" + kOwnerText, QMessageBox::NoButton,
+                    this);
+    box.addButton(tr("确定"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+void MainWindow::timerEvent(QTimerEvent*) {
+    if (hasPicture()) refreshPreview();
+}
+
+void MainWindow::askSaveOnClose() {
+    if (m_timerId) killTimer(m_timerId);
+    m_timerId = 0;
+    if (!hasPicture()) {
+        QFile::remove(kPreviewFile);
+        return;
+    }
+    if (md5Of(kPreviewFile) != md5Of(kSavedFile) && m_env.askSave(this)) {
+        if (replaceFile(kPreviewFile, kSavedFile))
+            reportPatch(applyLogoToLatestPackage(), false);
+        else
+            m_env.notify(this, tr("图片无法转换,文件未保存。请选择其他图片。"), true);
+    }
+    QFile::remove(kSavedFile);
+    QFile::remove(kPreviewFile);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Closing twice (File, Exit while a close is under way) must not start pluvo twice.
+    if (m_closed) {
+        event->accept();
+        return;
+    }
+    m_closed = true;
+    askSaveOnClose();
+    QMainWindow::closeEvent(event);
+    startProcesspluvo();
+}
+
+void MainWindow::startProcesspluvo() {
+    const QString folder = m_env.pluvoFolder.endsWith('/') ? m_env.pluvoFolder : m_env.pluvoFolder + "/";
+    m_env.launch(folder + kPluvoProgram, QStringList(), folder);
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+}

@@ -1,0 +1,93 @@
+// The picture tool's main window: menus, the picture view, the capture frame, the 10-second preview refresh, the
+// save into a dated copy of the newest package, and the close flow that restarts pluvo. GUI thread only; every
+// conversion and patch runs on it and blocks the window for its length.
+//
+// Working files ("SourcePictureCopy.<ext>", "Result_temp.bmp", "Result.bmp") live in the current directory.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class CapturingDialog;
+class MyPictureWidget;
+class QAction;
+
+// What the window needs of the world around it; each part left empty takes the program's own behaviour.
+struct MainWindowEnvironment {
+    static constexpr int kRefreshIntervalMs = 10000; // often enough to follow the capture frame, rare enough to idle
+
+    QString updateFolder; // where packages are looked for; empty: "update" beside pluvo
+    QString pluvoFolder;  // pluvo's folder; empty: the folder above this executable's folder
+    int refreshIntervalMs = kRefreshIntervalMs;
+    // Asks whether to save the unsaved preview; true for "是".
+    std::function<bool(QWidget* parent)> askSave;
+    // Shows a notice; failed marks a refusal rather than a success.
+    std::function<void(QWidget* parent, const QString& text, bool failed)> notify;
+    // Grabs the screen inside the capture frame into a file; true when the file was written.
+    std::function<bool(CapturingDialog* frame, const QString& path)> grab;
+    // Starts a program detached, with an argument list and a working directory; true when it started.
+    std::function<bool(const QString& program, const QStringList& arguments, const QString& workingDirectory)> launch;
+};
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // What applyLogoToLatestPackage achieved.
+    enum class PatchResult { Patched, NoPackage, Failed };
+
+    explicit MainWindow(QWidget* parent = nullptr);
+    MainWindow(const MainWindowEnvironment& environment, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    MyPictureWidget* pictureWidget() const { return m_pictureWidget; }
+    CapturingDialog* capturingDialog() const { return m_capture; }
+    QAction* openCaptureAction() const { return m_openCaptureAction; }
+    QAction* closeCaptureAction() const { return m_closeCaptureAction; }
+
+    // "SourcePictureCopy" plus the extension of the picture's file name (none when the name has none).
+    static QString workingCopyName(const QString& picturePath);
+
+    void refreshPreview();
+    // Converts and, when that worked, makes the result the saved logo. False when nothing was saved.
+    bool savePicture();
+    PatchResult applyLogoToLatestPackage();
+    void askSaveOnClose();
+
+signals:
+    void pictureChanged(QString strPicName);
+
+public slots:
+    void startProcesspluvo();
+    void onOpenPicture();
+    void onSavePicture();
+    void onExit();
+    void onOpenCapture();
+    void onCloseCapture();
+    void onAbout();
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void setupUi();
+    void createMenus();
+    void ensureCapture();
+    bool hasPicture() const;
+    bool makeWorkingCopy(const QString& copy);
+    bool convertPicture();
+    void reportPatch(PatchResult result, bool reportSuccess);
+
+    MainWindowEnvironment m_env;
+    MyPictureWidget* m_pictureWidget = nullptr;
+    CapturingDialog* m_capture = nullptr;
+    QAction* m_openCaptureAction = nullptr;
+    QAction* m_closeCaptureAction = nullptr;
+    int m_timerId = 0;
+    bool m_closed = false;
+};

@@ -1,0 +1,29 @@
+// Lumaset: turns a picture or a part of the screen into the scan tool's boot logo. One instance at a time.
+#include "MainWindow.h"
+#include "language.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLockFile>
+#include <QTranslator>
+
+namespace {
+const char kLockFileName[] = "Lumaset_app.lock";
+constexpr int kLockWaitMs = 100; // a second start gives up at once rather than wait for the first to end
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QLockFile lock(QDir::tempPath() + "/" + kLockFileName);
+    if (!lock.tryLock(kLockWaitMs)) return 0;
+
+    QTranslator translator;
+    loadTranslation(translator, readLanguageCode(), QCoreApplication::applicationDirPath());
+    int result = 0;
+    {
+        MainWindow window;
+        result = app.exec();
+    }
+    lock.unlock();
+    return result;
+}

@@ -1,0 +1,102 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="cs_CZ" sourcelanguage="zh_CN">
+<context>
+    <name>CapturingDialog</name>
+    <message>
+        <source>裁剪图像</source>
+        <translation>Oříznout obrázek</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>MainWindow</source>
+        <translation>MainWindow</translation>
+    </message>
+    <message>
+        <source>图片转换工具</source>
+        <translation>Převodník obrázků</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>Soubor</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>Otevřít</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Uložit</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Konec</translation>
+    </message>
+    <message>
+        <source>编辑</source>
+        <translation>Úpravy</translation>
+    </message>
+    <message>
+        <source>打开截图</source>
+        <translation>Otevřít snímací rámeček</translation>
+    </message>
+    <message>
+        <source>关闭截图</source>
+        <translation>Zavřít snímací rámeček</translation>
+    </message>
+    <message>
+        <source>帮助</source>
+        <translation>Nápověda</translation>
+    </message>
+    <message>
+        <source>关于</source>
+        <translation>O programu</translation>
+    </message>
+    <message>
+        <source>选择图片</source>
+        <translation>Vyberte obrázek</translation>
+    </message>
+    <message>
+        <source>图片格式</source>
+        <translation>Obrázky</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Upozornění</translation>
+    </message>
+    <message>
+        <source>文件已保存</source>
+        <translation>Soubor byl uložen</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>图片尚未保存,是否保存图片?</source>
+        <translation>Obrázek ještě nebyl uložen. Chcete jej uložit?</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>Ano</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>Ne</translation>
+    </message>
+    <message>
+        <source>update 文件夹中没有固件包,标志未写入。请先放入固件包再保存。</source>
+        <translation>Ve složce update není žádný balíček firmwaru, logo proto nebylo zapsáno. Vložte do ní balíček a uložte znovu.</translation>
+    </message>
+    <message>
+        <source>固件包写入失败。请检查 update 文件夹是否可写、固件包是否完整。</source>
+        <translation>Zápis balíčku firmwaru se nezdařil. Zkontrolujte, zda lze do složky update zapisovat a zda je balíček úplný.</translation>
+    </message>
+    <message>
+        <source>图片无法转换,文件未保存。请选择其他图片。</source>
+        <translation>Obrázek nelze převést; nic nebylo uloženo. Vyberte jiný obrázek.</translation>
+    </message>
+</context>
+</TS>

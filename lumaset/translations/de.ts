@@ -1,0 +1,102 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE" sourcelanguage="zh_CN">
+<context>
+    <name>CapturingDialog</name>
+    <message>
+        <source>裁剪图像</source>
+        <translation>Bild zuschneiden</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>MainWindow</source>
+        <translation>MainWindow</translation>
+    </message>
+    <message>
+        <source>图片转换工具</source>
+        <translation>Bildkonverter</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>编辑</source>
+        <translation>Bearbeiten</translation>
+    </message>
+    <message>
+        <source>打开截图</source>
+        <translation>Aufnahmerahmen öffnen</translation>
+    </message>
+    <message>
+        <source>关闭截图</source>
+        <translation>Aufnahmerahmen schließen</translation>
+    </message>
+    <message>
+        <source>帮助</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>关于</source>
+        <translation>Über</translation>
+    </message>
+    <message>
+        <source>选择图片</source>
+        <translation>Bild auswählen</translation>
+    </message>
+    <message>
+        <source>图片格式</source>
+        <translation>Bilder</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Hinweis</translation>
+    </message>
+    <message>
+        <source>文件已保存</source>
+        <translation>Datei gespeichert</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>图片尚未保存,是否保存图片?</source>
+        <translation>Das Bild wurde noch nicht gespeichert. Jetzt speichern?</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>Ja</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>Nein</translation>
+    </message>
+    <message>
+        <source>update 文件夹中没有固件包,标志未写入。请先放入固件包再保存。</source>
+        <translation>Im Ordner update liegt kein Firmware-Paket; das Logo wurde nicht geschrieben. Legen Sie ein Paket dort ab und speichern Sie erneut.</translation>
+    </message>
+    <message>
+        <source>固件包写入失败。请检查 update 文件夹是否可写、固件包是否完整。</source>
+        <translation>Das Firmware-Paket konnte nicht geschrieben werden. Prüfen Sie, ob der Ordner update beschreibbar und das Paket vollständig ist.</translation>
+    </message>
+    <message>
+        <source>图片无法转换,文件未保存。请选择其他图片。</source>
+        <translation>Das Bild konnte nicht umgewandelt werden; nichts wurde gespeichert. Wählen Sie ein anderes Bild.</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,102 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="zh_CN">
+<context>
+    <name>CapturingDialog</name>
+    <message>
+        <source>裁剪图像</source>
+        <translation>Crop Image</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>MainWindow</source>
+        <translation>MainWindow</translation>
+    </message>
+    <message>
+        <source>图片转换工具</source>
+        <translation>Picture Converter</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>编辑</source>
+        <translation>Edit</translation>
+    </message>
+    <message>
+        <source>打开截图</source>
+        <translation>Open Capture Frame</translation>
+    </message>
+    <message>
+        <source>关闭截图</source>
+        <translation>Close Capture Frame</translation>
+    </message>
+    <message>
+        <source>帮助</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>关于</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>选择图片</source>
+        <translation>Choose a Picture</translation>
+    </message>
+    <message>
+        <source>图片格式</source>
+        <translation>Pictures</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>文件已保存</source>
+        <translation>File saved</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>图片尚未保存,是否保存图片?</source>
+        <translation>The picture has not been saved yet. Save it?</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>update 文件夹中没有固件包,标志未写入。请先放入固件包再保存。</source>
+        <translation>There is no firmware package in the update folder, so the logo was not written. Put a package there and save again.</translation>
+    </message>
+    <message>
+        <source>固件包写入失败。请检查 update 文件夹是否可写、固件包是否完整。</source>
+        <translation>Writing the firmware package failed. Check that the update folder is writable and the package is intact.</translation>
+    </message>
+    <message>
+        <source>图片无法转换,文件未保存。请选择其他图片。</source>
+        <translation>The picture could not be converted; nothing was saved. Choose another picture.</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,102 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="es_ES" sourcelanguage="zh_CN">
+<context>
+    <name>CapturingDialog</name>
+    <message>
+        <source>裁剪图像</source>
+        <translation>Recortar imagen</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>MainWindow</source>
+        <translation>MainWindow</translation>
+    </message>
+    <message>
+        <source>图片转换工具</source>
+        <translation>Convertidor de imágenes</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>Archivo</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>Abrir</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Guardar</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Salir</translation>
+    </message>
+    <message>
+        <source>编辑</source>
+        <translation>Edición</translation>
+    </message>
+    <message>
+        <source>打开截图</source>
+        <translation>Abrir marco de captura</translation>
+    </message>
+    <message>
+        <source>关闭截图</source>
+        <translation>Cerrar marco de captura</translation>
+    </message>
+    <message>
+        <source>帮助</source>
+        <translation>Ayuda</translation>
+    </message>
+    <message>
+        <source>关于</source>
+        <translation>Acerca de</translation>
+    </message>
+    <message>
+        <source>选择图片</source>
+        <translation>Elegir una imagen</translation>
+    </message>
+    <message>
+        <source>图片格式</source>
+        <translation>Imágenes</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Aviso</translation>
+    </message>
+    <message>
+        <source>文件已保存</source>
+        <translation>Archivo guardado</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>Aceptar</translation>
+    </message>
+    <message>
+        <source>图片尚未保存,是否保存图片?</source>
+        <translation>La imagen aún no se ha guardado. ¿Desea guardarla?</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>Sí</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>update 文件夹中没有固件包,标志未写入。请先放入固件包再保存。</source>
+        <translation>No hay ningún paquete de firmware en la carpeta update; el logotipo no se ha escrito. Coloque un paquete allí y vuelva a guardar.</translation>
+    </message>
+    <message>
+        <source>固件包写入失败。请检查 update 文件夹是否可写、固件包是否完整。</source>
+        <translation>No se pudo escribir el paquete de firmware. Compruebe que la carpeta update admite escritura y que el paquete está completo.</translation>
+    </message>
+    <message>
+        <source>图片无法转换,文件未保存。请选择其他图片。</source>
+        <translation>No se pudo convertir la imagen; no se ha guardado nada. Elija otra imagen.</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,102 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="fr_FR" sourcelanguage="zh_CN">
+<context>
+    <name>CapturingDialog</name>
+    <message>
+        <source>裁剪图像</source>
+        <translation>Recadrer l'image</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>MainWindow</source>
+        <translation>MainWindow</translation>
+    </message>
+    <message>
+        <source>图片转换工具</source>
+        <translation>Convertisseur d'images</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>Fichier</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>Ouvrir</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Enregistrer</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Quitter</translation>
+    </message>
+    <message>
+        <source>编辑</source>
+        <translation>Édition</translation>
+    </message>
+    <message>
+        <source>打开截图</source>
+        <translation>Ouvrir le cadre de capture</translation>
+    </message>
+    <message>
+        <source>关闭截图</source>
+        <translation>Fermer le cadre de capture</translation>
+    </message>
+    <message>
+        <source>帮助</source>
+        <translation>Aide</translation>
+    </message>
+    <message>
+        <source>关于</source>
+        <translation>À propos</translation>
+    </message>
+    <message>
+        <source>选择图片</source>
+        <translation>Choisir une image</translation>
+    </message>
+    <message>
+        <source>图片格式</source>
+        <translation>Images</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>文件已保存</source>
+        <translation>Fichier enregistré</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>图片尚未保存,是否保存图片?</source>
+        <translation>L'image n'a pas encore été enregistrée. L'enregistrer ?</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>Oui</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>Non</translation>
+    </message>
+    <message>
+        <source>update 文件夹中没有固件包,标志未写入。请先放入固件包再保存。</source>
+        <translation>Aucun paquet de micrologiciel dans le dossier update : le logo n'a pas été écrit. Placez-y un paquet puis enregistrez à nouveau.</translation>
+    </message>
+    <message>
+        <source>固件包写入失败。请检查 update 文件夹是否可写、固件包是否完整。</source>
+        <translation>L'écriture du paquet de micrologiciel a échoué. Vérifiez que le dossier update est accessible en écriture et que le paquet est intact.</translation>
+    </message>
+    <message>
+        <source>图片无法转换,文件未保存。请选择其他图片。</source>
+        <translation>L'image n'a pas pu être convertie ; rien n'a été enregistré. Choisissez une autre image.</translation>
+    </message>
+</context>
+</TS>

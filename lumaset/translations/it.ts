@@ -1,0 +1,102 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="it_IT" sourcelanguage="zh_CN">
+<context>
+    <name>CapturingDialog</name>
+    <message>
+        <source>裁剪图像</source>
+        <translation>Ritaglia immagine</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>MainWindow</source>
+        <translation>MainWindow</translation>
+    </message>
+    <message>
+        <source>图片转换工具</source>
+        <translation>Convertitore di immagini</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>Apri</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Salva</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Esci</translation>
+    </message>
+    <message>
+        <source>编辑</source>
+        <translation>Modifica</translation>
+    </message>
+    <message>
+        <source>打开截图</source>
+        <translation>Apri cornice di cattura</translation>
+    </message>
+    <message>
+        <source>关闭截图</source>
+        <translation>Chiudi cornice di cattura</translation>
+    </message>
+    <message>
+        <source>帮助</source>
+        <translation>Aiuto</translation>
+    </message>
+    <message>
+        <source>关于</source>
+        <translation>Informazioni</translation>
+    </message>
+    <message>
+        <source>选择图片</source>
+        <translation>Scegli un'immagine</translation>
+    </message>
+    <message>
+        <source>图片格式</source>
+        <translation>Immagini</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Avviso</translation>
+    </message>
+    <message>
+        <source>文件已保存</source>
+        <translation>File salvato</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>图片尚未保存,是否保存图片?</source>
+        <translation>L'immagine non è ancora stata salvata. Salvarla?</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>Sì</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>update 文件夹中没有固件包,标志未写入。请先放入固件包再保存。</source>
+        <translation>Nella cartella update non c'è alcun pacchetto firmware, quindi il logo non è stato scritto. Inserite un pacchetto e salvate di nuovo.</translation>
+    </message>
+    <message>
+        <source>固件包写入失败。请检查 update 文件夹是否可写、固件包是否完整。</source>
+        <translation>Scrittura del pacchetto firmware non riuscita. Verificate che la cartella update sia scrivibile e che il pacchetto sia integro.</translation>
+    </message>
+    <message>
+        <source>图片无法转换,文件未保存。请选择其他图片。</source>
+        <translation>Impossibile convertire l'immagine; non è stato salvato nulla. Scegliete un'altra immagine.</translation>
+    </message>
+</context>
+</TS>

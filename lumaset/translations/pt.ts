@@ -1,0 +1,102 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="pt_BR" sourcelanguage="zh_CN">
+<context>
+    <name>CapturingDialog</name>
+    <message>
+        <source>裁剪图像</source>
+        <translation>Recortar imagem</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>MainWindow</source>
+        <translation>MainWindow</translation>
+    </message>
+    <message>
+        <source>图片转换工具</source>
+        <translation>Conversor de imagens</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>Arquivo</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>Abrir</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Salvar</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Sair</translation>
+    </message>
+    <message>
+        <source>编辑</source>
+        <translation>Editar</translation>
+    </message>
+    <message>
+        <source>打开截图</source>
+        <translation>Abrir moldura de captura</translation>
+    </message>
+    <message>
+        <source>关闭截图</source>
+        <translation>Fechar moldura de captura</translation>
+    </message>
+    <message>
+        <source>帮助</source>
+        <translation>Ajuda</translation>
+    </message>
+    <message>
+        <source>关于</source>
+        <translation>Sobre</translation>
+    </message>
+    <message>
+        <source>选择图片</source>
+        <translation>Escolher uma imagem</translation>
+    </message>
+    <message>
+        <source>图片格式</source>
+        <translation>Imagens</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Aviso</translation>
+    </message>
+    <message>
+        <source>文件已保存</source>
+        <translation>Arquivo salvo</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>图片尚未保存,是否保存图片?</source>
+        <translation>A imagem ainda não foi salva. Deseja salvá-la?</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>Sim</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>Não</translation>
+    </message>
+    <message>
+        <source>update 文件夹中没有固件包,标志未写入。请先放入固件包再保存。</source>
+        <translation>Não há pacote de firmware na pasta update; o logotipo não foi gravado. Coloque um pacote nela e salve novamente.</translation>
+    </message>
+    <message>
+        <source>固件包写入失败。请检查 update 文件夹是否可写、固件包是否完整。</source>
+        <translation>Falha ao gravar o pacote de firmware. Verifique se a pasta update permite gravação e se o pacote está íntegro.</translation>
+    </message>
+    <message>
+        <source>图片无法转换,文件未保存。请选择其他图片。</source>
+        <translation>Não foi possível converter a imagem; nada foi salvo. Escolha outra imagem.</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,400 @@
+// The main window: set-up, capture actions, preview refresh, the save into a dated package copy, and the close
+// flow with its question, clean-up and restart of pluvo. Prompts and the launcher are injected.
+#include "MainWindow.h"
+#include "CapturingDialog.h"
+#include "Lumaset.h"
+#include "LumasetTestSupport.h"
+#include "MyPictureWidget.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QThread>
+#include <QUrl>
+
+#include <memory>
+
+namespace {
+
+constexpr uint32_t kLogoEntryOffset = 200;
+
+struct Launch {
+    QString program;
+    QStringList arguments;
+    QString workingDirectory;
+};
+
+class MainWindowTest : public InWorkingFolder {
+protected:
+    void SetUp() override {
+        InWorkingFolder::SetUp();
+        QDir(path("")).mkpath("update");
+        QDir(path("")).mkpath("pluvo");
+        env.updateFolder = path("update");
+        env.pluvoFolder = path("pluvo");
+        env.askSave = [this](QWidget*) {
+            ++questions;
+            return answerYes;
+        };
+        env.notify = [this](QWidget*, const QString& text, bool failed) { notices.push_back({text, failed}); };
+        env.launch = [this](const QString& program, const QStringList& arguments, const QString& wd) {
+            launches.push_back({program, arguments, wd});
+            return true;
+        };
+    }
+    void TearDown() override {
+        window.reset();
+        InWorkingFolder::TearDown();
+    }
+
+    MainWindow& open() {
+        window = std::make_unique<MainWindow>(env);
+        return *window;
+    }
+    void choosePicture(const QColor& colour, const std::string& name = "picture.png") {
+        writeSolidPicture(name, 320, 240, colour);
+        emit window->pictureChanged(path(QString::fromStdString(name)));
+    }
+    std::string updateFile(const std::string& name) const { return dir.file("update/" + name); }
+    // A package whose data section holds a logo entry of the given size at kLogoEntryOffset.
+    std::string addPackage(const std::string& name, uint32_t logoSize = uint32_t(Lumaset::kLogoFileSize)) {
+        firmware::SectionMap sections;
+        sections[firmware::kProgramSectionKey] = firmware::Bytes(1000, 0xAB);
+        sections[firmware::kDataSectionKey] =
+            dataSectionWithLogo(kLogoEntryOffset + logoSize + 64, 20, kLogoEntryOffset, logoSize);
+        return writePackage(updateFile(name), sections);
+    }
+    firmware::Bytes logoEntryOf(const std::string& package, uint32_t logoSize) {
+        const auto sections = readPackage(package);
+        const auto data = sections.find(firmware::kDataSectionKey);
+        if (data == sections.end() || data->second.size() < kLogoEntryOffset + logoSize) return {};
+        return firmware::Bytes(data->second.begin() + kLogoEntryOffset,
+                               data->second.begin() + kLogoEntryOffset + logoSize);
+    }
+
+    MainWindowEnvironment env;
+    std::unique_ptr<MainWindow> window;
+    int questions = 0;
+    bool answerYes = true;
+    std::vector<std::pair<QString, bool>> notices;
+    std::vector<Launch> launches;
+};
+
+TEST_F(MainWindowTest, BuildsItsWindowMenusAndPictureView) {
+    MainWindow& w = open();
+    EXPECT_EQ(w.objectName(), "MainWindow");
+    EXPECT_EQ(w.menuBar()->objectName(), "menubar");
+    EXPECT_EQ(w.statusBar()->objectName(), "statusbar");
+    EXPECT_EQ(w.centralWidget(), w.pictureWidget());
+    EXPECT_TRUE(w.windowTitle().startsWith(QString::fromUtf8("图片转换工具 ")));
+    QStringList menus;
+    for (QAction* a : w.menuBar()->actions())
+        menus << a->text();
+    EXPECT_EQ(menus, QStringList({QString::fromUtf8("文件(&F)"), QString::fromUtf8("编辑(&E)"),
+                                  QString::fromUtf8("帮助(&H)")}));
+    EXPECT_TRUE(w.openCaptureAction()->isEnabled());
+    EXPECT_FALSE(w.closeCaptureAction()->isEnabled());
+    emit w.pictureChanged("/some/picture.png");
+    EXPECT_EQ(w.pictureWidget()->getPictureName(), "/some/picture.png");
+}
+
+TEST_F(MainWindowTest, CaptureActionsSwapAndShowTheFrame) {
+    MainWindow& w = open();
+    EXPECT_EQ(w.capturingDialog(), nullptr);
+    w.onOpenCapture();
+    ASSERT_NE(w.capturingDialog(), nullptr);
+    EXPECT_TRUE(w.capturingDialog()->isVisible());
+    EXPECT_EQ(w.capturingDialog()->size(), QSize(320, 240));
+    EXPECT_FALSE(w.openCaptureAction()->isEnabled());
+    EXPECT_TRUE(w.closeCaptureAction()->isEnabled());
+    CapturingDialog* frame = w.capturingDialog();
+    w.onCloseCapture();
+    EXPECT_EQ(w.capturingDialog(), frame);
+    EXPECT_FALSE(frame->isVisible());
+    EXPECT_TRUE(w.openCaptureAction()->isEnabled());
+    EXPECT_FALSE(w.closeCaptureAction()->isEnabled());
+}
+
+TEST_F(MainWindowTest, TimerRefreshesThePreviewOnlyWithAPicture) {
+    env.refreshIntervalMs = 20;
+    open();
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 200)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(fileExists("Result_temp.bmp"));
+    choosePicture(Qt::red);
+    clock.restart();
+    while (!fileExists("Result_temp.bmp") && clock.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_TRUE(fileExists("Result_temp.bmp"));
+    EXPECT_EQ(readFileBytes("Result_temp.bmp").size(), Lumaset::kLogoFileSize);
+}
+
+TEST_F(MainWindowTest, WorkingCopyTakesTheExtensionFromTheFileName) {
+    EXPECT_EQ(MainWindow::workingCopyName("/a/b/picture.png"), "SourcePictureCopy.png");
+    EXPECT_EQ(MainWindow::workingCopyName("/my.pictures/picture"), "SourcePictureCopy");
+    EXPECT_EQ(MainWindow::workingCopyName("/my.pictures/photo.JPG"), "SourcePictureCopy.JPG");
+    EXPECT_EQ(MainWindow::workingCopyName("/a/archive.tar.gz"), "SourcePictureCopy.gz");
+
+    open();
+    ASSERT_TRUE(QDir(path("")).mkpath("my.pictures"));
+    choosePicture(Qt::blue, "my.pictures/logo");
+    window->refreshPreview();
+    const auto logo = readFileBytes("Result_temp.bmp");
+    ASSERT_EQ(logo.size(), Lumaset::kLogoFileSize);
+    EXPECT_EQ(logo[Lumaset::kHeaderSize], 0x1F);
+    EXPECT_FALSE(fileExists("SourcePictureCopy"));
+}
+
+TEST_F(MainWindowTest, EmptyScreenGrabFallsBackToThePictureFile) {
+    int grabs = 0;
+    env.grab = [&grabs](CapturingDialog*, const QString&) {
+        ++grabs;
+        return false;
+    };
+    MainWindow& w = open();
+    choosePicture(Qt::green);
+    w.onOpenCapture();
+    w.refreshPreview();
+    EXPECT_EQ(grabs, 1);
+    const auto logo = readFileBytes("Result_temp.bmp");
+    ASSERT_EQ(logo.size(), Lumaset::kLogoFileSize);
+    EXPECT_EQ(logo[Lumaset::kHeaderSize], 0xE0);
+    EXPECT_EQ(logo[Lumaset::kHeaderSize + 1], 0x07);
+}
+
+TEST_F(MainWindowTest, VisibleCaptureFrameIsGrabbedInsteadOfThePicture) {
+    env.grab = [](CapturingDialog* frame, const QString& path) {
+        QImage shot(frame->size() - QSize(24, 24), QImage::Format_RGB32);
+        shot.fill(Qt::white);
+        return shot.save(path, "PNG");
+    };
+    MainWindow& w = open();
+    choosePicture(Qt::red);
+    w.onOpenCapture();
+    w.refreshPreview();
+    EXPECT_EQ(readFileBytes("Result_temp.bmp").at(Lumaset::kHeaderSize), 0xFF);
+    w.onCloseCapture();
+    w.refreshPreview();
+    EXPECT_EQ(readFileBytes("Result_temp.bmp").at(Lumaset::kHeaderSize + 1), 0xF8);
+}
+
+TEST_F(MainWindowTest, SavePatchesADatedCopyOfTheNewestPackage) {
+    const std::string older = addPackage("QM82_V1.10_EN_20230101.bin");
+    const std::string newest = addPackage("QM82_V1.20_EN_20240115.bin");
+    const std::string undated = addPackage("notes.bin");
+    const auto olderBytes = readFileBytes(older), newestBytes = readFileBytes(newest);
+    MainWindow& w = open();
+    choosePicture(Qt::red);
+    w.onSavePicture();
+
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].first, QString::fromUtf8("文件已保存"));
+    EXPECT_FALSE(notices[0].second);
+    const std::string patched = updateFile("QM82_V1.20_EN_" + today() + ".bin");
+    ASSERT_TRUE(fileExists(patched));
+    EXPECT_EQ(readFileBytes(older), olderBytes);
+    EXPECT_EQ(readFileBytes(newest), newestBytes) << "the original is never changed or deleted";
+    EXPECT_TRUE(fileExists(undated));
+
+    const auto saved = readFileBytes("Result.bmp");
+    ASSERT_EQ(saved.size(), Lumaset::kLogoFileSize);
+    EXPECT_EQ(logoEntryOf(patched, uint32_t(saved.size())), saved);
+    // The rest of the package is as it was, and a flasher accepts it.
+    auto before = readPackage(newest), after = readPackage(patched);
+    EXPECT_EQ(before[firmware::kProgramSectionKey], after[firmware::kProgramSectionKey]);
+    std::copy(saved.begin(), saved.end(), before[firmware::kDataSectionKey].begin() + kLogoEntryOffset);
+    EXPECT_EQ(before[firmware::kDataSectionKey], after[firmware::kDataSectionKey]);
+    auto raw = readFileBytes(patched);
+    firmware::scramble(raw);
+    const auto check = firmware::checkPackage(raw.data(), raw.size());
+    EXPECT_TRUE(check.ok) << check.error;
+}
+
+TEST_F(MainWindowTest, LogoIsCutOrPaddedToTheEntrySize) {
+    for (const uint32_t entrySize : {1000u, uint32_t(Lumaset::kLogoFileSize) + 500}) {
+        SCOPED_TRACE(entrySize);
+        QDir(path("update")).removeRecursively();
+        QDir(path("")).mkpath("update");
+        addPackage("QM82_V1.20_EN_20240115.bin", entrySize);
+        open();
+        choosePicture(Qt::white);
+        window->onSavePicture();
+        const auto saved = readFileBytes("Result.bmp");
+        auto expected = saved;
+        expected.resize(entrySize, 0);
+        const std::string patched = updateFile("QM82_V1.20_EN_" + today() + ".bin");
+        EXPECT_EQ(logoEntryOf(patched, entrySize), expected);
+        EXPECT_EQ(readPackage(patched)[firmware::kDataSectionKey].size(), kLogoEntryOffset + entrySize + 64);
+    }
+}
+
+TEST_F(MainWindowTest, PackageDatedTodayIsReplacedInPlace) {
+    const std::string todays = addPackage("QM82_V1.20_EN_" + today() + ".bin");
+    addPackage("QM82_V1.10_EN_20200101.bin");
+    open();
+    choosePicture(Qt::blue);
+    window->onSavePicture();
+    EXPECT_EQ(QDir(path("update")).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(logoEntryOf(todays, uint32_t(Lumaset::kLogoFileSize)), readFileBytes("Result.bmp"));
+}
+
+TEST_F(MainWindowTest, SaveReportsWhatFailedInsteadOfSuccess) {
+    open();
+    // Without a picture Save does nothing at all.
+    window->onSavePicture();
+    EXPECT_TRUE(notices.empty());
+
+    // No package: the logo is saved, the notice says the package was not written.
+    choosePicture(Qt::red);
+    window->onSavePicture();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_TRUE(notices.back().second);
+    EXPECT_NE(notices.back().first, QString::fromUtf8("文件已保存"));
+    EXPECT_TRUE(fileExists("Result.bmp"));
+
+    // A picture that cannot be read: Result.bmp and the package stay as they were.
+    const std::string package = addPackage("QM82_V1.20_EN_20240115.bin");
+    const auto savedBefore = readFileBytes("Result.bmp");
+    dir.write("broken.png", std::string("not a picture"));
+    emit window->pictureChanged(path("broken.png"));
+    window->onSavePicture();
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_TRUE(notices.back().second);
+    EXPECT_EQ(readFileBytes("Result.bmp"), savedBefore);
+    EXPECT_EQ(QDir(path("update")).entryList(QDir::Files).size(), 1);
+
+    // A package whose logo entry points outside its data section is refused, not rewritten.
+    firmware::SectionMap bad;
+    bad[firmware::kDataSectionKey] = dataSectionWithLogo(400, 20, 300, 5000);
+    writePackage(package, bad);
+    const auto badBytes = readFileBytes(package);
+    choosePicture(Qt::green);
+    window->onSavePicture();
+    ASSERT_EQ(notices.size(), 3u);
+    EXPECT_TRUE(notices.back().second);
+    EXPECT_EQ(readFileBytes(package), badBytes);
+    EXPECT_FALSE(fileExists(updateFile("QM82_V1.20_EN_" + today() + ".bin")));
+}
+
+TEST_F(MainWindowTest, CloseBeforeAnyPictureAsksNothingAndRestartsPluvo) {
+    dir.write("Result_temp.bmp", std::string("stale"));
+    dir.write("Result.bmp", std::string("kept"));
+    open().close();
+    EXPECT_EQ(questions, 0);
+    EXPECT_FALSE(fileExists("Result_temp.bmp"));
+    EXPECT_TRUE(fileExists("Result.bmp"));
+    ASSERT_EQ(launches.size(), 1u);
+    EXPECT_EQ(QDir::cleanPath(launches[0].program), QDir::cleanPath(path("pluvo/pluvo")));
+    EXPECT_TRUE(launches[0].arguments.isEmpty());
+    EXPECT_EQ(QDir::cleanPath(launches[0].workingDirectory), QDir::cleanPath(path("pluvo")));
+}
+
+TEST_F(MainWindowTest, CloseRightAfterChoosingAPictureAsksNothing) {
+    open();
+    choosePicture(Qt::red);
+    window->close();
+    EXPECT_EQ(questions, 0);
+    EXPECT_FALSE(fileExists("Result_temp.bmp"));
+    EXPECT_FALSE(fileExists("Result.bmp"));
+    EXPECT_EQ(launches.size(), 1u);
+}
+
+TEST_F(MainWindowTest, UnsavedChangeAsksOnceAndYesPatchesThePreview) {
+    const std::string package = addPackage("QM82_V1.20_EN_20240115.bin");
+    open();
+    choosePicture(Qt::red);
+    window->refreshPreview();
+    const auto preview = readFileBytes("Result_temp.bmp");
+    window->close();
+    window->close();
+    EXPECT_EQ(questions, 1);
+    EXPECT_EQ(logoEntryOf(updateFile("QM82_V1.20_EN_" + today() + ".bin"), uint32_t(preview.size())), preview);
+    EXPECT_TRUE(fileExists(package));
+    EXPECT_FALSE(fileExists("Result_temp.bmp"));
+    EXPECT_FALSE(fileExists("Result.bmp"));
+    EXPECT_EQ(launches.size(), 1u) << "pluvo is started once per close";
+    EXPECT_TRUE(notices.empty());
+}
+
+TEST_F(MainWindowTest, AnsweringNoWritesNoPackage) {
+    answerYes = false;
+    addPackage("QM82_V1.20_EN_20240115.bin");
+    open();
+    choosePicture(Qt::red);
+    window->refreshPreview();
+    window->onExit();
+    EXPECT_EQ(questions, 1);
+    EXPECT_EQ(QDir(path("update")).entryList(QDir::Files).size(), 1);
+    EXPECT_FALSE(fileExists("Result_temp.bmp"));
+    EXPECT_EQ(launches.size(), 1u);
+}
+
+TEST_F(MainWindowTest, SavedPreviewAsksNothingOnClose) {
+    addPackage("QM82_V1.20_EN_20240115.bin");
+    open();
+    choosePicture(Qt::red);
+    window->onSavePicture();
+    window->refreshPreview();
+    window->close();
+    EXPECT_EQ(questions, 0);
+    EXPECT_FALSE(fileExists("Result.bmp"));
+}
+
+TEST_F(MainWindowTest, DefaultLauncherStartsPluvoWithoutArgumentsInItsFolder) {
+    env.launch = nullptr;
+    const QString marker = path("pluvo/started.txt");
+    dir.write("pluvo/pluvo", "#!/bin/sh\necho \"$(pwd) $#\" > started.txt.part && mv started.txt.part started.txt\n");
+    QFile::setPermissions(path("pluvo/pluvo"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    open().close();
+    QElapsedTimer clock;
+    clock.start();
+    while (!QFile::exists(marker) && clock.elapsed() < 5000)
+        QThread::msleep(10);
+    QFile started(marker);
+    ASSERT_TRUE(started.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromLocal8Bit(started.readAll()).trimmed(), QDir(path("pluvo")).canonicalPath() + " 0");
+}
+
+// Drops as the window system delivers them.
+void drop(MyPictureWidget& view, QMimeData& data) {
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &dropped);
+}
+
+TEST(PictureView, DropTakesTheFirstLocalFile) {
+    MyPictureWidget view;
+    EXPECT_TRUE(view.acceptDrops());
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile("/tmp/first.png"), QUrl::fromLocalFile("/tmp/second.png")});
+    drop(view, files);
+    EXPECT_EQ(view.getPictureName(), "/tmp/first.png");
+
+    QMimeData text;
+    text.setText("no file here");
+    drop(view, text);
+    QMimeData web;
+    web.setUrls({QUrl("https://example.invalid/picture.png")});
+    drop(view, web);
+    EXPECT_EQ(view.getPictureName(), "/tmp/first.png");
+}
+
+TEST(PictureView, LargePicturesShrinkToFitSmallOnesKeepTheirSize) {
+    EXPECT_EQ(MyPictureWidget::drawnSize({2000, 1000}, {800, 600}), QSize(800, 400));
+    EXPECT_EQ(MyPictureWidget::drawnSize({200, 100}, {800, 600}), QSize(200, 100));
+    EXPECT_EQ(MyPictureWidget::drawnSize({600, 1200}, {800, 600}), QSize(300, 600));
+    EXPECT_EQ(MyPictureWidget::drawnSize({1600, 10}, {800, 600}), QSize(800, 5));
+}
+
+} // namespace

@@ -1,0 +1,143 @@
+// Start-up: the language choice from pluvo.cfg, the shipped translations, and the single-instance lock of the
+// real program.
+#include "LumasetTestSupport.h"
+#include "language.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QLockFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTranslator>
+#include <QXmlStreamReader>
+
+namespace {
+
+const QStringList kCodes = {"en", "fr", "es", "de", "sl", "pt", "se", "it", "cz", "hu", "ru"};
+
+class LanguageChoice : public InWorkingFolder {
+protected:
+    QString cfg(const std::string& text) { return QString::fromStdString(dir.write("pluvo.cfg", text)); }
+};
+
+TEST_F(LanguageChoice, NumberMapsToTheToolsOwnCodes) {
+    for (int i = 0; i < kCodes.size(); ++i)
+        EXPECT_EQ(languageCodeFor(i), kCodes[i]);
+    EXPECT_EQ(languageCodeFor(-1), "en");
+    EXPECT_EQ(languageCodeFor(11), "en");
+}
+
+TEST_F(LanguageChoice, ReadsTheLastLanguageLine) {
+    EXPECT_EQ(readLanguageCode(cfg("[Setting]\r\nLanguage = 4\r\nSkin = 1\r\n")), "sl");
+    EXPECT_EQ(readLanguageCode(cfg("[Setting]\nLanguage=3\n[Other]\n  Language = 10  \n")), "ru");
+    EXPECT_EQ(readLanguageCode(cfg("LanguageOld = 7\n")), "it");
+    EXPECT_EQ(readLanguageCode(cfg("Language = 11\n")), "en");
+    EXPECT_EQ(readLanguageCode(cfg("Language = two\n")), "en");
+    EXPECT_EQ(readLanguageCode(cfg("Language\n")), "en");
+    EXPECT_EQ(readLanguageCode(cfg("Skin = 2\n// Language = 3\n")), "en");
+    EXPECT_EQ(readLanguageCode(cfg("")), "en");
+    EXPECT_EQ(readLanguageCode(path("missing.cfg")), "en");
+}
+
+// Source texts of the .ts file: context -> sources, and whether every one carries a finished translation.
+QMap<QString, QSet<QString>> tsSources(const QString& file, bool* allTranslated) {
+    QMap<QString, QSet<QString>> sources;
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) return sources;
+    QXmlStreamReader xml(&f);
+    QString context, source;
+    *allTranslated = true;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+        if (xml.name() == QLatin1String("name"))
+            context = xml.readElementText();
+        else if (xml.name() == QLatin1String("source"))
+            source = xml.readElementText();
+        else if (xml.name() == QLatin1String("translation")) {
+            const bool unfinished = xml.attributes().hasAttribute("type");
+            if (unfinished || xml.readElementText().isEmpty()) *allTranslated = false;
+            sources[context].insert(source);
+        }
+    }
+    return sources;
+}
+
+// tr("...") literals of the program's sources, by the class whose file they are in.
+QMap<QString, QSet<QString>> codeSources() {
+    QMap<QString, QSet<QString>> sources;
+    const QRegularExpression literal(R"re(tr\("((?:[^"\\]|\\.)*)"\))re");
+    for (const QString& cls : {QString("MainWindow"), QString("CapturingDialog")}) {
+        QFile f(QString(LUMASET_SOURCE_DIR) + "/" + cls + ".cpp");
+        if (!f.open(QIODevice::ReadOnly)) continue;
+        auto it = literal.globalMatch(QString::fromUtf8(f.readAll()));
+        while (it.hasNext())
+            sources[cls].insert(it.next().captured(1));
+    }
+    return sources;
+}
+
+TEST(Translations, EveryCodeHasACompleteTranslationOfTheTextsInUse) {
+    const auto inCode = codeSources();
+    ASSERT_FALSE(inCode.value("MainWindow").isEmpty());
+    for (const QString& code : kCodes) {
+        SCOPED_TRACE(code.toStdString());
+        bool complete = false;
+        const auto inTs = tsSources(QString(LUMASET_SOURCE_DIR) + "/translations/" + code + ".ts", &complete);
+        EXPECT_TRUE(complete);
+        EXPECT_EQ(inTs, inCode);
+
+        QTranslator translator;
+        ASSERT_TRUE(translator.load(QString(LUMASET_DIST_DIR) + "/" + code + ".qm"));
+        for (auto context = inCode.begin(); context != inCode.end(); ++context)
+            for (const QString& source : context.value())
+                EXPECT_FALSE(translator.translate(context.key().toUtf8(), source.toUtf8()).isEmpty())
+                    << source.toStdString();
+    }
+}
+
+TEST(Translations, LoadingInstallsEvenWhenTheFileIsMissing) {
+    QTranslator german;
+    ASSERT_TRUE(loadTranslation(german, "de", LUMASET_DIST_DIR));
+    EXPECT_EQ(QCoreApplication::translate("MainWindow", "文件"), "Datei");
+    QCoreApplication::removeTranslator(&german);
+    QTranslator none;
+    EXPECT_FALSE(loadTranslation(none, "xx", LUMASET_DIST_DIR));
+    EXPECT_EQ(QCoreApplication::translate("MainWindow", "文件"), QString::fromUtf8("文件"));
+    QCoreApplication::removeTranslator(&none);
+}
+
+class RealProgram : public InWorkingFolder {
+protected:
+    // Runs the program with its lock in this test's own temporary folder; -1 while it still runs after waitMs.
+    int runFor(int waitMs) {
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TMPDIR", path("tmp"));
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        // Qt's offscreen platform leaves its screen objects behind at exit; the exit code must be the program's.
+        environment.insert("ASAN_OPTIONS", "detect_leaks=0");
+        program.setProcessEnvironment(environment);
+        program.setWorkingDirectory(path(""));
+        program.start(LUMASET_PROGRAM, QStringList());
+        if (!program.waitForStarted(5000)) return -2;
+        if (program.waitForFinished(waitMs))
+            return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -3;
+        program.kill();
+        program.waitForFinished(5000);
+        return -1;
+    }
+};
+
+TEST_F(RealProgram, SecondInstanceEndsAtOnce) {
+    ASSERT_TRUE(QDir(path("")).mkpath("tmp"));
+    // Alone, the program keeps running with its window.
+    EXPECT_EQ(runFor(1500), -1);
+    QLockFile first(path("tmp/Lumaset_app.lock"));
+    ASSERT_TRUE(first.tryLock(0));
+    EXPECT_EQ(runFor(5000), 0);
+}
+
+} // namespace
