@@ -1,0 +1,322 @@
+#include "KorvoUpdateMainViewController.h"
+
+#include "DevicePort.h"
+#include "KorvoUpdateCommonTool.h"
+#include "KorvoUpdateFlashRunner.h"
+#include "KorvoUpdateImageView.h"
+#include "KorvoUpdatePrintInfoView.h"
+#include "KorvoUpdateSendProc.h"
+#include "KorvoUpdateSoftwareView.h"
+#include "NotificationCenter.h"
+#include "imageresize.h"
+#include "images.h"
+#include "korvostyle.h"
+#include "mainbundle.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include <atomic>
+
+namespace {
+// The identification probe.
+const QByteArray kProbeCmd("\xD1\xEE\xC9", 3);
+
+struct TabEntry {
+    const char* titleKey;
+    const char* icon;
+};
+const TabEntry kTabEntries[] = {
+    {"Main1", "Toolbar_update"},   {"Main2", "Toolbar_serial"}, {"Main3", "Toolbar_info"},
+    {"Main4", "Toolbar_feedback"}, {"Main5", "Toolbar_print"},
+};
+
+// Title bar and bottom bar layout.
+constexpr int kLogoLeft = 16;
+constexpr int kVersionGap = 12;
+constexpr int kWindowButtonSize = 28;
+constexpr int kWindowButtonGap = 6;
+constexpr int kWindowButtonRight = 10;
+constexpr int kVersionPixelSize = 13;
+constexpr int kBottomTextPixelSize = 12;
+constexpr int kBottomTextMargin = 15;
+constexpr double kBottomPictureInset = 8;
+const QColor kBottomText(80, 80, 80);
+const QColor kVersionText(230, 236, 245);
+
+// The newest controller keeps the port; an older one leaves it alone when it goes away.
+std::atomic<KorvoUpdateMainViewController*> g_portKeeper{nullptr};
+
+QLabel* makeLabel(QWidget* parent, const QFont& font, const QColor& color) {
+    auto* label = new QLabel(parent);
+    label->setFont(font);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, color);
+    label->setPalette(pal);
+    return label;
+}
+
+QPushButton* makeWindowButton(QWidget* parent, const QString& image) {
+    auto* button = new QPushButton(parent);
+    button->setFlat(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setIcon(images::iconNamed(image));
+    button->setIconSize(QSize(kWindowButtonSize, kWindowButtonSize));
+    button->setStyleSheet("QPushButton { border: none; background: transparent; }"
+                          "QPushButton:hover { background: rgba(255, 255, 255, 40); border-radius: 4px; }");
+    return button;
+}
+} // namespace
+
+KorvoUpdateMainViewController::KorvoUpdateMainViewController(QWidget* parent)
+    : KorvoUpdateViewController(parent), m_devPort(DevicePort::sharedManager()) {
+    m_reopenTimer.setSingleShot(true);
+    m_reopenTimer.setInterval(kReopenDelayMs);
+    connect(&m_reopenTimer, &QTimer::timeout, this, [this] {
+        QPointer<KorvoUpdateMainViewController> self(this);
+        KorvoUpdateFlashRunner::whenIdle([self] {
+            if (self && self->isPortKeeper()) self->didOpenSerialPort();
+        });
+    });
+}
+
+KorvoUpdateMainViewController::~KorvoUpdateMainViewController() {
+    NotificationCenter::defaultCenter().removeObserver(this);
+    KorvoUpdateDeviceManager& manager = KorvoUpdateDeviceManager::sharedManager();
+    if (manager.delegate() == this) manager.setDelegate(nullptr);
+    KorvoUpdateMainViewController* self = this;
+    if (g_portKeeper.compare_exchange_strong(self, nullptr)) {
+        KorvoUpdateFlashRunner::stopAndWait(kTeardownWaitMs);
+        m_devPort.closeSerialPort();
+    }
+}
+
+bool KorvoUpdateMainViewController::isPortKeeper() const {
+    return g_portKeeper.load() == this;
+}
+
+bool KorvoUpdateMainViewController::isUpdate() const {
+    return m_devPort.isUpdating();
+}
+
+const std::vector<KorvoUpdateTabItemModel>& KorvoUpdateMainViewController::items() {
+    if (m_items.empty())
+        for (const TabEntry& e : kTabEntries)
+            m_items.push_back({localizedText(e.titleKey), e.icon});
+    return m_items;
+}
+
+void KorvoUpdateMainViewController::buildTitleAndBottomBars() {
+    m_titleBarView = new QWidget(this);
+    m_titleBarBgImageView = new KorvoUpdateImageView(m_titleBarView);
+    m_logoImageView = new KorvoUpdateImageView(m_titleBarView);
+    m_titleSearchField = makeLabel(m_titleBarView, korvostyle::systemFont(kVersionPixelSize), kVersionText);
+    m_miniButton = makeWindowButton(m_titleBarView, "btn_min");
+    m_closeButton = makeWindowButton(m_titleBarView, "btn_close");
+    connect(m_closeButton, &QPushButton::clicked, this, [this] { closeAction(); });
+    connect(m_miniButton, &QPushButton::clicked, this, [this] { minimizeAction(); });
+
+    m_tabView = new KorvoUpdateTabView(this);
+
+    m_bottomView = new QWidget(this);
+    m_copyrightImageView = new KorvoUpdateImageView(m_bottomView);
+    m_copyrightLabel = makeLabel(m_bottomView, korvostyle::systemFont(kBottomTextPixelSize), kBottomText);
+    m_comLabel = makeLabel(m_bottomView, korvostyle::systemFont(kBottomTextPixelSize), kBottomText);
+    m_comLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+}
+
+void KorvoUpdateMainViewController::viewDidLoad() {
+    buildTitleAndBottomBars();
+    g_portKeeper.store(this);
+
+    if (KorvoUpdateFlashRunner::isRunning()) {
+        // Rebuilt while a flash runs: the user agreed to end it; the port is reopened once its worker is done.
+        KorvoUpdateFlashRunner::stop();
+        QPointer<KorvoUpdateMainViewController> self(this);
+        KorvoUpdateFlashRunner::whenIdle([self] {
+            if (self && self->isPortKeeper()) self->didOpenSerialPort();
+        });
+    } else {
+        didOpenSerialPort();
+    }
+
+    m_titleSearchField->setText(QString("V%1").arg(mainbundle::shortVersionString()));
+    m_logoImageView->setImage(images::imageNamed("logo"));
+    m_copyrightLabel->setText(localizedText("App3"));
+    m_comLabel->setText(localizedText("App4"));
+
+    m_tabView->setDelegate(this);
+    m_tabView->setDataSource(this);
+
+    m_myUpdatesView = new KorvoUpdateSoftwareView(this);
+    m_printView = new KorvoUpdatePrintInfoView(this);
+    m_searchDTCView = new QWidget(this);
+    m_userManualView = new QWidget(this);
+    m_settingView = new QWidget(this);
+    for (QWidget* view : {static_cast<QWidget*>(m_myUpdatesView), static_cast<QWidget*>(m_printView),
+                          m_searchDTCView.data(), m_userManualView.data(), m_settingView.data()})
+        view->hide();
+
+    KorvoUpdateDeviceManager::sharedManager().setDelegate(this);
+    NotificationCenter::defaultCenter().addObserver(this, kUpdateDataPro,
+                                                    [this](const Notification& note) { didGetUpdateData(note); });
+    viewDidLayout();
+}
+
+void KorvoUpdateMainViewController::resizeEvent(QResizeEvent*) {
+    if (isViewLoaded()) viewDidLayout();
+}
+
+void KorvoUpdateMainViewController::viewDidLayout() {
+    const int W = width(), H = height();
+    m_titleBarView->setGeometry(0, 0, W, kTitleBarHeight);
+    m_titleBarBgImageView->setGeometry(0, 0, W, kTitleBarHeight);
+    m_titleBarBgImageView->setImage(
+        imageresize::resizeImageWithSize(images::imageNamed("TopLogo"), QSizeF(W, kTitleBarHeight)));
+    const QSize logo = m_logoImageView->image().size();
+    m_logoImageView->setGeometry(kLogoLeft, (kTitleBarHeight - logo.height()) / 2, logo.width(), logo.height());
+    const int closeLeft = W - kWindowButtonRight - kWindowButtonSize;
+    const int buttonTop = (kTitleBarHeight - kWindowButtonSize) / 2;
+    m_closeButton->setGeometry(closeLeft, buttonTop, kWindowButtonSize, kWindowButtonSize);
+    m_miniButton->setGeometry(closeLeft - kWindowButtonGap - kWindowButtonSize, buttonTop, kWindowButtonSize,
+                              kWindowButtonSize);
+    const int versionLeft = kLogoLeft + logo.width() + kVersionGap;
+    m_titleSearchField->setGeometry(versionLeft, 0, std::max(0, m_miniButton->x() - versionLeft), kTitleBarHeight);
+
+    m_tabView->setGeometry(0, kTitleBarHeight, W, H - kTitleBarHeight - kBottomBarHeight);
+
+    m_bottomView->setGeometry(0, H - kBottomBarHeight, W, kBottomBarHeight);
+    m_copyrightImageView->setGeometry(0, 0, W, kBottomBarHeight);
+    const double inset = kBottomPictureInset;
+    m_copyrightImageView->setImage(imageresize::stretchableImageWithSize(
+        images::imageNamed("Bottom"), QSizeF(W, kBottomBarHeight), {inset, inset, inset, inset}));
+    const int half = W / 2;
+    m_copyrightLabel->setGeometry(kBottomTextMargin, 0, half - kBottomTextMargin, kBottomBarHeight);
+    m_comLabel->setGeometry(half, 0, half - kBottomTextMargin, kBottomBarHeight);
+}
+
+long long KorvoUpdateMainViewController::numberOfItemsInTabView(KorvoUpdateTabView*) {
+    return static_cast<long long>(items().size());
+}
+
+KorvoUpdateTabItemModel KorvoUpdateMainViewController::tabViewItemAtIndex(KorvoUpdateTabView*, long long index) {
+    const auto& list = items();
+    return index >= 0 && index < static_cast<long long>(list.size()) ? list[size_t(index)] : KorvoUpdateTabItemModel{};
+}
+
+QWidget* KorvoUpdateMainViewController::tabViewContentViewForItemAtIndex(KorvoUpdateTabView* tabView, long long index) {
+    const QRect frame(0, 0, tabView->contentSize().width(), tabView->height() - kContentHeightInset);
+    QWidget* view = nullptr;
+    switch (index) {
+    case 0: {
+        QPointer<KorvoUpdateMainViewController> self(this);
+        m_myUpdatesView->setSendUpdateInfoCompletion([self](const QString& path, int row) {
+            if (self) self->softwareItemClick(path, row);
+        });
+        m_myUpdatesView->setRefUpdateInfoCompletion([self] {
+            if (self) self->refreshDeviceStatus();
+        });
+        view = m_myUpdatesView;
+        break;
+    }
+    case 1:
+        view = m_printView;
+        break;
+    case 2:
+        view = m_searchDTCView;
+        break;
+    case 3:
+        view = m_userManualView;
+        break;
+    case 4:
+        view = m_settingView;
+        break;
+    default:
+        view = new QWidget(this);
+        m_spareViews.emplace_back(view);
+        break;
+    }
+    if (view) view->setGeometry(frame);
+    return view;
+}
+
+void KorvoUpdateMainViewController::tabViewDidSelectTabItemAtIndex(KorvoUpdateTabView*, long long index) {
+    if (m_printView) m_printView->didOpenOrCloseTime(index == 1);
+}
+
+void KorvoUpdateMainViewController::didOpenSerialPort() {
+    m_devPort.closeSerialPort();
+    m_devPort.openSerialPort();
+    if (!m_devPort.isOpenPort()) return;
+    refreshDeviceStatus();
+    sendmessage();
+}
+
+void KorvoUpdateMainViewController::refreshDeviceStatus() {
+    m_tabView->didChangeStatus(true);
+}
+
+void KorvoUpdateMainViewController::sendmessage() {
+    m_devPort.sendData(kProbeCmd);
+    m_devPort.readData(kDidGetReceiveData);
+}
+
+void KorvoUpdateMainViewController::deviceDidMounted(void*) {
+    KorvoUpdateFlashRunner::stop();
+    // One pending reopen serves any number of reports that come together (a tool can be seen by udev and by its
+    // serial link at once).
+    m_reopenTimer.start();
+}
+
+void KorvoUpdateMainViewController::deviceDidUnMounted(void*) {
+    KorvoUpdateFlashRunner::stop();
+    m_tabView->didChangeStatus(false);
+    m_devPort.setCurName(QString(""));
+    if (m_myUpdatesView) m_myUpdatesView->clearListModels();
+    QPointer<KorvoUpdateMainViewController> self(this);
+    KorvoUpdateFlashRunner::whenIdle([self] {
+        if (self && self->isPortKeeper()) self->m_devPort.closeSerialPort();
+    });
+}
+
+void KorvoUpdateMainViewController::softwareItemClick(const QString& path, int) {
+    if (!KorvoUpdateFlashRunner::start(path)) didPostUpdateData(kUpdateStatusReset, 0.0f, path);
+}
+
+void KorvoUpdateMainViewController::didPostUpdateData(int status, float pro, const QString& path) {
+    KorvoUpdateSendProc::didPostUpdateData(status, pro, path);
+}
+
+void KorvoUpdateMainViewController::didGetUpdateData(const Notification& note) {
+    const QVariantMap info = note.userInfo.value(kProInfoKey).toMap();
+    // A good flash leaves the port open; it is closed here, on the worker, which still holds the port.
+    if (info.value(kStatusKey).toInt() == kUpdateStatusDone && isPortKeeper()) m_devPort.closeSerialPort();
+}
+
+void KorvoUpdateMainViewController::closeAction() {
+    if (!m_devPort.isUpdating()) {
+        window()->close();
+        return;
+    }
+    m_exitAlert = KorvoUpdateAlert::alertWithTitle("Warning", localizedText("UpdateHint5"), localizedText("Update21"),
+                                                   localizedText("Update22"), images::imageNamed("warning"));
+    m_exitAlert->beginSheetModalForWindow(window(), this, nullptr);
+}
+
+void KorvoUpdateMainViewController::alertSheetDidEnd(KorvoUpdateAlert* alert, int returnCode, void*) {
+    if (alert == m_exitAlert.get() && returnCode == KorvoUpdateAlert::kReturnOK) closeWindowWhenIdle();
+}
+
+void KorvoUpdateMainViewController::closeWindowWhenIdle() {
+    KorvoUpdateFlashRunner::stop();
+    QPointer<QWidget> win(window());
+    KorvoUpdateFlashRunner::whenIdle([win] {
+        if (win) win->close();
+    });
+}
+
+void KorvoUpdateMainViewController::minimizeAction() {
+    window()->showMinimized();
+}

@@ -1,0 +1,121 @@
+// The content of the application's window: its own title bar (logo, version, close and minimise) and bottom bar,
+// the tab bar with the five screens, and the place where the port, the USB monitor and the flasher meet. It opens
+// and probes the port when its view loads and one second after a tool is attached, closes it when the tool goes
+// away, and starts a flash when the firmware list asks for one.
+//
+// A flash holds the port until its worker has ended (KorvoUpdateFlashRunner): an attach or detach during a flash
+// stops it, and the reopen or close waits for the worker. Several controllers may exist one after another (the
+// language settings rebuild the screen); only the newest keeps the port, so releasing an older one never closes
+// the port the newer one has opened. GUI thread, except didGetUpdateData, which runs on the flash worker.
+#pragma once
+
+#include "KorvoUpdateAlert.h"
+#include "KorvoUpdateDeviceManager.h"
+#include "KorvoUpdatePrintInfoView.h"
+#include "KorvoUpdateSoftwareView.h"
+#include "KorvoUpdateTabItemModel.h"
+#include "KorvoUpdateTabView.h"
+#include "KorvoUpdateViewController.h"
+
+#include <QPointer>
+#include <QTimer>
+
+#include <memory>
+#include <vector>
+
+class DevicePort;
+class KorvoUpdateImageView;
+class QLabel;
+class QPushButton;
+struct Notification;
+
+class KorvoUpdateMainViewController : public KorvoUpdateViewController,
+                                      public KorvoUpdateTabViewDataSource,
+                                      public KorvoUpdateTabViewDelegate,
+                                      public KorvoUpdateDeviceMonitorDelegate,
+                                      public KorvoUpdateAlertDelegate {
+public:
+    static constexpr int kTitleBarHeight = 44;
+    static constexpr int kBottomBarHeight = 25;
+    // The content views are this much lower than the tab bar (its top strip and status bar).
+    static constexpr int kContentHeightInset = 130;
+    static constexpr int kContentWidth = 910;
+    // The tool needs this long after it shows up before its port answers.
+    static constexpr int kReopenDelayMs = 1000;
+    // How long the teardown of the port's keeper waits for a stopped flash to end.
+    static constexpr int kTeardownWaitMs = 3000;
+
+    explicit KorvoUpdateMainViewController(QWidget* parent = nullptr);
+    ~KorvoUpdateMainViewController() override;
+
+    // Tab bar data source and delegate.
+    long long numberOfItemsInTabView(KorvoUpdateTabView* tabView) override;
+    KorvoUpdateTabItemModel tabViewItemAtIndex(KorvoUpdateTabView* tabView, long long index) override;
+    QWidget* tabViewContentViewForItemAtIndex(KorvoUpdateTabView* tabView, long long index) override;
+    void tabViewDidSelectTabItemAtIndex(KorvoUpdateTabView* tabView, long long index) override;
+
+    // USB monitor.
+    void deviceDidMounted(void* object) override;
+    void deviceDidUnMounted(void* object) override;
+
+    // Closes, opens and, when a device opened, shows it connected and probes it.
+    void didOpenSerialPort();
+    void refreshDeviceStatus();
+    void sendmessage();
+
+    // A confirmed package: flashed on a worker, or turned back with status 0 while a flash runs.
+    void softwareItemClick(const QString& path, int index);
+    static void didPostUpdateData(int status, float pro, const QString& path);
+    void didGetUpdateData(const Notification& note);
+
+    bool isUpdate() const;
+
+    void closeAction();
+    void minimizeAction();
+    void alertSheetDidEnd(KorvoUpdateAlert* alert, int returnCode, void* contextInfo) override;
+
+    const std::vector<KorvoUpdateTabItemModel>& items();
+    KorvoUpdateTabView* tabView() const { return m_tabView; }
+    KorvoUpdateSoftwareView* myUpdatesView() const { return m_myUpdatesView; }
+    KorvoUpdatePrintInfoView* printView() const { return m_printView; }
+    KorvoUpdateAlert* exitAlert() const { return m_exitAlert.get(); }
+    QLabel* titleSearchField() const { return m_titleSearchField; }
+    QLabel* copyrightLabel() const { return m_copyrightLabel; }
+    QLabel* comLabel() const { return m_comLabel; }
+    QPushButton* closeButton() const { return m_closeButton; }
+    QPushButton* miniButton() const { return m_miniButton; }
+    // True for the newest controller, the one that keeps the port.
+    bool isPortKeeper() const;
+
+protected:
+    void viewDidLoad() override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildTitleAndBottomBars();
+    void viewDidLayout();
+    void closeWindowWhenIdle();
+
+    DevicePort& m_devPort;
+    QWidget* m_titleBarView = nullptr;
+    KorvoUpdateImageView* m_titleBarBgImageView = nullptr;
+    KorvoUpdateImageView* m_logoImageView = nullptr;
+    QLabel* m_titleSearchField = nullptr;
+    KorvoUpdateTabView* m_tabView = nullptr;
+    QWidget* m_bottomView = nullptr;
+    KorvoUpdateImageView* m_copyrightImageView = nullptr;
+    QLabel* m_copyrightLabel = nullptr;
+    QLabel* m_comLabel = nullptr;
+    QPushButton* m_closeButton = nullptr;
+    QPushButton* m_miniButton = nullptr;
+
+    QPointer<KorvoUpdateSoftwareView> m_myUpdatesView;
+    QPointer<KorvoUpdatePrintInfoView> m_printView;
+    QPointer<QWidget> m_searchDTCView;
+    QPointer<QWidget> m_userManualView;
+    QPointer<QWidget> m_settingView;
+    std::vector<QPointer<QWidget>> m_spareViews;
+    std::unique_ptr<KorvoUpdateAlert> m_exitAlert;
+    std::vector<KorvoUpdateTabItemModel> m_items;
+    QTimer m_reopenTimer;
+};
