@@ -9,11 +9,37 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <string>
+
 namespace {
 const QColor kHandleColour(255, 0, 0);
 const QColor kFrameColour(0, 0, 255);
 // Nearly invisible, but keeps the mouse on the frame instead of passing through to what lies below.
 const QColor kFillColour(255, 255, 255, 1);
+
+// A compositing manager owns the selection _NET_WM_CM_S<screen> while it runs.
+bool x11CompositingActive() {
+    int screen = 0;
+    xcb_connection_t* connection = xcb_connect(nullptr, &screen);
+    bool active = false;
+    if (!xcb_connection_has_error(connection)) {
+        const std::string name = "_NET_WM_CM_S" + std::to_string(screen);
+        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 1, uint16_t(name.size()), name.c_str()), nullptr);
+        if (atom && atom->atom != XCB_ATOM_NONE) {
+            xcb_get_selection_owner_reply_t* owner =
+                xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
+            active = owner && owner->owner != XCB_NONE;
+            std::free(owner);
+        }
+        std::free(atom);
+    }
+    xcb_disconnect(connection);
+    return active;
+}
 } // namespace
 
 CapturingDialog::CapturingDialog(QWidget* parent) : QDialog(parent) {
@@ -35,9 +61,13 @@ QRect CapturingDialog::desktopRect() const {
     return all;
 }
 
+bool CapturingDialog::canSeeThrough() {
+    return QGuiApplication::platformName() != QLatin1String("xcb") || x11CompositingActive();
+}
+
 bool CapturingDialog::grabToFile(const QString& path) {
     QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen) return false;
+    if (!screen || (isVisible() && !canSeeThrough())) return false;
     const QRect area = capture::grabRect(geometry());
     QPixmap grabbed = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
     if (grabbed.isNull()) return false;

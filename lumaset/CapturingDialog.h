@@ -13,8 +13,13 @@ class CapturingDialog : public QDialog {
 public:
     explicit CapturingDialog(QWidget* parent = nullptr);
 
-    // False, and nothing written, when the screen could not be grabbed (as under Wayland) or saving failed.
+    // False, and nothing written, when the screen could not be grabbed (as under Wayland), would show the frame's
+    // own pixels instead of what lies below it, or saving failed.
     bool grabToFile(const QString& path);
+
+    // Whether the screen shows what lies below the frame's see-through parts. An X11 screen without a compositing
+    // manager shows the frame's own (black) pixels there instead.
+    static bool canSeeThrough();
 
     int hoverRegion() const { return m_region; }
 

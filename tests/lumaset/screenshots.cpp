@@ -1,0 +1,116 @@
+// Shows the picture tool's window with a picture, then with the capture frame over it, on a real X display
+// (run under xvfb-run, with or without a compositing manager), and saves what the screen shows. Exits non-zero
+// when the picture or the frame did not reach the screen, or the grab did not show what lies below the frame
+// (or, without compositing, was not refused). Usage: lumaset_screenshots <output folder>
+#include "CapturingDialog.h"
+#include "MainWindow.h"
+#include "MyPictureWidget.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QLinearGradient>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kSettleMs = 1500; // long enough for the window system to map and paint the windows
+
+void settle() {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < kSettleMs)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+QImage samplePicture() {
+    QImage picture(640, 420, QImage::Format_RGB32);
+    QPainter painter(&picture);
+    QLinearGradient sky(0, 0, 0, 420);
+    sky.setColorAt(0, QColor(250, 180, 60));
+    sky.setColorAt(1, QColor(120, 40, 120));
+    painter.fillRect(picture.rect(), sky);
+    painter.setBrush(QColor(255, 240, 120));
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(QPoint(460, 170), 80, 80);
+    painter.setBrush(QColor(30, 60, 40));
+    painter.drawRect(0, 330, 640, 90);
+    painter.setPen(Qt::white);
+    painter.setFont(QFont("DejaVu Sans", 36, QFont::Bold));
+    painter.drawText(QRect(20, 20, 600, 80), Qt::AlignLeft, "SCAN TOOL");
+    return picture;
+}
+
+QImage screen() {
+    return QApplication::primaryScreen()->grabWindow(0).toImage();
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(out);
+    QTemporaryDir work;
+    QDir::setCurrent(work.path());
+    const QString picture = work.filePath("sunset.png");
+    samplePicture().save(picture);
+
+    MainWindowEnvironment env;
+    env.updateFolder = work.filePath("update");
+    env.pluvoFolder = work.path();
+    env.launch = [](const QString&, const QStringList&, const QString&) { return true; };
+    MainWindow window(env);
+    emit window.pictureChanged(picture);
+    settle();
+    const QImage withPicture = screen();
+    withPicture.save(out + "/lumaset-window.png");
+
+    window.onOpenCapture();
+    CapturingDialog* frame = window.capturingDialog();
+    frame->move(window.geometry().center() - QPoint(160, 120));
+    settle();
+    // The pointer over the top-left corner shows that corner's handles.
+    QMouseEvent hover(QEvent::MouseMove, QPoint(5, 5), frame->mapToGlobal(QPoint(5, 5)), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(frame, &hover);
+    settle();
+    const QImage withFrame = screen();
+    withFrame.save(out + "/lumaset-capture.png");
+    const QString grabPath = out + "/lumaset-capture-grab.png";
+    QFile::remove(grabPath);
+    const bool grabbed = frame->grabToFile(grabPath);
+    // The frame stands over the sun's lower edge and the sky: the grab's top-right shows the sun's yellow.
+    const QImage grab(grabPath);
+    const bool seeThrough = CapturingDialog::canSeeThrough();
+    const bool grabRight = seeThrough ? grabbed && grab.size() == QSize(296, 216) : !grabbed && grab.isNull();
+
+    // The picture's top-left corner sits at the view's top-left corner; the frame's line is blue.
+    const QPoint viewOrigin = window.pictureWidget()->mapToGlobal(QPoint(0, 0));
+    const QColor corner = withPicture.pixelColor(viewOrigin + QPoint(2, 90));
+    const QColor frameLine = withFrame.pixelColor(frame->geometry().topLeft() + QPoint(11, 100));
+    const QColor handle = withFrame.pixelColor(frame->geometry().topLeft() + QPoint(6, 16));
+    std::printf("picture corner %s, frame line %s, handle %s, compositing %s, grab %s\n", qPrintable(corner.name()),
+                qPrintable(frameLine.name()), qPrintable(handle.name()), seeThrough ? "on" : "off",
+                grabbed ? "saved" : "refused");
+    if (grabbed) {
+        const QColor sample = grab.pixelColor(grab.width() - 90, 20);
+        std::printf("grab sample %s\n", qPrintable(sample.name()));
+        if (sample.red() < 200 || sample.green() < 200) return 1;
+    }
+    const bool pictureShown = corner.red() > 200 && corner.blue() < 120;
+    const bool frameShown = frameLine.blue() > 200 && frameLine.red() < 60 && handle.red() > 200 && handle.blue() < 60;
+    window.close();
+    return pictureShown && frameShown && grabRight ? 0 : 1;
+}
