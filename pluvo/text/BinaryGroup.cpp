@@ -1,0 +1,3 @@
+#include "BinaryGroup.h"
+
+CBinaryGroup::~CBinaryGroup() = default;
