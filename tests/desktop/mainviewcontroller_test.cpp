@@ -1,0 +1,252 @@
+#include "DevicePort.h"
+#include "KorvoUpdateButton.h"
+#include "KorvoUpdateCommonTool.h"
+#include "KorvoUpdateFlashRunner.h"
+#include "KorvoUpdateMainViewController.h"
+#include "KorvoUpdateSendProc.h"
+#include "KorvoUpdateTabItemBgView.h"
+#include "KorvoUpdateWindow.h"
+#include "NotificationCenter.h"
+#include "ScanToolSim.h"
+#include "TempDir.h"
+#include "UserDefaults.h"
+#include "desktoptest.h"
+#include "package.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+using desktoptest::spin;
+using desktoptest::waitUntil;
+
+namespace {
+
+struct Report {
+    int status;
+    QString path;
+    bool busyWhenPosted;
+};
+
+class MainView : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("SCANTOOL_SERIAL_DIR", devices.path().c_str(), 1);
+        desktoptest::clearDefaults();
+        UserDefaults::standardUserDefaults().setObject("en", kUserLanguageKey);
+        KorvoUpdateCommonTool::sharedTool().initBaseBundle();
+        DevicePort::ExchangeTiming e;
+        e.failedWritePauseMs = 10;
+        DevicePort::sharedManager().setExchangeTiming(e);
+        KorvoUpdateSendProc::Timing t;
+        t.pauseAfterPassMs = 50;
+        KorvoUpdateSendProc::setTiming(t);
+        NotificationCenter::defaultCenter().addObserver(this, kUpdateDataPro, [this](const Notification& n) {
+            const QVariantMap info = n.userInfo.value(kProInfoKey).toMap();
+            std::lock_guard<std::mutex> lock(mutex);
+            reports.push_back({info.value(kStatusKey).toInt(), info.value(kPathKey).toString(),
+                               DevicePort::sharedManager().isUpdating()});
+        });
+        ScanToolSim::Options o;
+        o.deviceDir = devices.path();
+        sim = std::make_unique<ScanToolSim>(o);
+    }
+    void TearDown() override {
+        controller.reset();
+        EXPECT_TRUE(KorvoUpdateFlashRunner::stopAndWait(5000));
+        KorvoUpdateFlashRunner::setFlashForTesting({});
+        NotificationCenter::defaultCenter().removeObserver(this);
+        DevicePort::sharedManager().closeSerialPort();
+        DevicePort::sharedManager().setCurName("");
+        sim->stop();
+        unsetenv("SCANTOOL_SERIAL_DIR");
+    }
+    KorvoUpdateMainViewController* load() {
+        controller = std::make_unique<KorvoUpdateMainViewController>();
+        controller->loadViewIfNeeded();
+        return controller.get();
+    }
+    QString statusText() const { return controller->tabView()->btmView()->lab()->text(); }
+    std::vector<Report> reportsWithStatus(int status) {
+        std::lock_guard<std::mutex> lock(mutex);
+        std::vector<Report> out;
+        for (const Report& r : reports)
+            if (r.status == status) out.push_back(r);
+        return out;
+    }
+    // A fake flash that runs until released.
+    void blockingFlash() {
+        KorvoUpdateFlashRunner::setFlashForTesting([this](const QString&) {
+            while (!release.load())
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        });
+    }
+    std::string writePackage() {
+        return packages.write("QM82_V1.20_EN_20240105.bin", firmware::buildPackage({{1, firmware::Bytes(6000, 0xA5)}}));
+    }
+
+    TempDir devices;
+    TempDir packages;
+    std::unique_ptr<ScanToolSim> sim;
+    std::unique_ptr<KorvoUpdateMainViewController> controller;
+    std::mutex mutex;
+    std::vector<Report> reports;
+    std::atomic<bool> release{false};
+};
+
+TEST_F(MainView, ProbesAtLoadAndOneSecondAfterAnAttach) {
+    ASSERT_TRUE(sim->start()) << sim->lastError();
+    load();
+    EXPECT_TRUE(DevicePort::sharedManager().isOpenPort());
+    EXPECT_TRUE(sim->waitFor([&] { return sim->probes() == 1; }, 2000));
+    EXPECT_EQ(statusText(), localizedText("Update6"));
+
+    // Two reports of one plug-in (udev and the serial link) lead to one reopen, a second after the last.
+    controller->deviceDidMounted(nullptr);
+    controller->deviceDidMounted(nullptr);
+    spin(700);
+    EXPECT_EQ(sim->probes(), 1);
+    EXPECT_TRUE(waitUntil([&] { return sim->probes() == 2; }, 2000));
+    spin(300);
+    EXPECT_EQ(sim->probes(), 2);
+}
+
+TEST_F(MainView, DetachClosesThePortAndShowsDisconnected) {
+    ASSERT_TRUE(sim->start());
+    load();
+    ASSERT_TRUE(DevicePort::sharedManager().isOpenPort());
+    DevicePort::sharedManager().setCurName("QM82");
+    controller->deviceDidUnMounted(nullptr);
+    EXPECT_FALSE(DevicePort::sharedManager().isOpenPort());
+    EXPECT_EQ(statusText(), localizedText("Update7"));
+    EXPECT_EQ(DevicePort::sharedManager().curName(), "");
+}
+
+TEST_F(MainView, WithNoDeviceNothingIsProbed) {
+    load();
+    EXPECT_FALSE(DevicePort::sharedManager().isOpenPort());
+    EXPECT_EQ(statusText(), localizedText("Update7"));
+    EXPECT_EQ(controller->titleSearchField()->text(), "V1.0.0");
+    EXPECT_EQ(controller->copyrightLabel()->text(), localizedText("App3"));
+    EXPECT_EQ(sim->probes(), 0);
+}
+
+TEST_F(MainView, ASecondFlashIsTurnedBackAndTheBusyFlagLastsUntilTheWorkerEnds) {
+    blockingFlash();
+    load();
+    controller->softwareItemClick("/first.bin", 0);
+    EXPECT_TRUE(controller->isUpdate());
+    controller->softwareItemClick("/second.bin", 1);
+    const auto resets = reportsWithStatus(kUpdateStatusReset);
+    ASSERT_EQ(resets.size(), 1u);
+    EXPECT_EQ(resets[0].path, "/second.bin");
+
+    // An attach or detach does not clear the flag while the worker runs.
+    controller->deviceDidUnMounted(nullptr);
+    controller->deviceDidMounted(nullptr);
+    EXPECT_TRUE(controller->isUpdate());
+    release = true;
+    EXPECT_TRUE(waitUntil([] { return !KorvoUpdateFlashRunner::isRunning(); }, 2000));
+    EXPECT_FALSE(controller->isUpdate());
+}
+
+TEST_F(MainView, AnAttachDuringAFlashStopsItAndTheReopenWaitsForTheWorker) {
+    ASSERT_TRUE(sim->start());
+    sim->setEraseMs(2500); // longer than the wait for the failure below; the tool answers nothing meanwhile
+    load();
+    ASSERT_TRUE(sim->waitFor([&] { return sim->probes() == 1; }, 2000));
+    const QString path = QString::fromStdString(writePackage());
+    controller->softwareItemClick(path, 0);
+    ASSERT_TRUE(sim->waitFor([&] { return sim->frames().size() >= 2; }, 3000)); // enter, then erase under way
+
+    controller->deviceDidMounted(nullptr);
+    EXPECT_TRUE(waitUntil([&] { return !reportsWithStatus(kUpdateStatusFailed).empty(); }, 1500));
+    for (const Report& r : reportsWithStatus(kUpdateStatusFailed))
+        EXPECT_TRUE(r.busyWhenPosted);
+    EXPECT_TRUE(waitUntil([] { return !KorvoUpdateFlashRunner::isRunning(); }, 3000));
+    EXPECT_FALSE(controller->isUpdate());
+    EXPECT_TRUE(reportsWithStatus(kUpdateStatusDone).empty());
+    // The port is reopened and the tool probed again once the worker is done.
+    EXPECT_TRUE(waitUntil([&] { return sim->probes() == 2; }, 5000));
+    EXPECT_TRUE(DevicePort::sharedManager().isOpenPort());
+}
+
+TEST_F(MainView, AGoodFlashClosesThePortAndClearsTheFlag) {
+    ASSERT_TRUE(sim->start());
+    load();
+    ASSERT_TRUE(sim->waitFor([&] { return sim->probes() == 1; }, 2000));
+    controller->softwareItemClick(QString::fromStdString(writePackage()), 0);
+    EXPECT_TRUE(waitUntil([] { return !KorvoUpdateFlashRunner::isRunning(); }, 10000));
+    ASSERT_EQ(reportsWithStatus(kUpdateStatusDone).size(), 1u);
+    EXPECT_TRUE(sim->violations().empty());
+    EXPECT_FALSE(DevicePort::sharedManager().isOpenPort());
+    EXPECT_FALSE(controller->isUpdate());
+}
+
+TEST_F(MainView, ReleasingAReplacedControllerLeavesTheNewOnesPortOpen) {
+    ASSERT_TRUE(sim->start());
+    auto old = std::make_unique<KorvoUpdateMainViewController>();
+    old->loadViewIfNeeded();
+    load();
+    EXPECT_TRUE(controller->isPortKeeper());
+    EXPECT_FALSE(old->isPortKeeper());
+    ASSERT_TRUE(sim->waitFor([&] { return sim->probes() == 2; }, 2000));
+    old.reset();
+    EXPECT_TRUE(DevicePort::sharedManager().isOpenPort());
+    EXPECT_EQ(KorvoUpdateDeviceManager::sharedManager().delegate(), controller.get());
+    controller.reset();
+    EXPECT_FALSE(DevicePort::sharedManager().isOpenPort());
+    EXPECT_EQ(KorvoUpdateDeviceManager::sharedManager().delegate(), nullptr);
+}
+
+TEST_F(MainView, ClosingDuringAFlashAsksAndOnlyOkCloses) {
+    blockingFlash();
+    KorvoUpdateWindow window;
+    auto* c = new KorvoUpdateMainViewController;
+    window.setContentViewController(std::unique_ptr<KorvoUpdateViewController>(c));
+    window.show();
+    c->softwareItemClick("/pkg.bin", 0);
+
+    c->closeAction();
+    ASSERT_TRUE(c->exitAlert());
+    EXPECT_TRUE(c->exitAlert()->isVisible());
+    QTest::mouseClick(c->exitAlert()->cancelButton(), Qt::LeftButton);
+    EXPECT_TRUE(window.isVisible());
+
+    c->closeAction();
+    QTest::mouseClick(c->exitAlert()->closeButton(), Qt::LeftButton);
+    EXPECT_TRUE(window.isVisible());
+
+    c->closeAction();
+    QTest::mouseClick(c->exitAlert()->okButton(), Qt::LeftButton);
+    spin(50);
+    EXPECT_TRUE(window.isVisible()); // the stopped flash's worker has not ended yet
+    release = true;
+    EXPECT_TRUE(waitUntil([&] { return !window.isVisible(); }, 2000));
+}
+
+TEST_F(MainView, ClosingWhileIdleClosesAtOnce) {
+    KorvoUpdateWindow window;
+    auto* c = new KorvoUpdateMainViewController;
+    window.setContentViewController(std::unique_ptr<KorvoUpdateViewController>(c));
+    window.show();
+    EXPECT_EQ(window.size(), QSize(1140, 724));
+    EXPECT_TRUE(window.wasCentred());
+    const QPoint moved = window.pos() + QPoint(40, 30);
+    window.move(moved);
+    window.hide();
+    window.show();
+    EXPECT_EQ(window.pos(), moved); // centred once only
+    c->closeAction();
+    EXPECT_FALSE(c->exitAlert());
+    EXPECT_FALSE(window.isVisible());
+}
+
+} // namespace
