@@ -4,7 +4,6 @@
 
 #include "Binary.h"
 
-#include <array>
 #include <cstdint>
 
 struct TextId {
@@ -20,7 +19,7 @@ namespace textid {
 constexpr TextId Std(uint8_t n) {
     return TextId{{0xFF, 0x00, 0x00, 0x00, 0x00, n}};
 }
-// Texts of pages that the original table leaves to us: the DTC, manual and print pages.
+// Our own ids, in a range of their own: texts of the DTC, manual and print pages.
 constexpr TextId Own(uint8_t n) {
     return TextId{{0xFF, 0x00, 0x00, 0x00, 0x01, n}};
 }
@@ -78,7 +77,7 @@ constexpr TextId kCopyButton = Own(0x07);
 constexpr TextId kColumnCode = Own(0x08);
 constexpr TextId kColumnDescription = Own(0x09);
 
-constexpr std::array<TextId, 52> kAll = {
+constexpr TextId kAll[] = {
     kDialogTitle,
     kNavUpdate,
     kNavDtc,

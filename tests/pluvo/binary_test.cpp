@@ -1,5 +1,4 @@
 #include "Binary.h"
-#include "BinaryGroup.h"
 
 #include <gtest/gtest.h>
 
@@ -68,18 +67,6 @@ TEST(Binary, HexadecimalIds) {
     EXPECT_TRUE(CBinary::FromHex("FF00000000 1").IsEmpty());
     EXPECT_TRUE(CBinary::FromHex("FF0").IsEmpty());
     EXPECT_TRUE(CBinary::FromHex("").IsEmpty());
-}
-
-TEST(Binary, GroupKeepsItsOrder) {
-    CBinaryGroup g;
-    g.Add(bytes({2}));
-    g.Add(bytes({1}));
-    CBinaryGroup copy = g;
-    g.RemoveAll();
-    ASSERT_EQ(copy.GetSize(), 2u);
-    EXPECT_EQ(copy.GetAt(0), bytes({2}));
-    EXPECT_EQ(copy.GetAt(1), bytes({1}));
-    EXPECT_TRUE(g.IsEmpty());
 }
 
 } // namespace

@@ -78,15 +78,6 @@ TEST(TextTable, LongTextsSpanTwoFields) {
     EXPECT_EQ(sheet.ReadText(id("010101010101")), text + "yz");
 }
 
-TEST(TextTable, CodePagesFollowPluvosLanguageTable) {
-    EXPECT_EQ(mktextlib::CodePageOfLibrary("en"), 1252);
-    EXPECT_EQ(mktextlib::CodePageOfLibrary("ru"), 1251);
-    EXPECT_EQ(mktextlib::CodePageOfLibrary("cz"), 28592);
-    EXPECT_EQ(mktextlib::CodePageOfLibrary("pt"), 28591);
-    EXPECT_EQ(mktextlib::CodePageOfLibrary("cn"), 936);
-    EXPECT_EQ(mktextlib::CodePageOfLibrary("xx"), 0);
-}
-
 TEST(Mktextlib, CompilesASourceIntoALibrary) {
     TempDir dir;
     const std::string source = dir.write("cz.txt", std::string("FF0000000001  Čeština\nFF0000000002  Tisk\n"));

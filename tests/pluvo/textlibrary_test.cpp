@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <iterator>
 #include <thread>
 
 namespace {
@@ -130,7 +131,7 @@ TEST(ShippedTexts, EveryLanguageHoldsEveryTextId) {
         CDataSheet sheet;
         sheet.SetFolder(PLUVO_DIST_DIR "/language");
         ASSERT_TRUE(sheet.Open(std::string(l.code) + "_text.cbf")) << l.code;
-        EXPECT_EQ(sheet.GetRecordCount(), textid::kAll.size()) << l.code;
+        EXPECT_EQ(sheet.GetRecordCount(), std::size(textid::kAll)) << l.code;
         const int codePage = CCodePage::ForLanguage(l.language).codePage;
         for (const TextId& t : textid::kAll) {
             const std::string text = sheet.ReadText(MakeTextId(t));
