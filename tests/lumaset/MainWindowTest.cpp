@@ -13,9 +13,7 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QMenuBar>
 #include <QMimeData>
-#include <QStatusBar>
 #include <QThread>
 #include <QUrl>
 
@@ -86,24 +84,6 @@ protected:
     std::vector<std::pair<QString, bool>> notices;
     std::vector<Launch> launches;
 };
-
-TEST_F(MainWindowTest, BuildsItsWindowMenusAndPictureView) {
-    MainWindow& w = open();
-    EXPECT_EQ(w.objectName(), "MainWindow");
-    EXPECT_EQ(w.menuBar()->objectName(), "menubar");
-    EXPECT_EQ(w.statusBar()->objectName(), "statusbar");
-    EXPECT_EQ(w.centralWidget(), w.pictureWidget());
-    EXPECT_TRUE(w.windowTitle().startsWith(QString::fromUtf8("图片转换工具 ")));
-    QStringList menus;
-    for (QAction* a : w.menuBar()->actions())
-        menus << a->text();
-    EXPECT_EQ(menus, QStringList({QString::fromUtf8("文件(&F)"), QString::fromUtf8("编辑(&E)"),
-                                  QString::fromUtf8("帮助(&H)")}));
-    EXPECT_TRUE(w.openCaptureAction()->isEnabled());
-    EXPECT_FALSE(w.closeCaptureAction()->isEnabled());
-    emit w.pictureChanged("/some/picture.png");
-    EXPECT_EQ(w.pictureWidget()->getPictureName(), "/some/picture.png");
-}
 
 TEST_F(MainWindowTest, CaptureActionsSwapAndShowTheFrame) {
     MainWindow& w = open();

@@ -23,13 +23,6 @@ protected:
     QString cfg(const std::string& text) { return QString::fromStdString(dir.write("pluvo.cfg", text)); }
 };
 
-TEST_F(LanguageChoice, NumberMapsToTheToolsOwnCodes) {
-    for (int i = 0; i < kCodes.size(); ++i)
-        EXPECT_EQ(languageCodeFor(i), kCodes[i]);
-    EXPECT_EQ(languageCodeFor(-1), "en");
-    EXPECT_EQ(languageCodeFor(11), "en");
-}
-
 TEST_F(LanguageChoice, ReadsTheLastLanguageLine) {
     EXPECT_EQ(readLanguageCode(cfg("[Setting]\r\nLanguage = 4\r\nSkin = 1\r\n")), "sl");
     EXPECT_EQ(readLanguageCode(cfg("[Setting]\nLanguage=3\n[Other]\n  Language = 10  \n")), "ru");
