@@ -53,28 +53,26 @@ QVector<QRect> handleRects(int region, const QSize& frame) {
     }
 }
 
+namespace {
+// One axis of a drag: the edge at the low or the high end moves by d, the other stays; a length below the
+// smallest side leaves the axis as it is now.
+void dragAxis(bool lowEdge, bool highEdge, int pressStart, int pressLength, int d, int& start, int& length) {
+    if (!lowEdge && !highEdge) return;
+    const int newLength = lowEdge ? pressLength - d : pressLength + d;
+    if (newLength < kSmallestSide) return;
+    start = lowEdge ? pressStart + pressLength - newLength : pressStart;
+    length = newLength;
+}
+} // namespace
+
 QRect resizeByDrag(int region, const QRect& atPress, const QRect& current, const QPoint& delta) {
     const bool left = region == kLeft || region == kTopLeft || region == kBottomLeft;
     const bool right = region == kRight || region == kTopRight || region == kBottomRight;
     const bool top = region == kTop || region == kTopLeft || region == kTopRight;
     const bool bottom = region == kBottom || region == kBottomLeft || region == kBottomRight;
-
-    int x = current.x(), w = current.width();
-    if (left || right) {
-        const int newWidth = left ? atPress.width() - delta.x() : atPress.width() + delta.x();
-        if (newWidth >= kSmallestSide) {
-            w = newWidth;
-            x = left ? atPress.right() + 1 - newWidth : atPress.x();
-        }
-    }
-    int y = current.y(), h = current.height();
-    if (top || bottom) {
-        const int newHeight = top ? atPress.height() - delta.y() : atPress.height() + delta.y();
-        if (newHeight >= kSmallestSide) {
-            h = newHeight;
-            y = top ? atPress.bottom() + 1 - newHeight : atPress.y();
-        }
-    }
+    int x = current.x(), w = current.width(), y = current.y(), h = current.height();
+    dragAxis(left, right, atPress.x(), atPress.width(), delta.x(), x, w);
+    dragAxis(top, bottom, atPress.y(), atPress.height(), delta.y(), y, h);
     return QRect(x, y, w, h);
 }
 
