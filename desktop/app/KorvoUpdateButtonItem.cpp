@@ -2,6 +2,7 @@
 
 #include "KorvoUpdateImageView.h"
 #include "images.h"
+#include "korvostyle.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -11,11 +12,6 @@ constexpr int kTitlePixelSize = 16;
 const QColor kSelectedTitleColor(Qt::red);
 const QColor kTitleColor(Qt::black);
 
-void setTitleColor(QLabel* label, const QColor& color) {
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, color);
-    label->setPalette(pal);
-}
 } // namespace
 
 KorvoUpdateButtonItem::KorvoUpdateButtonItem(const QString& title, const QString& icon, QWidget* parent)
@@ -34,7 +30,7 @@ void KorvoUpdateButtonItem::setupUI(const QString& icon, const QString& title) {
     m_label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_label->setWordWrap(true);
     m_label->setAttribute(Qt::WA_TranslucentBackground);
-    setTitleColor(m_label, kTitleColor);
+    korvostyle::setTextColor(m_label, kTitleColor);
 
     m_tabButton = new QPushButton(this);
     m_tabButton->setFlat(true);
@@ -52,7 +48,7 @@ void KorvoUpdateButtonItem::didChangeFont(const QFont& font) {
 
 void KorvoUpdateButtonItem::didChangeStatus(bool selected) {
     m_selected = selected;
-    setTitleColor(m_label, selected ? kSelectedTitleColor : kTitleColor);
+    korvostyle::setTextColor(m_label, selected ? kSelectedTitleColor : kTitleColor);
 }
 
 QSize KorvoUpdateButtonItem::sizeHint() const {

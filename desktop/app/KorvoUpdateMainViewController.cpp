@@ -51,9 +51,7 @@ QLabel* makeLabel(QWidget* parent, const QFont& font, const QColor& color) {
     auto* label = new QLabel(parent);
     label->setFont(font);
     label->setAttribute(Qt::WA_TranslucentBackground);
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, color);
-    label->setPalette(pal);
+    korvostyle::setTextColor(label, color);
     return label;
 }
 

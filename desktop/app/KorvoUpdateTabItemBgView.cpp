@@ -19,10 +19,7 @@ KorvoUpdateTabItemBgView::KorvoUpdateTabItemBgView(QWidget* parent) : QWidget(pa
 }
 
 void KorvoUpdateTabItemBgView::resetBase() {
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, korvostyle::kFrameGrey);
-    setPalette(pal);
+    korvostyle::fillBackground(this, korvostyle::kFrameGrey);
 
     m_imageView = new KorvoUpdateImageView(this);
     m_lab = new QLabel(this);

@@ -19,16 +19,10 @@ const MenuEntry kMenuEntries[KorvoUpdateTabView::kItemCount] = {
 };
 constexpr int kMenuTitlePixelSize = 16;
 
-void fill(QWidget* w, const QColor& color) {
-    w->setAutoFillBackground(true);
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, color);
-    w->setPalette(pal);
-}
 } // namespace
 
 KorvoUpdateTabView::KorvoUpdateTabView(QWidget* parent) : QWidget(parent) {
-    fill(this, korvostyle::kFrameGrey);
+    korvostyle::fillBackground(this, korvostyle::kFrameGrey);
     m_itemBgView = new QWidget(this);
     m_btmView = new KorvoUpdateTabItemBgView(this);
     m_scrollView = new QScrollArea(this);
@@ -36,7 +30,7 @@ KorvoUpdateTabView::KorvoUpdateTabView(QWidget* parent) : QWidget(parent) {
     m_scrollView->setWidgetResizable(false);
     m_scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scrollView->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    fill(m_scrollView->viewport(), images::colorNamed("BackgroundColor"));
+    korvostyle::fillBackground(m_scrollView->viewport(), images::colorNamed("BackgroundColor"));
     m_itemTopView = new QWidget(this);
     m_itemRitView = new QWidget(this);
     resetMenuList();

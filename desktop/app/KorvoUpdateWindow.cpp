@@ -1,6 +1,7 @@
 #include "KorvoUpdateWindow.h"
 
 #include "KorvoUpdateViewController.h"
+#include "korvostyle.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -10,10 +11,7 @@
 KorvoUpdateWindow::KorvoUpdateWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
     setAttribute(Qt::WA_TranslucentBackground, false);
     setFixedSize(KorvoUpdateViewController::kWindowWidth, KorvoUpdateViewController::kWindowHeight);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    setPalette(pal);
-    setAutoFillBackground(true);
+    korvostyle::fillBackground(this, Qt::white);
 }
 
 KorvoUpdateWindow::~KorvoUpdateWindow() {

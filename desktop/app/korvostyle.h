@@ -4,6 +4,8 @@
 #include <QColor>
 #include <QFont>
 
+class QWidget;
+
 namespace korvostyle {
 
 // The frame grey of the tab bar, the status bar and the button bars (187 of 255 per channel).
@@ -15,5 +17,10 @@ const QColor kStripeGrey(240, 240, 240);
 QFont boldFont(int pixelSize);
 // The plain system face at a size in pixels.
 QFont systemFont(int pixelSize);
+
+// Text colour of a label or other widget that draws with the window-text role.
+void setTextColor(QWidget* widget, const QColor& color);
+// Fills the widget's background with the colour.
+void fillBackground(QWidget* widget, const QColor& color);
 
 } // namespace korvostyle

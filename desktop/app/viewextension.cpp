@@ -1,5 +1,7 @@
 #include "viewextension.h"
 
+#include "korvostyle.h"
+
 #include <QEvent>
 #include <QPainter>
 #include <QWidget>
@@ -53,10 +55,7 @@ void addStrip(QWidget* view, const QColor& color, double width, Edge edge) {
     if (!view) return;
     auto* strip = new QWidget(view);
     strip->setAttribute(Qt::WA_TransparentForMouseEvents);
-    strip->setAutoFillBackground(true);
-    QPalette pal = strip->palette();
-    pal.setColor(QPalette::Window, color);
-    strip->setPalette(pal);
+    korvostyle::fillBackground(strip, color);
     strip->setGeometry(borderStripRect(view->size(), edge, width));
     strip->raise();
     strip->show();

@@ -33,11 +33,6 @@ constexpr int kTitleBarPictureOverhang = 40;
 const QColor kPanelBorder(150, 150, 150);
 const QColor kInfoText(90, 90, 90);
 
-void setTextColor(QLabel* label, const QColor& color) {
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, color);
-    label->setPalette(pal);
-}
 } // namespace
 
 std::unique_ptr<KorvoUpdateAlert> KorvoUpdateAlert::alertWithTitle(const QString& title, const QString& message,
@@ -87,16 +82,13 @@ KorvoUpdateAlert::KorvoUpdateAlert() : QDialog(nullptr, Qt::Dialog | Qt::Framele
 }
 
 void KorvoUpdateAlert::awakeFromNib() {
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    setPalette(pal);
+    korvostyle::fillBackground(this, Qt::white);
 
     m_titleBarView = new QWidget(this);
     m_titleBarBgImageView = new KorvoUpdateImageView(m_titleBarView);
     m_titleTextField = new QLabel(m_titleBarView);
     m_titleTextField->setFont(korvostyle::boldFont(kTitlePixelSize));
-    setTextColor(m_titleTextField, Qt::white);
+    korvostyle::setTextColor(m_titleTextField, Qt::white);
     m_closeButton = new QPushButton(m_titleBarView);
     m_closeButton->setFocusPolicy(Qt::NoFocus);
     m_closeButton->setFlat(true);
@@ -111,11 +103,11 @@ void KorvoUpdateAlert::awakeFromNib() {
     m_messageTextField = new QLabel(this);
     m_messageTextField->setWordWrap(true);
     m_messageTextField->setFont(korvostyle::boldFont(kMessagePixelSize));
-    setTextColor(m_messageTextField, Qt::black);
+    korvostyle::setTextColor(m_messageTextField, Qt::black);
     m_informationTextField = new QLabel(this);
     m_informationTextField->setWordWrap(true);
     m_informationTextField->setFont(korvostyle::systemFont(kInfoPixelSize));
-    setTextColor(m_informationTextField, kInfoText);
+    korvostyle::setTextColor(m_informationTextField, kInfoText);
 
     m_okButton = new KorvoUpdateButton(this);
     m_okButton->setDefault(true);

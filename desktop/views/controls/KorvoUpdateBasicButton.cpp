@@ -72,7 +72,9 @@ void KorvoUpdateBasicButton::setTitleLayer(KorvoUpdateLayer* layer) {
     adoptLayer(layer);
 }
 
-void KorvoUpdateBasicButton::awakeFromNib() { m_tracksMouseEntry = true; }
+void KorvoUpdateBasicButton::awakeFromNib() {
+    m_tracksMouseEntry = true;
+}
 
 QSizeF KorvoUpdateBasicButton::imageSize() const {
     if (m_image.isNull()) return QSizeF(0, 0);
@@ -142,9 +144,8 @@ void KorvoUpdateBasicButton::setupImageLayer() {
         return;
     }
     const QSizeF image = imageSize();
-    const QPointF origin =
-        imageOrigin(m_imagePosition, m_imageHugsTitle, size(), image, m_hasTitle ? titleSize() : QSizeF(0, 0),
-                    m_spacing);
+    const QPointF origin = imageOrigin(m_imagePosition, m_imageHugsTitle, size(), image,
+                                       m_hasTitle ? titleSize() : QSizeF(0, 0), m_spacing);
     imageLayer()->setFrame(QRectF(rect()));
     imageLayer()->setMask(m_image, QRectF(QPointF(std::round(origin.x()), std::round(origin.y())), image));
     m_layer->addSublayer(imageLayer());
@@ -165,7 +166,8 @@ void KorvoUpdateBasicButton::setupTitleLayer() {
 
 void KorvoUpdateBasicButton::removeAllAnimations() {
     m_layer->removeAllAnimations();
-    for (KorvoUpdateLayer* sublayer : m_layer->sublayers()) sublayer->removeAllAnimations();
+    for (KorvoUpdateLayer* sublayer : m_layer->sublayers())
+        sublayer->removeAllAnimations();
 }
 
 void KorvoUpdateBasicButton::animateColorWithState(int state) {
@@ -195,7 +197,9 @@ void KorvoUpdateBasicButton::setState(int state) {
     animateColorWithState(state);
 }
 
-void KorvoUpdateBasicButton::flip() { setState(m_state == kOnState ? kOffState : kOnState); }
+void KorvoUpdateBasicButton::flip() {
+    setState(m_state == kOnState ? kOffState : kOnState);
+}
 
 void KorvoUpdateBasicButton::setMomentary(bool momentary) {
     m_momentary = momentary;
@@ -207,18 +211,30 @@ void KorvoUpdateBasicButton::setColor(QColor& field, const QColor& color) {
     animateColorWithState(m_state);
 }
 
-void KorvoUpdateBasicButton::setBorderNormalColor(const QColor& color) { setColor(m_borderNormalColor, color); }
-void KorvoUpdateBasicButton::setBorderHighlightColor(const QColor& color) { setColor(m_borderHighlightColor, color); }
+void KorvoUpdateBasicButton::setBorderNormalColor(const QColor& color) {
+    setColor(m_borderNormalColor, color);
+}
+void KorvoUpdateBasicButton::setBorderHighlightColor(const QColor& color) {
+    setColor(m_borderHighlightColor, color);
+}
 void KorvoUpdateBasicButton::setBackgroundNormalColor(const QColor& color) {
     setColor(m_backgroundNormalColor, color);
 }
 void KorvoUpdateBasicButton::setBackgroundHighlightColor(const QColor& color) {
     setColor(m_backgroundHighlightColor, color);
 }
-void KorvoUpdateBasicButton::setImageNormalColor(const QColor& color) { setColor(m_imageNormalColor, color); }
-void KorvoUpdateBasicButton::setImageHighlightColor(const QColor& color) { setColor(m_imageHighlightColor, color); }
-void KorvoUpdateBasicButton::setTitleNormalColor(const QColor& color) { setColor(m_titleNormalColor, color); }
-void KorvoUpdateBasicButton::setTitleHighlightColor(const QColor& color) { setColor(m_titleHighlightColor, color); }
+void KorvoUpdateBasicButton::setImageNormalColor(const QColor& color) {
+    setColor(m_imageNormalColor, color);
+}
+void KorvoUpdateBasicButton::setImageHighlightColor(const QColor& color) {
+    setColor(m_imageHighlightColor, color);
+}
+void KorvoUpdateBasicButton::setTitleNormalColor(const QColor& color) {
+    setColor(m_titleNormalColor, color);
+}
+void KorvoUpdateBasicButton::setTitleHighlightColor(const QColor& color) {
+    setColor(m_titleHighlightColor, color);
+}
 
 void KorvoUpdateBasicButton::setCornerRadius(double radius) {
     m_cornerRadius = radius;
@@ -267,7 +283,8 @@ QSize KorvoUpdateBasicButton::sizeHint() const {
                             m_imagePosition != ImageOverlaps && m_imagePosition != ImageOnly;
     const double width = (sideBySide ? image.width() + title.width() : std::max(image.width(), title.width()));
     const double height = (sideBySide ? std::max(image.height(), title.height()) : image.height() + title.height());
-    return QSize(static_cast<int>(std::ceil(width + 4 * m_spacing)), static_cast<int>(std::ceil(height + 2 * m_spacing)));
+    return QSize(static_cast<int>(std::ceil(width + 4 * m_spacing)),
+                 static_cast<int>(std::ceil(height + 2 * m_spacing)));
 }
 
 void KorvoUpdateBasicButton::paintEvent(QPaintEvent*) {

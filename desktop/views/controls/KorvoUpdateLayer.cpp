@@ -41,7 +41,8 @@ KorvoUpdateLayer::KorvoUpdateLayer(QObject* parent) : QObject(parent) {}
 KorvoUpdateLayer::~KorvoUpdateLayer() {
     removeAllAnimations();
     removeFromSuperlayer();
-    for (KorvoUpdateLayer* sublayer : m_sublayers) sublayer->m_superlayer = nullptr;
+    for (KorvoUpdateLayer* sublayer : m_sublayers)
+        sublayer->m_superlayer = nullptr;
 }
 
 void KorvoUpdateLayer::setFrame(const QRectF& frame) {
@@ -65,7 +66,9 @@ void KorvoUpdateLayer::setMasksToBounds(bool masks) {
     emit needsDisplay();
 }
 
-QColor KorvoUpdateLayer::valueForKeyPath(const QString& keyPath) const { return m_colors.value(keyPath); }
+QColor KorvoUpdateLayer::valueForKeyPath(const QString& keyPath) const {
+    return m_colors.value(keyPath);
+}
 
 void KorvoUpdateLayer::setValueForKeyPath(const QString& keyPath, const QColor& color) {
     if (!isColorKey(keyPath)) return;
@@ -75,7 +78,8 @@ void KorvoUpdateLayer::setValueForKeyPath(const QString& keyPath, const QColor& 
 
 QColor KorvoUpdateLayer::presentationValueForKeyPath(const QString& keyPath) const {
     const QVariantAnimation* animation = m_animations.value(keyPath);
-    if (animation && animation->state() == QAbstractAnimation::Running) return animation->currentValue().value<QColor>();
+    if (animation && animation->state() == QAbstractAnimation::Running)
+        return animation->currentValue().value<QColor>();
     return valueForKeyPath(keyPath);
 }
 
@@ -119,8 +123,7 @@ void KorvoUpdateLayer::removeFromSuperlayer() {
     emit superlayer->needsDisplay();
 }
 
-void KorvoUpdateLayer::addColorAnimation(const QString& keyPath, const QColor& from, const QColor& to,
-                                         double seconds) {
+void KorvoUpdateLayer::addColorAnimation(const QString& keyPath, const QColor& from, const QColor& to, double seconds) {
     if (!isColorKey(keyPath)) return;
     delete m_animations.take(keyPath);
     auto* animation = new QVariantAnimation(this);
@@ -199,7 +202,8 @@ void KorvoUpdateLayer::renderContents(QPainter& painter, const QRectF& bounds) c
     if (!m_sublayers.isEmpty()) {
         painter.save();
         if (m_masksToBounds) painter.setClipPath(shape, Qt::IntersectClip);
-        for (const KorvoUpdateLayer* sublayer : m_sublayers) sublayer->render(painter);
+        for (const KorvoUpdateLayer* sublayer : m_sublayers)
+            sublayer->render(painter);
         painter.restore();
     }
 

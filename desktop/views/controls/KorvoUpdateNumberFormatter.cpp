@@ -6,12 +6,15 @@ bool KorvoUpdateNumberFormatter::isPartialStringValid(const QString& partialStri
     if (partialString.isEmpty()) return true;
     int i = 0;
     const int n = partialString.size();
-    while (i < n && partialString.at(i).isSpace()) ++i;
+    while (i < n && partialString.at(i).isSpace())
+        ++i;
     if (i < n && (partialString.at(i) == QLatin1Char('+') || partialString.at(i) == QLatin1Char('-'))) ++i;
     const int digitsStart = i;
-    while (i < n && partialString.at(i) >= QLatin1Char('0') && partialString.at(i) <= QLatin1Char('9')) ++i;
+    while (i < n && partialString.at(i) >= QLatin1Char('0') && partialString.at(i) <= QLatin1Char('9'))
+        ++i;
     if (i == digitsStart) return false;
-    while (i < n && partialString.at(i).isSpace()) ++i;
+    while (i < n && partialString.at(i).isSpace())
+        ++i;
     return i == n;
 }
 

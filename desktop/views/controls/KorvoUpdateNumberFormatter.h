@@ -11,8 +11,7 @@ public:
     explicit KorvoUpdateNumberFormatter(QObject* parent = nullptr);
 
     // The out-parameters are left as they are.
-    bool isPartialStringValid(const QString& partialString, QString* newEditingString,
-                              QString* errorDescription) const;
+    bool isPartialStringValid(const QString& partialString, QString* newEditingString, QString* errorDescription) const;
 
     State validate(QString& input, int& pos) const override;
 };

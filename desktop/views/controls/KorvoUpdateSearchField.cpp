@@ -24,7 +24,9 @@ void KorvoUpdateSearchField::setFiledEventType(int type) {
     update();
 }
 
-bool KorvoUpdateSearchField::isBordered() const { return m_border->isBordered(); }
+bool KorvoUpdateSearchField::isBordered() const {
+    return m_border->isBordered();
+}
 
 void KorvoUpdateSearchField::textDidEndEditing() {
     if (m_textFieldDidEndEditing) m_textFieldDidEndEditing(this, text());

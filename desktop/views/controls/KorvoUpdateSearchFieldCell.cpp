@@ -15,13 +15,15 @@ KorvoUpdateSearchFieldCell::~KorvoUpdateSearchFieldCell() {
         if (button && !button->parent()) delete button.data();
 }
 
-void KorvoUpdateSearchFieldCell::didAttachToControlView() { controlView()->setPlaceholderText(QString()); }
+void KorvoUpdateSearchFieldCell::didAttachToControlView() {
+    controlView()->setPlaceholderText(QString());
+}
 
 KorvoUpdateBasicButton* KorvoUpdateSearchFieldCell::makeSideButton(double x, double width) {
     QWidget* view = controlView();
     auto* button = new KorvoUpdateBasicButton(view);
-    button->setGeometry(QRect(static_cast<int>(std::lround(x)), 0, static_cast<int>(std::lround(width)),
-                              view ? view->height() : 0));
+    button->setGeometry(
+        QRect(static_cast<int>(std::lround(x)), 0, static_cast<int>(std::lround(width)), view ? view->height() : 0));
     if (view) button->show();
     m_madeButtons.append(button);
     return button;
@@ -71,6 +73,6 @@ QRectF KorvoUpdateSearchFieldCell::searchButtonRectForBounds(const QRectF& bound
 }
 
 QRectF KorvoUpdateSearchFieldCell::cancelButtonRectForBounds(const QRectF& bounds) const {
-    return QRectF(bounds.right() - bounds.height(), bounds.top(), (m_rightButton ? m_rightButton->width() : 0) + m_margin,
-                  bounds.height());
+    return QRectF(bounds.right() - bounds.height(), bounds.top(),
+                  (m_rightButton ? m_rightButton->width() : 0) + m_margin, bounds.height());
 }

@@ -4,12 +4,11 @@
 // buttons of zero height that stay outside any view and are deleted with the cell.
 #pragma once
 
+#include "KorvoUpdateBasicButton.h"
 #include "KorvoUpdateTextFieldCell.h"
 
 #include <QPointer>
 #include <QVector>
-
-class KorvoUpdateBasicButton;
 
 class KorvoUpdateSearchFieldCell : public KorvoUpdateTextFieldCell {
     Q_OBJECT

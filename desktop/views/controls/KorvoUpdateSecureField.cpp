@@ -9,7 +9,9 @@
 
 namespace {
 
-int points(double value) { return static_cast<int>(std::lround(value)); }
+int points(double value) {
+    return static_cast<int>(std::lround(value));
+}
 
 } // namespace
 
@@ -54,7 +56,9 @@ void KorvoUpdateSecureField::setFiledEventType(int type) {
     update();
 }
 
-bool KorvoUpdateSecureField::isBordered() const { return m_border->isBordered(); }
+bool KorvoUpdateSecureField::isBordered() const {
+    return m_border->isBordered();
+}
 
 QRect KorvoUpdateSecureField::secureTextFieldFrame(QSize size) const {
     const double leftX = m_leftButton->x();
@@ -63,7 +67,9 @@ QRect KorvoUpdateSecureField::secureTextFieldFrame(QSize size) const {
     return QRect(points(x), 0, std::max(0, points(width)), size.height());
 }
 
-void KorvoUpdateSecureField::layoutTextField() { m_secureTextField->setGeometry(secureTextFieldFrame(size())); }
+void KorvoUpdateSecureField::layoutTextField() {
+    m_secureTextField->setGeometry(secureTextFieldFrame(size()));
+}
 
 void KorvoUpdateSecureField::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);

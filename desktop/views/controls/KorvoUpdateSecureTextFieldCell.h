@@ -11,5 +11,7 @@ public:
 
     // One text line high, centred vertically in the rectangle, as wide as it.
     QRectF adjustedFrameToVerticallyCenterText(const QRectF& rect) const;
-    QRectF textRectForBounds(const QRectF& bounds) const override { return adjustedFrameToVerticallyCenterText(bounds); }
+    QRectF textRectForBounds(const QRectF& bounds) const override {
+        return adjustedFrameToVerticallyCenterText(bounds);
+    }
 };

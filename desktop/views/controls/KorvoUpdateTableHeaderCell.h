@@ -7,14 +7,13 @@
 #include <QColor>
 #include <QObject>
 #include <QPointer>
+#include <QPushButton>
 #include <QRect>
 #include <QString>
 
 class KorvoUpdateTableHeaderCell;
 class QAbstractButton;
 class QPainter;
-class QPushButton;
-class QWidget;
 
 class KorvoUpdateTableHeaderCellDelegate {
 public:

@@ -64,6 +64,9 @@ public:
     KorvoUpdateTableHeaderCell* headerCell(int column) const;
     KorvoUpdateTableHeaderView* headerView() const { return m_headerView; }
 
+    // One height for every row.
+    using QTableView::rowHeight;
+    using QTableView::setRowHeight;
     int rowHeight() const { return m_rowHeight; }
     void setRowHeight(int height);
     int numberOfRows() const;

@@ -35,7 +35,9 @@ void KorvoUpdateTextFieldCell::setFont(const QFont& font) {
     emit cellChanged();
 }
 
-double KorvoUpdateTextFieldCell::textLineHeight() const { return QFontMetricsF(font()).height(); }
+double KorvoUpdateTextFieldCell::textLineHeight() const {
+    return QFontMetricsF(font()).height();
+}
 
 void KorvoUpdateTextFieldCell::drawWithFrame(QPainter& painter, const QRectF& frame, QWidget* view) const {
     drawInteriorWithFrame(painter, frame, view);

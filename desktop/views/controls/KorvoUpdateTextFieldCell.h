@@ -3,13 +3,14 @@
 // A field owns its cell; the cell knows its field as its control view once the field has taken it. GUI thread only.
 #pragma once
 
+#include "KorvoUpdateCellTextField.h"
+
 #include <QColor>
 #include <QFont>
 #include <QObject>
 #include <QPointer>
 #include <QRectF>
 
-class KorvoUpdateCellTextField;
 class QPainter;
 class QWidget;
 
