@@ -97,7 +97,7 @@ TEST_F(SimTest, ProbeAnswersWithIdentificationText) {
     o.model = "QX10";
     o.linkName = "usb-Other-if00";
     startSim(o);
-    const Bytes r = host->transact(b(firmware::kProbeCmd), 64, 200);
+    const Bytes r = host->transact(b(firmware::kProbeCmd), 11);
     EXPECT_EQ(std::string(r.begin(), r.end()), "TENVOR-QX10");
     EXPECT_TRUE(sim->violations().empty());
 }
@@ -236,7 +236,7 @@ TEST_F(SimTest, HostRepeatsAfterTimeouts) {
 TEST_F(SimTest, HostThatGivesUpMidBlockCanStartAgain) {
     sim->addFault({Step::BlockHeader, Kind::ShortReply, 1, 1});
     const Bytes section = randomBytes(3000, 7);
-    const auto first = pass(section, Section::Program);
+    const auto first = pass(section, Section::Program, {300, 300, 100, 300, 300});
     EXPECT_FALSE(first.ok);
     EXPECT_EQ(first.failedAt, firmware::PassStep::BlockHeader);
     // The simulator still waits for block 1's data; the next pass's enter must not be swallowed by it.
@@ -257,12 +257,13 @@ TEST_F(SimTest, FaultsDoWhatTheySay) {
     EXPECT_EQ(host->transact(b(firmware::enterCmd(Section::Program)), 4, 150), Bytes({0xD1}));
 
     // Split reply: two bytes, a pause, the rest.
-    sim->addFault({Step::Erase, Kind::SplitReply, -1, -1, 0, 2, 80});
+    sim->addFault({Step::Erase, Kind::SplitReply, -1, -1, 0, 2, 300});
     ASSERT_TRUE(host->send(b(firmware::eraseCmd(Section::Program))));
     const auto t0 = Clock::now();
-    EXPECT_EQ(host->receive(4, 40), Bytes({0xD1, 0xEE}));
+    EXPECT_EQ(host->receive(2, 1000), Bytes({0xD1, 0xEE}));
+    EXPECT_TRUE(host->receive(2, 100).empty());
     EXPECT_EQ(host->receive(2, 1000), Bytes({0x83, 0xFF}));
-    EXPECT_GE(msSince(t0), 70);
+    EXPECT_GE(msSince(t0), 280);
 
     // Silent: nothing comes; the next occurrence is answered.
     sim->addFault({Step::BlockHeader, Kind::Silent, 0, 1});

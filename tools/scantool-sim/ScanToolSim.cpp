@@ -30,6 +30,8 @@ constexpr size_t kPacedReadChunk = 16;
 // block in one go, so its bytes follow at once).
 constexpr int kSettleMs = 2;
 constexpr int kWaitForPollMs = 2;
+// A host that has not read for this long is not going to; the bytes are dropped as a full USB buffer would.
+constexpr int kWriteStallMs = 1000;
 // Command frame lengths, by command byte.
 constexpr size_t kProbeLength = 3;
 constexpr size_t kEnterLength = 9;
@@ -359,10 +361,16 @@ bool ScanToolSim::writeAll(const uint8_t* data, size_t length) {
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno != EAGAIN) return false;
-        // The host is not reading and the line is full: wait for room or for the end of the session.
+        // The line is full: wait a while for the host to read, but never hang on a host that does not.
         pollfd p[2] = {{m_master, POLLOUT, 0}, {m_wakeFd, POLLIN, 0}};
-        if (::poll(p, 2, -1) < 0 && errno != EINTR) return false;
+        const int r = ::poll(p, 2, kWriteStallMs);
+        if (r < 0 && errno != EINTR) return false;
         if (p[1].revents & POLLIN) return false;
+        if (r == 0) {
+            event(std::to_string(length - done) + " byte(s) dropped: the host has not read the line for " +
+                  std::to_string(kWriteStallMs) + " ms");
+            return false;
+        }
     }
     return true;
 }
