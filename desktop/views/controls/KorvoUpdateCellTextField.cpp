@@ -42,6 +42,7 @@ KorvoUpdateCellTextField::KorvoUpdateCellTextField(QWidget* parent) : QLineEdit(
         update();
     });
     connect(this, &QLineEdit::cursorPositionChanged, this, &KorvoUpdateCellTextField::restartCaret);
+    connect(this, &QLineEdit::textChanged, this, &KorvoUpdateCellTextField::showStartUnlessEditing);
 }
 
 KorvoUpdateCellTextField::~KorvoUpdateCellTextField() {
@@ -114,8 +115,25 @@ void KorvoUpdateCellTextField::focusInEvent(QFocusEvent* event) {
     restartCaret();
 }
 
+void KorvoUpdateCellTextField::showStartUnlessEditing() {
+    if (!hasFocus() && !m_inUserInput) setCursorPosition(0);
+}
+
+void KorvoUpdateCellTextField::keyPressEvent(QKeyEvent* event) {
+    m_inUserInput = true;
+    QLineEdit::keyPressEvent(event);
+    m_inUserInput = false;
+}
+
+void KorvoUpdateCellTextField::inputMethodEvent(QInputMethodEvent* event) {
+    m_inUserInput = true;
+    QLineEdit::inputMethodEvent(event);
+    m_inUserInput = false;
+}
+
 void KorvoUpdateCellTextField::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
+    showStartUnlessEditing();
     m_caretTimer.stop();
     update();
 }

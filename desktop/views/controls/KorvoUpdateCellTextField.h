@@ -35,12 +35,17 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
     void restartCaret();
+    // A field that is not being edited shows the start of a text too long for it.
+    void showStartUnlessEditing();
 
     KorvoUpdateTextFieldCell* m_cell = nullptr;
     QColor m_insertionPointColor = Qt::black;
     QTimer m_caretTimer;
     bool m_caretOn = true;
+    bool m_inUserInput = false;
 };

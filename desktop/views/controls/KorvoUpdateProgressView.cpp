@@ -11,6 +11,8 @@ namespace {
 QWidget* colouredView(QWidget* parent, const QColor& color) {
     auto* view = new QWidget(parent);
     view->setAutoFillBackground(true);
+    // Its own role, not the one of whatever view it is placed in.
+    view->setBackgroundRole(QPalette::Window);
     QPalette palette = view->palette();
     palette.setColor(QPalette::Window, color);
     view->setPalette(palette);

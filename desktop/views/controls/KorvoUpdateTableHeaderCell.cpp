@@ -31,6 +31,8 @@ protected:
 QWidget* lineView() {
     auto* view = new QWidget;
     view->setAutoFillBackground(true);
+    // Its own role, not the one of whatever view it is placed in.
+    view->setBackgroundRole(QPalette::Window);
     QPalette palette = view->palette();
     palette.setColor(QPalette::Window, KorvoUpdateTableHeaderCell::kGridColor);
     view->setPalette(palette);

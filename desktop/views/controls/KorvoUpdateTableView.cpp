@@ -4,6 +4,7 @@
 #include "KorvoUpdateTableHeaderView.h"
 
 #include <QAbstractTableModel>
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -15,22 +16,19 @@ const QColor KorvoUpdateTableView::kGridColor(230, 230, 230);
 namespace {
 
 constexpr int kTitlePixelSize = 15;
+// Hidden cell views kept per column for reuse: enough for the rows a scroll brings in at once.
+constexpr int kSpareViewsPerColumn = 4;
 
-// Selected rows are drawn only with the ordinary highlight, and no cell shows a focus frame.
-class HighlightDelegate : public QStyledItemDelegate {
+// No cell shows a focus frame; the cells are views of their own.
+class NoFocusDelegate : public QStyledItemDelegate {
 public:
-    explicit HighlightDelegate(KorvoUpdateTableView* table) : QStyledItemDelegate(table), m_table(table) {}
+    using QStyledItemDelegate::QStyledItemDelegate;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         QStyleOptionViewItem plain(option);
         plain.state &= ~QStyle::State_HasFocus;
-        if (m_table->selectionHighlightStyle() == KorvoUpdateTableView::SelectionHighlightNone)
-            plain.state &= ~QStyle::State_Selected;
         QStyledItemDelegate::paint(painter, plain, index);
     }
-
-private:
-    KorvoUpdateTableView* m_table;
 };
 
 } // namespace
@@ -107,7 +105,7 @@ KorvoUpdateTableView::KorvoUpdateTableView(QWidget* parent) : QTableView(parent)
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setDefaultSectionSize(m_rowHeight);
-    setItemDelegate(new HighlightDelegate(this));
+    setItemDelegate(new NoFocusDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -268,17 +266,31 @@ void KorvoUpdateTableView::layoutCellViews() {
             }
         }
     } while (m_layoutAgain);
-    // Views nobody took back are not kept.
-    for (QWidget* view : qAsConst(m_reusePool)) {
-        view->hide();
-        view->deleteLater();
+    // A few spare views per column serve the next scroll; the rest go.
+    for (const QString& identifier : m_reusePool.uniqueKeys()) {
+        QList<QWidget*> spare = m_reusePool.values(identifier);
+        while (spare.size() > kSpareViewsPerColumn)
+            spare.takeLast()->deleteLater();
+        m_reusePool.remove(identifier);
+        for (QWidget* view : spare)
+            m_reusePool.insert(identifier, view);
     }
-    m_reusePool.clear();
     m_inLayout = false;
 }
 
 void KorvoUpdateTableView::setSelectionHighlightStyle(SelectionHighlightStyle style) {
     m_highlightStyle = style;
+    // The style draws selected rows in the highlight colour; with no highlight that colour is clear.
+    QPalette pal = palette();
+    const QPalette standard = QApplication::palette(this);
+    const bool none = style == SelectionHighlightNone;
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        pal.setColor(group, QPalette::Highlight,
+                     none ? QColor(Qt::transparent) : standard.color(group, QPalette::Highlight));
+        pal.setColor(group, QPalette::HighlightedText,
+                     none ? pal.color(group, QPalette::Text) : standard.color(group, QPalette::HighlightedText));
+    }
+    setPalette(pal);
     viewport()->update();
 }
 
