@@ -5,7 +5,6 @@
 #include "KorvoUpdateSendProc.h"
 
 #include <QCoreApplication>
-#include <QTimer>
 
 #include <chrono>
 #include <condition_variable>
@@ -13,14 +12,11 @@
 #include <vector>
 
 namespace {
-// A stop is repeated this often while the worker runs: the flasher clears a stop request when it takes the port.
-constexpr int kAbortRepeatMs = 50;
 
 struct RunnerState {
     std::mutex mutex;
     std::condition_variable ended;
     bool running = false;
-    bool stopRequested = false;
     std::vector<std::function<void()>> idleCallbacks;
     KorvoUpdateFlashRunner::Flash flash;
 };
@@ -41,7 +37,6 @@ void workerEnded() {
     {
         std::lock_guard<std::mutex> lock(s.mutex);
         s.running = false;
-        s.stopRequested = false;
         DevicePort::sharedManager().setIsUpdating(false);
         callbacks.swap(s.idleCallbacks);
     }
@@ -53,18 +48,6 @@ void workerEnded() {
         });
 }
 
-// Repeats the abort on the GUI thread until the worker has ended.
-void repeatAbort() {
-    if (!QCoreApplication::instance()) return;
-    QTimer::singleShot(kAbortRepeatMs, QCoreApplication::instance(), [] {
-        {
-            std::lock_guard<std::mutex> lock(state().mutex);
-            if (!state().running || !state().stopRequested) return;
-        }
-        DevicePort::sharedManager().abortExchange();
-        repeatAbort();
-    });
-}
 } // namespace
 
 void KorvoUpdateFlashRunner::setFlashForTesting(Flash flash) {
@@ -78,8 +61,9 @@ bool KorvoUpdateFlashRunner::start(const QString& path) {
     {
         std::lock_guard<std::mutex> lock(s.mutex);
         if (s.running) return false;
+        // A stop from now on holds for this flash, whatever step its worker has reached.
+        DevicePort::sharedManager().clearAbort();
         s.running = true;
-        s.stopRequested = false;
         DevicePort::sharedManager().setIsUpdating(true);
         flash = s.flash ? s.flash : Flash(defaultFlash);
     }
@@ -96,15 +80,7 @@ bool KorvoUpdateFlashRunner::isRunning() {
 }
 
 void KorvoUpdateFlashRunner::stop() {
-    {
-        std::lock_guard<std::mutex> lock(state().mutex);
-        if (!state().running) return;
-        const bool repeating = state().stopRequested;
-        state().stopRequested = true;
-        if (repeating) return;
-    }
-    DevicePort::sharedManager().abortExchange();
-    repeatAbort();
+    if (isRunning()) DevicePort::sharedManager().abortExchange();
 }
 
 void KorvoUpdateFlashRunner::whenIdle(std::function<void()> fn) {
@@ -122,13 +98,6 @@ bool KorvoUpdateFlashRunner::stopAndWait(int timeoutMs) {
     RunnerState& s = state();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     std::unique_lock<std::mutex> lock(s.mutex);
-    if (s.running) s.stopRequested = true;
-    while (s.running) {
-        lock.unlock();
-        DevicePort::sharedManager().abortExchange();
-        lock.lock();
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        s.ended.wait_for(lock, std::chrono::milliseconds(kAbortRepeatMs));
-    }
-    return true;
+    if (s.running) DevicePort::sharedManager().abortExchange();
+    return s.ended.wait_until(lock, deadline, [&s] { return !s.running; });
 }

@@ -15,8 +15,7 @@ public:
     // Starts the flash of path on a worker; false, starting nothing, while one runs.
     static bool start(const QString& path);
     static bool isRunning();
-    // Makes the running flash end as a failure: its exchanges end at once. The request is repeated until the
-    // worker has ended, so that it holds whatever step the worker is in.
+    // Makes the running flash end as a failure: its exchanges end at once, whatever step the worker is in.
     static void stop();
     // Runs fn on the GUI thread once no flash runs: at once when none runs, else after the worker has ended.
     static void whenIdle(std::function<void()> fn);

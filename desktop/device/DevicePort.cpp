@@ -147,10 +147,6 @@ void DevicePort::beginExclusive() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_exclusive = true;
     if (m_reader) m_reader->cancel();
-    char drain[16];
-    while (m_wake[0] >= 0 && ::read(m_wake[0], drain, sizeof drain) > 0) {
-    }
-    m_aborted.store(false);
 }
 
 void DevicePort::endExclusive() {
@@ -162,6 +158,13 @@ void DevicePort::abortExchange() {
     m_aborted.store(true);
     const char b = 1;
     if (m_wake[1] >= 0) (void)!::write(m_wake[1], &b, 1);
+}
+
+void DevicePort::clearAbort() {
+    m_aborted.store(false);
+    char drain[16];
+    while (m_wake[0] >= 0 && ::read(m_wake[0], drain, sizeof drain) > 0) {
+    }
 }
 
 void DevicePort::setExchangeTiming(const ExchangeTiming& timing) {

@@ -3,7 +3,8 @@
 //
 // Threads: the GUI thread opens, closes and arms reads; a flash worker runs exchanges. Reads and a flash never
 // share the port: beginExclusive() disarms any background read and keeps reads disarmed until endExclusive().
-// abortExchange() makes a running or later exchange end at once with -1, until the next beginExclusive().
+// abortExchange() makes a running or later exchange end at once with -1, until clearAbort(); whoever schedules a
+// flash clears it first, so a stop asked for at any moment after that is never lost.
 #pragma once
 
 #include <QByteArray>
@@ -67,6 +68,7 @@ public:
     void beginExclusive();
     void endExclusive();
     void abortExchange();
+    void clearAbort();
 
     void setExchangeTiming(const ExchangeTiming& timing);
     ExchangeTiming exchangeTiming() const;
