@@ -1,4 +1,8 @@
+#include "UserDefaults.h"
+#include "mainbundle.h"
+
 #include <QApplication>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +19,11 @@ int main(int argc, char** argv) {
     // Widgets need a platform even when the tests are only listed.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The shipped English texts, and user defaults of the test's own.
+    QTemporaryDir store;
+    UserDefaults::setStorePath(store.filePath(QStringLiteral("defaults.ini")));
+    UserDefaults::standardUserDefaults().setObject(QStringLiteral("en"), QStringLiteral("userLanguage"));
+    mainbundle::setResourcePath(QStringLiteral(KORVO_RESOURCES_DIR));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

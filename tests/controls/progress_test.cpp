@@ -1,6 +1,5 @@
 #include "KorvoUpdateDownloadButton.h"
 #include "KorvoUpdateProgressView.h"
-#include "controlstext.h"
 
 #include <QLabel>
 
@@ -8,32 +7,12 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-// Texts as a language table gives them, for the time of one test.
-class Texts : public ::testing::Test {
-protected:
-    void SetUp() override {
-        controlstext::setLookup([](const QString& key) {
-            if (key == QLatin1String("UpdateHint2")) return QStringLiteral("Updating");
-            if (key == QLatin1String("UpdateHint3")) return QStringLiteral("Update succeeded");
-            if (key == QLatin1String("UpdateHint4")) return QStringLiteral("Update failed");
-            return key;
-        });
-    }
-    void TearDown() override { controlstext::setLookup(nullptr); }
-};
-
-} // namespace
-
-using ProgressButton = Texts;
-
-TEST_F(ProgressButton, FlashingShowsTextPercentageAndScaledFill) {
+TEST(ProgressButton, FlashingShowsTextPercentageAndScaledFill) {
     KorvoUpdateDownloadButton button;
     button.resize(500, 40);
     button.show();
     button.setProgress(0.25, KorvoUpdateDownloadButton::kStateFlashing);
-    EXPECT_EQ(QStringLiteral("Updating"), button.titleLabel()->text());
+    EXPECT_EQ(QStringLiteral("Updating…"), button.titleLabel()->text());
     EXPECT_EQ(QStringLiteral("25%"), button.progressLabel()->text());
     EXPECT_EQ(50, button.progressView()->leftimg()->width());
     EXPECT_EQ(30, button.progressView()->leftimg()->height());
@@ -48,12 +27,12 @@ TEST_F(ProgressButton, FlashingShowsTextPercentageAndScaledFill) {
     EXPECT_FLOAT_EQ(100, button.progressView()->maxValue());
 }
 
-TEST_F(ProgressButton, DoneFailedAndIdleTexts) {
+TEST(ProgressButton, DoneFailedAndIdleTexts) {
     KorvoUpdateDownloadButton button;
     button.resize(500, 40);
     button.setProgress(0.3, KorvoUpdateDownloadButton::kStateDone);
     EXPECT_EQ(QStringLiteral("100%"), button.progressLabel()->text());
-    EXPECT_EQ(QStringLiteral("Update succeeded"), button.titleLabel()->text());
+    EXPECT_EQ(QStringLiteral("Update complete"), button.titleLabel()->text());
     EXPECT_EQ(60, button.progressView()->leftimg()->width());
 
     button.setProgress(0, KorvoUpdateDownloadButton::kStateFailed);
@@ -67,13 +46,6 @@ TEST_F(ProgressButton, DoneFailedAndIdleTexts) {
 
     button.setProgress(0.5, 3);
     EXPECT_TRUE(button.titleLabel()->text().isEmpty());
-}
-
-TEST(ProgressButtonTexts, KeyShowsItselfWithoutALanguageTable) {
-    KorvoUpdateDownloadButton button;
-    button.setProgress(0.5, KorvoUpdateDownloadButton::kStateFlashing);
-    EXPECT_EQ(QStringLiteral("UpdateHint2"), button.titleLabel()->text());
-    EXPECT_EQ(QStringLiteral("50%"), button.progressLabel()->text());
 }
 
 TEST(ProgressView, FillStaysOnItsScale) {

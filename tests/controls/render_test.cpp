@@ -11,7 +11,6 @@
 #include "KorvoUpdateTableHeaderCell.h"
 #include "KorvoUpdateTableRowView.h"
 #include "KorvoUpdateTableView.h"
-#include "controlstext.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -88,19 +87,6 @@ QString save(QWidget* widget, const QString& name) {
     EXPECT_FALSE(path.isEmpty()) << name.toStdString();
     return path;
 }
-
-class RenderTexts : public ::testing::Test {
-protected:
-    void SetUp() override {
-        controlstext::setLookup([](const QString& key) {
-            if (key == QLatin1String("UpdateHint2")) return QStringLiteral("Updating...");
-            if (key == QLatin1String("UpdateHint3")) return QStringLiteral("Update succeeded");
-            if (key == QLatin1String("UpdateHint4")) return QStringLiteral("Update failed");
-            return key;
-        });
-    }
-    void TearDown() override { controlstext::setLookup(nullptr); }
-};
 
 // The firmware list's shape: four text columns and the progress column.
 class FirmwareRows : public KorvoUpdateTableViewDataSource {
@@ -231,7 +217,7 @@ TEST(Render, SearchAndSecureFields) {
     save(p.get(), "fields.png");
 }
 
-TEST_F(RenderTexts, ProgressButtonStates) {
+TEST(Render, ProgressButtonStates) {
     std::unique_ptr<QWidget> p(panel(460, 170));
     const int states[][2] = {{0, 0}, {6, 25}, {8, 100}, {9, 0}};
     for (int i = 0; i < 4; ++i) {
@@ -245,7 +231,7 @@ TEST_F(RenderTexts, ProgressButtonStates) {
     save(p.get(), "progress.png");
 }
 
-TEST_F(RenderTexts, FirmwareTable) {
+TEST(Render, FirmwareTable) {
     std::unique_ptr<QWidget> p(panel(1000, 260));
     FirmwareRows rows;
     rows.rows = {{"V1.10", "EN", "20231104", "2.4MB", 0, 0},

@@ -1,7 +1,7 @@
 #include "KorvoUpdateDownloadButton.h"
 
+#include "KorvoUpdateCommonTool.h"
 #include "KorvoUpdateProgressView.h"
-#include "controlstext.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -61,7 +61,7 @@ void KorvoUpdateDownloadButton::setProgress(double progress, int forState) {
     m_doubleValue = progress;
     m_downloadState = forState;
     const QString key = titleKeyForState(forState);
-    m_titleLabel->setText(key.isEmpty() ? QString() : controlstext::localized(key));
+    m_titleLabel->setText(key.isEmpty() ? QString() : localizedText(key));
     m_progressLabel->setText(progressTextForState(progress, forState));
     m_progressView->setProgress(progress);
     layoutSubviews();

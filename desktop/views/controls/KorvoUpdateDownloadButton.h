@@ -1,5 +1,5 @@
 // The flashing state of one firmware row: the bar, a percentage and a short localized status text, by the row
-// state (0 idle, 6 flashing, 8 done, 9 failed). Texts come from the "Localizable" table through controlstext.
+// state (0 idle, 6 flashing, 8 done, 9 failed). Texts come from the "Localizable" table of the interface language.
 // No user interaction; GUI thread only.
 #pragma once
 
