@@ -3,6 +3,8 @@
 #include "Dispatch.h"
 #include "serial.h"
 
+#include <QElapsedTimer>
+
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,6 +12,24 @@
 namespace {
 // What one completed read takes at most.
 constexpr size_t kReadChunk = 4096;
+// A reply can arrive in pieces: once bytes are in, more are gathered until the line has been quiet this long...
+constexpr int kGatherQuietMs = 30;
+// ...but for no longer than this in all.
+constexpr int kGatherLimitMs = 250;
+
+// Appends to data what else arrives while the line keeps talking.
+void gather(int fd, int wakeFd, QByteArray& data) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (data.size() < int(kReadChunk) && elapsed.elapsed() < kGatherLimitMs) {
+        if (serial::waitReadable(fd, kGatherQuietMs, wakeFd) != serial::Wait::Ready) return;
+        char buf[kReadChunk];
+        const ssize_t n = ::read(fd, buf, kReadChunk - size_t(data.size()));
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+        if (n <= 0) return;
+        data.append(buf, int(n));
+    }
+}
 } // namespace
 
 BackgroundReader::BackgroundReader(int fd) : m_fd(fd) {
@@ -67,7 +87,10 @@ void BackgroundReader::run(Completion completion) {
         if (w == serial::Wait::Error) break;
         char buf[kReadChunk];
         const ssize_t n = ::read(m_fd, buf, sizeof buf);
-        if (n > 0) data = QByteArray(buf, int(n));
+        if (n > 0) {
+            data = QByteArray(buf, int(n));
+            gather(m_fd, m_wake[0], data);
+        }
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
         break;
     }
