@@ -216,19 +216,6 @@ TEST(TableHeaderCell, LaysOutTitleAndLinesWhenDrawn) {
     EXPECT_FALSE(button);
 }
 
-TEST(TableHeaderCell, CheckActionGoesToTheDelegateWhenThereIsOne) {
-    struct Listener : KorvoUpdateTableHeaderCellDelegate {
-        int calls = 0;
-        void softwareManagementTableHeader(KorvoUpdateTableHeaderCell*, QAbstractButton*) override { ++calls; }
-    } listener;
-    KorvoUpdateTableHeaderCell cell{QString()};
-    cell.checkAction(cell.checkButton());
-    cell.setDelegate(&listener);
-    cell.checkAction(cell.checkButton());
-    EXPECT_EQ(1, listener.calls);
-    EXPECT_TRUE(cell.checkButton()->text().isEmpty());
-}
-
 TEST(TableCellView, ImageColumnAndTextOnlyLayouts) {
     KorvoUpdateTableCellView cell;
     cell.resize(200, 34);
@@ -248,6 +235,29 @@ TEST(TableCellView, ImageColumnAndTextOnlyLayouts) {
     EXPECT_EQ(0, grabImage(&cell).pixelColor(100, 2).alpha());
     cell.setBackgroundStyle(KorvoUpdateTableCellView::BackgroundStyleEmphasized);
     EXPECT_EQ(KorvoUpdateTableCellView::kEmphasizedColor, grabImage(&cell).pixelColor(100, 2));
+}
+
+TEST(TableView, CellsOfSelectedRowsAreEmphasizedUnderTheOrdinaryHighlight) {
+    struct Cells : KorvoUpdateTableViewDataSource {
+        int numberOfRowsInTableView(KorvoUpdateTableView*) override { return 3; }
+        QWidget* tableView(KorvoUpdateTableView*, int, int) override { return new KorvoUpdateTableCellView; }
+    } cells;
+    QWidget window;
+    window.resize(300, 200);
+    auto* table = new KorvoUpdateTableView(&window);
+    table->setGeometry(window.rect());
+    table->addTableColumn(QStringLiteral("Code"), QStringLiteral("Code"), 140);
+    table->setDataSource(&cells);
+    ASSERT_TRUE(showAndWait(&window));
+    auto style = [&](int row) {
+        return qobject_cast<KorvoUpdateTableCellView*>(table->viewAtColumn(0, row))->backgroundStyle();
+    };
+    table->selectRowIndexes({1}, false);
+    EXPECT_EQ(1, style(1));
+    EXPECT_EQ(0, style(0));
+    table->setSelectionHighlightStyle(KorvoUpdateTableView::SelectionHighlightNone);
+    EXPECT_EQ(0, style(1));
+    table->setDataSource(nullptr);
 }
 
 TEST(TableRowView, DrawsSelectionOnlyWithAHighlightStyle) {

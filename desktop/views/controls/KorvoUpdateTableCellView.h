@@ -27,7 +27,8 @@ public:
     bool showImage() const { return m_showImage; }
     void setShowImage(bool show);
     int backgroundStyle() const { return m_backgroundStyle; }
-    void setBackgroundStyle(int style);
+    // The table sets it on the cells of a selected row when it draws the ordinary highlight.
+    Q_INVOKABLE void setBackgroundStyle(int style);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

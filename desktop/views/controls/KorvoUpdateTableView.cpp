@@ -16,6 +16,8 @@ const QColor KorvoUpdateTableView::kGridColor(230, 230, 230);
 namespace {
 
 constexpr int kTitlePixelSize = 15;
+// The background style of a cell in a selected, highlighted row.
+constexpr int kEmphasizedBackground = 1;
 // Hidden cell views kept per column for reuse: enough for the rows a scroll brings in at once.
 constexpr int kSpareViewsPerColumn = 4;
 
@@ -114,6 +116,18 @@ KorvoUpdateTableView::KorvoUpdateTableView(QWidget* parent) : QTableView(parent)
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     connect(m_headerView, &QHeaderView::sectionResized, this, &KorvoUpdateTableView::layoutCellViews);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &KorvoUpdateTableView::updateBackgroundStyles);
+}
+
+void KorvoUpdateTableView::updateBackgroundStyles() {
+    for (auto it = m_cellViews.cbegin(); it != m_cellViews.cend(); ++it) {
+        QWidget* view = it.value();
+        if (view->metaObject()->indexOfMethod("setBackgroundStyle(int)") < 0) continue;
+        const int row = static_cast<int>(it.key() >> 32);
+        const bool emphasized = m_highlightStyle == SelectionHighlightRegular && isRowSelected(row);
+        QMetaObject::invokeMethod(view, "setBackgroundStyle", Q_ARG(int, emphasized ? kEmphasizedBackground : 0));
+    }
 }
 
 KorvoUpdateTableView::~KorvoUpdateTableView() {
@@ -266,6 +280,7 @@ void KorvoUpdateTableView::layoutCellViews() {
             }
         }
     } while (m_layoutAgain);
+    updateBackgroundStyles();
     // A few spare views per column serve the next scroll; the rest go.
     for (const QString& identifier : m_reusePool.uniqueKeys()) {
         QList<QWidget*> spare = m_reusePool.values(identifier);
@@ -291,6 +306,7 @@ void KorvoUpdateTableView::setSelectionHighlightStyle(SelectionHighlightStyle st
                      none ? pal.color(group, QPalette::Text) : standard.color(group, QPalette::HighlightedText));
     }
     setPalette(pal);
+    updateBackgroundStyles();
     viewport()->update();
 }
 

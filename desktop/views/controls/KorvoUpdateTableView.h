@@ -1,7 +1,9 @@
 // The table of the application's lists. Its data source answers the row count and makes one view per visible
 // cell (reusing views the table hands back through makeViewWithIdentifier); the cell views only show, presses go
 // to the table. After the table has handled a press it tells its extended delegate, and emits didClickedRow, which
-// row the press landed on (found before the handling; none for a press below the last row). Columns carry an
+// row the press landed on (found before the handling; none for a press below the last row). A cell view that has an
+// invokable setBackgroundStyle(int) is told 1 (emphasized) while its row is selected under the ordinary highlight,
+// else 0. Columns carry an
 // identifier, a title and a KorvoUpdateTableHeaderCell when one is set. Delegate and data source are not owned:
 // their owner clears them before they go away. GUI thread only.
 #pragma once
@@ -110,6 +112,7 @@ private:
     void pressed(QMouseEvent* event, bool doubleClick);
     void recycleCell(CellKey key);
     void layoutCellViews();
+    void updateBackgroundStyles();
     QRect cellFrame(int row, int column) const;
 
     KorvoUpdateTableModel* m_model = nullptr;
