@@ -26,6 +26,8 @@ constexpr int64_t kMicrosPerSecond = 1000000;
 // Unpaced reads take whatever has arrived; paced ones take little so the line clock stays fine-grained.
 constexpr size_t kReadChunk = 4096;
 constexpr size_t kPacedReadChunk = 16;
+// A paced read that starts within this long of the previous one's end continues the same burst on the wire.
+constexpr int64_t kLineIdleSlackUs = 1000;
 // How long to look for further bytes before judging a lone frame inside an expected block (the host writes a
 // block in one go, so its bytes follow at once).
 constexpr int kSettleMs = 2;
@@ -414,8 +416,10 @@ void ScanToolSim::serve() {
         }
         if (paced) {
             // The bytes are taken as they would arrive on the wire, one after another.
+            // A late wake-up of this thread is not idle line time: only a real gap restarts the line clock.
             const auto now = Clock::now();
-            rxFreeAt = std::max(now, rxFreeAt) + std::chrono::microseconds(lineMicros(size_t(n)));
+            const auto start = now - rxFreeAt < std::chrono::microseconds(kLineIdleSlackUs) ? rxFreeAt : now;
+            rxFreeAt = start + std::chrono::microseconds(lineMicros(size_t(n)));
             if (!pause(std::chrono::duration_cast<std::chrono::microseconds>(rxFreeAt - now).count())) break;
         }
         processBytes(buf, size_t(n));
@@ -628,13 +632,14 @@ void ScanToolSim::handle(Step step, const Bytes& frame, const std::function<Byte
         splitDelayMs = std::max(fault->splitDelayMs, 0);
         event("fault: reply to " + where + " split, " + std::to_string(splitDelayMs) + " ms apart");
     }
-    writeOut(reply, splitDelayMs);
+    // Counted before the reply goes out, so a host that has the acknowledgement sees the count.
     const bool acknowledged = reply.size() >= 3 && reply[2] == firmware::kReplyEnd;
     if (step == Step::End && m_passEnded && !m_passCounted && acknowledged) {
         m_passCounted = true;
         std::lock_guard<std::mutex> lock(m_mu);
         ++m_completedPasses;
     }
+    writeOut(reply, splitDelayMs);
 }
 
 ScanToolSim::Bytes ScanToolSim::refuse(const std::string& why) {

@@ -70,6 +70,15 @@ std::optional<long> toLong(const std::string& s, int base = 10) {
     return v;
 }
 
+// An option's number, checked against its range; none when the text is empty (the default stands).
+std::optional<long> number(const std::string& option, const std::string& text, long lo, long hi, int base,
+                           const char* rule) {
+    if (text.empty()) return std::nullopt;
+    const auto v = toLong(text, base);
+    if (!v || *v < lo || *v > hi) badArgs(option + ": " + rule + ": " + text);
+    return v;
+}
+
 // STEP[:K][=VALUE]; the value is handed back for the option to read.
 ScanToolSim::Fault parseFault(const std::string& option, const std::string& spec, Kind kind, std::string* value) {
     static const std::pair<const char*, Step> steps[] = {{"probe", Step::Probe},    {"enter", Step::Enter},
@@ -154,36 +163,26 @@ Args parseArgs(int argc, char** argv) {
         } else if (opt == "--paced") {
             a.options.paced = true;
         } else if (opt == "--erase-ms") {
-            const auto ms = toLong(next(i));
-            if (!ms || *ms < 0 || *ms > INT32_MAX) badArgs("--erase-ms needs a number of milliseconds");
-            a.options.eraseMs = int(*ms);
+            const std::string ms = next(i);
+            if (ms.empty()) badArgs("--erase-ms needs a number of milliseconds");
+            a.options.eraseMs = int(*number(opt, ms, 0, INT32_MAX, 10, "it needs a number of milliseconds"));
         } else if (opt == "--silent") {
             a.faults.push_back(parseFault(opt, next(i), Kind::Silent, nullptr));
         } else if (opt == "--vanish") {
             a.faults.push_back(parseFault(opt, next(i), Kind::Vanish, nullptr));
         } else if (opt == "--error") {
             auto f = parseFault(opt, next(i), Kind::DeviceError, &value);
-            if (!value.empty()) {
-                const auto code = toLong(value, 16);
-                if (!code || *code < 0xE0 || *code > 0xEF) badArgs("--error: the code must be E0 to EF: " + value);
-                f.errorCode = uint8_t(*code);
-            }
+            if (const auto v = number(opt, value, 0xE0, 0xEF, 16, "the code must be E0 to EF"))
+                f.errorCode = uint8_t(*v);
             a.faults.push_back(f);
         } else if (opt == "--short") {
             auto f = parseFault(opt, next(i), Kind::ShortReply, &value);
-            if (!value.empty()) {
-                const auto n = toLong(value);
-                if (!n || *n < 1 || *n > 2) badArgs("--short: the length must be 1 or 2: " + value);
-                f.shortLength = int(*n);
-            }
+            if (const auto v = number(opt, value, 1, 2, 10, "the length must be 1 or 2")) f.shortLength = int(*v);
             a.faults.push_back(f);
         } else if (opt == "--split") {
             auto f = parseFault(opt, next(i), Kind::SplitReply, &value);
-            if (!value.empty()) {
-                const auto ms = toLong(value);
-                if (!ms || *ms < 0 || *ms > INT32_MAX) badArgs("--split: the pause must be milliseconds: " + value);
-                f.splitDelayMs = int(*ms);
-            }
+            if (const auto v = number(opt, value, 0, INT32_MAX, 10, "the pause must be milliseconds"))
+                f.splitDelayMs = int(*v);
             a.faults.push_back(f);
         } else if (opt == "--report") {
             a.report = unescape(next(i));
