@@ -1,3 +1,5 @@
+// The main of the desktop updater's widget tests: an application on the offscreen platform (unless one is named),
+// the shipped resources, and user defaults of the test's own with English as the interface language.
 #include "UserDefaults.h"
 #include "mainbundle.h"
 
@@ -6,20 +8,10 @@
 
 #include <gtest/gtest.h>
 
-// Qt's offscreen platform keeps its screen objects past the application's end; they are not ours. The slow
-// unwinder sees through Qt's libraries, which lack frame pointers.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:QGuiApplicationPrivate::createPlatformIntegration\n";
-}
-extern "C" const char* __asan_default_options() {
-    return "fast_unwind_on_malloc=0";
-}
-
 int main(int argc, char** argv) {
     // Widgets need a platform even when the tests are only listed.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // The shipped English texts, and user defaults of the test's own.
     QTemporaryDir store;
     UserDefaults::setStorePath(store.filePath(QStringLiteral("defaults.ini")));
     UserDefaults::standardUserDefaults().setObject(QStringLiteral("en"), QStringLiteral("userLanguage"));
