@@ -80,14 +80,14 @@ std::optional<long> number(const std::string& option, const std::string& text, l
 }
 
 // STEP[:K][=VALUE]; the value is handed back for the option to read.
-ScanToolSim::Fault parseFault(const std::string& option, const std::string& spec, Kind kind, std::string* value) {
+ScanToolSim::Fault parseFault(const std::string& option, const std::string& faultText, Kind kind, std::string* value) {
     static const std::pair<const char*, Step> steps[] = {{"probe", Step::Probe},    {"enter", Step::Enter},
                                                          {"erase", Step::Erase},    {"header", Step::BlockHeader},
                                                          {"data", Step::BlockData}, {"end", Step::End}};
-    std::string s = spec;
+    std::string s = faultText;
     const size_t eq = s.find('=');
     if (eq != std::string::npos) {
-        if (!value) badArgs(option + " takes no value: " + spec);
+        if (!value) badArgs(option + " takes no value: " + faultText);
         *value = s.substr(eq + 1);
         s.resize(eq);
     }
@@ -95,7 +95,7 @@ ScanToolSim::Fault parseFault(const std::string& option, const std::string& spec
     const size_t colon = s.find(':');
     if (colon != std::string::npos) {
         const auto k = toLong(s.substr(colon + 1));
-        if (!k || *k < 0) badArgs(option + ": the occurrence after ':' must be a number from 0: " + spec);
+        if (!k || *k < 0) badArgs(option + ": the occurrence after ':' must be a number from 0: " + faultText);
         f.occurrence = int(*k);
         s.resize(colon);
     }
