@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -216,6 +217,37 @@ TEST(BasicButtonPress, LeavingWhilePressedCancelsOnlyWithTracking) {
     EXPECT_EQ(Button::kOffState, tracked.state());
     QTest::mouseRelease(&tracked, Qt::LeftButton);
     EXPECT_EQ(0, trackedClicks.count());
+}
+
+// Through the window, as a user drags: Qt holds entry and exit back while a mouse button is down.
+TEST(BasicButtonPress, DraggingOutOfATrackedButtonCancelsTheClick) {
+    QWidget window;
+    window.resize(200, 100);
+    auto* button = new Button(QRect(50, 30, 80, 30), &window);
+    button->awakeFromNib();
+    QSignalSpy clicked(button, &QAbstractButton::clicked);
+    ASSERT_TRUE(showAndWait(&window));
+    QWindow* handle = window.windowHandle();
+    const QPoint inside = button->mapTo(&window, QPoint(40, 15));
+    const QPoint outside(10, 10);
+
+    QTest::mousePress(handle, Qt::LeftButton, Qt::NoModifier, inside);
+    ASSERT_EQ(Button::kOnState, button->state());
+    QTest::mouseMove(handle, outside);
+    EXPECT_FALSE(button->isMouseDown());
+    EXPECT_EQ(Button::kOffState, button->state());
+    QTest::mouseMove(handle, inside);
+    EXPECT_EQ(Button::kOffState, button->state());
+    QTest::mouseRelease(handle, Qt::LeftButton, Qt::NoModifier, inside);
+    EXPECT_EQ(0, clicked.count());
+    EXPECT_EQ(Button::kOffState, button->state());
+
+    // A drag that stays inside is an ordinary click.
+    QTest::mousePress(handle, Qt::LeftButton, Qt::NoModifier, inside);
+    QTest::mouseMove(handle, inside + QPoint(5, 2));
+    QTest::mouseRelease(handle, Qt::LeftButton, Qt::NoModifier, inside + QPoint(5, 2));
+    EXPECT_EQ(1, clicked.count());
+    EXPECT_EQ(Button::kOnState, button->state());
 }
 
 TEST(BasicButtonPress, DisabledButtonLetsClicksThroughToWhatIsBehind) {

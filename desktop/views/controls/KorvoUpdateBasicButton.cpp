@@ -315,13 +315,20 @@ void KorvoUpdateBasicButton::mousePressEvent(QMouseEvent* event) {
     flip();
 }
 
-void KorvoUpdateBasicButton::mouseMoveEvent(QMouseEvent*) {}
+// Qt holds entry and exit back while a mouse button is down, so the exit that cancels a press is seen here.
+void KorvoUpdateBasicButton::mouseMoveEvent(QMouseEvent* event) {
+    if (!rect().contains(event->pos())) pointerExited();
+}
 
 void KorvoUpdateBasicButton::enterEvent(QEvent*) {
     if (m_tracksMouseEntry && m_mouseDown) flip();
 }
 
 void KorvoUpdateBasicButton::leaveEvent(QEvent*) {
+    pointerExited();
+}
+
+void KorvoUpdateBasicButton::pointerExited() {
     if (!m_tracksMouseEntry || !m_mouseDown) return;
     m_mouseDown = false;
     flip();

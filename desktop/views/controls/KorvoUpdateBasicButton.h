@@ -127,6 +127,7 @@ protected:
 
 private:
     void flip();
+    void pointerExited();
     void setColor(QColor& field, const QColor& color);
     QSizeF imageSize() const;
     QSizeF titleSize() const;
