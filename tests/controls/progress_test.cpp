@@ -62,3 +62,21 @@ TEST(ProgressView, FillStaysOnItsScale) {
     EXPECT_EQ(0, bar.leftimg()->width());
     EXPECT_EQ(QRect(0, 0, 400, 30), bar.bgimg()->geometry());
 }
+
+TEST(ProgressButton, StrayProgressReadsAsTheBarShowsIt) {
+    KorvoUpdateDownloadButton button;
+    button.resize(500, 40);
+    const struct {
+        double progress;
+        const char* text;
+        int fill;
+    } cases[] = {{std::nan(""), "0%", 0}, {-0.25, "0%", 0},        {-0.004, "0%", 0},
+                 {1.7, "100%", 200},      {HUGE_VAL, "100%", 200}, {0.999, "100%", 200}};
+    for (const auto& c : cases) {
+        button.setProgress(c.progress, KorvoUpdateDownloadButton::kStateFlashing);
+        EXPECT_EQ(QString::fromLatin1(c.text), button.progressLabel()->text()) << c.progress;
+        EXPECT_EQ(c.fill, button.progressView()->leftimg()->width()) << c.progress;
+    }
+    button.setProgress(-1, KorvoUpdateDownloadButton::kStateFailed);
+    EXPECT_EQ(QStringLiteral("0%"), button.progressLabel()->text());
+}

@@ -49,7 +49,8 @@ QString KorvoUpdateDownloadButton::progressTextForState(double progress, int sta
     switch (state) {
     case kStateFlashing:
     case kStateFailed:
-        return QString::asprintf("%0.0f%%", progress * 100);
+        // The percentage reads as the bar shows it, never "nan%" or "-25%".
+        return QString::asprintf("%0.0f%%", KorvoUpdateProgressView::clampedProgress(progress) * 100);
     case kStateDone:
         return QStringLiteral("100%");
     default:

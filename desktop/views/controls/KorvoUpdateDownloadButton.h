@@ -34,7 +34,8 @@ public:
 
     // The status text key of a state: "UpdateHint2" flashing, "UpdateHint3" done, "UpdateHint4" failed; "" else.
     static QString titleKeyForState(int state);
-    // The percentage text of a state: the rounded percentage, "100%" when done, "" for any other state.
+    // The percentage text of a state: the rounded percentage of the progress held to 0 to 1, "100%" when done, ""
+    // for any other state.
     static QString progressTextForState(double progress, int state);
 
     QSize sizeHint() const override;

@@ -29,9 +29,13 @@ KorvoUpdateProgressView::KorvoUpdateProgressView(QWidget* parent) : QWidget(pare
     m_leftimg->setGeometry(0, 0, 0, kFillHeight);
 }
 
+double KorvoUpdateProgressView::clampedProgress(double progress) {
+    return std::isnan(progress) ? 0.0 : std::clamp(progress, 0.0, 1.0);
+}
+
 void KorvoUpdateProgressView::setProgress(double progress) {
     // NaN and stray values must not give the fill a negative or runaway width.
-    m_progress = std::isnan(progress) ? 0.0 : std::clamp(progress, 0.0, 1.0);
+    m_progress = clampedProgress(progress);
     m_leftimg->setGeometry(0, 0, static_cast<int>(std::lround(m_progress * kFillScale)), kFillHeight);
 }
 

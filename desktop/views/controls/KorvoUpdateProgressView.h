@@ -19,7 +19,8 @@ public:
     float maxValue() const { return m_maxValue; }
     void setMaxValue(float value) { m_maxValue = value; }
 
-    // Progress 0 to 1; values outside are held at the nearer end.
+    // Progress 0 to 1; values outside are held at the nearer end, NaN reads as 0.
+    static double clampedProgress(double progress);
     void setProgress(double progress);
     double progress() const { return m_progress; }
 
