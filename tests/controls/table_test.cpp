@@ -115,6 +115,49 @@ TEST(TableView, WithoutDelegatePressesOnlySelect) {
     EXPECT_EQ(QList<int>{2}, t.table->selectedRowIndexes());
 }
 
+TEST(TableView, DelegateClearedWhileAPressIsHandledIsNotTold) {
+    Table t(4);
+    ASSERT_TRUE(showAndWait(&t.window));
+    // Cleared by the selection change the press itself makes, before the table would tell it.
+    auto clearing = QObject::connect(t.table->selectionModel(), &QItemSelectionModel::selectionChanged,
+                                     [&] { t.table->setExtendedDelegate(nullptr); });
+    QSignalSpy spy(t.table, &KorvoUpdateTableView::didClickedRow);
+    t.click(2);
+    EXPECT_TRUE(t.rows.clicked.isEmpty());
+    EXPECT_EQ(QList<int>{2}, t.table->selectedRowIndexes());
+    EXPECT_EQ(1, spy.count());
+    QObject::disconnect(clearing);
+
+    // A delegate that lets go of the table while it is told: later presses reach nobody.
+    struct Once : KorvoUpdateTableViewDelegate {
+        int told = 0;
+        void tableView(KorvoUpdateTableView* table, long) override {
+            ++told;
+            table->setExtendedDelegate(nullptr);
+        }
+    } once;
+    t.table->setExtendedDelegate(&once);
+    t.click(1);
+    t.click(3);
+    EXPECT_EQ(1, once.told);
+}
+
+TEST(TableView, RowsAndColumnsOutOfRangeAreIgnored) {
+    Table t(3);
+    ASSERT_TRUE(showAndWait(&t.window));
+    const int asked = t.rows.asked;
+    t.table->reloadDataForRowIndexes({-1, 3, 1000}, {-2, 5, 99});
+    EXPECT_EQ(asked, t.rows.asked);
+    EXPECT_EQ(nullptr, t.table->viewAtColumn(-1, -1));
+    EXPECT_EQ(nullptr, t.table->viewAtColumn(0, 3));
+    t.table->deselectRow(-1);
+    t.table->scrollRowToVisible(1000);
+    EXPECT_FALSE(t.table->isRowSelected(-1));
+    EXPECT_EQ(QString(), t.table->columnIdentifier(-1));
+    t.table->setHeaderCell(-1, new KorvoUpdateTableHeaderCell(QString()));
+    EXPECT_EQ(nullptr, t.table->headerCell(-1));
+}
+
 TEST(TableView, SelectionRules) {
     Table t(6);
     ASSERT_TRUE(showAndWait(&t.window));
