@@ -1,11 +1,11 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
-<TS version="2.1" language="sl_SI" sourcelanguage="zh_CN">
+<TS version="2.1" language="sk_SK" sourcelanguage="zh_CN">
 <context>
     <name>CapturingDialog</name>
     <message>
         <source>裁剪图像</source>
-        <translation>Obreži sliko</translation>
+        <translation>Orezať obrázok</translation>
     </message>
 </context>
 <context>
@@ -16,87 +16,87 @@
     </message>
     <message>
         <source>图片转换工具</source>
-        <translation>Pretvornik slik</translation>
+        <translation>Prevodník obrázkov</translation>
     </message>
     <message>
         <source>文件</source>
-        <translation>Datoteka</translation>
+        <translation>Súbor</translation>
     </message>
     <message>
         <source>打开</source>
-        <translation>Odpri</translation>
+        <translation>Otvoriť</translation>
     </message>
     <message>
         <source>保存</source>
-        <translation>Shrani</translation>
+        <translation>Uložiť</translation>
     </message>
     <message>
         <source>退出</source>
-        <translation>Izhod</translation>
+        <translation>Koniec</translation>
     </message>
     <message>
         <source>编辑</source>
-        <translation>Urejanje</translation>
+        <translation>Upraviť</translation>
     </message>
     <message>
         <source>打开截图</source>
-        <translation>Odpri okvir za zajem</translation>
+        <translation>Otvoriť rám snímania</translation>
     </message>
     <message>
         <source>关闭截图</source>
-        <translation>Zapri okvir za zajem</translation>
+        <translation>Zavrieť rám snímania</translation>
     </message>
     <message>
         <source>帮助</source>
-        <translation>Pomoč</translation>
+        <translation>Pomocník</translation>
     </message>
     <message>
         <source>关于</source>
-        <translation>O programu</translation>
+        <translation>O programe</translation>
     </message>
     <message>
         <source>选择图片</source>
-        <translation>Izberite sliko</translation>
+        <translation>Vyberte obrázok</translation>
     </message>
     <message>
         <source>图片格式</source>
-        <translation>Slike</translation>
+        <translation>Obrázky</translation>
     </message>
     <message>
         <source>提示</source>
-        <translation>Obvestilo</translation>
+        <translation>Upozornenie</translation>
     </message>
     <message>
         <source>文件已保存</source>
-        <translation>Datoteka je shranjena</translation>
+        <translation>Súbor bol uložený</translation>
     </message>
     <message>
         <source>确定</source>
-        <translation>V redu</translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>图片尚未保存,是否保存图片?</source>
-        <translation>Slika še ni shranjena. Jo želite shraniti?</translation>
+        <translation>Obrázok ešte nie je uložený. Chcete ho uložiť?</translation>
     </message>
     <message>
         <source>是</source>
-        <translation>Da</translation>
+        <translation>Áno</translation>
     </message>
     <message>
         <source>否</source>
-        <translation>Ne</translation>
+        <translation>Nie</translation>
     </message>
     <message>
         <source>update 文件夹中没有固件包,标志未写入。请先放入固件包再保存。</source>
-        <translation>V mapi update ni paketa vdelane programske opreme, zato logotip ni bil zapisan. Vanjo dodajte paket in znova shranite.</translation>
+        <translation>V priečinku update nie je žiadny balík firmvéru, preto logo nebolo zapísané. Vložte doň balík a uložte znova.</translation>
     </message>
     <message>
         <source>固件包写入失败。请检查 update 文件夹是否可写、固件包是否完整。</source>
-        <translation>Zapisovanje paketa vdelane programske opreme ni uspelo. Preverite, ali je v mapo update mogoče pisati in ali je paket cel.</translation>
+        <translation>Zápis balíka firmvéru zlyhal. Skontrolujte, či sa do priečinka update dá zapisovať a či je balík celý.</translation>
     </message>
     <message>
         <source>图片无法转换,文件未保存。请选择其他图片。</source>
-        <translation>Slike ni bilo mogoče pretvoriti; nič ni bilo shranjeno. Izberite drugo sliko.</translation>
+        <translation>Obrázok sa nepodarilo previesť; nič sa neuložilo. Vyberte iný obrázok.</translation>
     </message>
 </context>
 </TS>

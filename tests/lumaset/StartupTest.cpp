@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QLocale>
 #include <QLockFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -89,6 +90,24 @@ TEST(Translations, EveryCodeHasACompleteTranslationOfTheTextsInUse) {
                 EXPECT_FALSE(translator.translate(context.key().toUtf8(), source.toUtf8()).isEmpty())
                     << source.toStdString();
     }
+}
+
+// Each file is in the language that pluvo's settings list offers under that number: 4 is Slovak (file "sl"),
+// 6 Swedish ("se"), 8 Czech ("cz"), whatever the two letters suggest.
+TEST(Translations, EachFileSpeaksTheLanguageChosenInPluvo) {
+    const QLocale::Language expected[] = {QLocale::English, QLocale::French,     QLocale::Spanish, QLocale::German,
+                                          QLocale::Slovak,  QLocale::Portuguese, QLocale::Swedish, QLocale::Italian,
+                                          QLocale::Czech,   QLocale::Hungarian,  QLocale::Russian};
+    for (int language = 0; language < kCodes.size(); ++language) {
+        const QString code = languageCodeFor(language);
+        SCOPED_TRACE(code.toStdString());
+        QTranslator translator;
+        ASSERT_TRUE(translator.load(QString(LUMASET_DIST_DIR) + "/" + code + ".qm"));
+        EXPECT_EQ(QLocale(translator.language()).language(), expected[language]);
+    }
+    QTranslator slovak;
+    ASSERT_TRUE(slovak.load(QString(LUMASET_DIST_DIR) + "/sl.qm"));
+    EXPECT_EQ(slovak.translate("MainWindow", "是"), QString::fromUtf8("Áno"));
 }
 
 TEST(Translations, LoadingInstallsEvenWhenTheFileIsMissing) {
