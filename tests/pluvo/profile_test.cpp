@@ -206,7 +206,6 @@ TEST_F(ProfileTest, ShippedFileHoldsTheDefaults) {
     EXPECT_EQ(CTextFile::GetConfigInt(p, kSetting, kLanguage, -1), 0);
     EXPECT_EQ(CTextFile::GetConfigInt(p, kSetting, QStringLiteral("AutoUpdate"), -1), 1);
     EXPECT_EQ(CTextFile::GetConfigInt(p, QStringLiteral("DTC"), QStringLiteral("HistoryNum"), -1), 0);
-    EXPECT_FALSE(get(p, "Setting", "DownloadLink").isEmpty());
     const std::string content = bytes(p);
     EXPECT_NE(content.find("\r\n[Update]\r\n"), std::string::npos);
     for (size_t i = 0; i < content.size(); ++i) {
@@ -216,6 +215,31 @@ TEST_F(ProfileTest, ShippedFileHoldsTheDefaults) {
             EXPECT_TRUE(i + 1 < content.size() && content[i + 1] == '\n') << "line end at " << i;
         }
     }
+}
+
+// The shipped file goes through every kind of write pluvo makes; its download address, which this reader cuts at
+// the "//" of "http://", must come through byte for byte.
+TEST_F(ProfileTest, ShippedFileKeepsItsDownloadLinkThroughWrites) {
+    const std::string shipped = bytes(QStringLiteral(PLUVO_DIST_DIR "/pluvo.cfg"));
+    const std::string link = "DownloadLink = http://";
+    const size_t linkAt = shipped.find("\r\n" + link);
+    ASSERT_NE(linkAt, std::string::npos);
+    const std::string linkLine = shipped.substr(linkAt, shipped.find('\n', linkAt + 2) - linkAt + 1);
+    const QString p = cfg(shipped);
+    EXPECT_EQ(get(p, "Setting", "DownloadLink"), "http:");
+
+    ASSERT_TRUE(CTextFile::SetConfigInt(p, kSetting, kLanguage, 3));
+    ASSERT_TRUE(CTextFile::SetConfigInt(p, QStringLiteral("DTC"), QStringLiteral("HistoryNum"), 1));
+    ASSERT_TRUE(set(p, "DTC", "HistoryNum01", QStringLiteral("P0300")));
+    ASSERT_TRUE(set(p, "Update", "QM64", QStringLiteral("V1.20")));
+    ASSERT_TRUE(set(p, "Setting", "Skin", QStringLiteral("2")));
+    const std::string now = bytes(p);
+    EXPECT_NE(now.find(linkLine), std::string::npos) << now;
+    EXPECT_EQ(CTextFile::GetConfigInt(p, kSetting, kLanguage, -1), 3);
+    EXPECT_EQ(get(p, "DTC", "HistoryNum01"), "P0300");
+    EXPECT_EQ(get(p, "Update", "QM64"), "V1.20");
+    EXPECT_EQ(get(p, "Setting", "Skin"), "2");
+    EXPECT_TRUE(messages.empty());
 }
 
 } // namespace
