@@ -41,10 +41,11 @@ void workerEnded() {
         callbacks.swap(s.idleCallbacks);
     }
     s.ended.notify_all();
+    // A flash may start before these reach the GUI thread; they then wait for that one too.
     if (!callbacks.empty() && QCoreApplication::instance())
         dispatch::mainAsync([callbacks] {
             for (const auto& fn : callbacks)
-                fn();
+                KorvoUpdateFlashRunner::whenIdle(fn);
         });
 }
 

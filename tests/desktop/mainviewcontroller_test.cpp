@@ -157,6 +157,29 @@ TEST_F(MainView, ASecondFlashIsTurnedBackAndTheBusyFlagLastsUntilTheWorkerEnds) 
     EXPECT_FALSE(controller->isUpdate());
 }
 
+// Work held back until a flash has ended must not run under a flash started before that work reached the GUI
+// thread.
+TEST_F(MainView, WorkWaitingForTheEndOfAFlashWaitsAlsoForAFlashStartedMeanwhile) {
+    blockingFlash();
+    ASSERT_TRUE(KorvoUpdateFlashRunner::start("/first.bin"));
+    bool ranWhileBusy = false, ran = false;
+    KorvoUpdateFlashRunner::whenIdle([&] {
+        ran = true;
+        ranWhileBusy = DevicePort::sharedManager().isUpdating();
+    });
+    release = true;
+    // The first worker ends; before the GUI thread turns, a second flash starts.
+    while (KorvoUpdateFlashRunner::isRunning())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    release = false;
+    ASSERT_TRUE(KorvoUpdateFlashRunner::start("/second.bin"));
+    spin(50);
+    EXPECT_FALSE(ran);
+    release = true;
+    EXPECT_TRUE(waitUntil([&] { return ran; }, 2000));
+    EXPECT_FALSE(ranWhileBusy);
+}
+
 TEST_F(MainView, AnAttachDuringAFlashStopsItAndTheReopenWaitsForTheWorker) {
     ASSERT_TRUE(sim->start());
     sim->setEraseMs(2500); // longer than the wait for the failure below; the tool answers nothing meanwhile
