@@ -186,3 +186,17 @@ TEST(NumberFormatter, RefusesEditsInAField) {
     QTest::keyClicks(&field, QStringLiteral("12a3"));
     EXPECT_EQ(QStringLiteral("123"), field.text());
 }
+
+// As an owner sets it up: the widths are given before the field is first shown.
+TEST(SecureField, SideButtonsWithoutAWidthTakeNoRoom) {
+    KorvoUpdateSecureField field(QRect(0, 0, 200, 30));
+    EXPECT_EQ(QRect(0, 0, 0, 0), field.leftButton()->geometry());
+    EXPECT_EQ(QRect(0, 0, 0, 0), field.rightButton()->geometry());
+    // The right button is placed by the left one's right edge, which is 0 while the left has no width.
+    field.setRightButtonWidth(20);
+    EXPECT_EQ(QRect(200, 0, 20, 30), field.rightButton()->geometry());
+
+    KorvoUpdateSecureField plain(QRect(0, 0, 200, 30));
+    plain.show();
+    EXPECT_EQ(QColor(Qt::white), grabImage(&plain).pixelColor(50, 15));
+}

@@ -17,6 +17,9 @@ constexpr double kDisabledAlpha = 0.5;
 } // namespace
 
 KorvoUpdateBasicButton::KorvoUpdateBasicButton(QWidget* parent) : QAbstractButton(parent) {
+    // Made without a frame the button takes no room until it is given one; a Qt child would start at 100 x 30 and
+    // take its size hint when first shown, and the side buttons of the fields are placed by each other's frames.
+    setGeometry(QRect(0, 0, 0, 0));
     setFocusPolicy(Qt::NoFocus);
     setup();
     setupImageLayer();

@@ -34,6 +34,7 @@ public:
     static constexpr int kOnState = 1;
     static constexpr int kMixedState = -1;
 
+    // Without a frame the button starts at (0, 0, 0, 0).
     explicit KorvoUpdateBasicButton(QWidget* parent = nullptr);
     KorvoUpdateBasicButton(const QRect& frame, QWidget* parent = nullptr);
 
