@@ -131,7 +131,8 @@ int Lumaset::bmp24ToRgb565(const std::string& bmpPath, const std::string& destin
         out[2 * i] = uint8_t(v);
         out[2 * i + 1] = uint8_t(v >> 8);
     }
-    return firmware::writeFileAtomically(destination, logo) ? 0 : kNotWritten;
+    // The output is made whole behind a temporary name, so a failure there is one of creating it.
+    return firmware::writeFileAtomically(destination, logo) ? 0 : kOpenFailed;
 }
 
 bool convertToLogo(const std::string& source, const std::string& destination) {

@@ -14,14 +14,13 @@ public:
     static constexpr size_t kHeaderSize = 70;
     static constexpr size_t kLogoFileSize = kHeaderSize + size_t(kLogoWidth) * kLogoHeight * 2;
 
-    // Error flags of bmp24ToRgb565; 0 is success. A flag does not stop the later steps.
+    // Error flags of bmp24ToRgb565; 0 is success, and the header checks may set several together.
     enum Flag : int {
-        kOpenFailed = 0x01,   // the input could not be opened
+        kOpenFailed = 0x01,   // the input could not be opened, or the output not created
         kNoFileHeader = 0x02, // nothing of the 14-byte file header could be read
         kNoInfoHeader = 0x04, // the 40-byte info header is incomplete
         kWrongFormat = 0x08,  // not a bottom-up 320x240 24-bit uncompressed "BM" with pixels at 54
         kNoPixels = 0x10,     // fewer than 320x240 pixels could be read
-        kNotWritten = 0xE0,   // the output could not be written
     };
 
     Lumaset();

@@ -148,7 +148,10 @@ TEST_F(LogoConverter, DestinationThatCannotBeWrittenIsAFailure) {
     writeSolidPicture("solid.png", kW, kH, Qt::red);
     EXPECT_FALSE(convertToLogo("solid.png", "no-such-folder/logo.bmp"));
     EXPECT_FALSE(fileExists(kTempBitmapName));
-    EXPECT_NE(Lumaset().bmp24ToRgb565("missing.bmp", "logo.bmp") & Lumaset::kOpenFailed, 0);
+    EXPECT_EQ(Lumaset().bmp24ToRgb565("missing.bmp", "logo.bmp"), Lumaset::kOpenFailed);
+    // A good bitmap whose destination cannot be created is refused with the same flag alone.
+    ASSERT_TRUE(Lumaset().resizePicture("solid.png", "good.bmp", kW, kH));
+    EXPECT_EQ(Lumaset().bmp24ToRgb565("good.bmp", "no-such-folder/logo.bmp"), Lumaset::kOpenFailed);
 }
 
 struct CraftedCase {
