@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <new>
 
@@ -47,9 +48,17 @@ bool CBinary::Append(const void* data, long long length) {
     if (length == 0) return true;
     // QByteArray counts in int; anything beyond is more than this buffer can hold.
     if (length > std::numeric_limits<int>::max() - m_bytes.size()) return fail(kOutOfMemory);
+    const char* source = static_cast<const char*>(data);
+    const char* begin = m_bytes.constData();
+    const bool ownBytes =
+        std::greater_equal<const char*>()(source, begin) && std::less<const char*>()(source, begin + m_bytes.size());
     try {
         // QByteArray's growth allocates before it changes anything, so a failure leaves the bytes as they were.
-        m_bytes.append(static_cast<const char*>(data), int(length));
+        // Growing may free the storage the source lies in, so the buffer's own bytes are copied out first.
+        if (ownBytes)
+            m_bytes.append(QByteArray(source, int(length)));
+        else
+            m_bytes.append(source, int(length));
     } catch (const std::bad_alloc&) {
         return fail(kOutOfMemory);
     }

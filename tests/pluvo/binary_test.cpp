@@ -60,6 +60,20 @@ TEST(Binary, HoldsMoreThanSixteenBitsOfBytes) {
     EXPECT_EQ(std::vector<uint8_t>(b.GetData(), b.GetData() + b.GetLength()), big);
 }
 
+TEST(Binary, AppendsAndAssignsItsOwnBytes) {
+    std::vector<uint8_t> expected(100);
+    for (size_t i = 0; i < expected.size(); ++i)
+        expected[i] = uint8_t(i);
+    CBinary a(expected.data(), expected.size());
+    for (int round = 0; round < 6; ++round) { // each round outgrows the storage the source lies in
+        ASSERT_TRUE(a.Append(a.GetData(), static_cast<long long>(a.GetLength())));
+        expected.insert(expected.end(), expected.begin(), expected.end());
+    }
+    EXPECT_EQ(std::vector<uint8_t>(a.GetData(), a.GetData() + a.GetLength()), expected);
+    ASSERT_TRUE(a.Assign(a.GetData() + 10, 5));
+    EXPECT_EQ(a, bytes({10, 11, 12, 13, 14}));
+}
+
 TEST(Binary, HexadecimalIds) {
     EXPECT_EQ(CBinary::FromHex("FF000000003a"), bytes({0xFF, 0, 0, 0, 0, 0x3A}));
     EXPECT_EQ(bytes({0xFF, 0, 0x0A}).ToHex(), "FF000A");
