@@ -4,6 +4,8 @@
 #include "packagename.h"
 
 #include <QFileInfo>
+#include <QLocale>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -19,7 +21,10 @@ QString KorvoUpdateMyUpdatesListModel::sizeText(qint64 bytes) {
 
 double KorvoUpdateMyUpdatesListModel::versionValue(const QString& version) {
     if (version.size() < 2) return 0;
-    return version.mid(1).toDouble(); // not a number reads as 0
+    // The leading decimal number counts ("1.2.3" reads as 1.2); no number at all reads as 0.
+    static const QRegularExpression leadingNumber(QStringLiteral("^\\s*[+-]?(\\d+(\\.\\d*)?|\\.\\d+)"));
+    const QRegularExpressionMatch m = leadingNumber.match(version.mid(1));
+    return m.hasMatch() ? QLocale::c().toDouble(m.captured(0).trimmed()) : 0;
 }
 
 int KorvoUpdateMyUpdatesListModel::stateForStatus(int status) {

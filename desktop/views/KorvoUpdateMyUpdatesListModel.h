@@ -41,7 +41,8 @@ public:
     static Rows rowsForPackages(const QStringList& allBins, const QString& model, const QString& languageCode);
     // "%.1fMB" above 1024 KB, else "%.1fKB".
     static QString sizeText(qint64 bytes);
-    // The version without its first character as a decimal number (V1.20 gives 1.2); 0 when shorter than two.
+    // The decimal number the version begins with after its first character (V1.20 gives 1.2, V1.2.3 gives 1.2);
+    // 0 when there is none or the version is shorter than two characters.
     static double versionValue(const QString& version);
     // The row state a flash status gives: 1 flashing, 2 done, -1 failed, anything else idle.
     static int stateForStatus(int status);

@@ -107,6 +107,9 @@ TEST(FirmwareListRows, VersionOrderAndSizeTexts) {
     EXPECT_EQ(Model::sizeText(1025 * 1024), "1.0MB");
     EXPECT_EQ(Model::versionValue("V"), 0.0);
     EXPECT_EQ(Model::versionValue("Vx"), 0.0);
+    // The number the version begins with counts, whatever follows it.
+    EXPECT_DOUBLE_EQ(Model::versionValue("V1.2.3"), 1.2);
+    EXPECT_DOUBLE_EQ(Model::versionValue("V2.05b"), 2.05);
     // A listed file that cannot be read shows 0KB.
     EXPECT_EQ(Model::rowsForPackages({"/nonexistent/QM82_V1_EN_20240101.bin"}, "QM82", "EN").at(0)->fileSizeTxt, "0KB");
 }
