@@ -13,8 +13,14 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QThread>
+#include <QTimer>
+#include <QTranslator>
 #include <QUrl>
 
 #include <memory>
@@ -84,6 +90,60 @@ protected:
     std::vector<std::pair<QString, bool>> notices;
     std::vector<Launch> launches;
 };
+
+// Menus in their order, translated, with the mnemonics appended after translation.
+TEST_F(MainWindowTest, MenusAndTitleInTheChosenLanguage) {
+    QTranslator german;
+    ASSERT_TRUE(german.load(QString(LUMASET_DIST_DIR) + "/de.qm"));
+    QApplication::installTranslator(&german);
+    MainWindow& w = open();
+    QApplication::removeTranslator(&german);
+    EXPECT_EQ(w.objectName(), "MainWindow");
+    EXPECT_TRUE(w.windowTitle().startsWith("Bildkonverter "));
+    QStringList menus;
+    for (QAction* menu : w.menuBar()->actions()) {
+        QStringList entries;
+        for (QAction* action : menu->menu()->actions())
+            entries << action->text() + (action->isEnabled() ? "" : " [off]");
+        menus << menu->text() + ": " + entries.join(", ");
+    }
+    EXPECT_EQ(menus, QStringList({QString::fromUtf8("Datei(&F): Öffnen(&O), Speichern(&S), Beenden(&Q)"),
+                                  QString::fromUtf8("Bearbeiten(&E): Aufnahmerahmen öffnen(&A), "
+                                                    "Aufnahmerahmen schließen(&C) [off]"),
+                                  QString::fromUtf8("Hilfe(&H): Über")}));
+}
+
+// The program's own question on closing: "是" is the default and saves.
+TEST_F(MainWindowTest, CloseQuestionOffersYesAsTheDefault) {
+    env.askSave = nullptr;
+    addPackage("QM82_V1.20_EN_20240115.bin");
+    open();
+    choosePicture(Qt::red);
+    window->refreshPreview();
+    QString title, text;
+    QStringList buttons;
+    bool yesIsDefault = false;
+    // Owned here, so it cannot fire into a later test when no question came.
+    QTimer answer;
+    answer.setSingleShot(true);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        title = box->windowTitle();
+        text = box->text();
+        for (QAbstractButton* button : box->buttons())
+            buttons << button->text();
+        yesIsDefault = box->defaultButton() && box->defaultButton()->text() == QString::fromUtf8("是");
+        box->defaultButton()->click();
+    });
+    answer.start(0);
+    window->close();
+    EXPECT_EQ(title, QString::fromUtf8("提示"));
+    EXPECT_EQ(text, QString::fromUtf8("图片尚未保存,是否保存图片?"));
+    EXPECT_EQ(buttons, QStringList({QString::fromUtf8("是"), QString::fromUtf8("否")}));
+    EXPECT_TRUE(yesIsDefault);
+    EXPECT_TRUE(fileExists(updateFile("QM82_V1.20_EN_" + today() + ".bin")));
+}
 
 TEST_F(MainWindowTest, CaptureActionsSwapAndShowTheFrame) {
     MainWindow& w = open();
