@@ -257,6 +257,6 @@ void KorvoUpdateSoftwareView::resetUILayout() {
     const int frame = 2; // the list's border
     m_tableView->setColumnWidth(kProgressColumn,
                                 std::max(0, m_tableView->width() - kProgressColumn * kFixedColumnWidth - frame));
-    m_bgImage->setGeometry(kInsetSide + 1, kGuideTop + 1, std::max(0, width() - 2 * kInsetSide - 2),
-                           std::max(0, height() - kGuideTop - kInsetBottom - 2));
+    m_bgImage->setGeometry(kInsetSide, kGuideTop, std::max(0, width() - 2 * kInsetSide),
+                           std::max(0, height() - kGuideTop));
 }

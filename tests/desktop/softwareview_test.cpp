@@ -154,6 +154,15 @@ TEST_F(FirmwareList, AReplyListsThePackagesAndADetachEmptiesTheList) {
     EXPECT_TRUE(view.bgImage()->isVisibleTo(&view));
 }
 
+TEST_F(FirmwareList, TheListAndTheGuideTakeTheirPlaces) {
+    KorvoUpdateSoftwareView view;
+    view.resize(910, 525);
+    view.show();
+    EXPECT_EQ(view.tableView()->geometry(), QRect(10, 10, 890, 495));
+    // The guide spans the view 40 below its top, 10 from either side, down to its bottom.
+    EXPECT_EQ(view.bgImage()->geometry(), QRect(10, 40, 890, 485));
+}
+
 TEST_F(FirmwareList, ClicksSheetsAndProgress) {
     const QString path = resources.package("QM82_V1.20_EN_20240105.bin", {{1, firmware::Bytes(10, 1)}});
     auto view = listedView("TENVOR-QM82");
