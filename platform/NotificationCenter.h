@@ -1,5 +1,7 @@
 // Named notifications with a QVariantMap user info, delivered synchronously on the posting thread to every
 // observer registered for the name (or for every name). Thread-safe; observers may post or unregister from a handler.
+// removeObserver returns only when no handler of that owner is still running on another thread, so the owner can
+// then go away; a handler must therefore not block waiting for the thread that removes it.
 #pragma once
 
 #include <QString>
@@ -32,11 +34,18 @@ public:
     void post(const QString& name, const void* object = nullptr, const QVariantMap& userInfo = {});
 
 private:
+    // One registration; its mutex is held while its handler runs and when it is removed.
+    struct Observer {
+        Handler handler;
+        std::recursive_mutex running;
+        bool removed = false;
+    };
     struct Entry {
         const void* owner;
         QString name;
-        std::shared_ptr<Handler> handler;
+        std::shared_ptr<Observer> observer;
     };
+    void remove(const std::function<bool(const Entry&)>& match);
     std::mutex m_mutex;
     std::vector<Entry> m_entries;
 };

@@ -177,7 +177,7 @@ DevicePort::ExchangeTiming DevicePort::exchangeTiming() const {
     return m_timing;
 }
 
-bool DevicePort::sleepUnlessAborted(int ms) {
+bool DevicePort::pauseUnlessAborted(int ms) {
     if (m_aborted.load()) return false;
     pollfd p{m_wake[0], POLLIN, 0};
     while (::poll(&p, 1, ms) < 0 && errno == EINTR) {
@@ -233,7 +233,7 @@ long long DevicePort::exchange(const uint8_t* data, long long length, unsigned t
         std::memset(recvBuf, 0, firmware::kReplyBufferSize);
         if (m_aborted.load()) return -1;
         if (length < 1) {
-            if (!sleepUnlessAborted(t.emptyFramePauseMs)) return -1;
+            if (!pauseUnlessAborted(t.emptyFramePauseMs)) return -1;
             continue;
         }
         const int fd = m_fd.load();
@@ -252,14 +252,14 @@ long long DevicePort::exchange(const uint8_t* data, long long length, unsigned t
                 return -1; // unplugged: retrying cannot help
             } else if (w < 0 && errno == EAGAIN) {
                 if (serial::waitWritable(fd, t.failedWritePauseMs, m_wake[0]) == serial::Wait::Woken) return -1;
-            } else if (!sleepUnlessAborted(t.failedWritePauseMs)) {
+            } else if (!pauseUnlessAborted(t.failedWritePauseMs)) {
                 return -1;
             }
             if (oneWrite && w <= 0) break;
             if (!oneWrite && msSince(start) > t.writeLimitMs) break;
         }
         if (written == 0) {
-            if (!sleepUnlessAborted(t.failedWritePauseMs)) return -1;
+            if (!pauseUnlessAborted(t.failedWritePauseMs)) return -1;
             continue;
         }
         anyWritten = true;
@@ -269,7 +269,7 @@ long long DevicePort::exchange(const uint8_t* data, long long length, unsigned t
         if (m_aborted.load()) return -1;
         if (n > 0) {
             if (firmware::isDeviceError(recvBuf, n)) return -1;
-            sleepUnlessAborted(t.replyPauseMs);
+            pauseUnlessAborted(t.replyPauseMs);
             return n;
         }
         if (!timedOut) return n; // the device is gone

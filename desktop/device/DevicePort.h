@@ -69,6 +69,8 @@ public:
     void endExclusive();
     void abortExchange();
     void clearAbort();
+    // Sleeps ms unless a stop is asked for; false when stopped.
+    bool pauseUnlessAborted(int ms);
 
     void setExchangeTiming(const ExchangeTiming& timing);
     ExchangeTiming exchangeTiming() const;
@@ -80,7 +82,6 @@ private:
     long long exchange(const uint8_t* data, long long length, unsigned timeOut, uint8_t* recvBuf, bool oneWrite);
     // Reads the reply into recvBuf; see the .cpp for the gathering rule.
     long long awaitReply(int fd, unsigned timeOut, uint8_t* recvBuf, bool& timedOut);
-    bool sleepUnlessAborted(int ms);
 
     mutable std::mutex m_mutex; // guards the strings, the reader and open/close
     std::atomic<int> m_fd{-1};

@@ -7,9 +7,7 @@
 
 #include <QVariantMap>
 
-#include <chrono>
 #include <mutex>
-#include <thread>
 
 const char* const kUpdateDataPro = "UpdateDataPro";
 const char* const kProInfoKey = "proInfo";
@@ -117,7 +115,8 @@ int KorvoUpdateSendProc::UpdateProcStrBin(const QString& path) {
     }
     if (first < 0) return updateFail(path);
 
-    std::this_thread::sleep_for(std::chrono::milliseconds(timing().pauseAfterPassMs));
+    // A stop during the pause ends the wait; a second pass then fails at its first step.
+    DevicePort::sharedManager().pauseUnlessAborted(timing().pauseAfterPassMs);
 
     if (pkg.sectionFlags == 3) {
         const int second = SendProcPFile(bytes.data() + pkg.dataOffset, firmware::enterCmd(data).data(),
