@@ -255,7 +255,8 @@ long long DevicePort::exchange(const uint8_t* data, long long length, unsigned t
             } else if (!pauseUnlessAborted(t.failedWritePauseMs)) {
                 return -1;
             }
-            if (oneWrite && w <= 0) break;
+            // One write per attempt: what it left unsent is not sent, and nothing past the frame is.
+            if (oneWrite) break;
             if (!oneWrite && msSince(start) > t.writeLimitMs) break;
         }
         if (written == 0) {

@@ -19,7 +19,9 @@ PtyPeer::PtyPeer(const std::string& dir, const std::string& linkName) : m_link(d
     if (symlink(slave.c_str(), m_link.c_str()) != 0) throw std::runtime_error("no link");
 }
 
-PtyPeer::~PtyPeer() { vanish(); }
+PtyPeer::~PtyPeer() {
+    vanish();
+}
 
 std::vector<uint8_t> PtyPeer::readFrame(int timeoutMs) {
     std::vector<uint8_t> out;
@@ -36,7 +38,21 @@ std::vector<uint8_t> PtyPeer::readFrame(int timeoutMs) {
     return out;
 }
 
-void PtyPeer::send(const std::vector<uint8_t>& bytes) { (void)!::write(m_master, bytes.data(), bytes.size()); }
+std::vector<uint8_t> PtyPeer::readNow() {
+    std::vector<uint8_t> out;
+    uint8_t buf[65536];
+    pollfd p{m_master, POLLIN, 0};
+    while (m_master >= 0 && ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN)) {
+        const ssize_t n = ::read(m_master, buf, sizeof buf);
+        if (n <= 0) break;
+        out.insert(out.end(), buf, buf + n);
+    }
+    return out;
+}
+
+void PtyPeer::send(const std::vector<uint8_t>& bytes) {
+    (void)!::write(m_master, bytes.data(), bytes.size());
+}
 
 void PtyPeer::vanish() {
     if (!m_link.empty()) ::unlink(m_link.c_str());

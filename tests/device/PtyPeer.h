@@ -16,6 +16,8 @@ public:
     void send(const std::vector<uint8_t>& bytes);
     // The tool is unplugged: the pty goes away.
     void vanish();
+    // Reads whatever the host has written so far, without waiting.
+    std::vector<uint8_t> readNow();
 
 private:
     int m_master = -1;

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <future>
@@ -232,7 +233,7 @@ TEST_F(DeviceLink, AbortEndsALongWait) {
     aborter.get();
     port().beginExclusive();
     EXPECT_EQ(exchange(kEnter, 50, reply), -1); // stays aborted until cleared, whoever takes the port
-    tool.readFrame(50); // what the aborted exchange wrote
+    tool.readFrame(50);                         // what the aborted exchange wrote
     port().clearAbort();
     auto answer = std::async(std::launch::async, [&] {
         tool.readFrame(1000);
@@ -240,4 +241,38 @@ TEST_F(DeviceLink, AbortEndsALongWait) {
     });
     EXPECT_EQ(exchange(kEnter, 1000, reply), 3);
     answer.get();
+}
+
+TEST_F(DeviceLink, OneWriteExchangeNeverSendsPastTheFrame) {
+    PtyPeer tool(dir.path());
+    port().openSerialPort();
+    port().beginExclusive();
+    // Frames a little larger than the line's buffer, so a write is cut short while the tool keeps reading.
+    constexpr size_t kShortest = 12000, kStep = 500, kSizes = 25;
+    auto byteAt = [](size_t i) { return i == 0 ? uint8_t(0xD1) : uint8_t(i % 200); }; // 0xD1 marks a frame's start
+    std::atomic<bool> stop{false};
+    auto reader = std::async(std::launch::async, [&] {
+        V got;
+        while (!stop) {
+            const V piece = tool.readNow();
+            got.insert(got.end(), piece.begin(), piece.end());
+        }
+        return got;
+    });
+    for (size_t i = 0; i < 300; ++i) {
+        V frame(kShortest + kStep * (i % kSizes));
+        for (size_t k = 0; k < frame.size(); ++k)
+            frame[k] = byteAt(k);
+        port().shortSendData(frame.data(), (long long)frame.size(), 1, reply);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    stop = true;
+    const V got = reader.get();
+    ASSERT_FALSE(got.empty());
+    size_t at = 0;
+    for (size_t k = 0; k < got.size(); ++k) {
+        at = got[k] == 0xD1 ? 0 : at + 1;
+        ASSERT_LT(at, kShortest + kStep * kSizes) << "byte " << k << " lies beyond the frame";
+        ASSERT_EQ(got[k], byteAt(at)) << "byte " << k << " is not the frame's";
+    }
 }
