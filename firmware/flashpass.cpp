@@ -15,7 +15,7 @@ float blockProgress(uint32_t remaining, uint32_t total, int flag) {
 
 PassResult runPass(const Exchange& exchange, const uint8_t* section, uint32_t total, const Frame9& enter,
                    const Frame9& erase, uint32_t base, int flag, const PassTimeouts& timeouts,
-                   const BlockProgress& progress) {
+                   const BlockProgress& progress, const PassHooks& hooks) {
     PassResult result;
     uint8_t reply[kReplyBufferSize];
     auto step = [&](const uint8_t* frame, size_t length, uint32_t timeoutMs, uint8_t code) {
@@ -27,6 +27,7 @@ PassResult runPass(const Exchange& exchange, const uint8_t* section, uint32_t to
         result.failedAt = PassStep::Enter;
         return result;
     }
+    if (hooks.entered) hooks.entered();
     if (!step(erase.data(), erase.size(), timeouts.eraseMs, kReplyErase)) {
         result.failedAt = PassStep::Erase;
         return result;
@@ -35,6 +36,7 @@ PassResult runPass(const Exchange& exchange, const uint8_t* section, uint32_t to
         const uint32_t offset = kBlockSize * i;
         const uint32_t remaining = total - offset;
         if (progress) progress(blockProgress(remaining, total, flag));
+        if (hooks.blockStarts) hooks.blockStarts(i);
         const uint32_t n = std::min(remaining, kBlockSize);
         const auto header = blockHeaderCmd(base + offset, n);
         if (!step(header.data(), header.size(), timeouts.headerMs, kReplyBlockHeader)) {
@@ -60,12 +62,18 @@ PassResult runPass(const Exchange& exchange, const uint8_t* section, uint32_t to
 
 const char* passStepName(PassStep step) {
     switch (step) {
-    case PassStep::None: return "none";
-    case PassStep::Enter: return "enter";
-    case PassStep::Erase: return "erase";
-    case PassStep::BlockHeader: return "block header";
-    case PassStep::BlockData: return "block data";
-    case PassStep::End: return "end";
+    case PassStep::None:
+        return "none";
+    case PassStep::Enter:
+        return "enter";
+    case PassStep::Erase:
+        return "erase";
+    case PassStep::BlockHeader:
+        return "block header";
+    case PassStep::BlockData:
+        return "block data";
+    case PassStep::End:
+        return "end";
     }
     return "?";
 }

@@ -23,6 +23,13 @@ using Exchange = std::function<long long(const uint8_t* frame, long long length,
 // Told the progress (0..1) before each block.
 using BlockProgress = std::function<void(float progress)>;
 
+// What else a caller may follow of a pass: a flasher that shows its own progress (whole percents of the bytes
+// sent, a status text once the tool has entered flash mode) needs the steps, not only the fraction.
+struct PassHooks {
+    std::function<void()> entered;                   // the enter step was acknowledged; the erase is next
+    std::function<void(uint32_t index)> blockStarts; // before each block's header, first block 0
+};
+
 // Progress flag: 1 a lone pass (0..1), 2 the first of two passes (0..0.5), 3 the second (0.5..1).
 float blockProgress(uint32_t remaining, uint32_t total, int flag);
 
@@ -38,7 +45,7 @@ struct PassResult {
 // Sends one section. No frame follows a failed step.
 PassResult runPass(const Exchange& exchange, const uint8_t* section, uint32_t total, const Frame9& enter,
                    const Frame9& erase, uint32_t base, int flag, const PassTimeouts& timeouts,
-                   const BlockProgress& progress);
+                   const BlockProgress& progress, const PassHooks& hooks = {});
 
 const char* passStepName(PassStep step);
 

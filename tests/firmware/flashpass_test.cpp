@@ -26,10 +26,18 @@ struct ScriptedTool {
             uint8_t code = kReplyBlockData;
             if (n >= 3 && f[0] == kFrameLead0 && f[1] == kFrameLead1) {
                 switch (f[2]) {
-                case kCmdEnter: code = kReplyEnter; break;
-                case kCmdErase: code = kReplyErase; break;
-                case kCmdBlockHeader: code = n == 10 ? kReplyBlockHeader : kReplyBlockData; break;
-                case kCmdEnd: code = n == 4 ? kReplyEnd : kReplyBlockData; break;
+                case kCmdEnter:
+                    code = kReplyEnter;
+                    break;
+                case kCmdErase:
+                    code = kReplyErase;
+                    break;
+                case kCmdBlockHeader:
+                    code = n == 10 ? kReplyBlockHeader : kReplyBlockData;
+                    break;
+                case kCmdEnd:
+                    code = n == 4 ? kReplyEnd : kReplyBlockData;
+                    break;
                 }
             }
             reply[0] = kFrameLead0;
@@ -46,9 +54,9 @@ TEST(FlashPass, FullBlocksEndWithAnEmptyBlock) {
     std::iota(section.begin(), section.end(), 0);
     ScriptedTool tool;
     std::vector<float> progress;
-    const PassResult r = runPass(tool.exchange(), section.data(), 4096, enterCmd(Section::Program),
-                                 eraseCmd(Section::Program), kProgramBase, 1, PassTimeouts{},
-                                 [&](float p) { progress.push_back(p); });
+    const PassResult r =
+        runPass(tool.exchange(), section.data(), 4096, enterCmd(Section::Program), eraseCmd(Section::Program),
+                kProgramBase, 1, PassTimeouts{}, [&](float p) { progress.push_back(p); });
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(progress, (std::vector<float>{0.0f, 0.5f, 1.0f}));
     // enter, erase, 3 x (header, data), end
@@ -86,5 +94,32 @@ TEST(FlashPass, NothingFollowsAFailedStep) {
             EXPECT_FALSE(r.ok) << failAt;
             EXPECT_EQ(int(tool.frames.size()), failAt + 1) << failAt;
         }
+    }
+}
+
+TEST(FlashPass, HooksFollowTheStepsInOrder) {
+    // A flasher with its own progress shows a status once the tool has entered, and percents by block index.
+    std::vector<uint8_t> section(2048 + 10, 7);
+    for (int failAt : {-1, 0}) {
+        ScriptedTool tool;
+        tool.failAtFrame = failAt;
+        std::vector<std::string> events;
+        const Exchange scripted = tool.exchange();
+        const Exchange logged = [&](const uint8_t* f, long long n, uint32_t t, uint8_t* reply) {
+            events.push_back(n == 9 || n == 10 || n == 4 ? "cmd " + std::to_string(f[2]) : "data");
+            return scripted(f, n, t, reply);
+        };
+        PassHooks hooks;
+        hooks.entered = [&] { events.push_back("entered"); };
+        hooks.blockStarts = [&](uint32_t i) { events.push_back("block " + std::to_string(i)); };
+        runPass(logged, section.data(), uint32_t(section.size()), enterCmd(Section::Data), eraseCmd(Section::Data),
+                kDataBase, 1, PassTimeouts{}, nullptr, hooks);
+        const std::string enter = "cmd " + std::to_string(kCmdEnter), erase = "cmd " + std::to_string(kCmdErase),
+                          header = "cmd " + std::to_string(kCmdBlockHeader), end = "cmd " + std::to_string(kCmdEnd);
+        if (failAt == 0)
+            EXPECT_EQ(events, std::vector<std::string>{enter}); // not entered: no status for an erase
+        else
+            EXPECT_EQ(events, (std::vector<std::string>{enter, "entered", erase, "block 0", header, "data", "block 1",
+                                                        header, "data", end}));
     }
 }
