@@ -14,8 +14,10 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <future>
 #include <sys/resource.h>
+#include <termios.h>
 #include <thread>
 
 using V = std::vector<uint8_t>;
@@ -275,4 +277,35 @@ TEST_F(DeviceLink, OneWriteExchangeNeverSendsPastTheFrame) {
         ASSERT_LT(at, kShortest + kStep * kSizes) << "byte " << k << " lies beyond the frame";
         ASSERT_EQ(got[k], byteAt(at)) << "byte " << k << " is not the frame's";
     }
+}
+
+TEST_F(DeviceLink, LineIsSetUpRawAt115200LeavingStopBitsAndFlowControl) {
+    PtyPeer tool(dir.path());
+    {
+        // A line left cooked, slow, with two stop bits and hardware flow control by an earlier program.
+        const int fd = ::open(tool.link().c_str(), O_RDWR | O_NOCTTY);
+        ASSERT_GE(fd, 0);
+        termios t{};
+        ASSERT_EQ(tcgetattr(fd, &t), 0);
+        t.c_lflag |= ICANON | ECHO;
+        t.c_cflag = (t.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB | CRTSCTS;
+        t.c_cflag &= ~(CLOCAL | CREAD);
+        cfsetspeed(&t, B9600);
+        ASSERT_EQ(tcsetattr(fd, TCSANOW, &t), 0);
+        ::close(fd);
+    }
+    port().openSerialPort();
+    ASSERT_TRUE(port().isOpenPort());
+    const int fd = port().serialFileDescriptor();
+    EXPECT_TRUE(fcntl(fd, F_GETFL) & O_NONBLOCK);
+    termios t{};
+    ASSERT_EQ(tcgetattr(fd, &t), 0);
+    EXPECT_EQ(cfgetispeed(&t), speed_t(B115200));
+    EXPECT_EQ(cfgetospeed(&t), speed_t(B115200));
+    EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG), 0u);
+    EXPECT_EQ(t.c_cflag & (CSIZE | PARENB), tcflag_t(CS8));
+    EXPECT_EQ(t.c_cflag & (CLOCAL | CREAD), tcflag_t(CLOCAL | CREAD));
+    EXPECT_EQ(t.c_cflag & (CSTOPB | CRTSCTS), tcflag_t(CSTOPB | CRTSCTS));
+    EXPECT_EQ(t.c_cc[VMIN], 0);
+    EXPECT_EQ(t.c_cc[VTIME], 10);
 }
