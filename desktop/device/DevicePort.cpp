@@ -84,6 +84,7 @@ void DevicePort::openSerialPort() {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_fd.load() != -1) { // callers close first; never leak a descriptor if one forgot
         m_reader.reset();
+        ++m_readerGeneration;
         IOKitTool::closeSerialDevice(m_fd.exchange(-1));
     }
     m_portDevices = devices;
@@ -111,7 +112,8 @@ void DevicePort::retryOpenSerialPort() {
 
 void DevicePort::closeSerialPort() {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_reader.reset(); // waits until no read is pending, so the descriptor is no longer watched
+    m_reader.reset();     // waits until no read is pending, so the descriptor is no longer watched
+    ++m_readerGeneration; // and what it read is not handed on once the port has closed
     const int fd = m_fd.exchange(-1);
     if (fd != -1) IOKitTool::closeSerialDevice(fd);
 }
@@ -134,11 +136,18 @@ void DevicePort::readData(const QString& notificationName) {
         return;
     }
     if (!m_reader || m_exclusive) return;
-    m_reader->readInBackgroundAndNotify([this](const QByteArray& data) { didReceiveData(data); });
+    const unsigned generation = m_readerGeneration;
+    m_reader->readInBackgroundAndNotify(
+        [this, generation](const QByteArray& data) { didReceiveData(data, generation); });
 }
 
-void DevicePort::didReceiveData(const QByteArray& data) {
-    const QString name = postName();
+void DevicePort::didReceiveData(const QByteArray& data, unsigned generation) {
+    QString name;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (generation != m_readerGeneration) return;
+        name = m_postName;
+    }
     if (data.isEmpty() || name.isEmpty()) return;
     NotificationCenter::defaultCenter().post(name, nullptr, {{kReceiveDataKey, data}});
 }

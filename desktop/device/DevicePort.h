@@ -28,11 +28,11 @@ class DevicePort {
 public:
     // Exchange parameters; the defaults are the tool's.
     struct ExchangeTiming {
-        int attempts = 3;               // a step is written this many times when no reply comes
-        int writeLimitMs = 15000;       // a write phase gives up after this long
-        int failedWritePauseMs = 100;   // pause before a failed write is tried again
-        int emptyFramePauseMs = 100;    // pause for an attempt with nothing to send
-        int replyPauseMs = 1;           // pause after a good reply, letting the tool settle
+        int attempts = 3;             // a step is written this many times when no reply comes
+        int writeLimitMs = 15000;     // a write phase gives up after this long
+        int failedWritePauseMs = 100; // pause before a failed write is tried again
+        int emptyFramePauseMs = 100;  // pause for an attempt with nothing to send
+        int replyPauseMs = 1;         // pause after a good reply, letting the tool settle
     };
 
     static DevicePort& sharedManager();
@@ -78,7 +78,8 @@ public:
 private:
     DevicePort();
     ~DevicePort();
-    void didReceiveData(const QByteArray& data);
+    // generation: that of the reader which made the read; a read of a port closed since is not delivered.
+    void didReceiveData(const QByteArray& data, unsigned generation);
     long long exchange(const uint8_t* data, long long length, unsigned timeOut, uint8_t* recvBuf, bool oneWrite);
     // Reads the reply into recvBuf; see the .cpp for the gathering rule.
     long long awaitReply(int fd, unsigned timeOut, uint8_t* recvBuf, bool& timedOut);
@@ -91,6 +92,7 @@ private:
     QString m_curName;
     std::atomic<bool> m_isUpdating{false};
     std::unique_ptr<BackgroundReader> m_reader;
+    unsigned m_readerGeneration = 0; // changes whenever a reader goes
     bool m_exclusive = false;
     std::atomic<bool> m_aborted{false};
     int m_wake[2] = {-1, -1}; // woken by abortExchange()

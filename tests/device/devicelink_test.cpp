@@ -309,3 +309,32 @@ TEST_F(DeviceLink, LineIsSetUpRawAt115200LeavingStopBitsAndFlowControl) {
     EXPECT_EQ(t.c_cc[VMIN], 0);
     EXPECT_EQ(t.c_cc[VTIME], 10);
 }
+
+TEST_F(DeviceLink, NothingIsPostedForAPortThatHasBeenClosed) {
+    PtyPeer tool(dir.path());
+    port().openSerialPort();
+    int posted = 0;
+    NotificationCenter::defaultCenter().addObserver(this, kDidGetReceiveData, [&](const Notification&) { ++posted; });
+    port().readData(kDidGetReceiveData);
+    // The tool answers and is unplugged while its reply is still being gathered: the reply belongs to a tool that
+    // is gone, as the read does once its port is closed.
+    tool.send({'T', 'E', 'N', 'V', 'O', 'R', '-', 'Q', 'M', '8', '2'});
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    port().closeSerialPort();
+    spinUntil([] { return false; }, 150);
+    EXPECT_EQ(posted, 0);
+
+    // A read whose completion is already queued when the port closes is not delivered either.
+    port().openSerialPort();
+    port().readData(kDidGetReceiveData);
+    tool.send({'T', 'E', 'N', 'V', 'O', 'R', '-', 'Q', 'M', '8', '2'});
+    std::this_thread::sleep_for(std::chrono::milliseconds(150)); // read, gathered and queued, not yet delivered
+    port().closeSerialPort();
+    spinUntil([] { return false; }, 100);
+    EXPECT_EQ(posted, 0);
+
+    port().openSerialPort();
+    port().readData(kDidGetReceiveData);
+    tool.send({'T', 'E', 'N', 'V', 'O', 'R', '-', 'Q', 'M', '8', '2'});
+    EXPECT_TRUE(spinUntil([&] { return posted == 1; }, 1000)); // an open port still delivers
+}
