@@ -19,7 +19,8 @@ void putLE32(uint8_t* p, uint32_t v) {
 
 Frame9 enterCmd(Section s) {
     Frame9 f{kFrameLead0, kFrameLead1, kCmdEnter, 0, 0, 0, 0, 0, kFrameTail};
-    for (int i = 0; i < 5; ++i) f[3 + i] = s == Section::Program ? kEnterKey[i] : kEnterKey[4 - i];
+    for (int i = 0; i < 5; ++i)
+        f[3 + i] = s == Section::Program ? kEnterKey[i] : kEnterKey[4 - i];
     return f;
 }
 
@@ -30,7 +31,9 @@ Frame9 eraseCmd(Section s) {
     return f;
 }
 
-uint32_t sectionBase(Section s) { return s == Section::Program ? kProgramBase : kDataBase; }
+uint32_t sectionBase(Section s) {
+    return s == Section::Program ? kProgramBase : kDataBase;
+}
 
 std::array<uint8_t, 10> blockHeaderCmd(uint32_t address, uint32_t payloadLength) {
     std::array<uint8_t, 10> f{kFrameLead0, kFrameLead1, kCmdBlockHeader, 0, 0, 0, 0, 0, 0, kFrameTail};
@@ -43,7 +46,8 @@ std::array<uint8_t, 10> blockHeaderCmd(uint32_t address, uint32_t payloadLength)
 
 std::vector<uint8_t> blockDataFrame(const uint8_t* payload, uint32_t payloadLength, uint16_t index) {
     std::vector<uint8_t> f(payloadLength + kBlockOverhead);
-    for (uint32_t i = 0; i < payloadLength; ++i) f[i] = payload[i];
+    for (uint32_t i = 0; i < payloadLength; ++i)
+        f[i] = payload[i];
     putLE32(&f[payloadLength], byteSum(payload, payloadLength));
     f[payloadLength + 4] = uint8_t(index >> 8);
     f[payloadLength + 5] = uint8_t(index);
@@ -52,7 +56,8 @@ std::vector<uint8_t> blockDataFrame(const uint8_t* payload, uint32_t payloadLeng
 
 uint32_t byteSum(const uint8_t* data, size_t length) {
     uint32_t sum = 0;
-    for (size_t i = 0; i < length; ++i) sum += data[i];
+    for (size_t i = 0; i < length; ++i)
+        sum += data[i];
     return sum;
 }
 

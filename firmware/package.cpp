@@ -20,10 +20,13 @@ namespace firmware {
 namespace {
 
 // Sum of the magic's seven bytes, the constant part of every checksum.
-uint32_t magicSum() { return byteSum(reinterpret_cast<const uint8_t*>(kPackageMagic), kMagicLength); }
+uint32_t magicSum() {
+    return byteSum(reinterpret_cast<const uint8_t*>(kPackageMagic), kMagicLength);
+}
 
 void appendLE32(Bytes& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(uint8_t(v >> (8 * i)));
 }
 
 // Takes up to n bytes from the front of [pos, end) and advances pos past them.
@@ -34,7 +37,9 @@ Bytes takeFront(const uint8_t*& pos, const uint8_t* end, size_t n) {
     return out;
 }
 
-void dropFront(const uint8_t*& pos, const uint8_t* end, size_t n) { pos += std::min<size_t>(n, size_t(end - pos)); }
+void dropFront(const uint8_t*& pos, const uint8_t* end, size_t n) {
+    pos += std::min<size_t>(n, size_t(end - pos));
+}
 
 std::string fileNameOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
@@ -84,18 +89,22 @@ long dateKey(const std::string& name) {
 } // namespace
 
 void scramble(Bytes& bytes) {
-    for (auto& b : bytes) b ^= kScrambleKey;
+    for (auto& b : bytes)
+        b ^= kScrambleKey;
 }
 
 uint32_t readUInt32LE(const uint8_t* data, size_t length) {
     // A field cut short reads as if zero bytes stood in front of the bytes present.
     const size_t n = std::min<size_t>(length, 4);
     uint8_t field[4] = {0, 0, 0, 0};
-    for (size_t i = 0; i < n; ++i) field[4 - n + i] = data[i];
+    for (size_t i = 0; i < n; ++i)
+        field[4 - n + i] = data[i];
     return uint32_t(field[0]) | uint32_t(field[1]) << 8 | uint32_t(field[2]) << 16 | uint32_t(field[3]) << 24;
 }
 
-uint32_t readUInt32LE(const Bytes& bytes) { return readUInt32LE(bytes.data(), bytes.size()); }
+uint32_t readUInt32LE(const Bytes& bytes) {
+    return readUInt32LE(bytes.data(), bytes.size());
+}
 
 SectionMap parsePackage(const Bytes& unscrambled) {
     SectionMap map;
@@ -305,7 +314,8 @@ bool readWholeFile(const std::string& path, Bytes& out) {
     out.clear();
     uint8_t buf[65536];
     size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        out.insert(out.end(), buf, buf + n);
     const bool ok = !std::ferror(f);
     std::fclose(f);
     return ok;

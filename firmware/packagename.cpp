@@ -15,7 +15,8 @@ std::optional<PackageFileName> splitPackageFileName(const std::string& fileName)
     }
     if (fields.size() != 4) return std::nullopt;
     std::string date = fields[3];
-    for (size_t at; (at = date.find(".bin")) != std::string::npos;) date.erase(at, 4);
+    for (size_t at; (at = date.find(".bin")) != std::string::npos;)
+        date.erase(at, 4);
     return PackageFileName{fields[0], fields[1], fields[2], date};
 }
 

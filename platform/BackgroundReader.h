@@ -1,6 +1,7 @@
 // One-shot background reads of a descriptor, in place of a file handle's read-and-notify: each arm reads what has
-// arrived, gathering a reply that comes in pieces for a moment, and hands it to a completion on the GUI thread. The reader does not own the descriptor;
-// cancel() (and the destructor) returns only when no read is pending, so the descriptor can then be closed.
+// arrived, gathering a reply that comes in pieces for a moment, and hands it to a completion on the GUI thread. The
+// reader does not own the descriptor; cancel() (and the destructor) returns only when no read is pending, so the
+// descriptor can then be closed.
 #pragma once
 
 #include <QByteArray>

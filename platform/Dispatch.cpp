@@ -18,7 +18,9 @@ void mainSync(const std::function<void()>& fn) {
     QMetaObject::invokeMethod(QCoreApplication::instance(), fn, Qt::BlockingQueuedConnection);
 }
 
-void globalAsync(std::function<void()> fn) { std::thread(std::move(fn)).detach(); }
+void globalAsync(std::function<void()> fn) {
+    std::thread(std::move(fn)).detach();
+}
 
 bool isMainThread() {
     return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();

@@ -7,7 +7,9 @@ namespace {
 QString g_storePath;
 }
 
-void UserDefaults::setStorePath(const QString& path) { g_storePath = path; }
+void UserDefaults::setStorePath(const QString& path) {
+    g_storePath = path;
+}
 
 UserDefaults& UserDefaults::standardUserDefaults() {
     static UserDefaults defaults(g_storePath.isEmpty()
@@ -34,9 +36,15 @@ void UserDefaults::removeObjectForKey(const QString& key) {
     m_settings->remove(key);
 }
 
-QString UserDefaults::stringForKey(const QString& key) const { return objectForKey(key).toString(); }
-bool UserDefaults::boolForKey(const QString& key) const { return objectForKey(key).toBool(); }
-long long UserDefaults::integerForKey(const QString& key) const { return objectForKey(key).toLongLong(); }
+QString UserDefaults::stringForKey(const QString& key) const {
+    return objectForKey(key).toString();
+}
+bool UserDefaults::boolForKey(const QString& key) const {
+    return objectForKey(key).toBool();
+}
+long long UserDefaults::integerForKey(const QString& key) const {
+    return objectForKey(key).toLongLong();
+}
 
 bool UserDefaults::synchronize() {
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -71,12 +71,20 @@ bool configureDevice(int fd) {
     return tcsetattr(fd, TCSANOW, &t) == 0;
 }
 
-void discardInput(int fd) { tcflush(fd, TCIFLUSH); }
+void discardInput(int fd) {
+    tcflush(fd, TCIFLUSH);
+}
 
-Wait waitReadable(int fd, int timeoutMs, int wakeFd) { return waitFor(fd, POLLIN, timeoutMs, wakeFd); }
-Wait waitWritable(int fd, int timeoutMs, int wakeFd) { return waitFor(fd, POLLOUT, timeoutMs, wakeFd); }
+Wait waitReadable(int fd, int timeoutMs, int wakeFd) {
+    return waitFor(fd, POLLIN, timeoutMs, wakeFd);
+}
+Wait waitWritable(int fd, int timeoutMs, int wakeFd) {
+    return waitFor(fd, POLLOUT, timeoutMs, wakeFd);
+}
 
-bool isDeviceGone(int err) { return err == EIO || err == ENXIO || err == EBADF || err == ENODEV; }
+bool isDeviceGone(int err) {
+    return err == EIO || err == ENXIO || err == EBADF || err == ENODEV;
+}
 
 std::string openFailureHint(int err) {
     switch (err) {

@@ -43,12 +43,14 @@ struct Sim {
         pid = fork();
         if (pid == 0) {
             std::vector<char*> argv;
-            for (auto& a : args) argv.push_back(a.data());
+            for (auto& a : args)
+                argv.push_back(a.data());
             argv.push_back(nullptr);
             execv(exe.c_str(), argv.data());
             _exit(127);
         }
-        for (int i = 0; i < 100 && fs::is_empty(dir); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        for (int i = 0; i < 100 && fs::is_empty(dir); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     ~Sim() {
         kill(pid, SIGTERM);
@@ -110,7 +112,8 @@ int main(int argc, char** argv) {
     setenv("SCANTOOL_SERIAL_DIR", dev.c_str(), 1);
 
     firmware::Bytes section(kPayload);
-    for (size_t i = 0; i < section.size(); ++i) section[i] = uint8_t(i * 31 + (i >> 11));
+    for (size_t i = 0; i < section.size(); ++i)
+        section[i] = uint8_t(i * 31 + (i >> 11));
     const std::string big = (work / "QM82_V9.99_EN_20240101.bin").string();
     firmware::writeFileAtomically(big, firmware::buildPackage({{1, section}}));
     const std::string small = (work / "QM82_V0.01_EN_20240101.bin").string();

@@ -6,14 +6,23 @@
 
 QStringList IOKitTool::availableSerialDevices() {
     QStringList list;
-    for (const std::string& p : serial::listUsbSerialDevices()) list << QString::fromStdString(p);
+    for (const std::string& p : serial::listUsbSerialDevices())
+        list << QString::fromStdString(p);
     return list;
 }
 
-int IOKitTool::openSerialDevice(const QString& path) { return serial::openDevice(path.toStdString()); }
+int IOKitTool::openSerialDevice(const QString& path) {
+    return serial::openDevice(path.toStdString());
+}
 
-void IOKitTool::configureSerialDevice(int fd) { serial::configureDevice(fd); }
+void IOKitTool::configureSerialDevice(int fd) {
+    serial::configureDevice(fd);
+}
 
-void IOKitTool::closeSerialDevice(int fd) { ::close(fd); }
+void IOKitTool::closeSerialDevice(int fd) {
+    ::close(fd);
+}
 
-void IOKitTool::writeData(const QByteArray& data, int fd) { (void)!::write(fd, data.constData(), size_t(data.size())); }
+void IOKitTool::writeData(const QByteArray& data, int fd) {
+    (void)!::write(fd, data.constData(), size_t(data.size()));
+}

@@ -119,9 +119,9 @@ int KorvoUpdateSendProc::UpdateProcStrBin(const QString& path) {
     DevicePort::sharedManager().pauseUnlessAborted(timing().pauseAfterPassMs);
 
     if (pkg.sectionFlags == 3) {
-        const int second = SendProcPFile(bytes.data() + pkg.dataOffset, firmware::enterCmd(data).data(),
-                                         firmware::eraseCmd(data).data(), int32_t(pkg.dataLength), firmware::kDataBase,
-                                         3, path);
+        const int second =
+            SendProcPFile(bytes.data() + pkg.dataOffset, firmware::enterCmd(data).data(),
+                          firmware::eraseCmd(data).data(), int32_t(pkg.dataLength), firmware::kDataBase, 3, path);
         if (second < 0) return updateFail(path);
     }
     didPostUpdateData(kUpdateStatusDone, 1.0f, path);

@@ -16,7 +16,7 @@ extern const char* const kPathKey;       // "path": the package file
 extern const char* const kStatusKey;     // "status"
 
 enum UpdateStatus : int32_t {
-    kUpdateStatusReset = 0,    // a refused flash's row goes back to idle (posted by the main view controller)
+    kUpdateStatusReset = 0, // a refused flash's row goes back to idle (posted by the main view controller)
     kUpdateStatusRunning = 1,
     kUpdateStatusDone = 2,
     kUpdateStatusFailed = -1,

@@ -29,10 +29,14 @@ double KorvoUpdateMyUpdatesListModel::versionValue(const QString& version) {
 
 int KorvoUpdateMyUpdatesListModel::stateForStatus(int status) {
     switch (status) {
-    case 1: return kStateFlashing;
-    case 2: return kStateDone;
-    case -1: return kStateFailed;
-    default: return kStateIdle;
+    case 1:
+        return kStateFlashing;
+    case 2:
+        return kStateDone;
+    case -1:
+        return kStateFailed;
+    default:
+        return kStateIdle;
     }
 }
 

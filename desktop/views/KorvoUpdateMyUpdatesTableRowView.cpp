@@ -22,13 +22,17 @@ void KorvoUpdateMyUpdatesTableRowView::setShowImage(int show) {
     layoutCell();
 }
 
-void KorvoUpdateMyUpdatesTableRowView::resetUpdateCell() { setProgress(0.5, KorvoUpdateDownloadButton::kStateFlashing); }
+void KorvoUpdateMyUpdatesTableRowView::resetUpdateCell() {
+    setProgress(0.5, KorvoUpdateDownloadButton::kStateFlashing);
+}
 
 void KorvoUpdateMyUpdatesTableRowView::setProgress(double progress, int forState) {
     m_downloadButton->setProgress(progress, forState);
 }
 
-void KorvoUpdateMyUpdatesTableRowView::resizeEvent(QResizeEvent*) { layoutCell(); }
+void KorvoUpdateMyUpdatesTableRowView::resizeEvent(QResizeEvent*) {
+    layoutCell();
+}
 
 void KorvoUpdateMyUpdatesTableRowView::layoutCell() {
     const int textHeight = m_textLabel1->sizeHint().height();

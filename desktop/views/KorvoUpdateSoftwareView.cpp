@@ -92,7 +92,8 @@ QString KorvoUpdateSoftwareView::modelFromReply(const QByteArray& reply) {
     const QStringList fields = text.split('-');
     if (fields.size() < 2) return {};
     QString model = fields.last();
-    while (model.endsWith(QChar('\0')) || model.endsWith('\r') || model.endsWith('\n')) model.chop(1);
+    while (model.endsWith(QChar('\0')) || model.endsWith('\r') || model.endsWith('\n'))
+        model.chop(1);
     return model;
 }
 
@@ -155,10 +156,13 @@ int KorvoUpdateSoftwareView::indexOfPath(const QString& path) const {
     return -1;
 }
 
-int KorvoUpdateSoftwareView::numberOfRowsInTableView(KorvoUpdateTableView*) { return int(listModels().size()); }
+int KorvoUpdateSoftwareView::numberOfRowsInTableView(KorvoUpdateTableView*) {
+    return int(listModels().size());
+}
 
 QWidget* KorvoUpdateSoftwareView::tableView(KorvoUpdateTableView* table, int column, int row) {
-    auto* cell = static_cast<KorvoUpdateMyUpdatesTableRowView*>(table->makeViewWithIdentifier(table->columnIdentifier(column)));
+    auto* cell =
+        static_cast<KorvoUpdateMyUpdatesTableRowView*>(table->makeViewWithIdentifier(table->columnIdentifier(column)));
     if (!cell) cell = new KorvoUpdateMyUpdatesTableRowView;
     const auto rows = listModels();
     if (row < 0 || row >= int(rows.size())) return cell;
@@ -247,7 +251,9 @@ void KorvoUpdateSoftwareView::reloadRow(const KorvoUpdateMyUpdatesListModel::Row
     m_tableView->reloadDataForRowIndexes({index}, columns);
 }
 
-void KorvoUpdateSoftwareView::resizeEvent(QResizeEvent*) { resetUILayout(); }
+void KorvoUpdateSoftwareView::resizeEvent(QResizeEvent*) {
+    resetUILayout();
+}
 
 void KorvoUpdateSoftwareView::resetUILayout() {
     m_tableView->setGeometry(kInsetSide, kInsetTop, std::max(0, width() - 2 * kInsetSide),

@@ -31,7 +31,8 @@ namespace {
 
 std::vector<QString> versions(const Model::Rows& rows) {
     std::vector<QString> v;
-    for (const auto& r : rows) v.push_back(r->version);
+    for (const auto& r : rows)
+        v.push_back(r->version);
     return v;
 }
 
@@ -138,7 +139,8 @@ TEST_F(FirmwareList, AReplyListsThePackagesAndADetachEmptiesTheList) {
     view.didGetReceiveData("not a reply");
     EXPECT_EQ(identified, 0);
 
-    NotificationCenter::defaultCenter().post(kDidGetReceiveData, nullptr, {{kReceiveDataKey, QByteArray("TENVOR-QM82")}});
+    NotificationCenter::defaultCenter().post(kDidGetReceiveData, nullptr,
+                                             {{kReceiveDataKey, QByteArray("TENVOR-QM82")}});
     EXPECT_EQ(identified, 1);
     EXPECT_EQ(DevicePort::sharedManager().curName(), "QM82");
     ASSERT_TRUE(waitUntil([&] { return view.listModels().size() == 2; }, 1000));
@@ -241,8 +243,10 @@ TEST_F(FirmwareList, FlashesThroughTheWindowIntoTheTool) {
     t.pauseAfterPassMs = 50;
     KorvoUpdateSendProc::setTiming(t);
     firmware::Bytes program(9000), data(3000);
-    for (size_t i = 0; i < program.size(); ++i) program[i] = uint8_t(i * 7);
-    for (size_t i = 0; i < data.size(); ++i) data[i] = uint8_t(i * 3 + 1);
+    for (size_t i = 0; i < program.size(); ++i)
+        program[i] = uint8_t(i * 7);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = uint8_t(i * 3 + 1);
     resources.package("QM82_V1.20_EN_20240105.bin", {{1, program}, {2, data}});
     ScanToolSim::Options o;
     o.deviceDir = devices.path();

@@ -28,7 +28,8 @@ struct Report {
 
 Bytes pattern(size_t n, uint8_t seed) {
     Bytes b(n);
-    for (size_t i = 0; i < n; ++i) b[i] = uint8_t(seed + i * 13 + (i >> 8));
+    for (size_t i = 0; i < n; ++i)
+        b[i] = uint8_t(seed + i * 13 + (i >> 8));
     return b;
 }
 
@@ -72,7 +73,8 @@ protected:
     }
     std::vector<int> statuses() {
         std::vector<int> s;
-        for (const Report& r : reports) s.push_back(r.status);
+        for (const Report& r : reports)
+            s.push_back(r.status);
         return s;
     }
     // The command byte of every frame the tool received, block data as 0.
@@ -137,8 +139,8 @@ TEST_F(Flasher, SilenceAtEachStepFailsAndNothingFollows) {
     const struct {
         Step step;
         int command;
-    } cases[] = {{Step::Enter, 0xC0}, {Step::Erase, 0xC2}, {Step::BlockHeader, 0xC1}, {Step::BlockData, 0},
-                 {Step::End, 0xC3}};
+    } cases[] = {
+        {Step::Enter, 0xC0}, {Step::Erase, 0xC2}, {Step::BlockHeader, 0xC1}, {Step::BlockData, 0}, {Step::End, 0xC3}};
     for (const auto& c : cases) {
         sim.reset();
         ScanToolSim::Options o;
@@ -154,7 +156,8 @@ TEST_F(Flasher, SilenceAtEachStepFailsAndNothingFollows) {
         // The failing frame was tried three times and was the last thing sent.
         EXPECT_EQ(std::vector<int>(cmds.end() - 3, cmds.end()), std::vector<int>(3, c.command));
         EXPECT_EQ(statuses().back(), -1);
-        for (int s : statuses()) EXPECT_NE(s, 2);
+        for (int s : statuses())
+            EXPECT_NE(s, 2);
     }
 }
 
@@ -184,7 +187,8 @@ TEST_F(Flasher, ShortVanishedAndSplitReplies) {
     EXPECT_EQ(flash(package({{1, pattern(20000, 3)}})), -1);
     EXPECT_LT(Clock::now() - t0, std::chrono::seconds(3));
     EXPECT_EQ(statuses().back(), -1);
-    for (int s : statuses()) EXPECT_NE(s, 2);
+    for (int s : statuses())
+        EXPECT_NE(s, 2);
     EXPECT_FALSE(DevicePort::sharedManager().isOpenPort());
 }
 

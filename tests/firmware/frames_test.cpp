@@ -5,7 +5,9 @@
 using namespace firmware;
 using V = std::vector<uint8_t>;
 
-template <size_t N> V v(const std::array<uint8_t, N>& a) { return V(a.begin(), a.end()); }
+template <size_t N> V v(const std::array<uint8_t, N>& a) {
+    return V(a.begin(), a.end());
+}
 
 TEST(Frames, CommandBytesAreTheToolsOwn) {
     EXPECT_EQ(v(enterCmd(Section::Program)), (V{0xD1, 0xEE, 0xC0, 0x3A, 0x7C, 0x19, 0xE4, 0x52, 0xFF}));

@@ -18,7 +18,8 @@ TEST(NotificationCenter, RemovalWaitsForAHandlerRunningElsewhere) {
         handlerDone = true;
     });
     std::thread poster([&] { centre.post("Progress"); });
-    while (!inHandler) std::this_thread::yield();
+    while (!inHandler)
+        std::this_thread::yield();
     centre.removeObserver(&owner);
     EXPECT_TRUE(handlerDone); // the owner may go away now
     poster.join();

@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
         std::printf("Tool: %s\n", n.userInfo.value(kReceiveDataKey).toByteArray().constData());
         std::fflush(stdout);
     });
-    port.sendData(QByteArray(reinterpret_cast<const char*>(firmware::kProbeCmd.data()), int(firmware::kProbeCmd.size())));
+    port.sendData(
+        QByteArray(reinterpret_cast<const char*>(firmware::kProbeCmd.data()), int(firmware::kProbeCmd.size())));
     port.readData(kDidGetReceiveData);
 
     int lastPercent = -1;
@@ -59,7 +60,8 @@ int main(int argc, char** argv) {
             port.setIsUpdating(true);
             result = KorvoUpdateSendProc::UpdateProcStrBin(package);
             port.setIsUpdating(false);
-            QMetaObject::invokeMethod(&app, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                &app, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
         }).detach();
     });
     app.exec();
