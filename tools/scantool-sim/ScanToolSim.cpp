@@ -1,6 +1,7 @@
 #include "ScanToolSim.h"
 
 #include "frames.h"
+#include "package.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -67,10 +68,6 @@ Bytes replyFrame(uint8_t code) {
 
 template <size_t N> Bytes toBytes(const std::array<uint8_t, N>& a) {
     return Bytes(a.begin(), a.end());
-}
-
-uint32_t le32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
 std::string hex(const uint8_t* p, size_t n, size_t limit = SIZE_MAX) {
@@ -690,7 +687,7 @@ ScanToolSim::Bytes ScanToolSim::erase(const Bytes& f) {
 ScanToolSim::Bytes ScanToolSim::header(const Bytes& f) {
     if (!m_erased) return refuse("block header before an erase: " + hex(f));
     if (m_lastBlockSeen) return refuse("block header after the last, shorter block; the end frame was due: " + hex(f));
-    const uint32_t address = le32(&f[3]);
+    const uint32_t address = firmware::readUInt32LE(&f[3], 4);
     const uint32_t length = uint32_t(f[7]) | uint32_t(f[8]) << 8;
     const uint32_t expected = m_base + firmware::kBlockSize * m_nextIndex;
     if (f[9] != firmware::kFrameTail) return refuse("block header does not end in FF: " + hex(f));
@@ -712,7 +709,7 @@ ScanToolSim::Bytes ScanToolSim::header(const Bytes& f) {
 
 ScanToolSim::Bytes ScanToolSim::blockData(const Bytes& f) {
     const uint32_t n = m_blockLength - firmware::kBlockOverhead;
-    const uint32_t sum = le32(&f[n]);
+    const uint32_t sum = firmware::readUInt32LE(&f[n], 4);
     const uint32_t actual = firmware::byteSum(f.data(), n);
     const uint32_t index = uint32_t(f[n + 4]) << 8 | f[n + 5];
     if (sum != actual)

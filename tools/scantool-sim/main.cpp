@@ -1,5 +1,6 @@
 // scantool-sim: a simulated scan tool on a pseudo-terminal, for trying the updaters without the device.
 #include "ScanToolSim.h"
+#include "serial.h"
 
 #include "package.h"
 
@@ -25,7 +26,6 @@ constexpr int kExitSetup = 3;
 constexpr int kExitDump = 4;
 // Seconds between reports when --report is given without --report-every.
 constexpr double kDefaultReportEverySeconds = 5.0;
-constexpr char kDeviceDirVariable[] = "SCANTOOL_SERIAL_DIR";
 
 using Step = ScanToolSim::Step;
 using Kind = ScanToolSim::FaultKind;
@@ -52,7 +52,7 @@ void usage(FILE* to) {
                  "to the --dump folder. Exit status: 0 all frames were right, 1 there were violations,\n"
                  "2 bad arguments, 3 the pseudo-terminal or the link could not be made, 4 a dump could not be\n"
                  "written.\n",
-                 kProg, kDeviceDirVariable);
+                 kProg, serial::kDeviceDirEnv);
 }
 
 [[noreturn]] void badArgs(const std::string& why) {
@@ -257,7 +257,8 @@ int main(int argc, char** argv) {
     }
     say(sim.linkPath() + " -> " + sim.slavePath());
     say("serving as \"" + args.options.model + "\"" + (args.options.paced ? " at 11520 bytes/s" : "") +
-        "; point the updater at it with " + kDeviceDirVariable + "=" + args.options.deviceDir + "; stop with Ctrl-C");
+        "; point the updater at it with " + serial::kDeviceDirEnv + "=" + args.options.deviceDir +
+        "; stop with Ctrl-C");
 
     for (;;) {
         timespec wait{};
