@@ -10,7 +10,9 @@ PACKAGES := build-essential cmake pkg-config \
 	libopencv-dev libudev-dev libcurl4-openssl-dev libsqlitecpp-dev libsqlite3-dev libxml2-dev \
 	nlohmann-json3-dev libplist-dev libsecret-1-dev 7zip \
 	libgtest-dev libgmock-dev libbenchmark-dev \
-	xvfb xauth fonts-dejavu-core imagemagick
+	libpoppler-qt5-dev libumockdev-dev umockdev \
+	xvfb xauth fonts-dejavu-core imagemagick xcompmgr poppler-utils xdg-utils \
+	dbus-daemon gnome-keyring nginx-light openssl curl
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

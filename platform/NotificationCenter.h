@@ -10,8 +10,37 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <typeinfo>
 #include <mutex>
 #include <vector>
+
+// A notification whose object must stay alive while queued observers use it carries a shared pointer to it in
+// its user info under kRetainedObjectKey: setRetainedObject when posting, retainedObject<T> when handling.
+inline const QString kRetainedObjectKey = QStringLiteral("RetainedObject");
+
+struct RetainedObject {
+    std::shared_ptr<void> object;
+    const std::type_info* type = nullptr;
+};
+
+Q_DECLARE_METATYPE(RetainedObject)
+
+template <class T> void setRetainedObject(QVariantMap& userInfo, const std::shared_ptr<T>& object)
+{
+    userInfo.insert(kRetainedObjectKey, QVariant::fromValue(RetainedObject{object, &typeid(T)}));
+}
+
+// The object set by setRetainedObject, or null when there is none or it is of another type.
+template <class T> std::shared_ptr<T> retainedObject(const QVariantMap& userInfo)
+{
+    const QVariant value = userInfo.value(kRetainedObjectKey);
+    if (!value.canConvert<RetainedObject>())
+        return nullptr;
+    const RetainedObject held = value.value<RetainedObject>();
+    if (!held.type || *held.type != typeid(T))
+        return nullptr;
+    return std::static_pointer_cast<T>(held.object);
+}
 
 struct Notification {
     QString name;

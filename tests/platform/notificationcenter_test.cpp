@@ -45,3 +45,29 @@ TEST(NotificationCenter, HandlersMayRemoveThemselvesAndPostAgain) {
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(echoes, 2);
 }
+
+TEST(NotificationCenter, RetainedObjectOutlivesThePosterAndKeepsItsType) {
+    NotificationCenter center;
+    std::weak_ptr<QString> watch;
+    std::shared_ptr<QString> received;
+    std::shared_ptr<int> wrongType;
+    int owner = 0;
+    center.addObserver(&owner, "N", [&](const Notification& n) {
+        received = retainedObject<QString>(n.userInfo);
+        wrongType = retainedObject<int>(n.userInfo);
+    });
+    {
+        auto object = std::make_shared<QString>("record");
+        watch = object;
+        QVariantMap info;
+        setRetainedObject(info, object);
+        center.post("N", object.get(), info);
+    }
+    ASSERT_TRUE(received);
+    EXPECT_EQ(*received, "record");
+    EXPECT_FALSE(wrongType);
+    EXPECT_FALSE(watch.expired());
+    received.reset();
+    EXPECT_TRUE(watch.expired());
+    EXPECT_FALSE(retainedObject<QString>(QVariantMap{}));
+}
