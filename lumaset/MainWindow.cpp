@@ -21,6 +21,8 @@
 #include <QPushButton>
 #include <QStatusBar>
 
+#include <algorithm>
+
 namespace {
 
 const char kWorkingCopyStem[] = "SourcePictureCopy";
@@ -30,6 +32,8 @@ const char kPluvoProgram[] = "pluvo";
 const char kPictureFilter[] = " (*.png *.xpm *.jpg *.bmp)";
 const char kOwnerLine[] = "Lumaset";
 const char kOwnerText[] = "Lumaset - boot logos for the scan tools";
+// A data section of this many bytes or fewer is never patched, whatever it holds.
+constexpr size_t kSmallestDataWithLogo = 52;
 constexpr int kInitialWidth = 800;
 constexpr int kInitialHeight = 600;
 
@@ -48,6 +52,14 @@ QByteArray md5Of(const QString& path) {
 bool replaceFile(const QString& from, const QString& to) {
     firmware::Bytes bytes;
     return firmware::readWholeFile(localPath(from), bytes) && firmware::writeFileAtomically(localPath(to), bytes);
+}
+
+// Whether the data section carries the logo entry that patchLogoInPackage writes into.
+bool hasLogoEntry(const firmware::SectionMap& sections) {
+    const auto data = sections.find(firmware::kDataSectionKey);
+    if (data == sections.end() || data->second.size() <= kSmallestDataWithLogo) return false;
+    const std::string name = firmware::kLogoEntryName;
+    return std::search(data->second.begin(), data->second.end(), name.begin(), name.end()) != data->second.end();
 }
 
 bool askSaveWithBox(QWidget* parent) {
@@ -167,7 +179,15 @@ MainWindow::PatchResult MainWindow::applyLogoToLatestPackage() {
                                     ? firmware::findLatestPackage()
                                     : firmware::findLatestPackageIn(localPath(m_env.updateFolder));
     if (package.empty()) return PatchResult::NoPackage;
-    return firmware::loadAndPatchPackage(package, kSavedFile) ? PatchResult::Patched : PatchResult::Failed;
+    firmware::Bytes bytes, logo;
+    if (!firmware::readWholeFile(package, bytes) || !firmware::readWholeFile(kSavedFile, logo))
+        return PatchResult::Failed;
+    firmware::scramble(bytes);
+    const firmware::SectionMap sections = firmware::parsePackage(bytes);
+    if (sections.empty()) return PatchResult::Failed;
+    // Without a logo entry the patcher would write a dated copy equal to its source: nothing to save into.
+    if (!hasLogoEntry(sections)) return PatchResult::NoLogoEntry;
+    return firmware::patchLogoInPackage(sections, package, kSavedFile) ? PatchResult::Patched : PatchResult::Failed;
 }
 
 void MainWindow::reportPatch(PatchResult result, bool reportSuccess) {
@@ -177,6 +197,9 @@ void MainWindow::reportPatch(PatchResult result, bool reportSuccess) {
         break;
     case PatchResult::NoPackage:
         m_env.notify(this, tr("update 文件夹中没有固件包,标志未写入。请先放入固件包再保存。"), true);
+        break;
+    case PatchResult::NoLogoEntry:
+        m_env.notify(this, tr("最新的固件包中没有启动标志条目,标志未写入。请换用带有启动标志的固件包。"), true);
         break;
     case PatchResult::Failed:
         m_env.notify(this, tr("固件包写入失败。请检查 update 文件夹是否可写、固件包是否完整。"), true);

@@ -35,8 +35,8 @@ struct MainWindowEnvironment {
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // What applyLogoToLatestPackage achieved.
-    enum class PatchResult { Patched, NoPackage, Failed };
+    // What applyLogoToLatestPackage achieved; only Patched wrote a package.
+    enum class PatchResult { Patched, NoPackage, NoLogoEntry, Failed };
 
     explicit MainWindow(QWidget* parent = nullptr);
     MainWindow(const MainWindowEnvironment& environment, QWidget* parent = nullptr);

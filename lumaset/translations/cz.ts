@@ -98,5 +98,9 @@
         <source>图片无法转换,文件未保存。请选择其他图片。</source>
         <translation>Obrázek nelze převést; nic nebylo uloženo. Vyberte jiný obrázek.</translation>
     </message>
+    <message>
+        <source>最新的固件包中没有启动标志条目,标志未写入。请换用带有启动标志的固件包。</source>
+        <translation>Nejnovější balíček firmwaru nemá položku úvodního loga, proto logo nebylo zapsáno. Použijte balíček, který úvodní logo obsahuje.</translation>
+    </message>
 </context>
 </TS>

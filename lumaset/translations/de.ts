@@ -98,5 +98,9 @@
         <source>图片无法转换,文件未保存。请选择其他图片。</source>
         <translation>Das Bild konnte nicht umgewandelt werden; nichts wurde gespeichert. Wählen Sie ein anderes Bild.</translation>
     </message>
+    <message>
+        <source>最新的固件包中没有启动标志条目,标志未写入。请换用带有启动标志的固件包。</source>
+        <translation>Das neueste Firmware-Paket hat keinen Eintrag für das Startlogo, daher wurde das Logo nicht geschrieben. Verwenden Sie ein Paket mit Startlogo.</translation>
+    </message>
 </context>
 </TS>

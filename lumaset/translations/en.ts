@@ -98,5 +98,9 @@
         <source>图片无法转换,文件未保存。请选择其他图片。</source>
         <translation>The picture could not be converted; nothing was saved. Choose another picture.</translation>
     </message>
+    <message>
+        <source>最新的固件包中没有启动标志条目,标志未写入。请换用带有启动标志的固件包。</source>
+        <translation>The newest firmware package has no boot logo entry, so the logo was not written. Use a package that carries a boot logo.</translation>
+    </message>
 </context>
 </TS>

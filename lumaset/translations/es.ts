@@ -98,5 +98,9 @@
         <source>图片无法转换,文件未保存。请选择其他图片。</source>
         <translation>No se pudo convertir la imagen; no se ha guardado nada. Elija otra imagen.</translation>
     </message>
+    <message>
+        <source>最新的固件包中没有启动标志条目,标志未写入。请换用带有启动标志的固件包。</source>
+        <translation>El paquete de firmware más reciente no tiene una entrada de logotipo de arranque, por lo que el logotipo no se ha escrito. Use un paquete que contenga un logotipo de arranque.</translation>
+    </message>
 </context>
 </TS>

@@ -98,5 +98,9 @@
         <source>图片无法转换,文件未保存。请选择其他图片。</source>
         <translation>L'image n'a pas pu être convertie ; rien n'a été enregistré. Choisissez une autre image.</translation>
     </message>
+    <message>
+        <source>最新的固件包中没有启动标志条目,标志未写入。请换用带有启动标志的固件包。</source>
+        <translation>Le paquet de micrologiciel le plus récent ne contient pas d&apos;entrée de logo de démarrage ; le logo n&apos;a pas été écrit. Utilisez un paquet qui contient un logo de démarrage.</translation>
+    </message>
 </context>
 </TS>

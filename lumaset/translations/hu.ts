@@ -98,5 +98,9 @@
         <source>图片无法转换,文件未保存。请选择其他图片。</source>
         <translation>A képet nem sikerült átalakítani; semmi sem lett mentve. Válasszon másik képet.</translation>
     </message>
+    <message>
+        <source>最新的固件包中没有启动标志条目,标志未写入。请换用带有启动标志的固件包。</source>
+        <translation>A legújabb firmware-csomagban nincs indítólogó-bejegyzés, ezért a logó nem lett kiírva. Használjon olyan csomagot, amely tartalmaz indítólogót.</translation>
+    </message>
 </context>
 </TS>

@@ -98,5 +98,9 @@
         <source>图片无法转换,文件未保存。请选择其他图片。</source>
         <translation>Impossibile convertire l'immagine; non è stato salvato nulla. Scegliete un'altra immagine.</translation>
     </message>
+    <message>
+        <source>最新的固件包中没有启动标志条目,标志未写入。请换用带有启动标志的固件包。</source>
+        <translation>Il pacchetto firmware più recente non ha una voce per il logo di avvio, quindi il logo non è stato scritto. Usa un pacchetto che contenga un logo di avvio.</translation>
+    </message>
 </context>
 </TS>

@@ -98,5 +98,9 @@
         <source>图片无法转换,文件未保存。请选择其他图片。</source>
         <translation>Não foi possível converter a imagem; nada foi salvo. Escolha outra imagem.</translation>
     </message>
+    <message>
+        <source>最新的固件包中没有启动标志条目,标志未写入。请换用带有启动标志的固件包。</source>
+        <translation>O pacote de firmware mais recente não tem uma entrada de logótipo de arranque, por isso o logótipo não foi escrito. Use um pacote que contenha um logótipo de arranque.</translation>
+    </message>
 </context>
 </TS>

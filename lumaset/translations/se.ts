@@ -98,5 +98,9 @@
         <source>图片无法转换,文件未保存。请选择其他图片。</source>
         <translation>Bilden kunde inte konverteras; inget sparades. Välj en annan bild.</translation>
     </message>
+    <message>
+        <source>最新的固件包中没有启动标志条目,标志未写入。请换用带有启动标志的固件包。</source>
+        <translation>Det senaste firmwarepaketet saknar en post för startlogotypen, så logotypen skrevs inte. Använd ett paket som innehåller en startlogotyp.</translation>
+    </message>
 </context>
 </TS>

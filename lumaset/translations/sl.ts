@@ -98,5 +98,9 @@
         <source>图片无法转换,文件未保存。请选择其他图片。</source>
         <translation>Obrázok sa nepodarilo previesť; nič sa neuložilo. Vyberte iný obrázok.</translation>
     </message>
+    <message>
+        <source>最新的固件包中没有启动标志条目,标志未写入。请换用带有启动标志的固件包。</source>
+        <translation>Najnovší balík firmvéru nemá položku úvodného loga, preto logo nebolo zapísané. Použite balík, ktorý obsahuje úvodné logo.</translation>
+    </message>
 </context>
 </TS>

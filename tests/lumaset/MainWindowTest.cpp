@@ -325,6 +325,44 @@ TEST_F(MainWindowTest, SaveReportsWhatFailedInsteadOfSuccess) {
     EXPECT_FALSE(fileExists(updateFile("QM82_V1.20_EN_" + today() + ".bin")));
 }
 
+// A package the logo cannot be written into is refused in words, and no copy equal to its source is made.
+TEST_F(MainWindowTest, PackageWithoutALogoEntryIsRefusedAndNotCopied) {
+    const std::string name = "QM82_V1.20_EN_20240115.bin";
+    firmware::SectionMap noEntry, shortData, noData;
+    noEntry[firmware::kDataSectionKey] = firmware::Bytes(4000, 0x11);
+    shortData[firmware::kDataSectionKey] = dataSectionWithLogo(52, 0, 0, 16);
+    noData[firmware::kProgramSectionKey] = firmware::Bytes(4000, 0x22);
+    const struct {
+        const char* what;
+        firmware::SectionMap sections;
+    } cases[] = {{"no logo entry", noEntry}, {"data section of 52 bytes", shortData}, {"no data section", noData}};
+    open();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        notices.clear();
+        QDir(path("update")).removeRecursively();
+        QDir(path("")).mkpath("update");
+        const auto before = readFileBytes(writePackage(updateFile(name), c.sections));
+        choosePicture(Qt::red);
+        window->onSavePicture();
+        ASSERT_EQ(notices.size(), 1u);
+        EXPECT_TRUE(notices[0].second);
+        EXPECT_NE(notices[0].first, QString::fromUtf8("文件已保存"));
+        EXPECT_EQ(QDir(path("update")).entryList(QDir::Files), QStringList{QString::fromStdString(name)});
+        EXPECT_EQ(readFileBytes(updateFile(name)), before);
+    }
+
+    // Saving on close reports it the same way.
+    notices.clear();
+    choosePicture(Qt::blue);
+    window->refreshPreview();
+    window->close();
+    EXPECT_EQ(questions, 1);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_TRUE(notices[0].second);
+    EXPECT_EQ(QDir(path("update")).entryList(QDir::Files).size(), 1);
+}
+
 TEST_F(MainWindowTest, CloseBeforeAnyPictureAsksNothingAndRestartsPluvo) {
     dir.write("Result_temp.bmp", std::string("stale"));
     dir.write("Result.bmp", std::string("kept"));
