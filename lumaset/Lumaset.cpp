@@ -70,6 +70,14 @@ Lumaset::Lumaset() : m_header{} {
 
 Lumaset::~Lumaset() = default;
 
+bool pictureLibraryReads(const std::string& path) {
+    try {
+        return cv::haveImageReader(path);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 bool Lumaset::resizePicture(const std::string& source, const std::string& destination, int width, int height) {
     try {
         const cv::Mat picture = cv::imread(source, cv::IMREAD_COLOR);

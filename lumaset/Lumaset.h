@@ -43,5 +43,9 @@ private:
 // Name of the intermediate 24-bit bitmap, in the current directory; removed after every conversion.
 constexpr char kTempBitmapName[] = "temp.bmp";
 
+// Whether the picture library recognises the file's format (by its content, not its name); says nothing of
+// whether the picture is intact.
+bool pictureLibraryReads(const std::string& path);
+
 // True when destination now holds the logo of source. Never leaves "temp.bmp" behind.
 bool convertToLogo(const std::string& source, const std::string& destination);

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QImage>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -156,7 +157,13 @@ bool MainWindow::makeWorkingCopy(const QString& copy) {
     // A grab that yields nothing (no screen access, as under Wayland) falls back to the picture file.
     if (m_capture && m_capture->isVisible() && m_env.grab(m_capture, copy)) return true;
     QFile::remove(copy);
-    return QFile::copy(m_pictureWidget->getPictureName(), copy);
+    const QString picture = m_pictureWidget->getPictureName();
+    // What the view shows but the converter cannot decode (XPM, GIF) is handed over as PNG pixels.
+    if (!pictureLibraryReads(localPath(picture))) {
+        const QImage image(picture);
+        if (!image.isNull()) return image.save(copy, "PNG");
+    }
+    return QFile::copy(picture, copy);
 }
 
 bool MainWindow::convertPicture() {

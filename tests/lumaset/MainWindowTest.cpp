@@ -194,6 +194,26 @@ TEST_F(MainWindowTest, WorkingCopyTakesTheExtensionFromTheFileName) {
     EXPECT_FALSE(fileExists("SourcePictureCopy"));
 }
 
+// Every picture the Open dialog offers and the view shows converts, also those the converter cannot decode itself.
+TEST_F(MainWindowTest, PictureTheViewShowsAlsoConverts) {
+    const std::string name = "logo.xpm";
+    MainWindow& w = open();
+    writeSolidPicture(name, 64, 48, Qt::red);
+    ASSERT_FALSE(QImage(path(QString::fromStdString(name))).isNull());
+    emit w.pictureChanged(path(QString::fromStdString(name)));
+    w.refreshPreview();
+    const auto logo = readFileBytes("Result_temp.bmp");
+    ASSERT_EQ(logo.size(), Lumaset::kLogoFileSize);
+    EXPECT_EQ(logo[Lumaset::kHeaderSize], 0x00);
+    EXPECT_EQ(logo[Lumaset::kHeaderSize + 1], 0xF8);
+    EXPECT_FALSE(fileExists("SourcePictureCopy.xpm"));
+
+    addPackage("QM82_V1.20_EN_20240115.bin");
+    w.onSavePicture();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_FALSE(notices[0].second) << notices[0].first.toStdString();
+}
+
 TEST_F(MainWindowTest, EmptyScreenGrabFallsBackToThePictureFile) {
     int grabs = 0;
     env.grab = [&grabs](CapturingDialog*, const QString&) {
