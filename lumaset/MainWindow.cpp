@@ -84,6 +84,7 @@ MainWindowEnvironment completed(MainWindowEnvironment env) {
     if (env.pluvoFolder.isEmpty()) env.pluvoFolder = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/..");
     if (!env.askSave) env.askSave = askSaveWithBox;
     if (!env.notify) env.notify = notifyWithBox;
+    if (!env.canCapture) env.canCapture = CapturingDialog::canSeeThrough;
     if (!env.grab) env.grab = [](CapturingDialog* frame, const QString& path) { return frame->grabToFile(path); };
     if (!env.launch)
         env.launch = [](const QString& program, const QStringList& arguments, const QString& workingDirectory) {
@@ -242,6 +243,13 @@ void MainWindow::onOpenCapture() {
     ensureCapture();
     m_capture->resize(capture::kDefaultSize);
     m_capture->show();
+    if (!m_toldCaptureNeedsCompositing && !m_env.canCapture()) {
+        m_toldCaptureNeedsCompositing = true;
+        m_env.notify(this,
+                     tr("截图需要启用窗口合成的桌面,但当前没有运行合成管理器。截图框将显示为黑色,"
+                        "保存时会转换所选图片而不是截图框内的区域。"),
+                     true);
+    }
 }
 
 void MainWindow::onCloseCapture() {

@@ -28,6 +28,8 @@ struct MainWindowEnvironment {
     std::function<void(QWidget* parent, const QString& text, bool failed)> notify;
     // Grabs the screen inside the capture frame into a file; true when the file was written.
     std::function<bool(CapturingDialog* frame, const QString& path)> grab;
+    // Whether the screen shows what lies below the capture frame (needs a compositing manager on X11).
+    std::function<bool()> canCapture;
     // Starts a program detached, with an argument list and a working directory; true when it started.
     std::function<bool(const QString& program, const QStringList& arguments, const QString& workingDirectory)> launch;
 };
@@ -90,4 +92,5 @@ private:
     QAction* m_closeCaptureAction = nullptr;
     int m_timerId = 0;
     bool m_closed = false;
+    bool m_toldCaptureNeedsCompositing = false;
 };

@@ -102,5 +102,9 @@
         <source>最新的固件包中没有启动标志条目,标志未写入。请换用带有启动标志的固件包。</source>
         <translation>Nejnovější balíček firmwaru nemá položku úvodního loga, proto logo nebylo zapsáno. Použijte balíček, který úvodní logo obsahuje.</translation>
     </message>
+    <message>
+        <source>截图需要启用窗口合成的桌面,但当前没有运行合成管理器。截图框将显示为黑色,保存时会转换所选图片而不是截图框内的区域。</source>
+        <translation>Snímání obrazovky vyžaduje pracovní plochu s kompozicí, která neběží. Rámeček snímání je černý a Uložit převede vybraný obrázek místo oblasti rámečku.</translation>
+    </message>
 </context>
 </TS>

@@ -102,5 +102,9 @@
         <source>最新的固件包中没有启动标志条目,标志未写入。请换用带有启动标志的固件包。</source>
         <translation>The newest firmware package has no boot logo entry, so the logo was not written. Use a package that carries a boot logo.</translation>
     </message>
+    <message>
+        <source>截图需要启用窗口合成的桌面,但当前没有运行合成管理器。截图框将显示为黑色,保存时会转换所选图片而不是截图框内的区域。</source>
+        <translation>Capturing needs a desktop with compositing, and none is running. The capture frame shows black, and Save converts the chosen picture instead of the frame&apos;s area.</translation>
+    </message>
 </context>
 </TS>

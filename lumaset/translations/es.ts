@@ -102,5 +102,9 @@
         <source>最新的固件包中没有启动标志条目,标志未写入。请换用带有启动标志的固件包。</source>
         <translation>El paquete de firmware más reciente no tiene una entrada de logotipo de arranque, por lo que el logotipo no se ha escrito. Use un paquete que contenga un logotipo de arranque.</translation>
     </message>
+    <message>
+        <source>截图需要启用窗口合成的桌面,但当前没有运行合成管理器。截图框将显示为黑色,保存时会转换所选图片而不是截图框内的区域。</source>
+        <translation>La captura necesita un escritorio con composición y no hay ninguno activo. El marco de captura se ve negro y Guardar convierte la imagen elegida en lugar del área del marco.</translation>
+    </message>
 </context>
 </TS>

@@ -102,5 +102,9 @@
         <source>最新的固件包中没有启动标志条目,标志未写入。请换用带有启动标志的固件包。</source>
         <translation>Le paquet de micrologiciel le plus récent ne contient pas d&apos;entrée de logo de démarrage ; le logo n&apos;a pas été écrit. Utilisez un paquet qui contient un logo de démarrage.</translation>
     </message>
+    <message>
+        <source>截图需要启用窗口合成的桌面,但当前没有运行合成管理器。截图框将显示为黑色,保存时会转换所选图片而不是截图框内的区域。</source>
+        <translation>La capture nécessite un bureau avec composition, et aucun n&apos;est actif. Le cadre de capture apparaît noir et Enregistrer convertit l&apos;image choisie au lieu de la zone du cadre.</translation>
+    </message>
 </context>
 </TS>

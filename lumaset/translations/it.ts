@@ -102,5 +102,9 @@
         <source>最新的固件包中没有启动标志条目,标志未写入。请换用带有启动标志的固件包。</source>
         <translation>Il pacchetto firmware più recente non ha una voce per il logo di avvio, quindi il logo non è stato scritto. Usa un pacchetto che contenga un logo di avvio.</translation>
     </message>
+    <message>
+        <source>截图需要启用窗口合成的桌面,但当前没有运行合成管理器。截图框将显示为黑色,保存时会转换所选图片而不是截图框内的区域。</source>
+        <translation>La cattura richiede un desktop con composizione, e non ce n&apos;è uno attivo. La cornice di cattura appare nera e Salva converte l&apos;immagine scelta invece dell&apos;area della cornice.</translation>
+    </message>
 </context>
 </TS>

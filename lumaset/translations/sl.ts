@@ -102,5 +102,9 @@
         <source>最新的固件包中没有启动标志条目,标志未写入。请换用带有启动标志的固件包。</source>
         <translation>Najnovší balík firmvéru nemá položku úvodného loga, preto logo nebolo zapísané. Použite balík, ktorý obsahuje úvodné logo.</translation>
     </message>
+    <message>
+        <source>截图需要启用窗口合成的桌面,但当前没有运行合成管理器。截图框将显示为黑色,保存时会转换所选图片而不是截图框内的区域。</source>
+        <translation>Snímanie obrazovky vyžaduje pracovnú plochu s kompozíciou, ktorá nie je spustená. Rámik snímania je čierny a Uložiť prevedie vybraný obrázok namiesto oblasti rámika.</translation>
+    </message>
 </context>
 </TS>

@@ -162,6 +162,25 @@ TEST_F(MainWindowTest, CaptureActionsSwapAndShowTheFrame) {
     EXPECT_FALSE(w.closeCaptureAction()->isEnabled());
 }
 
+// Without compositing the frame is a black box and Save falls back to the picture file: the user hears of it once.
+TEST_F(MainWindowTest, CaptureWithoutCompositingIsExplainedOnce) {
+    bool compositing = true;
+    env.canCapture = [&compositing] { return compositing; };
+    MainWindow& w = open();
+    w.onOpenCapture();
+    w.onCloseCapture();
+    EXPECT_TRUE(notices.empty());
+
+    compositing = false;
+    w.onOpenCapture();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_TRUE(notices[0].second);
+    EXPECT_TRUE(w.capturingDialog()->isVisible());
+    w.onCloseCapture();
+    w.onOpenCapture();
+    EXPECT_EQ(notices.size(), 1u);
+}
+
 TEST_F(MainWindowTest, TimerRefreshesThePreviewOnlyWithAPicture) {
     env.refreshIntervalMs = 20;
     open();
