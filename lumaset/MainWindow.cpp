@@ -245,9 +245,7 @@ void MainWindow::onOpenCapture() {
     m_capture->show();
     if (!m_toldCaptureNeedsCompositing && !m_env.canCapture()) {
         m_toldCaptureNeedsCompositing = true;
-        m_env.notify(this,
-                     tr("截图需要启用窗口合成的桌面,但当前没有运行合成管理器。截图框将显示为黑色,"
-                        "保存时会转换所选图片而不是截图框内的区域。"),
+        m_env.notify(this, tr("截图需要开启窗口合成的桌面。没有合成管理器时截图框只显示黑色,保存将转换所选图片。"),
                      true);
     }
 }

@@ -103,7 +103,7 @@
         <translation>Nejnovější balíček firmwaru nemá položku úvodního loga, proto logo nebylo zapsáno. Použijte balíček, který úvodní logo obsahuje.</translation>
     </message>
     <message>
-        <source>截图需要启用窗口合成的桌面,但当前没有运行合成管理器。截图框将显示为黑色,保存时会转换所选图片而不是截图框内的区域。</source>
+        <source>截图需要开启窗口合成的桌面。没有合成管理器时截图框只显示黑色,保存将转换所选图片。</source>
         <translation>Snímání obrazovky vyžaduje pracovní plochu s kompozicí, která neběží. Rámeček snímání je černý a Uložit převede vybraný obrázek místo oblasti rámečku.</translation>
     </message>
 </context>

@@ -103,7 +103,7 @@
         <translation>Das neueste Firmware-Paket hat keinen Eintrag für das Startlogo, daher wurde das Logo nicht geschrieben. Verwenden Sie ein Paket mit Startlogo.</translation>
     </message>
     <message>
-        <source>截图需要启用窗口合成的桌面,但当前没有运行合成管理器。截图框将显示为黑色,保存时会转换所选图片而不是截图框内的区域。</source>
+        <source>截图需要开启窗口合成的桌面。没有合成管理器时截图框只显示黑色,保存将转换所选图片。</source>
         <translation>Die Bildschirmaufnahme braucht einen Desktop mit Compositing, und keiner läuft. Der Aufnahmerahmen bleibt schwarz, und Speichern wandelt das gewählte Bild statt des Rahmenbereichs um.</translation>
     </message>
 </context>

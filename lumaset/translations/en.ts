@@ -103,7 +103,7 @@
         <translation>The newest firmware package has no boot logo entry, so the logo was not written. Use a package that carries a boot logo.</translation>
     </message>
     <message>
-        <source>截图需要启用窗口合成的桌面,但当前没有运行合成管理器。截图框将显示为黑色,保存时会转换所选图片而不是截图框内的区域。</source>
+        <source>截图需要开启窗口合成的桌面。没有合成管理器时截图框只显示黑色,保存将转换所选图片。</source>
         <translation>Capturing needs a desktop with compositing, and none is running. The capture frame shows black, and Save converts the chosen picture instead of the frame&apos;s area.</translation>
     </message>
 </context>

@@ -103,7 +103,7 @@
         <translation>El paquete de firmware más reciente no tiene una entrada de logotipo de arranque, por lo que el logotipo no se ha escrito. Use un paquete que contenga un logotipo de arranque.</translation>
     </message>
     <message>
-        <source>截图需要启用窗口合成的桌面,但当前没有运行合成管理器。截图框将显示为黑色,保存时会转换所选图片而不是截图框内的区域。</source>
+        <source>截图需要开启窗口合成的桌面。没有合成管理器时截图框只显示黑色,保存将转换所选图片。</source>
         <translation>La captura necesita un escritorio con composición y no hay ninguno activo. El marco de captura se ve negro y Guardar convierte la imagen elegida en lugar del área del marco.</translation>
     </message>
 </context>

@@ -103,7 +103,7 @@
         <translation>Le paquet de micrologiciel le plus récent ne contient pas d&apos;entrée de logo de démarrage ; le logo n&apos;a pas été écrit. Utilisez un paquet qui contient un logo de démarrage.</translation>
     </message>
     <message>
-        <source>截图需要启用窗口合成的桌面,但当前没有运行合成管理器。截图框将显示为黑色,保存时会转换所选图片而不是截图框内的区域。</source>
+        <source>截图需要开启窗口合成的桌面。没有合成管理器时截图框只显示黑色,保存将转换所选图片。</source>
         <translation>La capture nécessite un bureau avec composition, et aucun n&apos;est actif. Le cadre de capture apparaît noir et Enregistrer convertit l&apos;image choisie au lieu de la zone du cadre.</translation>
     </message>
 </context>

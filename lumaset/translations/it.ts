@@ -103,7 +103,7 @@
         <translation>Il pacchetto firmware più recente non ha una voce per il logo di avvio, quindi il logo non è stato scritto. Usa un pacchetto che contenga un logo di avvio.</translation>
     </message>
     <message>
-        <source>截图需要启用窗口合成的桌面,但当前没有运行合成管理器。截图框将显示为黑色,保存时会转换所选图片而不是截图框内的区域。</source>
+        <source>截图需要开启窗口合成的桌面。没有合成管理器时截图框只显示黑色,保存将转换所选图片。</source>
         <translation>La cattura richiede un desktop con composizione, e non ce n&apos;è uno attivo. La cornice di cattura appare nera e Salva converte l&apos;immagine scelta invece dell&apos;area della cornice.</translation>
     </message>
 </context>

@@ -103,7 +103,7 @@
         <translation>O pacote de firmware mais recente não tem uma entrada de logótipo de arranque, por isso o logótipo não foi escrito. Use um pacote que contenha um logótipo de arranque.</translation>
     </message>
     <message>
-        <source>截图需要启用窗口合成的桌面,但当前没有运行合成管理器。截图框将显示为黑色,保存时会转换所选图片而不是截图框内的区域。</source>
+        <source>截图需要开启窗口合成的桌面。没有合成管理器时截图框只显示黑色,保存将转换所选图片。</source>
         <translation>A captura precisa de um ambiente de trabalho com composição, e nenhum está ativo. A moldura de captura aparece preta e Guardar converte a imagem escolhida em vez da área da moldura.</translation>
     </message>
 </context>

@@ -103,7 +103,7 @@
         <translation>Det senaste firmwarepaketet saknar en post för startlogotypen, så logotypen skrevs inte. Använd ett paket som innehåller en startlogotyp.</translation>
     </message>
     <message>
-        <source>截图需要启用窗口合成的桌面,但当前没有运行合成管理器。截图框将显示为黑色,保存时会转换所选图片而不是截图框内的区域。</source>
+        <source>截图需要开启窗口合成的桌面。没有合成管理器时截图框只显示黑色,保存将转换所选图片。</source>
         <translation>Skärmklipp kräver ett skrivbord med komposition, och inget sådant körs. Klipprutan visas svart, och Spara konverterar den valda bilden i stället för rutans område.</translation>
     </message>
 </context>
