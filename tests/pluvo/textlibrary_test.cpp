@@ -120,14 +120,17 @@ TEST_F(TextLibraryTest, InterfaceAndWorkerThreadsShareTheCache) {
     EXPECT_EQ(wrong, 0);
 }
 
-// Every id pluvo's screens use has a text in every language the settings page offers.
+// Every id pluvo's screens use has a text in every language pluvo honours, those pluvo.cfg may hold without the
+// settings page offering them (11 to 13) included: a missing library stops pluvo with "Language error".
 TEST(ShippedTexts, EveryLanguageHoldsEveryTextId) {
     const struct {
         const char* code;
         int language;
-    } languages[] = {{"en", 0}, {"fr", 1}, {"es", 2}, {"de", 3}, {"sk", 4}, {"pt", 5},
-                     {"se", 6}, {"it", 7}, {"cz", 8}, {"hu", 9}, {"ru", 10}};
+    } languages[] = {{"en", 0}, {"fr", 1}, {"es", 2}, {"de", 3},  {"sk", 4},  {"pt", 5},  {"se", 6},
+                     {"it", 7}, {"cz", 8}, {"hu", 9}, {"ru", 10}, {"cn", 11}, {"cz", 12}, {"sk", 13}};
     for (const auto& l : languages) {
+        EXPECT_EQ(std::string(pluvo::LibraryCode(CCodePage::ForLanguage(l.language).libraryIndex)), l.code)
+            << l.language;
         CDataSheet sheet;
         sheet.SetFolder(PLUVO_DIST_DIR "/language");
         ASSERT_TRUE(sheet.Open(std::string(l.code) + "_text.cbf")) << l.code;
@@ -141,6 +144,12 @@ TEST(ShippedTexts, EveryLanguageHoldsEveryTextId) {
             EXPECT_EQ(utf8->find("\xEF\xBF\xBD"), std::string::npos) << l.code << " " << MakeTextId(t).ToHex();
         }
     }
+}
+
+TEST(ShippedTexts, ChineseTextsAreInCodePage936) {
+    CCodePage::Settle(11);
+    EXPECT_EQ(pluvo::adsGetStdText_CString(MakeTextId(textid::kApply)), QString::fromUtf8("应用"));
+    EXPECT_EQ(pluvo::adsGetStdText(MakeTextId(textid::kDevicePresent)), *Utf8ToCodePage(936, "诊断仪已连接"));
 }
 
 TEST(ShippedTexts, ExportedFunctionsReadPluvosOwnFolder) {
