@@ -220,11 +220,14 @@ TEST(DataSheetFormat, ScrambledKeyMustFitItsBufferAndTheFile) {
         keyBeyond[keyBeyond.size() - 1] = uint8_t(400 >> 8);
         EXPECT_FALSE(open(keyBeyond, sheet));
 
+        // A library cut short has lost its key's length: the two bytes now at its end are key bytes, read as a
+        // length the file cannot hold, and the library is refused rather than read with a wrong key.
         std::vector<uint8_t> truncated = numberedLibrary(3, true);
         truncated.resize(truncated.size() - 40);
-        if (open(truncated, sheet)) {
-            EXPECT_NE(sheet.ReadText(id(numberedId(0))), numberedText(0));
-        }
+        const size_t claimed = truncated[truncated.size() - 2] | size_t(truncated[truncated.size() - 1]) << 8;
+        ASSERT_TRUE(claimed > 400 || claimed + 2 > truncated.size()) << claimed;
+        EXPECT_FALSE(open(truncated, sheet));
+        EXPECT_EQ(sheet.ReadText(id(numberedId(0))), "");
     }
 }
 
