@@ -1,46 +1,163 @@
-// flashcli: identifies the scan tool on the first USB serial device and flashes one package into it,
-// printing progress and the result. A console front to the desktop updater's device link and flasher.
+// flashcli: identifies the scan tool on the USB serial device, checks that the package is meant for its model and
+// is sound, and only then flashes it, printing progress and the result. A console front to the desktop updater's
+// device link and flasher.
+//   flashcli [--any-model] PACKAGE.bin
+// Exit codes: 0 flashed; 1 no tool, no answer or a failed flash (the link); 2 usage; 3 package refused.
 #include "DevicePort.h"
 #include "KorvoUpdateSendProc.h"
 #include "NotificationCenter.h"
 #include "frames.h"
+#include "package.h"
+#include "packagename.h"
 #include "serial.h"
 
 #include <QCoreApplication>
-#include <QTimer>
 
+#include <cerrno>
 #include <cstdio>
-#include <thread>
+#include <cstring>
+#include <string>
+#include <unistd.h>
 
 namespace {
-// How long the tool has to answer the identification probe.
+
+constexpr int kExitDone = 0;
+constexpr int kExitLink = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitRefused = 3;
+
+// How long the tool has to start answering the identification probe.
 constexpr int kProbeWaitMs = 2000;
+// The reply is complete once the line has been quiet this long (a few bytes' time at 115200 baud, with slack).
+constexpr int kReplyQuietMs = 100;
+// An identification reply is a short text; more than this is report text or noise, not a reply.
+constexpr size_t kMaxReplyLength = 256;
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: flashcli [--any-model] PACKAGE.bin\n"
+                 "  --any-model  flash even when the package's model differs from the tool's\n"
+                 "(devices are looked for in %s, or $%s)\n",
+                 serial::kDefaultDeviceDir, serial::kDeviceDirEnv);
+    return kExitUsage;
+}
+
+// Sends the probe on a quiet line and gathers the reply; empty when the tool did not answer.
+std::string identify(DevicePort& port) {
+    const int fd = port.serialFileDescriptor();
+    // Bytes already waiting (report text, the late reply of an earlier exchange) are not part of the reply.
+    serial::discardInput(fd);
+    port.sendData(
+        QByteArray(reinterpret_cast<const char*>(firmware::kProbeCmd.data()), int(firmware::kProbeCmd.size())));
+    std::string reply;
+    int waitMs = kProbeWaitMs;
+    while (reply.size() < kMaxReplyLength && serial::waitReadable(fd, waitMs) == serial::Wait::Ready) {
+        char buffer[64];
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+        if (n <= 0) break;
+        reply.append(buffer, size_t(n));
+        waitMs = kReplyQuietMs;
+    }
+    return reply;
+}
+
+// The model named by an identification reply ("TENVOR", "-"-separated fields, the last one), or "" when the
+// reply is not one.
+std::string modelFromReply(std::string reply) {
+    while (!reply.empty() && (reply.back() == '\0' || reply.back() == '\r' || reply.back() == '\n'))
+        reply.pop_back();
+    if (reply.compare(0, std::strlen(firmware::kIdentPrefix), firmware::kIdentPrefix) != 0) return {};
+    const size_t dash = reply.rfind('-');
+    if (dash == std::string::npos) return {};
+    return reply.substr(dash + 1);
+}
+
+std::string printable(const std::string& text) {
+    std::string out;
+    for (const unsigned char c : text)
+        out += (c >= 0x20 && c < 0x7F) ? char(c) : '?';
+    return out;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: flashcli PACKAGE.bin\n(devices are looked for in %s, or $%s)\n",
-                     serial::kDefaultDeviceDir, serial::kDeviceDirEnv);
-        return 2;
+    bool anyModel = false;
+    std::string package;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--any-model")
+            anyModel = true;
+        else if (!arg.empty() && arg[0] != '-' && package.empty())
+            package = arg;
+        else
+            return usage();
     }
-    const QString package = QString::fromLocal8Bit(argv[1]);
+    if (package.empty()) return usage();
+
     DevicePort& port = DevicePort::sharedManager();
     port.openSerialPort();
     if (!port.isOpenPort()) {
         std::fprintf(stderr, "No scan tool found in %s: plug it in (or start scantool-sim) and try again.\n",
                      serial::deviceDir().c_str());
-        return 1;
+        return kExitLink;
     }
     std::printf("Port: %s\n", port.devicePath().toLocal8Bit().constData());
 
-    NotificationCenter::defaultCenter().addObserver(&app, kDidGetReceiveData, [](const Notification& n) {
-        std::printf("Tool: %s\n", n.userInfo.value(kReceiveDataKey).toByteArray().constData());
-        std::fflush(stdout);
-    });
-    port.sendData(
-        QByteArray(reinterpret_cast<const char*>(firmware::kProbeCmd.data()), int(firmware::kProbeCmd.size())));
-    port.readData(kDidGetReceiveData);
+    const std::string reply = identify(port);
+    const std::string model = modelFromReply(reply);
+    if (model.empty()) {
+        port.closeSerialPort();
+        if (reply.empty())
+            std::fprintf(stderr, "The scan tool did not answer the identification probe: check the cable, unplug "
+                                 "the tool and plug it in again, then try again. Nothing was written.\n");
+        else
+            std::fprintf(stderr,
+                         "The device answered \"%s\", which is not a scan tool's identification: check that "
+                         "the scan tool is plugged in and the cable is sound. Nothing was written.\n",
+                         printable(reply).c_str());
+        return kExitLink;
+    }
+    std::printf("Tool: %s\n", model.c_str());
+
+    const std::string fileName = package.substr(package.find_last_of('/') + 1);
+    const auto fields = firmware::splitPackageFileName(fileName);
+    if (!fields || fields->model != model) {
+        if (!anyModel) {
+            port.closeSerialPort();
+            if (fields)
+                std::fprintf(stderr, "Refused: %s is for the model %s, but the tool is a %s. ", fileName.c_str(),
+                             fields->model.c_str(), model.c_str());
+            else
+                std::fprintf(stderr,
+                             "Refused: the name %s does not say which model it is for "
+                             "(model_version_language_yyyyMMdd.bin), and the tool is a %s. ",
+                             fileName.c_str(), model.c_str());
+            std::fprintf(stderr,
+                         "Choose a %s package, or give --any-model to flash it all the same. Nothing was written.\n",
+                         model.c_str());
+            return kExitRefused;
+        }
+        std::printf("Flashing %s into a %s tool as asked (--any-model).\n", fileName.c_str(), model.c_str());
+    }
+
+    firmware::Bytes bytes;
+    if (!firmware::readWholeFile(package, bytes)) {
+        port.closeSerialPort();
+        std::fprintf(stderr, "Refused: %s cannot be read (%s). Nothing was written.\n", package.c_str(),
+                     std::strerror(errno));
+        return kExitRefused;
+    }
+    firmware::scramble(bytes);
+    const firmware::CheckedPackage checked = firmware::checkPackage(bytes.data(), bytes.size());
+    if (!checked.ok) {
+        port.closeSerialPort();
+        std::fprintf(stderr, "Refused: %s is not a sound firmware package (%s). Nothing was written.\n",
+                     package.c_str(), checked.error.c_str());
+        return kExitRefused;
+    }
 
     int lastPercent = -1;
     NotificationCenter::defaultCenter().addObserver(&app, kUpdateDataPro, [&lastPercent](const Notification& n) {
@@ -54,23 +171,15 @@ int main(int argc, char** argv) {
         }
     });
 
-    int result = -1;
-    QTimer::singleShot(kProbeWaitMs, &app, [&] {
-        std::thread([&] {
-            port.setIsUpdating(true);
-            result = KorvoUpdateSendProc::UpdateProcStrBin(package);
-            port.setIsUpdating(false);
-            QMetaObject::invokeMethod(
-                &app, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
-        }).detach();
-    });
-    app.exec();
+    port.setIsUpdating(true);
+    const int result = KorvoUpdateSendProc::UpdateProcStrBin(QString::fromLocal8Bit(package.c_str()));
+    port.setIsUpdating(false);
     port.closeSerialPort();
     if (result == 0) {
-        std::printf("\rFlashing: 100%%\nDone: %s was written into the tool.\n", argv[1]);
-        return 0;
+        std::printf("\rFlashing: 100%%\nDone: %s was written into the tool.\n", package.c_str());
+        return kExitDone;
     }
     std::printf("\nFailed: the tool did not take %s; see the log line above, check the cable and try again.\n",
-                argv[1]);
-    return 1;
+                package.c_str());
+    return kExitLink;
 }
