@@ -188,6 +188,7 @@ MainWindow::PatchResult MainWindow::applyLogoToLatestPackage() {
                                     : firmware::findLatestPackageIn(localPath(m_env.updateFolder));
     if (package.empty()) return PatchResult::NoPackage;
     firmware::Bytes bytes, logo;
+    // Without the saved logo the patcher would also write a copy equal to its source.
     if (!firmware::readWholeFile(package, bytes) || !firmware::readWholeFile(kSavedFile, logo))
         return PatchResult::Failed;
     firmware::scramble(bytes);
