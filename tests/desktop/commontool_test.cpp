@@ -155,6 +155,30 @@ TEST(LanguageBundle, MissingKeyShowsTheKeyAndTablesParseEscapesAndComments) {
     EXPECT_FALSE(LanguageBundle::bundleWithPath(QString::fromStdString(dir.file("none"))));
 }
 
+// A strings file is read to its end: NUL bytes between entries or inside a text do not cut it short, and a
+// UTF-16 file with its byte-order mark reads as well as a UTF-8 one.
+TEST(LanguageBundle, TheWholeFileIsReadPastNulBytes) {
+    TempDir dir;
+    dir.write("Localizable.strings", std::string("\"A\" = \"1\";\n\0\0\"B\" = \"x\0y\";\n\"C\" = \"3\";\n", 37));
+    auto bundle = LanguageBundle::bundleWithPath(QString::fromStdString(dir.path()));
+    ASSERT_TRUE(bundle);
+    EXPECT_EQ(bundle->localizedString("A"), "1");
+    EXPECT_EQ(bundle->localizedString("B"), QString("x") + QChar(0) + "y");
+    EXPECT_EQ(bundle->localizedString("C"), "3");
+
+    TempDir utf16;
+    const QString text = QString::fromUtf8("\"Main1\" = \"Обновление\";\n\"Main2\" = \"Отчёты\";\n");
+    std::string bytes("\xFF\xFE");
+    for (QChar c : text) {
+        bytes += char(c.unicode() & 0xFF);
+        bytes += char(c.unicode() >> 8);
+    }
+    utf16.write("Localizable.strings", bytes);
+    auto ru = LanguageBundle::bundleWithPath(QString::fromStdString(utf16.path()));
+    EXPECT_EQ(ru->localizedString("Main1"), QString::fromUtf8("Обновление"));
+    EXPECT_EQ(ru->localizedString("Main2"), QString::fromUtf8("Отчёты"));
+}
+
 // Every offered language ships a complete, well-formed table with a text for every key the screens use.
 TEST(ShippedBundles, EveryOfferedLanguageHasEveryKey) {
     const QString dir = desktoptest::resourcesDir();
