@@ -247,7 +247,10 @@ void KorvoUpdateMainViewController::tabViewDidSelectTabItemAtIndex(KorvoUpdateTa
 void KorvoUpdateMainViewController::didOpenSerialPort() {
     m_devPort.closeSerialPort();
     m_devPort.openSerialPort();
-    if (!m_devPort.isOpenPort()) return;
+    if (!m_devPort.isOpenPort()) {
+        if (const int err = m_devPort.lastOpenError()) m_tabView->didFailToOpenPort(err);
+        return;
+    }
     refreshDeviceStatus();
     sendmessage();
 }
@@ -257,6 +260,8 @@ void KorvoUpdateMainViewController::refreshDeviceStatus() {
 }
 
 void KorvoUpdateMainViewController::sendmessage() {
+    // The reply must start the bytes read, so nothing left from before may precede it.
+    m_devPort.discardWaitingInput();
     m_devPort.sendData(kProbeCmd);
     m_devPort.readData(kDidGetReceiveData);
 }
