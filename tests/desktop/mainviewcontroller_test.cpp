@@ -303,7 +303,7 @@ TEST_F(MainView, AfterAStoppedFlashTheLineFallsQuietBeforeTheProbe) {
     load();
     ASSERT_TRUE(waitUntil([] { return DevicePort::sharedManager().curName() == "QM82"; }, 2000));
     controller->softwareItemClick(QString::fromStdString(writePackage()), 0);
-    ASSERT_TRUE(sim->waitFor([&] { return sim->frames().size() >= 2; }, 3000));
+    ASSERT_TRUE(sim->waitFor([&] { return sim->frames().size() >= 3; }, 3000)); // probe, enter, erase
     controller->deviceDidMounted(nullptr);
     DevicePort::sharedManager().setCurName("");
     EXPECT_TRUE(waitUntil([&] { return sim->probes() == 2; }, 6000));
