@@ -299,13 +299,20 @@ void KorvoUpdateMainViewController::didGetUpdateData(const Notification& note) {
 }
 
 void KorvoUpdateMainViewController::closeAction() {
-    if (!m_devPort.isUpdating()) {
-        window()->close();
-        return;
+    window()->close();
+}
+
+bool KorvoUpdateMainViewController::windowShouldClose() {
+    if (!m_devPort.isUpdating()) return true;
+    if (m_exitAlert && m_exitAlert->isVisible()) {
+        m_exitAlert->raise();
+        m_exitAlert->activateWindow();
+        return false;
     }
     m_exitAlert = KorvoUpdateAlert::alertWithTitle("Warning", localizedText("UpdateHint5"), localizedText("Update21"),
                                                    localizedText("Update22"), images::imageNamed("warning"));
     m_exitAlert->beginSheetModalForWindow(window(), this, nullptr);
+    return false;
 }
 
 void KorvoUpdateMainViewController::alertSheetDidEnd(KorvoUpdateAlert* alert, int returnCode, void*) {

@@ -1,3 +1,4 @@
+#include "AppDelegate.h"
 #include "DevicePort.h"
 #include "KorvoUpdateButton.h"
 #include "KorvoUpdateCommonTool.h"
@@ -6,6 +7,7 @@
 #include "KorvoUpdateSendProc.h"
 #include "KorvoUpdateTabItemBgView.h"
 #include "KorvoUpdateWindow.h"
+#include "KorvoUpdateWindowController.h"
 #include "NotificationCenter.h"
 #include "ScanToolSim.h"
 #include "TempDir.h"
@@ -14,6 +16,7 @@
 #include "mainbundle.h"
 #include "package.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -378,6 +381,57 @@ TEST_F(MainView, APortFoundButNotOpenableSaysWhatIsWrong) {
     EXPECT_EQ(sim->probes(), 0);
     controller->deviceDidUnMounted(nullptr);
     EXPECT_EQ(statusText(), localizedText("Update7"));
+}
+
+// The program started as main() starts it, a flash into the simulated tool under way: a close through the window
+// system (the window manager's close, Alt+F4) and the end of the session ask first and never cut the flash.
+TEST_F(MainView, AWindowSystemCloseOrLogoutDuringAFlashAsksAndTheFlashGoesOn) {
+    ASSERT_TRUE(sim->start());
+    sim->setEraseMs(600);
+    AppDelegate delegate;
+    delegate.applicationWillFinishLaunching();
+    KorvoUpdateWindowController windowController;
+    windowController.windowDidLoad();
+    delegate.applicationDidFinishLaunching();
+    KorvoUpdateWindow* window = windowController.window();
+    auto* c = dynamic_cast<KorvoUpdateMainViewController*>(window->contentViewController());
+    ASSERT_TRUE(c);
+    ASSERT_TRUE(waitUntil([] { return DevicePort::sharedManager().curName() == "QM82"; }, 3000));
+    EXPECT_TRUE(AppDelegate::applicationShouldTerminate(false)); // idle: the session may end
+
+    c->softwareItemClick(QString::fromStdString(writePackage()), 0);
+    ASSERT_TRUE(sim->waitFor([&] { return sim->frames().size() >= 3; }, 3000)); // erasing
+
+    QCloseEvent close;
+    QCoreApplication::sendEvent(window->windowHandle(), &close);
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_TRUE(c->exitAlert());
+    EXPECT_TRUE(c->exitAlert()->isVisible());
+    KorvoUpdateAlert* asked = c->exitAlert();
+    QCloseEvent again;
+    QCoreApplication::sendEvent(window->windowHandle(), &again);
+    EXPECT_EQ(c->exitAlert(), asked); // the same question, not a second one
+    QTest::mouseClick(asked->cancelButton(), Qt::LeftButton);
+    EXPECT_FALSE(asked->isVisible());
+
+    // A logout: held back, and asked when the session manager allows it.
+    EXPECT_FALSE(AppDelegate::applicationShouldTerminate(false));
+    EXPECT_FALSE(c->exitAlert()->isVisible());
+    EXPECT_FALSE(AppDelegate::applicationShouldTerminate(true));
+    ASSERT_TRUE(c->exitAlert()->isVisible());
+    QTest::mouseClick(c->exitAlert()->cancelButton(), Qt::LeftButton);
+
+    EXPECT_TRUE(waitUntil([] { return !KorvoUpdateFlashRunner::isRunning(); }, 15000));
+    EXPECT_EQ(reportsWithStatus(kUpdateStatusDone).size(), 1u);
+    EXPECT_TRUE(reportsWithStatus(kUpdateStatusFailed).empty());
+    EXPECT_EQ(sim->completedPasses(), 1);
+    EXPECT_TRUE(sim->violations().empty());
+    EXPECT_TRUE(window->isVisible());
+
+    // Idle again: a window-system close closes at once.
+    QCloseEvent last;
+    QCoreApplication::sendEvent(window->windowHandle(), &last);
+    EXPECT_FALSE(window->isVisible());
 }
 
 } // namespace
