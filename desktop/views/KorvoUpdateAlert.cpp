@@ -14,8 +14,6 @@
 
 namespace {
 // Panel geometry.
-constexpr int kPanelWidth = 460;
-constexpr int kTitleBarHeight = 40;
 constexpr int kCloseButtonSize = 24;
 constexpr int kMargin = 22;
 constexpr int kIconSize = 56;
@@ -147,6 +145,15 @@ void KorvoUpdateAlert::layoutPanel() {
     const QRect cancelFrame(W - kButtonRightMargin - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight);
     m_cancelButton->setGeometry(cancelFrame);
     m_okButton->setGeometry(m_oneButton ? cancelFrame : cancelFrame.translated(-(kButtonWidth + kButtonGap), 0));
+}
+
+void KorvoUpdateAlert::removeBodyViews() {
+    for (QWidget* view : std::initializer_list<QWidget*>{m_iconImageView, m_messageTextField, m_informationTextField,
+                                                         m_okButton, m_cancelButton})
+        delete view;
+    m_iconImageView = nullptr;
+    m_messageTextField = m_informationTextField = nullptr;
+    m_okButton = m_cancelButton = nullptr;
 }
 
 void KorvoUpdateAlert::paintEvent(QPaintEvent*) {

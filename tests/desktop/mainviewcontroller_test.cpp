@@ -370,17 +370,28 @@ private:
 TEST_F(MainView, APortFoundButNotOpenableSaysWhatIsWrong) {
     ASSERT_TRUE(sim->start());
     ASSERT_EQ(chmod(sim->slavePath().c_str(), 0), 0);
-    {
-        WithoutPermissionOverride asUser;
-        load();
+    for (const char* language : {"en", "ru"}) {
+        UserDefaults::standardUserDefaults().setObject(language, kUserLanguageKey);
+        KorvoUpdateCommonTool::sharedTool().initBaseBundle();
+        {
+            WithoutPermissionOverride asUser;
+            load();
+        }
+        EXPECT_FALSE(DevicePort::sharedManager().isOpenPort());
+        EXPECT_EQ(DevicePort::sharedManager().lastOpenError(), EACCES);
+        EXPECT_EQ(statusText(), localizedText("PortError1")) << language;
+        EXPECT_NE(statusText(), localizedText("Update7"));
+        EXPECT_EQ(sim->probes(), 0);
+        const QString shots = qEnvironmentVariable("KORVO_SCREENSHOT_DIR");
+        if (!shots.isEmpty()) {
+            controller->resize(1140, 724);
+            controller->show();
+            controller->grab().save(QString("%1/port_not_openable_%2.png").arg(shots, language));
+        }
+        controller->deviceDidUnMounted(nullptr);
+        EXPECT_EQ(statusText(), localizedText("Update7"));
+        controller.reset();
     }
-    EXPECT_FALSE(DevicePort::sharedManager().isOpenPort());
-    EXPECT_EQ(DevicePort::sharedManager().lastOpenError(), EACCES);
-    EXPECT_EQ(statusText(), localizedText("PortError1"));
-    EXPECT_NE(statusText(), localizedText("Update7"));
-    EXPECT_EQ(sim->probes(), 0);
-    controller->deviceDidUnMounted(nullptr);
-    EXPECT_EQ(statusText(), localizedText("Update7"));
 }
 
 // The program started as main() starts it, a flash into the simulated tool under way: a close through the window
