@@ -15,7 +15,9 @@ constexpr char kToolProductId[] = "a5c2";
 
 bool hasToolIdentity(const QString& path) {
     // The by-id entry is a link to the tty node; udev knows the node by its name in the tty subsystem.
-    const QString node = QFileInfo(path).canonicalFilePath();
+    const QFileInfo entry(path);
+    QString node = entry.canonicalFilePath();
+    if (node.isEmpty() && entry.isSymLink()) node = entry.symLinkTarget();
     if (node.isEmpty()) return false;
     udev* u = udev_new();
     if (!u) return false;
