@@ -32,6 +32,7 @@
 #include <mutex>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <thread>
@@ -346,14 +347,14 @@ TEST_F(MainView, AnotherAdaptersPortIsNeverWritten) {
     close(master);
 }
 
-// Drops the override of file permissions from this thread's effective capabilities while it lives, so that a
-// test run as root meets the permission check a user meets.
+// Drops the override of file permissions and of exclusive terminals from this thread's effective capabilities
+// while it lives, so that a test run as root meets the checks a user meets.
 class WithoutPermissionOverride {
 public:
     WithoutPermissionOverride() {
         if (syscall(SYS_capget, &m_header, m_saved) != 0) return;
         __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
-        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_SYS_ADMIN));
         m_dropped = syscall(SYS_capset, &m_header, reduced) == 0;
     }
     ~WithoutPermissionOverride() {
@@ -443,6 +444,23 @@ TEST_F(MainView, AWindowSystemCloseOrLogoutDuringAFlashAsksAndTheFlashGoesOn) {
     QCloseEvent last;
     QCoreApplication::sendEvent(window->windowHandle(), &last);
     EXPECT_FALSE(window->isVisible());
+}
+
+// Another program holds the tool's port exclusively: the status bar says the port is in use.
+TEST_F(MainView, APortHeldByAnotherProgramSaysItIsInUse) {
+    ASSERT_TRUE(sim->start());
+    const int holder = ::open(sim->slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(ioctl(holder, TIOCEXCL), 0);
+    {
+        WithoutPermissionOverride asUser;
+        load();
+    }
+    EXPECT_FALSE(DevicePort::sharedManager().isOpenPort());
+    EXPECT_EQ(DevicePort::sharedManager().lastOpenError(), EBUSY);
+    EXPECT_EQ(statusText(), localizedText("PortError2"));
+    EXPECT_EQ(sim->probes(), 0);
+    ::close(holder);
 }
 
 } // namespace
