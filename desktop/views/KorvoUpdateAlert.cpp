@@ -183,11 +183,15 @@ void KorvoUpdateAlert::beginSheetModalForWindow(QWidget*, KorvoUpdateAlertDelega
     }
     disconnect(this, &QDialog::finished, this, nullptr);
     connect(this, &QDialog::finished, this, [this](int code) {
-        if (m_isSheet && m_delegate) m_delegate->alertSheetDidEnd(this, code, m_contextInfo);
+        if (m_isSheet) sheetDidEnd(code, m_contextInfo);
     });
     show();
     raise();
     activateWindow();
+}
+
+void KorvoUpdateAlert::sheetDidEnd(int returnCode, void* contextInfo) {
+    if (m_delegate) m_delegate->alertSheetDidEnd(this, returnCode, contextInfo);
 }
 
 void KorvoUpdateAlert::btnAction(int tag) {

@@ -49,6 +49,8 @@ public:
     // when it ends, delegate->alertSheetDidEnd(this, code, contextInfo).
     void beginSheetModalForWindow(QWidget* window, KorvoUpdateAlertDelegate* delegate, void* contextInfo);
     bool isSheet() const { return m_isSheet; }
+    // The end of a sheet: the delegate, when there is one, hears of it with this alert.
+    void sheetDidEnd(int returnCode, void* contextInfo);
 
     void btnAction(int tag);
     void closeAction();
