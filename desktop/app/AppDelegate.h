@@ -13,7 +13,10 @@ public:
     // back; when the session manager lets us interact, the window is asked to close, which asks the user as its
     // close button does.
     static bool applicationShouldTerminate(bool interactionAllowed);
-    // Answers the session manager's question before the session ends.
+    // Answers the session manager's question before the session ends, and turns SIGTERM and SIGHUP (a session
+    // ending without a session manager) into terminateWhenIdle().
     static void watchSessionEnd();
+    // Quits now when idle, else once the running flash has ended.
+    static void terminateWhenIdle();
     static bool applicationSupportsSecureRestorableState() { return true; }
 };

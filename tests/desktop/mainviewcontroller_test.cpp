@@ -26,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <linux/capability.h>
@@ -444,6 +445,9 @@ TEST_F(MainView, AWindowSystemCloseOrLogoutDuringAFlashAsksAndTheFlashGoesOn) {
     QCloseEvent last;
     QCoreApplication::sendEvent(window->windowHandle(), &last);
     EXPECT_FALSE(window->isVisible());
+    // The monitor started here lives on in this process: it sees the tool go while its controller still listens.
+    sim->stop();
+    spin(300);
 }
 
 // Another program holds the tool's port exclusively: the status bar says the port is in use.
@@ -461,6 +465,29 @@ TEST_F(MainView, APortHeldByAnotherProgramSaysItIsInUse) {
     EXPECT_EQ(statusText(), localizedText("PortError2"));
     EXPECT_EQ(sim->probes(), 0);
     ::close(holder);
+}
+
+// A termination signal (a session ending without a session manager) during a flash: the quit waits for its end.
+TEST_F(MainView, ATerminationSignalDuringAFlashQuitsOnlyAfterIt) {
+    ASSERT_TRUE(sim->start());
+    sim->setEraseMs(600);
+    AppDelegate delegate;
+    delegate.applicationWillFinishLaunching();
+    KorvoUpdateWindowController windowController;
+    windowController.windowDidLoad();
+    KorvoUpdateWindow* window = windowController.window();
+    auto* c = dynamic_cast<KorvoUpdateMainViewController*>(window->contentViewController());
+    ASSERT_TRUE(waitUntil([] { return DevicePort::sharedManager().curName() == "QM82"; }, 3000));
+    c->softwareItemClick(QString::fromStdString(writePackage()), 0);
+    ASSERT_TRUE(sim->waitFor([&] { return sim->frames().size() >= 3; }, 3000)); // erasing
+
+    ASSERT_EQ(::kill(::getpid(), SIGTERM), 0);
+    spin(200);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(KorvoUpdateFlashRunner::isRunning());
+    EXPECT_TRUE(waitUntil([&] { return !window->isVisible(); }, 15000));
+    EXPECT_EQ(reportsWithStatus(kUpdateStatusDone).size(), 1u);
+    EXPECT_EQ(sim->completedPasses(), 1);
 }
 
 } // namespace
