@@ -24,6 +24,9 @@ void KorvoUpdateImageView::paintEvent(QPaintEvent*) {
         QSizeF size = m_image.size();
         if (size.width() > width() || size.height() > height()) size.scale(this->size(), Qt::KeepAspectRatio);
         target = QRectF(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size);
+    } else if (m_scaling == Scaling::None) {
+        const QSizeF size = m_image.size();
+        target = QRectF(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size);
     }
     p.drawImage(target, m_image);
 }

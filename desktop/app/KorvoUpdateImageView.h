@@ -1,5 +1,5 @@
 // An image view that lets a drag starting on it move the window (it never takes the mouse press).
-// It draws its image scaled to its bounds, or scaled down proportionally and centred.
+// It draws its image scaled to its bounds, scaled down proportionally and centred, or centred as it is.
 #pragma once
 
 #include <QImage>
@@ -7,7 +7,7 @@
 
 class KorvoUpdateImageView : public QWidget {
 public:
-    enum class Scaling { Fill, ProportionallyDown };
+    enum class Scaling { Fill, ProportionallyDown, None };
 
     explicit KorvoUpdateImageView(QWidget* parent = nullptr);
     void setImage(const QImage& image);

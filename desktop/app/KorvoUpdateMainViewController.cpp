@@ -247,7 +247,10 @@ void KorvoUpdateMainViewController::tabViewDidSelectTabItemAtIndex(KorvoUpdateTa
 void KorvoUpdateMainViewController::didOpenSerialPort() {
     m_devPort.closeSerialPort();
     m_devPort.openSerialPort();
-    if (!m_devPort.isOpenPort()) return;
+    if (!m_devPort.isOpenPort()) {
+        if (const int err = m_devPort.lastOpenError()) m_tabView->didFailToOpenPort(err);
+        return;
+    }
     refreshDeviceStatus();
     sendmessage();
 }
@@ -257,6 +260,8 @@ void KorvoUpdateMainViewController::refreshDeviceStatus() {
 }
 
 void KorvoUpdateMainViewController::sendmessage() {
+    // The reply must start the bytes read, so nothing left from before may precede it.
+    m_devPort.discardWaitingInput();
     m_devPort.sendData(kProbeCmd);
     m_devPort.readData(kDidGetReceiveData);
 }
@@ -294,13 +299,20 @@ void KorvoUpdateMainViewController::didGetUpdateData(const Notification& note) {
 }
 
 void KorvoUpdateMainViewController::closeAction() {
-    if (!m_devPort.isUpdating()) {
-        window()->close();
-        return;
+    window()->close();
+}
+
+bool KorvoUpdateMainViewController::windowShouldClose() {
+    if (!m_devPort.isUpdating()) return true;
+    if (m_exitAlert && m_exitAlert->isVisible()) {
+        m_exitAlert->raise();
+        m_exitAlert->activateWindow();
+        return false;
     }
     m_exitAlert = KorvoUpdateAlert::alertWithTitle("Warning", localizedText("UpdateHint5"), localizedText("Update21"),
                                                    localizedText("Update22"), images::imageNamed("warning"));
     m_exitAlert->beginSheetModalForWindow(window(), this, nullptr);
+    return false;
 }
 
 void KorvoUpdateMainViewController::alertSheetDidEnd(KorvoUpdateAlert* alert, int returnCode, void*) {

@@ -71,6 +71,8 @@ public:
     bool isUpdate() const;
 
     void closeAction();
+    // During a flash: asks with the exit alert (or brings it to the front) and keeps the window open.
+    bool windowShouldClose() override;
     void minimizeAction();
     void alertSheetDidEnd(KorvoUpdateAlert* alert, int returnCode, void* contextInfo) override;
 

@@ -8,6 +8,8 @@
 
 #include <QLabel>
 
+#include <cerrno>
+
 namespace {
 constexpr int kIconSize = 30;
 constexpr int kIconLeft = 10;
@@ -25,6 +27,7 @@ void KorvoUpdateTabItemBgView::resetBase() {
     m_lab = new QLabel(this);
     m_lab->setFont(korvostyle::boldFont(16));
     m_lab->setAttribute(Qt::WA_TranslucentBackground);
+    m_lab->setWordWrap(true); // the port errors take two lines
     show("icon_disconnect", "Update7");
 }
 
@@ -41,6 +44,22 @@ void KorvoUpdateTabItemBgView::changeConnect(bool connected) {
         return;
     }
     show("icon_connect", DevicePort::sharedManager().curName().isEmpty() ? "Update6" : "Update8");
+}
+
+void KorvoUpdateTabItemBgView::changePortError(int openError) {
+    switch (openError) {
+    case EACCES:
+    case EPERM:
+        show("icon_disconnect", "PortError1"); // no udev rule, not in the dialout group
+        break;
+    case EBUSY:
+    case EWOULDBLOCK:
+        show("icon_disconnect", "PortError2"); // held by another program
+        break;
+    default:
+        show("icon_disconnect", "PortError3");
+        break;
+    }
 }
 
 void KorvoUpdateTabItemBgView::resizeEvent(QResizeEvent*) {

@@ -117,3 +117,7 @@ void KorvoUpdateTabView::showContent(QWidget* view) {
 void KorvoUpdateTabView::didChangeStatus(bool connected) {
     m_btmView->changeConnect(connected);
 }
+
+void KorvoUpdateTabView::didFailToOpenPort(int openError) {
+    m_btmView->changePortError(openError);
+}

@@ -54,6 +54,8 @@ public:
     // Asks the data source again for the selected entry's view.
     void reloadTabView();
     void didChangeStatus(bool connected);
+    // The status bar tells why the tool's port could not be opened (errno of the open).
+    void didFailToOpenPort(int openError);
 
     const std::vector<KorvoUpdateButtonItem*>& buttonList() const { return m_buttonList; }
     KorvoUpdateTabItemBgView* btmView() const { return m_btmView; }

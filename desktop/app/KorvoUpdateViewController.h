@@ -14,6 +14,9 @@ public:
     // Builds the view on the first call.
     void loadViewIfNeeded();
     bool isViewLoaded() const { return m_viewLoaded; }
+    // Asked before the window closes, however the close was asked for (its own button, the window manager, the
+    // end of the session); false keeps the window open.
+    virtual bool windowShouldClose() { return true; }
 
 protected:
     virtual void viewDidLoad() {}

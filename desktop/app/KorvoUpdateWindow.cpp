@@ -3,6 +3,7 @@
 #include "KorvoUpdateViewController.h"
 #include "korvostyle.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -40,6 +41,14 @@ KorvoUpdateWindow::setContentViewController(std::unique_ptr<KorvoUpdateViewContr
 void KorvoUpdateWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!m_centred) centre();
+}
+
+void KorvoUpdateWindow::closeEvent(QCloseEvent* event) {
+    if (m_content && !m_content->windowShouldClose()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void KorvoUpdateWindow::centre() {

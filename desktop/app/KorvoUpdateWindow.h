@@ -23,6 +23,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Every close, the window manager's included, goes through the content's windowShouldClose().
+    void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTextCodec>
 
 namespace {
 constexpr char kDefaultTable[] = "Localizable";
@@ -45,7 +46,8 @@ private:
     }
     void skipSpaceAndComments() {
         while (!atEnd()) {
-            if (peek().isSpace() || peek() == QChar(0xFEFF)) {
+            // NUL bytes between entries (padding some editors leave) are skipped like spaces.
+            if (peek().isSpace() || peek() == QChar(0xFEFF) || peek().isNull()) {
                 take();
             } else if (peek() == '/' && peek(1) == '/') {
                 while (!atEnd() && peek() != '\n')
@@ -112,6 +114,14 @@ private:
 };
 } // namespace
 
+QString LanguageBundle::decodeStrings(const QByteArray& data) {
+    // The whole file, NUL bytes included: QString::fromUtf8(QByteArray) would stop at the first one.
+    if (data.startsWith("\xFF\xFE") || data.startsWith("\xFE\xFF")) {
+        if (QTextCodec* codec = QTextCodec::codecForName("UTF-16")) return codec->toUnicode(data);
+    }
+    return QString::fromUtf8(data.constData(), data.size());
+}
+
 std::shared_ptr<LanguageBundle> LanguageBundle::bundleWithPath(const QString& path) {
     if (path.isEmpty() || !QFileInfo(path).isDir()) return nullptr;
     return std::make_shared<LanguageBundle>(path);
@@ -133,7 +143,7 @@ const QHash<QString, QString>& LanguageBundle::table(const QString& name) const 
     QFile file(m_path + "/" + name + ".strings");
     if (file.open(QIODevice::ReadOnly)) {
         int line = 0;
-        if (!parseStrings(QString::fromUtf8(file.readAll()), entries, &line))
+        if (!parseStrings(decodeStrings(file.readAll()), entries, &line))
             syslogline::write("Strings table " + file.fileName().toStdString() + " is malformed at line " +
                               std::to_string(line) + "; the texts after it show their keys");
     }

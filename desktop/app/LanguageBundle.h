@@ -2,6 +2,7 @@
 // "key" = "value"; lines with C comments). Tables are read on first use and kept; lookups are thread-safe.
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 
@@ -21,6 +22,8 @@ public:
     // Parses the text of a strings table. Returns false and the 1-based line of the first error when the text is
     // malformed; the entries before the error are kept in table.
     static bool parseStrings(const QString& text, QHash<QString, QString>& table, int* errorLine = nullptr);
+    // The text of a strings file: UTF-16 when it starts with a byte-order mark, else UTF-8; all of it.
+    static QString decodeStrings(const QByteArray& data);
 
     explicit LanguageBundle(const QString& path);
 

@@ -88,11 +88,14 @@ void DevicePort::openSerialPort() {
         IOKitTool::closeSerialDevice(m_fd.exchange(-1));
     }
     m_portDevices = devices;
-    m_devicePath = devices.isEmpty() ? QString() : devices.first();
+    m_devicePath = IOKitTool::scanToolDevice(devices);
+    m_openError.store(0);
+    if (m_devicePath.isEmpty()) return;
     const int fd = IOKitTool::openSerialDevice(m_devicePath);
     if (fd < 0) {
-        if (!m_devicePath.isEmpty())
-            syslogline::write("Cannot open " + m_devicePath.toStdString() + ": " + serial::openFailureHint(errno));
+        const int err = errno;
+        m_openError.store(err);
+        syslogline::write("Cannot open " + m_devicePath.toStdString() + ": " + serial::openFailureHint(err));
         return;
     }
     IOKitTool::configureSerialDevice(fd);
@@ -102,8 +105,10 @@ void DevicePort::openSerialPort() {
 
 void DevicePort::retryOpenSerialPort() {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_fd.load() != -1 || m_portDevices.isEmpty()) return;
-    m_devicePath = m_portDevices.first();
+    if (m_fd.load() != -1) return;
+    const QString path = IOKitTool::scanToolDevice(m_portDevices);
+    if (path.isEmpty()) return;
+    m_devicePath = path;
     const int fd = IOKitTool::openSerialDevice(m_devicePath);
     if (fd < 0) return;
     IOKitTool::configureSerialDevice(fd);
@@ -141,6 +146,24 @@ void DevicePort::readData(const QString& notificationName) {
         [this, generation](const QByteArray& data) { didReceiveData(data, generation); });
 }
 
+void DevicePort::discardWaitingInput() {
+    const int fd = m_fd.load();
+    if (fd == -1) return;
+    if (m_settleNeeded.exchange(false)) {
+        const ExchangeTiming t = exchangeTiming();
+        const auto start = Clock::now();
+        char sink[256];
+        for (;;) {
+            const long long left = t.settleMaxMs - msSince(start);
+            if (left <= 0) break;
+            const serial::Wait w = serial::waitReadable(fd, int(std::min<long long>(left, t.settleQuietMs)));
+            if (w != serial::Wait::Ready) break; // quiet for long enough, or the port failed
+            if (::read(fd, sink, sizeof sink) <= 0 && errno != EAGAIN && errno != EINTR) break;
+        }
+    }
+    serial::discardInput(fd);
+}
+
 void DevicePort::didReceiveData(const QByteArray& data, unsigned generation) {
     QString name;
     {
@@ -165,6 +188,7 @@ void DevicePort::endExclusive() {
 
 void DevicePort::abortExchange() {
     m_aborted.store(true);
+    m_settleNeeded.store(true);
     const char b = 1;
     if (m_wake[1] >= 0) (void)!::write(m_wake[1], &b, 1);
 }

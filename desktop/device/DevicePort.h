@@ -33,6 +33,10 @@ public:
         int failedWritePauseMs = 100; // pause before a failed write is tried again
         int emptyFramePauseMs = 100;  // pause for an attempt with nothing to send
         int replyPauseMs = 1;         // pause after a good reply, letting the tool settle
+        // After a stopped flash the tool may still send the reply to its last frame: before the next probe the
+        // line must have been silent this long, waiting at most settleMaxMs.
+        int settleQuietMs = 300;
+        int settleMaxMs = 1500;
     };
 
     static DevicePort& sharedManager();
@@ -48,15 +52,22 @@ public:
     void setIsUpdating(bool updating) { m_isUpdating.store(updating); }
 
     bool isOpenPort() const { return m_fd.load() != -1; }
-    // Lists the devices, opens the first and arms nothing yet; its callers close first.
+    // Lists the devices, opens the first that is the scan tool's (IOKitTool::isScanToolDevice) and arms nothing
+    // yet; its callers close first.
     void openSerialPort();
-    // Reopens the remembered first device when closed, without a reader.
+    // Reopens the remembered tool's device when closed, without a reader.
     void retryOpenSerialPort();
+    // errno of the last open of the tool's port when it failed (no permission, busy); 0 when it opened or no tool
+    // port was found.
+    int lastOpenError() const { return m_openError.load(); }
     void closeSerialPort();
     // One write; 1 when open (whatever the write achieved), -1 and the log line when closed.
     int sendData(const QByteArray& data);
     // Stores the name, then arms one background read when open with a reader (not during a flash).
     void readData(const QString& notificationName);
+    // Drops the bytes waiting on the line (a late reply, report text), so that what is read next answers what is
+    // sent next. After a stopped flash it first waits, blocking in poll(), for the line to fall quiet.
+    void discardWaitingInput();
 
     // Writes the frame and waits for the reply (up to 8 bytes into recvBuf, which holds at least 1024).
     // Returns the reply's length, -1 for a device error, no reply or an aborted exchange, 0 when the last read
@@ -95,6 +106,8 @@ private:
     unsigned m_readerGeneration = 0; // changes whenever a reader goes
     bool m_exclusive = false;
     std::atomic<bool> m_aborted{false};
+    std::atomic<bool> m_settleNeeded{false}; // a flash was stopped; the line may still carry its replies
+    std::atomic<int> m_openError{0};
     int m_wake[2] = {-1, -1}; // woken by abortExchange()
     ExchangeTiming m_timing;
 };

@@ -9,6 +9,12 @@ class IOKitTool {
 public:
     // Paths of the USB serial devices, in name order.
     static QStringList availableSerialDevices();
+    // Whether a listed device is the scan tool's port: its name carries the mark the USB monitor looks for
+    // ("Virtual"), or udev says the tty belongs to a USB device of the tool's identity (3d17:a5c2). Another
+    // adapter's port is never written to.
+    static bool isScanToolDevice(const QString& path);
+    // The first of paths that is the scan tool's port; empty when none is.
+    static QString scanToolDevice(const QStringList& paths);
     // Non-blocking, read-write, not the controlling terminal; -1 on failure.
     static int openSerialDevice(const QString& path);
     // 115200 baud, raw, CLOCAL and CREAD, VMIN 0, VTIME 10.

@@ -14,8 +14,6 @@
 
 namespace {
 // Panel geometry.
-constexpr int kPanelWidth = 460;
-constexpr int kTitleBarHeight = 40;
 constexpr int kCloseButtonSize = 24;
 constexpr int kMargin = 22;
 constexpr int kIconSize = 56;
@@ -149,6 +147,15 @@ void KorvoUpdateAlert::layoutPanel() {
     m_okButton->setGeometry(m_oneButton ? cancelFrame : cancelFrame.translated(-(kButtonWidth + kButtonGap), 0));
 }
 
+void KorvoUpdateAlert::removeBodyViews() {
+    for (QWidget* view : std::initializer_list<QWidget*>{m_iconImageView, m_messageTextField, m_informationTextField,
+                                                         m_okButton, m_cancelButton})
+        delete view;
+    m_iconImageView = nullptr;
+    m_messageTextField = m_informationTextField = nullptr;
+    m_okButton = m_cancelButton = nullptr;
+}
+
 void KorvoUpdateAlert::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setPen(kPanelBorder);
@@ -176,11 +183,15 @@ void KorvoUpdateAlert::beginSheetModalForWindow(QWidget*, KorvoUpdateAlertDelega
     }
     disconnect(this, &QDialog::finished, this, nullptr);
     connect(this, &QDialog::finished, this, [this](int code) {
-        if (m_isSheet && m_delegate) m_delegate->alertSheetDidEnd(this, code, m_contextInfo);
+        if (m_isSheet) sheetDidEnd(code, m_contextInfo);
     });
     show();
     raise();
     activateWindow();
+}
+
+void KorvoUpdateAlert::sheetDidEnd(int returnCode, void* contextInfo) {
+    if (m_delegate) m_delegate->alertSheetDidEnd(this, returnCode, contextInfo);
 }
 
 void KorvoUpdateAlert::btnAction(int tag) {

@@ -28,6 +28,8 @@ public:
     static constexpr int kReturnClose = 0;
     // OK's place when there is no Cancel: Cancel's, this far in from the panel's right edge.
     static constexpr int kButtonRightMargin = 15;
+    static constexpr int kPanelWidth = 460;
+    static constexpr int kTitleBarHeight = 40;
 
     // A null text means none; a null OK title shows "OK"; no Cancel title gives the one-button form.
     static std::unique_ptr<KorvoUpdateAlert> alertWithTitle(const QString& title, const QString& message,
@@ -47,6 +49,8 @@ public:
     // when it ends, delegate->alertSheetDidEnd(this, code, contextInfo).
     void beginSheetModalForWindow(QWidget* window, KorvoUpdateAlertDelegate* delegate, void* contextInfo);
     bool isSheet() const { return m_isSheet; }
+    // The end of a sheet: the delegate, when there is one, hears of it with this alert.
+    void sheetDidEnd(int returnCode, void* contextInfo);
 
     void btnAction(int tag);
     void closeAction();
@@ -61,8 +65,14 @@ public:
 
     void reject() override;
 
+    QWidget* titleBarView() const { return m_titleBarView; }
+    KorvoUpdateImageView* titleBarBgImageView() const { return m_titleBarBgImageView; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Takes the icon, the message, the information line, OK and Cancel off the panel, for panels that show
+    // something else; their accessors then answer nullptr.
+    void removeBodyViews();
 
 private:
     void awakeFromNib();

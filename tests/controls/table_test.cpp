@@ -259,6 +259,44 @@ TEST(TableHeaderCell, LaysOutTitleAndLinesWhenDrawn) {
     EXPECT_FALSE(button);
 }
 
+// The title is a KorvoUpdateButton with neither look, black and left aligned; a press on it stops there: the
+// header does not see it and the header's delegate is not told.
+TEST(TableHeaderCell, TheCheckButtonSwallowsPresses) {
+    struct Delegate : KorvoUpdateTableHeaderCellDelegate {
+        void softwareManagementTableHeader(KorvoUpdateTableHeaderCell*, QAbstractButton*) override { ++calls; }
+        int calls = 0;
+    } delegate;
+    struct PressCounter : QObject {
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::MouseButtonPress) ++presses;
+            return false;
+        }
+        int presses = 0;
+    } counter;
+
+    Table t(1);
+    auto* cell = new KorvoUpdateTableHeaderCell(QStringLiteral("Version"));
+    cell->setDelegate(&delegate);
+    t.table->setHeaderCell(1, cell);
+    ASSERT_TRUE(showAndWait(&t.window));
+    KorvoUpdateButton* button = cell->checkButton();
+    EXPECT_FALSE(button->showBackgroundImage());
+    EXPECT_FALSE(button->onlyShowTextColor());
+    EXPECT_EQ(QColor(Qt::black), button->titleColor());
+    EXPECT_EQ(Qt::AlignLeft, button->alignment() & Qt::AlignHorizontal_Mask);
+    EXPECT_EQ(KorvoUpdateTableHeaderCell::kTitlePixelSize, button->font().pixelSize());
+
+    t.table->headerView()->viewport()->installEventFilter(&counter);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(20, button->height() / 2));
+    EXPECT_EQ(0, counter.presses);
+    EXPECT_EQ(0, delegate.calls);
+    EXPECT_FALSE(button->isHighlightedLook()); // pressed and released
+    // Beside the title the header still takes its presses.
+    QTest::mouseClick(t.table->headerView()->viewport(), Qt::LeftButton, {}, QPoint(112, 3));
+    EXPECT_EQ(1, counter.presses);
+    cell->setDelegate(nullptr);
+}
+
 TEST(TableCellView, ImageColumnAndTextOnlyLayouts) {
     KorvoUpdateTableCellView cell;
     cell.resize(200, 34);

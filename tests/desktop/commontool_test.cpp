@@ -155,6 +155,30 @@ TEST(LanguageBundle, MissingKeyShowsTheKeyAndTablesParseEscapesAndComments) {
     EXPECT_FALSE(LanguageBundle::bundleWithPath(QString::fromStdString(dir.file("none"))));
 }
 
+// A strings file is read to its end: NUL bytes between entries or inside a text do not cut it short, and a
+// UTF-16 file with its byte-order mark reads as well as a UTF-8 one.
+TEST(LanguageBundle, TheWholeFileIsReadPastNulBytes) {
+    TempDir dir;
+    dir.write("Localizable.strings", std::string("\"A\" = \"1\";\n\0\0\"B\" = \"x\0y\";\n\"C\" = \"3\";\n", 37));
+    auto bundle = LanguageBundle::bundleWithPath(QString::fromStdString(dir.path()));
+    ASSERT_TRUE(bundle);
+    EXPECT_EQ(bundle->localizedString("A"), "1");
+    EXPECT_EQ(bundle->localizedString("B"), QString("x") + QChar(0) + "y");
+    EXPECT_EQ(bundle->localizedString("C"), "3");
+
+    TempDir utf16;
+    const QString text = QString::fromUtf8("\"Main1\" = \"Обновление\";\n\"Main2\" = \"Отчёты\";\n");
+    std::string bytes("\xFF\xFE");
+    for (QChar c : text) {
+        bytes += char(c.unicode() & 0xFF);
+        bytes += char(c.unicode() >> 8);
+    }
+    utf16.write("Localizable.strings", bytes);
+    auto ru = LanguageBundle::bundleWithPath(QString::fromStdString(utf16.path()));
+    EXPECT_EQ(ru->localizedString("Main1"), QString::fromUtf8("Обновление"));
+    EXPECT_EQ(ru->localizedString("Main2"), QString::fromUtf8("Отчёты"));
+}
+
 // Every offered language ships a complete, well-formed table with a text for every key the screens use.
 TEST(ShippedBundles, EveryOfferedLanguageHasEveryKey) {
     const QString dir = desktoptest::resourcesDir();
@@ -166,11 +190,11 @@ TEST(ShippedBundles, EveryOfferedLanguageHasEveryKey) {
         return table;
     };
     const QHash<QString, QString> english = readTable("en");
-    const QStringList keys = {"App3",        "App4",        "Main1",       "Main2",       "Main3",    "Main4",
-                              "Main5",       "Update1",     "Update2",     "Update3",     "Update4",  "Update5",
-                              "Update6",     "Update7",     "Update8",     "Update21",    "Update22", "UpdateHint1",
-                              "UpdateHint2", "UpdateHint3", "UpdateHint4", "UpdateHint5", "Print1",   "Print2",
-                              "Print3",      "Search1",     "Search2",     "Settings1"};
+    const QStringList keys = {
+        "App3",     "App4",        "Main1",       "Main2",       "Main3",       "Main4",       "Main5",     "Update1",
+        "Update2",  "Update3",     "Update4",     "Update5",     "Update6",     "Update7",     "Update8",   "Update21",
+        "Update22", "UpdateHint1", "UpdateHint2", "UpdateHint3", "UpdateHint4", "UpdateHint5", "Print1",    "Print2",
+        "Print3",   "Search1",     "Search2",     "Settings1",   "PortError1",  "PortError2",  "PortError3"};
     const auto offered = KorvoUpdateCommonTool::appSupportLanguagesNames();
     ASSERT_EQ(offered.size(), 10);
     for (const QString& code : offered) {

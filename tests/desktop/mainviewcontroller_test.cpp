@@ -1,3 +1,4 @@
+#include "AppDelegate.h"
 #include "DevicePort.h"
 #include "KorvoUpdateButton.h"
 #include "KorvoUpdateCommonTool.h"
@@ -6,13 +7,18 @@
 #include "KorvoUpdateSendProc.h"
 #include "KorvoUpdateTabItemBgView.h"
 #include "KorvoUpdateWindow.h"
+#include "KorvoUpdateWindowController.h"
 #include "NotificationCenter.h"
 #include "ScanToolSim.h"
 #include "TempDir.h"
 #include "UserDefaults.h"
 #include "desktoptest.h"
+#include "mainbundle.h"
 #include "package.h"
 
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -20,9 +26,18 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
+#include <linux/capability.h>
 #include <mutex>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <thread>
+#include <unistd.h>
 
 using desktoptest::spin;
 using desktoptest::waitUntil;
@@ -270,6 +285,209 @@ TEST_F(MainView, ClosingWhileIdleClosesAtOnce) {
     c->closeAction();
     EXPECT_FALSE(c->exitAlert());
     EXPECT_FALSE(window.isVisible());
+}
+
+// Bytes on the line before the probe (report text the tool sent while nobody listened) do not hide its reply.
+TEST_F(MainView, TextWaitingOnTheLineDoesNotHideTheIdentification) {
+    ASSERT_TRUE(sim->start());
+    sim->sendReport("REPORT 0421\r\nP0301 Cylinder 1 misfire\r\n");
+    load();
+    ASSERT_TRUE(sim->waitFor([&] { return sim->probes() == 1; }, 2000));
+    EXPECT_TRUE(waitUntil([] { return DevicePort::sharedManager().curName() == "QM82"; }, 2000));
+}
+
+// A flash stopped during the erase: the tool's late reply to it comes after the port was reopened, and the probe
+// waits until the line is quiet, so the tool is identified again without a replug.
+TEST_F(MainView, AfterAStoppedFlashTheLineFallsQuietBeforeTheProbe) {
+    DevicePort::ExchangeTiming e = DevicePort::sharedManager().exchangeTiming();
+    e.settleQuietMs = 700;
+    e.settleMaxMs = 4000;
+    DevicePort::sharedManager().setExchangeTiming(e);
+    ASSERT_TRUE(sim->start());
+    sim->setEraseMs(1300); // its reply comes after the reopen a second after the attach, or while it waits
+    load();
+    ASSERT_TRUE(waitUntil([] { return DevicePort::sharedManager().curName() == "QM82"; }, 2000));
+    controller->softwareItemClick(QString::fromStdString(writePackage()), 0);
+    ASSERT_TRUE(sim->waitFor([&] { return sim->frames().size() >= 3; }, 3000)); // probe, enter, erase
+    controller->deviceDidMounted(nullptr);
+    DevicePort::sharedManager().setCurName("");
+    EXPECT_TRUE(waitUntil([&] { return sim->probes() == 2; }, 6000));
+    EXPECT_TRUE(waitUntil([] { return DevicePort::sharedManager().curName() == "QM82"; }, 3000));
+}
+
+// A second USB serial adapter whose link sorts first: the tool's own port is opened, probed and listed, and the
+// adapter gets not one byte.
+TEST_F(MainView, AnotherAdaptersPortIsNeverWritten) {
+    int master = -1, slave = -1;
+    ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    const std::string adapter = devices.file("usb-Acme_USB_Serial_Adapter_A1-if00-port0");
+    ASSERT_EQ(symlink(ptsname(master), adapter.c_str()), 0);
+    ASSERT_TRUE(sim->start());
+
+    TempDir resources;
+    const QDir source(desktoptest::resourcesDir());
+    for (const QString& name : source.entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+        QFile::link(source.filePath(name), QString::fromStdString(resources.file(name.toStdString())));
+    QDir(QString::fromStdString(resources.path())).mkdir("Update");
+    resources.write("Update/QM82_V1.20_EN_20240105.bin", firmware::buildPackage({{1, firmware::Bytes(3000, 1)}}));
+    mainbundle::setResourcePath(QString::fromStdString(resources.path()));
+
+    load();
+    EXPECT_EQ(DevicePort::sharedManager().devicePath().toStdString(), sim->linkPath());
+    EXPECT_TRUE(sim->waitFor([&] { return sim->probes() == 1; }, 2000));
+    EXPECT_TRUE(waitUntil([&] { return controller->myUpdatesView()->listModels().size() == 1; }, 2000));
+    EXPECT_EQ(DevicePort::sharedManager().curName(), "QM82");
+    controller->deviceDidMounted(nullptr);
+    EXPECT_TRUE(waitUntil([&] { return sim->probes() == 2; }, 3000));
+
+    pollfd p{master, POLLIN, 0};
+    EXPECT_EQ(poll(&p, 1, 100), 0) << "the adapter received bytes";
+    controller.reset();
+    mainbundle::setResourcePath(desktoptest::resourcesDir());
+    close(slave);
+    close(master);
+}
+
+// Drops the override of file permissions and of exclusive terminals from this thread's effective capabilities
+// while it lives, so that a test run as root meets the checks a user meets.
+class WithoutPermissionOverride {
+public:
+    WithoutPermissionOverride() {
+        if (syscall(SYS_capget, &m_header, m_saved) != 0) return;
+        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_SYS_ADMIN));
+        m_dropped = syscall(SYS_capset, &m_header, reduced) == 0;
+    }
+    ~WithoutPermissionOverride() {
+        if (m_dropped) syscall(SYS_capset, &m_header, m_saved);
+    }
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_dropped = false;
+};
+
+// The tool's port is there but may not be opened: the status bar says so and what to do, not "not connected".
+TEST_F(MainView, APortFoundButNotOpenableSaysWhatIsWrong) {
+    ASSERT_TRUE(sim->start());
+    ASSERT_EQ(chmod(sim->slavePath().c_str(), 0), 0);
+    for (const char* language : {"en", "ru"}) {
+        UserDefaults::standardUserDefaults().setObject(language, kUserLanguageKey);
+        KorvoUpdateCommonTool::sharedTool().initBaseBundle();
+        {
+            WithoutPermissionOverride asUser;
+            load();
+        }
+        EXPECT_FALSE(DevicePort::sharedManager().isOpenPort());
+        EXPECT_EQ(DevicePort::sharedManager().lastOpenError(), EACCES);
+        EXPECT_EQ(statusText(), localizedText("PortError1")) << language;
+        EXPECT_NE(statusText(), localizedText("Update7"));
+        EXPECT_EQ(sim->probes(), 0);
+        const QString shots = qEnvironmentVariable("KORVO_SCREENSHOT_DIR");
+        if (!shots.isEmpty()) {
+            controller->resize(1140, 724);
+            controller->show();
+            controller->grab().save(QString("%1/port_not_openable_%2.png").arg(shots, language));
+        }
+        controller->deviceDidUnMounted(nullptr);
+        EXPECT_EQ(statusText(), localizedText("Update7"));
+        controller.reset();
+    }
+}
+
+// The program started as main() starts it, a flash into the simulated tool under way: a close through the window
+// system (the window manager's close, Alt+F4) and the end of the session ask first and never cut the flash.
+TEST_F(MainView, AWindowSystemCloseOrLogoutDuringAFlashAsksAndTheFlashGoesOn) {
+    ASSERT_TRUE(sim->start());
+    sim->setEraseMs(600);
+    AppDelegate delegate;
+    delegate.applicationWillFinishLaunching();
+    KorvoUpdateWindowController windowController;
+    windowController.windowDidLoad();
+    delegate.applicationDidFinishLaunching();
+    KorvoUpdateWindow* window = windowController.window();
+    auto* c = dynamic_cast<KorvoUpdateMainViewController*>(window->contentViewController());
+    ASSERT_TRUE(c);
+    ASSERT_TRUE(waitUntil([] { return DevicePort::sharedManager().curName() == "QM82"; }, 3000));
+    EXPECT_TRUE(AppDelegate::applicationShouldTerminate(false)); // idle: the session may end
+
+    c->softwareItemClick(QString::fromStdString(writePackage()), 0);
+    ASSERT_TRUE(sim->waitFor([&] { return sim->frames().size() >= 3; }, 3000)); // erasing
+
+    QCloseEvent close;
+    QCoreApplication::sendEvent(window->windowHandle(), &close);
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_TRUE(c->exitAlert());
+    EXPECT_TRUE(c->exitAlert()->isVisible());
+    KorvoUpdateAlert* asked = c->exitAlert();
+    QCloseEvent again;
+    QCoreApplication::sendEvent(window->windowHandle(), &again);
+    EXPECT_EQ(c->exitAlert(), asked); // the same question, not a second one
+    QTest::mouseClick(asked->cancelButton(), Qt::LeftButton);
+    EXPECT_FALSE(asked->isVisible());
+
+    // A logout: held back, and asked when the session manager allows it.
+    EXPECT_FALSE(AppDelegate::applicationShouldTerminate(false));
+    EXPECT_FALSE(c->exitAlert()->isVisible());
+    EXPECT_FALSE(AppDelegate::applicationShouldTerminate(true));
+    ASSERT_TRUE(c->exitAlert()->isVisible());
+    QTest::mouseClick(c->exitAlert()->cancelButton(), Qt::LeftButton);
+
+    EXPECT_TRUE(waitUntil([] { return !KorvoUpdateFlashRunner::isRunning(); }, 15000));
+    EXPECT_EQ(reportsWithStatus(kUpdateStatusDone).size(), 1u);
+    EXPECT_TRUE(reportsWithStatus(kUpdateStatusFailed).empty());
+    EXPECT_EQ(sim->completedPasses(), 1);
+    EXPECT_TRUE(sim->violations().empty());
+    EXPECT_TRUE(window->isVisible());
+
+    // Idle again: a window-system close closes at once.
+    QCloseEvent last;
+    QCoreApplication::sendEvent(window->windowHandle(), &last);
+    EXPECT_FALSE(window->isVisible());
+    // The monitor started here lives on in this process: it sees the tool go while its controller still listens.
+    sim->stop();
+    spin(300);
+}
+
+// Another program holds the tool's port exclusively: the status bar says the port is in use.
+TEST_F(MainView, APortHeldByAnotherProgramSaysItIsInUse) {
+    ASSERT_TRUE(sim->start());
+    const int holder = ::open(sim->slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(ioctl(holder, TIOCEXCL), 0);
+    {
+        WithoutPermissionOverride asUser;
+        load();
+    }
+    EXPECT_FALSE(DevicePort::sharedManager().isOpenPort());
+    EXPECT_EQ(DevicePort::sharedManager().lastOpenError(), EBUSY);
+    EXPECT_EQ(statusText(), localizedText("PortError2"));
+    EXPECT_EQ(sim->probes(), 0);
+    ::close(holder);
+}
+
+// A termination signal (a session ending without a session manager) during a flash: the quit waits for its end.
+TEST_F(MainView, ATerminationSignalDuringAFlashQuitsOnlyAfterIt) {
+    ASSERT_TRUE(sim->start());
+    sim->setEraseMs(600);
+    AppDelegate delegate;
+    delegate.applicationWillFinishLaunching();
+    KorvoUpdateWindowController windowController;
+    windowController.windowDidLoad();
+    KorvoUpdateWindow* window = windowController.window();
+    auto* c = dynamic_cast<KorvoUpdateMainViewController*>(window->contentViewController());
+    ASSERT_TRUE(waitUntil([] { return DevicePort::sharedManager().curName() == "QM82"; }, 3000));
+    c->softwareItemClick(QString::fromStdString(writePackage()), 0);
+    ASSERT_TRUE(sim->waitFor([&] { return sim->frames().size() >= 3; }, 3000)); // erasing
+
+    ASSERT_EQ(::kill(::getpid(), SIGTERM), 0);
+    spin(200);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(KorvoUpdateFlashRunner::isRunning());
+    EXPECT_TRUE(waitUntil([&] { return !window->isVisible(); }, 15000));
+    EXPECT_EQ(reportsWithStatus(kUpdateStatusDone).size(), 1u);
+    EXPECT_EQ(sim->completedPasses(), 1);
 }
 
 } // namespace

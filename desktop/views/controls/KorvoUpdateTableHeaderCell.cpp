@@ -1,32 +1,29 @@
 #include "KorvoUpdateTableHeaderCell.h"
 
+#include "KorvoUpdateButton.h"
+
 #include <QPainter>
-#include <QPushButton>
 
 const QColor KorvoUpdateTableHeaderCell::kBackgroundColor(187, 187, 187);
 const QColor KorvoUpdateTableHeaderCell::kGridColor(230, 230, 230);
 
 namespace {
 
-// The title on a borderless button: left aligned, vertically centred, no look of its own.
-class HeaderCheckButton : public QPushButton {
-public:
-    explicit HeaderCheckButton(const QString& title) : QPushButton(title) {
-        setFlat(true);
-        setFocusPolicy(Qt::NoFocus);
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        QFont font = this->font();
-        font.setPixelSize(KorvoUpdateTableHeaderCell::kTitlePixelSize);
-        setFont(font);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setPen(Qt::black);
-        painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
-    }
-};
+// The title on a borderless KorvoUpdateButton in black, left aligned, with neither the picture nor the text-colour
+// look. It has no action, so a press on it ends there: neither the header nor the delegate hears of it.
+KorvoUpdateButton* checkButtonWithTitle(const QString& title) {
+    auto* button = new KorvoUpdateButton;
+    QFont font = button->font();
+    font.setPixelSize(KorvoUpdateTableHeaderCell::kTitlePixelSize);
+    button->setFont(font);
+    button->setAttributedTitle(title, Qt::black);
+    button->setAlignment(Qt::AlignLeft);
+    button->setFlat(true);
+    button->setCursor(Qt::ArrowCursor);
+    button->setOnlyShowTextColor(false);
+    button->setShowBackgroundImage(false);
+    return button;
+}
 
 QWidget* lineView() {
     auto* view = new QWidget;
@@ -53,7 +50,7 @@ void place(QWidget* subview, QWidget* view, const QRect& frame) {
 
 KorvoUpdateTableHeaderCell::KorvoUpdateTableHeaderCell(const QString& text, QObject* parent)
     : QObject(parent), m_text(text) {
-    m_checkButton = new HeaderCheckButton(text);
+    m_checkButton = checkButtonWithTitle(text);
     m_rightLineView = lineView();
     m_bottomLineView = lineView();
 }

@@ -1,13 +1,13 @@
 // A column header of the application's tables: its title on a check button over a grey background, with a
 // one-point grid-coloured line at its right and bottom edges. The three subviews join the header's view the first
 // time the header is drawn and follow the column each time it is drawn; they go away with the cell. The check
-// button lets presses through to the header, so the columns stay resizable by their edges.
+// button takes the presses on the title and does nothing with them.
 #pragma once
 
+#include "KorvoUpdateButton.h"
 #include <QColor>
 #include <QObject>
 #include <QPointer>
-#include <QPushButton>
 #include <QRect>
 #include <QString>
 
@@ -35,7 +35,7 @@ public:
     ~KorvoUpdateTableHeaderCell() override;
 
     QString stringValue() const { return m_text; }
-    QPushButton* checkButton() const { return m_checkButton; }
+    KorvoUpdateButton* checkButton() const { return m_checkButton; }
     QWidget* rightLineView() const { return m_rightLineView; }
     QWidget* bottomLineView() const { return m_bottomLineView; }
     bool isSelected() const { return m_selected; }
@@ -58,7 +58,7 @@ public slots:
 
 private:
     QString m_text;
-    QPointer<QPushButton> m_checkButton;
+    QPointer<KorvoUpdateButton> m_checkButton;
     QPointer<QWidget> m_rightLineView;
     QPointer<QWidget> m_bottomLineView;
     bool m_selected = false;

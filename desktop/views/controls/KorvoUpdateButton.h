@@ -24,6 +24,13 @@ public:
     bool showBackgroundImage() const { return m_showBackgroundImage; }
     void setShowBackgroundImage(bool flag);
 
+    // Where the title lies; centred unless set.
+    Qt::Alignment alignment() const { return m_alignment; }
+    void setAlignment(Qt::Alignment alignment);
+    // A title with a colour of its own, which the looks' text colours do not change.
+    void setAttributedTitle(const QString& title, const QColor& foreground);
+    QColor titleColor() const { return m_titleColor; }
+
     bool isHighlightedLook() const { return m_highlighted; }
     // The picture behind the title ("Btn_Nor" or "Btn_Fcs"); it is drawn only while showBackgroundImage is set.
     QString imageName() const { return m_imageName; }
@@ -50,4 +57,6 @@ private:
     QString m_imageName;
     QColor m_textColor = Qt::white;
     QColor m_backgroundColor = Qt::transparent;
+    QColor m_titleColor; // invalid: the look's text colour
+    Qt::Alignment m_alignment = Qt::AlignCenter;
 };

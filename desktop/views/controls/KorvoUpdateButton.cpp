@@ -35,6 +35,16 @@ void KorvoUpdateButton::setOnlyShowTextColor(bool flag) {
     update();
 }
 
+void KorvoUpdateButton::setAlignment(Qt::Alignment alignment) {
+    m_alignment = alignment;
+    update();
+}
+
+void KorvoUpdateButton::setAttributedTitle(const QString& title, const QColor& foreground) {
+    m_titleColor = foreground;
+    setText(title);
+}
+
 void KorvoUpdateButton::setHighlighted(bool highlighted) {
     m_highlighted = highlighted;
     if (m_showBackgroundImage)
@@ -76,6 +86,7 @@ void KorvoUpdateButton::paintEvent(QPaintEvent*) {
         p.drawImage(rect(), imageresize::stretchableImageWithSize(source, size(), {cap, cap, cap, cap}));
     }
     p.setFont(font());
-    p.setPen(isEnabled() ? m_textColor : QColor(m_textColor.red(), m_textColor.green(), m_textColor.blue(), 128));
-    p.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, text());
+    const QColor text = m_titleColor.isValid() ? m_titleColor : m_textColor;
+    p.setPen(isEnabled() ? text : QColor(text.red(), text.green(), text.blue(), 128));
+    p.drawText(rect(), int(m_alignment) | Qt::AlignVCenter | Qt::TextSingleLine, this->text());
 }
