@@ -65,7 +65,8 @@ int openLine(const std::string& path) {
 }
 
 bool sameFile(int a, int b) {
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb{};
     return fstat(a, &sa) == 0 && fstat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
@@ -151,7 +152,8 @@ std::string openFailureHint(int err) {
     case EPERM:
         return "permission denied: install the udev rule for the scan tool or add yourself to the dialout group";
     case EBUSY:
-        return "the port is in use by another program: close it (another updater, a terminal, ModemManager) and try again";
+        return "the port is in use by another program: close it (another updater, a terminal, ModemManager) and try "
+               "again";
     case ENOENT:
     case ENODEV:
     case ENXIO:

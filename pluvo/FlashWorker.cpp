@@ -10,8 +10,8 @@
 
 #include <QMessageBox>
 #include <cerrno>
-#include <cstring>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <mutex>
 #include <poll.h>
@@ -66,7 +66,8 @@ bool pauseUnlessStopped(const FlashArgs& a, int ms) {
 }
 
 bool sameFile(const std::string& path, int fd) {
-    struct stat a {}, b {};
+    struct stat a {
+    }, b{};
     return stat(path.c_str(), &a) == 0 && fstat(fd, &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
@@ -212,9 +213,9 @@ int ApplyUpdateFile(const FlashArgs& a) {
             return done(-1);
     }
     if (!pauseUnlessStopped(a, GetFlashTiming().betweenPassesMs)) return done(-1);
-    if (both && FlashImage(bytes.data() + p.dataOffset, uint32_t(p.dataLength),
-                           firmware::eraseCmd(Section::Data).data(), firmware::enterCmd(Section::Data).data(),
-                           firmware::kDataBase, 3, a, leaseFd) < 0)
+    if (both &&
+        FlashImage(bytes.data() + p.dataOffset, uint32_t(p.dataLength), firmware::eraseCmd(Section::Data).data(),
+                   firmware::enterCmd(Section::Data).data(), firmware::kDataBase, 3, a, leaseFd) < 0)
         return done(-1);
     status(a, 100, textid::kUpdateSucceeded);
     // The success text stands alone, without a percent.

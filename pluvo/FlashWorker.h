@@ -44,10 +44,10 @@ private:
 struct FlashArgs {
     QObject* listWindow = nullptr;
     int row = 0;
-    std::string path;     // the package file
-    std::string port;     // the tool's port, as the device check found it
-    QString deviceId;     // the model the tool said it is, and the package's model field
-    QString version;      // what a success records
+    std::string path; // the package file
+    std::string port; // the tool's port, as the device check found it
+    QString deviceId; // the model the tool said it is, and the package's model field
+    QString version;  // what a success records
     std::shared_ptr<FlashControl> control;
 };
 

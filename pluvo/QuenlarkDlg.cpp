@@ -2,6 +2,7 @@
 
 #include "ClrButton.h"
 #include "CodePage.h"
+#include "FlashWorker.h"
 #include "Fonts.h"
 #include "Pages.h"
 #include "PngResource.h"
@@ -10,7 +11,6 @@
 #include "TextIds.h"
 #include "TextLibrary.h"
 #include "UpdatePage.h"
-#include "FlashWorker.h"
 #include "UsbToolScan.h"
 #include "frames.h"
 #include "serial.h"
@@ -66,7 +66,7 @@ struct NavInfo {
     TextId label;
 };
 constexpr NavInfo kNav[CQuenlarkDlg::kNavCount] = {
-    {135, textid::kNavUpdate},  {209, textid::kNavPrint},       {136, textid::kNavDtc},    {137, textid::kNavManual},
+    {135, textid::kNavUpdate},      {209, textid::kNavPrint},    {136, textid::kNavDtc},    {137, textid::kNavManual},
     {227, textid::kNavPictureTool}, {138, textid::kNavSettings}, {220, textid::kNavSupport}};
 
 QString text(const TextId& id) {
@@ -199,7 +199,8 @@ void CQuenlarkDlg::OnInitDialog() {
                     kCloseButtonId);
     m_close->setStripPicture(kPngClose);
     m_minimise = new ClrButton;
-    m_minimise->Create(false, QRect(QPoint(r - kMinimiseLeft, kButtonTop), QPoint(r - kCloseWidth - 1, kButtonBottom - 1)),
+    m_minimise->Create(false,
+                       QRect(QPoint(r - kMinimiseLeft, kButtonTop), QPoint(r - kCloseWidth - 1, kButtonBottom - 1)),
                        this, kMinimiseButtonId);
     m_minimise->setStripPicture(kPngMinimise);
 
@@ -285,8 +286,8 @@ void CQuenlarkDlg::paintEvent(QPaintEvent*) {
     if (!m_version.isEmpty()) {
         p.setFont(VersionFont());
         p.setPen(Qt::white);
-        p.drawText(QRect(kVersionPos, QPoint(width() - 1, kVersionBottom)), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
-                   m_version);
+        p.drawText(QRect(kVersionPos, QPoint(width() - 1, kVersionBottom)),
+                   Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, m_version);
     }
     for (int i = 0; i < kNavCount; ++i)
         DrawNavEntry(p, m_navRects[i], m_navPictures[i], text(kNav[i].label), i);

@@ -130,9 +130,9 @@ private:
     ClrButton* m_close = nullptr;
     ClrButton* m_minimise = nullptr;
     QImage m_navPictures[12];
-    QLabel* m_title = nullptr;     // 1018
-    QLabel* m_copyright = nullptr; // 1019
-    QLabel* m_status = nullptr;    // 1029
+    QLabel* m_title = nullptr;      // 1018
+    QLabel* m_copyright = nullptr;  // 1019
+    QLabel* m_status = nullptr;     // 1029
     QLabel* m_updateOnly = nullptr; // 1038
     std::string m_scanRoot;
     QString m_pictureTool;

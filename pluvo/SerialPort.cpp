@@ -20,8 +20,8 @@ constexpr uint32_t kBitsPerSecond = 115200;
 constexpr uint32_t kBitsPerByte = 10;
 
 long long msLeft(Clock::time_point deadline) {
-    return std::max<long long>(
-        0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
+    return std::max<long long>(0,
+                               std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
 }
 } // namespace
 
@@ -138,8 +138,7 @@ long SerialPort::Read(uint8_t* buffer, size_t capacity) {
     }
 }
 
-long SerialPort::Query(const uint8_t* frame, long frameLength, uint32_t timeoutMs, uint8_t* reply,
-                       size_t replySize) {
+long SerialPort::Query(const uint8_t* frame, long frameLength, uint32_t timeoutMs, uint8_t* reply, size_t replySize) {
     const bool probe = frameLength >= 3 && frame[2] == 0xC9;
     const size_t capacity = std::min(replySize, kReplyBufferSize);
     long last = 0;
@@ -153,8 +152,7 @@ long SerialPort::Query(const uint8_t* frame, long frameLength, uint32_t timeoutM
             continue;
         }
         // The reply clock starts once the frame is on the wire, not when write() returned.
-        const auto deadline =
-            Clock::now() + std::chrono::milliseconds(timeoutMs + lineTimeMs(size_t(frameLength)));
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs + lineTimeMs(size_t(frameLength)));
         size_t got = 0;
         last = 0;
         for (;;) {

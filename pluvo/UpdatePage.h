@@ -4,8 +4,8 @@
 // reaches the list only through messages sent to it.
 #pragma once
 
-#include "Dialog.h"
 #include "DeviceState.h"
+#include "Dialog.h"
 #include "FlashWorker.h"
 #include "WindowMessage.h"
 

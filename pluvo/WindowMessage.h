@@ -8,16 +8,16 @@
 #include <functional>
 
 // Message numbers, kept as the pages know them.
-constexpr unsigned kMsgDeviceState = 0x511;     // main dialog -> update page; wParam 0 tool ready, 1 not ready
-constexpr unsigned kMsgButtonClicked = 0x614;   // ClrButton -> parent; wParam the control id
-constexpr unsigned kMsgReportText = 0x752;      // capture thread -> print page
-constexpr unsigned kMsgProgress = 0x753;        // worker -> list; wParam row, lParam percent
-constexpr unsigned kMsgStatusText = 0x754;      // worker -> list; wParam row, lParam const QString*
-constexpr unsigned kMsgFlashStart = 0x755;      // worker -> list; lParam row
-constexpr unsigned kMsgFlashFailed = 0x756;     // worker -> list
-constexpr unsigned kMsgFlashSucceeded = 0x757;  // worker -> list; lParam const FlashedVersion*
-constexpr unsigned kMsgFlashEnd = 0x758;        // worker -> list; lParam row
-constexpr unsigned kMsgSerialFailure = 0x47B;   // SerialPort -> notify window; wParam const QString*
+constexpr unsigned kMsgDeviceState = 0x511;    // main dialog -> update page; wParam 0 tool ready, 1 not ready
+constexpr unsigned kMsgButtonClicked = 0x614;  // ClrButton -> parent; wParam the control id
+constexpr unsigned kMsgReportText = 0x752;     // capture thread -> print page
+constexpr unsigned kMsgProgress = 0x753;       // worker -> list; wParam row, lParam percent
+constexpr unsigned kMsgStatusText = 0x754;     // worker -> list; wParam row, lParam const QString*
+constexpr unsigned kMsgFlashStart = 0x755;     // worker -> list; lParam row
+constexpr unsigned kMsgFlashFailed = 0x756;    // worker -> list
+constexpr unsigned kMsgFlashSucceeded = 0x757; // worker -> list; lParam const FlashedVersion*
+constexpr unsigned kMsgFlashEnd = 0x758;       // worker -> list; lParam row
+constexpr unsigned kMsgSerialFailure = 0x47B;  // SerialPort -> notify window; wParam const QString*
 
 using WPARAM = uintptr_t;
 using LPARAM = intptr_t;

@@ -1,9 +1,9 @@
 // mkpluvoart: draws pluvo's pictures (navigation, marks, title bar, footer, button strips, support picture and the
 // connection guides) in one flat style, into a folder. Run by hand when the artwork changes; the results are kept
 // in pluvo/res and pluvo/data/guide.
-#include <QGuiApplication>
 #include <QDir>
 #include <QFont>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
@@ -99,8 +99,8 @@ void drawTool(QPainter& p, const QRectF& r) {
     p.drawRoundedRect(screen, 6, 6);
     p.setBrush(kLight);
     for (int i = 0; i < 3; ++i)
-        p.drawEllipse(QPointF(r.left() + r.width() * (0.28 + 0.22 * i), r.top() + r.height() * 0.75),
-                      r.width() * 0.07, r.width() * 0.07);
+        p.drawEllipse(QPointF(r.left() + r.width() * (0.28 + 0.22 * i), r.top() + r.height() * 0.75), r.width() * 0.07,
+                      r.width() * 0.07);
 }
 
 QImage guide(const QString& caption) {
@@ -175,44 +175,45 @@ int main(int argc, char** argv) {
     auto out = [&](int id, const QImage& img) { ok = save(img, QStringLiteral("%1/%2.png").arg(png).arg(id)) && ok; };
 
     out(135, tile([](QPainter& p) { // update: an arrow down into a chip
-        p.drawLine(QPointF(50, 18), QPointF(50, 56));
-        p.drawPolyline(QPolygonF({QPointF(34, 42), QPointF(50, 58), QPointF(66, 42)}));
-        p.drawRoundedRect(QRectF(26, 66, 48, 16), 3, 3);
-    }));
+            p.drawLine(QPointF(50, 18), QPointF(50, 56));
+            p.drawPolyline(QPolygonF({QPointF(34, 42), QPointF(50, 58), QPointF(66, 42)}));
+            p.drawRoundedRect(QRectF(26, 66, 48, 16), 3, 3);
+        }));
     out(209, tile([](QPainter& p) { // print: a printer with a sheet
-        p.drawRect(QRectF(34, 18, 32, 22));
-        p.drawRoundedRect(QRectF(20, 40, 60, 30), 6, 6);
-        p.drawRect(QRectF(32, 62, 36, 22));
-    }));
+            p.drawRect(QRectF(34, 18, 32, 22));
+            p.drawRoundedRect(QRectF(20, 40, 60, 30), 6, 6);
+            p.drawRect(QRectF(32, 62, 36, 22));
+        }));
     out(136, tile([](QPainter& p) { // DTC: a magnifier over a code line
-        p.drawEllipse(QPointF(44, 44), 20, 20);
-        p.drawLine(QPointF(58, 58), QPointF(78, 78));
-        p.drawLine(QPointF(34, 44), QPointF(54, 44));
-    }));
+            p.drawEllipse(QPointF(44, 44), 20, 20);
+            p.drawLine(QPointF(58, 58), QPointF(78, 78));
+            p.drawLine(QPointF(34, 44), QPointF(54, 44));
+        }));
     out(137, tile([](QPainter& p) { // manual: an open book
-        p.drawPolyline(QPolygonF({QPointF(50, 30), QPointF(22, 22), QPointF(22, 74), QPointF(50, 82)}));
-        p.drawPolyline(QPolygonF({QPointF(50, 30), QPointF(78, 22), QPointF(78, 74), QPointF(50, 82)}));
-        p.drawLine(QPointF(50, 30), QPointF(50, 82));
-    }));
+            p.drawPolyline(QPolygonF({QPointF(50, 30), QPointF(22, 22), QPointF(22, 74), QPointF(50, 82)}));
+            p.drawPolyline(QPolygonF({QPointF(50, 30), QPointF(78, 22), QPointF(78, 74), QPointF(50, 82)}));
+            p.drawLine(QPointF(50, 30), QPointF(50, 82));
+        }));
     out(138, tile([](QPainter& p) { // settings: a gear
-        p.drawEllipse(QPointF(50, 50), 14, 14);
-        for (int i = 0; i < 8; ++i) {
-            const double a = i * M_PI / 4;
-            p.drawLine(QPointF(50 + 22 * std::cos(a), 50 + 22 * std::sin(a)),
-                       QPointF(50 + 32 * std::cos(a), 50 + 32 * std::sin(a)));
-        }
-    }));
+            p.drawEllipse(QPointF(50, 50), 14, 14);
+            for (int i = 0; i < 8; ++i) {
+                const double a = i * M_PI / 4;
+                p.drawLine(QPointF(50 + 22 * std::cos(a), 50 + 22 * std::sin(a)),
+                           QPointF(50 + 32 * std::cos(a), 50 + 32 * std::sin(a)));
+            }
+        }));
     out(220, tile([](QPainter& p) { // support: a headset
-        p.drawArc(QRectF(24, 22, 52, 52), 0, 180 * 16);
-        p.drawRoundedRect(QRectF(20, 48, 14, 22), 4, 4);
-        p.drawRoundedRect(QRectF(66, 48, 14, 22), 4, 4);
-        p.drawPolyline(QPolygonF({QPointF(73, 70), QPointF(73, 80), QPointF(54, 82)}));
-    }));
+            p.drawArc(QRectF(24, 22, 52, 52), 0, 180 * 16);
+            p.drawRoundedRect(QRectF(20, 48, 14, 22), 4, 4);
+            p.drawRoundedRect(QRectF(66, 48, 14, 22), 4, 4);
+            p.drawPolyline(QPolygonF({QPointF(73, 70), QPointF(73, 80), QPointF(54, 82)}));
+        }));
     out(227, tile([](QPainter& p) { // picture tool: a framed landscape
-        p.drawRect(QRectF(20, 26, 60, 48));
-        p.drawPolyline(QPolygonF({QPointF(24, 70), QPointF(42, 48), QPointF(56, 62), QPointF(64, 54), QPointF(78, 70)}));
-        p.drawEllipse(QPointF(66, 38), 5, 5);
-    }));
+            p.drawRect(QRectF(20, 26, 60, 48));
+            p.drawPolyline(
+                QPolygonF({QPointF(24, 70), QPointF(42, 48), QPointF(56, 62), QPointF(64, 54), QPointF(78, 70)}));
+            p.drawEllipse(QPointF(66, 38), 5, 5);
+        }));
     out(139, mark(true));
     out(140, mark(false));
     out(201, strip(true));
@@ -270,8 +271,8 @@ int main(int argc, char** argv) {
         {"ru", "Подключите сканер к компьютеру кабелем USB"},
     };
     for (const auto& c : captions)
-        ok = guide(QString::fromUtf8(c.caption)).save(QStringLiteral("%1/%2_guide.jpg").arg(guides, QLatin1String(c.code)),
-                                                     "JPG", 88) &&
+        ok = guide(QString::fromUtf8(c.caption))
+                 .save(QStringLiteral("%1/%2_guide.jpg").arg(guides, QLatin1String(c.code)), "JPG", 88) &&
              ok;
     return ok ? 0 : 1;
 }
