@@ -2,9 +2,11 @@
 
 #include "FlashWorker.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QPainter>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <cmath>
 
@@ -20,9 +22,11 @@ class ProgressDelegate : public QStyledItemDelegate {
 public:
     ProgressDelegate(CProListCtrl* list) : QStyledItemDelegate(list), m_list(list) {}
     void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        // The cell's background and selection as usual; its text is drawn right of the track below.
         QStyleOptionViewItem o(option);
-        o.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
-        QStyledItemDelegate::paint(p, o, index);
+        initStyleOption(&o, index);
+        o.text.clear();
+        o.widget->style()->drawControl(QStyle::CE_ItemViewItem, &o, p, o.widget);
         QRect track(option.rect.left() + CProListCtrl::kTrackInset, option.rect.top() + 1, CProListCtrl::kTrackWidth,
                     option.rect.height() - 2);
         p->fillRect(track, fromColorRef(CProListCtrl::kTrackColor));
@@ -32,7 +36,6 @@ public:
             bar.setWidth(2 * std::min(percent, 100));
             p->fillRect(bar, fromColorRef(CProListCtrl::kBarColor));
         }
-        // The status text, drawn over the cell again so the track does not hide it.
         p->setFont(option.font);
         p->drawText(option.rect.adjusted(CProListCtrl::kTrackInset + CProListCtrl::kTrackWidth + 4, 0, 0, 0),
                     Qt::AlignLeft | Qt::AlignVCenter, index.data().toString().trimmed());

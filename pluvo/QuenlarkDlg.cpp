@@ -271,7 +271,8 @@ void CQuenlarkDlg::DrawNavEntry(QPainter& p, const QRect& r, const QImage& pictu
         labelRect.setWidth(t);
         p.drawText(labelRect, Qt::AlignLeft | Qt::AlignTop, label);
     } else {
-        p.drawText(labelRect, Qt::AlignHCenter | Qt::AlignVCenter, SplitLabel(label, t, w).join(QLatin1Char('\n')));
+        p.drawText(labelRect, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextDontClip,
+                   SplitLabel(label, t, w).join(QLatin1Char('\n')));
     }
     p.setBackgroundMode(Qt::TransparentMode);
 }
