@@ -277,10 +277,8 @@ void CQuenlarkDlg::DrawNavEntry(QPainter& p, const QRect& r, const QImage& pictu
     p.setBackgroundMode(Qt::TransparentMode);
 }
 
-void CQuenlarkDlg::paintEvent(QPaintEvent*) {
-    if (!m_layoutDone && m_initialised) OnSize(width(), height());
-    QPainter p(this);
-    // Background: the colour, the title bar across the top at its own height, the version in it.
+void CQuenlarkDlg::OnEraseBkgnd(QPainter& p) {
+    // The colour, the title bar across the top at its own height, the version in it.
     p.fillRect(rect(), m_background);
     const QImage title = LoadPngResource(kPngTitleBar);
     if (!title.isNull()) p.drawImage(QRect(0, 0, width(), title.height()), title);
@@ -290,6 +288,9 @@ void CQuenlarkDlg::paintEvent(QPaintEvent*) {
         p.drawText(QRect(kVersionPos, QPoint(width() - 1, kVersionBottom)),
                    Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, m_version);
     }
+}
+
+void CQuenlarkDlg::OnPaint(QPainter& p) {
     for (int i = 0; i < kNavCount; ++i)
         DrawNavEntry(p, m_navRects[i], m_navPictures[i], text(kNav[i].label), i);
     const bool connected = m_state.present || !m_state.devicePort.empty();
@@ -299,13 +300,28 @@ void CQuenlarkDlg::paintEvent(QPaintEvent*) {
     if (!footer.isNull()) p.drawImage(QRect(0, height() - footer.height(), width(), footer.height()), footer);
 }
 
+void CQuenlarkDlg::paintEvent(QPaintEvent*) {
+    if (!m_layoutDone && m_initialised) OnSize(width(), height());
+    QPainter p(this);
+    OnEraseBkgnd(p);
+    OnPaint(p);
+}
+
+QIcon CQuenlarkDlg::OnQueryDragIcon() const {
+    return windowIcon();
+}
+
 // Input ----------------------------------------------------------------------------------------------------------
 
 void CQuenlarkDlg::mousePressEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return QDialog::mousePressEvent(e);
+    OnLButtonDown(e->pos());
+}
+
+void CQuenlarkDlg::OnLButtonDown(const QPoint& point) {
     // The entries first: once the system's move loop has the mouse, the click is gone.
     for (int i = 0; i < kNavCount; ++i) {
-        if (!m_navRects[i].contains(e->pos())) continue;
+        if (!m_navRects[i].contains(point)) continue;
         switch (i) {
         case NavUpdate:
             ShowUpdatePage();

@@ -8,6 +8,7 @@
 #include "WindowMessage.h"
 
 #include <QDialog>
+#include <QIcon>
 #include <QImage>
 #include <QRect>
 #include <QSize>
@@ -70,6 +71,10 @@ public:
     void LaunchPictureTool();
     // The close rule: asks while a flash runs; true when the dialog ends.
     bool OnClose();
+    // A left-button press in the body: an entry runs its operation; elsewhere the window is dragged.
+    void OnLButtonDown(const QPoint& point);
+    // The icon shown for the minimised dialog.
+    QIcon OnQueryDragIcon() const;
 
     // Entry rectangles for a client height (width is fixed).
     static QRect NavRect(int entry, int clientHeight);
@@ -104,6 +109,8 @@ protected:
 
 private:
     void OnSize(int w, int h);
+    void OnEraseBkgnd(QPainter& p);
+    void OnPaint(QPainter& p);
     void DrawNavEntry(QPainter& p, const QRect& r, const QImage& picture, const QString& label, int entry);
     void switchTo(int page, int entry);
     void setStatus(const QString& text);
