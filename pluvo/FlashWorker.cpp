@@ -133,11 +133,11 @@ QString ParseIdentReply(const uint8_t* reply, long count) {
 }
 
 int FlashImage(const uint8_t* payload, uint32_t length, const uint8_t* eraseFrame, const uint8_t* enterFrame,
-               uint32_t baseAddress, int progressMode, const FlashArgs& a, int& leaseFd) {
+               uint32_t baseAddress, int progressMode, FlashArgs& a) {
     const FlashTiming t = GetFlashTiming();
     SerialPort port;
     if (a.control) port.setWakeFd(a.control->wakeFd());
-    if (!openForPass(port, a, leaseFd)) {
+    if (!openForPass(port, a, a.leaseFd)) {
         failureBox(a, textid::kPortNotOpened);
         return -1;
     }
@@ -174,7 +174,7 @@ int FlashImage(const uint8_t* payload, uint32_t length, const uint8_t* eraseFram
     return 0;
 }
 
-int ApplyUpdateFile(const FlashArgs& a) {
+int ApplyUpdateFile(FlashArgs& a) {
     struct stat st {};
     if (stat(a.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         failureBox(a, textid::kFileUnreadable);
@@ -195,27 +195,23 @@ int ApplyUpdateFile(const FlashArgs& a) {
         failureBox(a, textid::kInvalidPackage);
         return -1;
     }
-    int leaseFd = -1;
-    auto done = [&](int r) {
-        serial::releaseLease(leaseFd);
-        return r;
-    };
+    auto done = [](int r) { return r; };
     using firmware::Section;
     const bool both = p.hasProgram() && p.hasData();
     if (p.hasProgram()) {
         if (FlashImage(bytes.data() + p.programOffset, uint32_t(p.programLength),
                        firmware::eraseCmd(Section::Program).data(), firmware::enterCmd(Section::Program).data(),
-                       firmware::kProgramBase, both ? 2 : 1, a, leaseFd) < 0)
+                       firmware::kProgramBase, both ? 2 : 1, a) < 0)
             return done(-1);
     } else {
         if (FlashImage(bytes.data() + p.dataOffset, uint32_t(p.dataLength), firmware::eraseCmd(Section::Data).data(),
-                       firmware::enterCmd(Section::Data).data(), firmware::kDataBase, 1, a, leaseFd) < 0)
+                       firmware::enterCmd(Section::Data).data(), firmware::kDataBase, 1, a) < 0)
             return done(-1);
     }
     if (!pauseUnlessStopped(a, GetFlashTiming().betweenPassesMs)) return done(-1);
     if (both &&
         FlashImage(bytes.data() + p.dataOffset, uint32_t(p.dataLength), firmware::eraseCmd(Section::Data).data(),
-                   firmware::enterCmd(Section::Data).data(), firmware::kDataBase, 3, a, leaseFd) < 0)
+                   firmware::enterCmd(Section::Data).data(), firmware::kDataBase, 3, a) < 0)
         return done(-1);
     status(a, 100, textid::kUpdateSucceeded);
     // The success text stands alone, without a percent.
@@ -234,6 +230,7 @@ int FlashWorker(FlashArgs* raw) {
     else
         send(*a, kMsgFlashSucceeded, 0, LPARAM(&flashed));
     send(*a, kMsgFlashEnd, 0, a->row);
+    serial::releaseLease(a->leaseFd);
     if (a->control) a->control->finished = true;
     return 0;
 }

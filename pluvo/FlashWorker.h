@@ -49,6 +49,9 @@ struct FlashArgs {
     QString deviceId; // the model the tool said it is, and the package's model field
     QString version;  // what a success records
     std::shared_ptr<FlashControl> control;
+    // The lease on the port, taken by the first pass and given up only after the list has heard the result, so
+    // that no other program gets the tool while pluvo still counts it as flashing.
+    int leaseFd = -1;
 };
 
 // Limits and pauses of a flash.
@@ -73,11 +76,11 @@ constexpr long long kMaxPackageBytes = 16LL * 1024 * 1024;
 // Thread function: takes ownership of args. Returns 0.
 int FlashWorker(FlashArgs* args);
 // 0 success, -1 failure (a box told the user why, unless stopped).
-int ApplyUpdateFile(const FlashArgs& args);
+int ApplyUpdateFile(FlashArgs& args);
 
 // One pass over a section. progressMode: 1 a lone pass (0-100), 2 the first of two (0-50), 3 the second (50-100).
 int FlashImage(const uint8_t* payload, uint32_t length, const uint8_t* eraseFrame, const uint8_t* enterFrame,
-               uint32_t baseAddress, int progressMode, const FlashArgs& args, int& leaseFd);
+               uint32_t baseAddress, int progressMode, FlashArgs& args);
 
 // Percent of a pass before block i: 64-bit, and 0 for an empty section.
 int BlockPercent(uint64_t index, uint64_t length, int progressMode);

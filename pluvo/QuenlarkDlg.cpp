@@ -110,7 +110,23 @@ CQuenlarkDlg::CQuenlarkDlg(QWidget* parent) : QDialog(parent) {
     connect(&m_recheck, &QTimer::timeout, this, &CQuenlarkDlg::OnDeviceChange);
 }
 
-CQuenlarkDlg::~CQuenlarkDlg() = default;
+CQuenlarkDlg::~CQuenlarkDlg() {
+    // The pages use the device state, a member: they go first, after a running flash has been stopped.
+    m_recheck.stop();
+    if (m_update) m_update->StopWorker();
+    delete m_update;
+    delete m_dtc;
+    delete m_manual;
+    delete m_setting;
+    delete m_print;
+    delete m_support;
+    m_update = nullptr;
+    m_dtc = nullptr;
+    m_manual = nullptr;
+    m_setting = nullptr;
+    m_print = nullptr;
+    m_support = nullptr;
+}
 
 QWidget* CQuenlarkDlg::page(int index) const {
     switch (index) {
@@ -503,8 +519,10 @@ bool CQuenlarkDlg::ProbeDevicePorts(bool keepIdOnMiss, const std::vector<std::st
 
 void CQuenlarkDlg::OnDeviceChange() {
     // Never inside itself (a box's event loop), nor while a flash holds the tool: it runs again afterwards.
+    // A worker that has reported its end may still hold the port for a moment.
     const QWidget* modal = QApplication::activeModalWidget();
-    if (m_inCheck || m_state.busy || (modal && modal != this)) {
+    const bool workerEnding = m_update && m_update->workerRunning();
+    if (m_inCheck || m_state.busy || workerEnding || (modal && modal != this)) {
         m_checkPending = true;
         if (!m_state.busy) m_recheck.start(kDeferredCheckMs);
         return;

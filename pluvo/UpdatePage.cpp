@@ -7,6 +7,7 @@
 #include "TextIds.h"
 #include "TextLibrary.h"
 #include "packagename.h"
+#include "serial.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -221,9 +222,18 @@ bool CUpdatePage::workerRunning() const {
 void CUpdatePage::StartFlash(const Pending& p) {
     joinFinishedWorker();
     if (m_worker.joinable()) return; // the last worker has not ended yet
+    // The tool is ours from the confirmation on: no other program gets it before the first pass opens it.
+    const int lease = serial::acquireLease(m_state.devicePort);
+    if (lease < 0) {
+        m_list->SetChecked(p.row, false);
+        QMessageBox(QMessageBox::Warning, QStringLiteral("pluvo"), text(textid::kPortNotOpened), QMessageBox::Ok, this)
+            .exec();
+        return;
+    }
     m_state.busy = true;
     m_control = std::make_shared<FlashControl>();
     auto* args = new FlashArgs;
+    args->leaseFd = lease;
     args->listWindow = m_list;
     args->row = p.row;
     args->path = (m_state.programFolder + QStringLiteral("update/") + p.fileName).toStdString();

@@ -216,11 +216,11 @@ TEST_F(PluvoDialog, EndToEndFromARealClickAtTheLineRate) {
     EXPECT_EQ(list->rowCount(), 1);
     ASSERT_TRUE(waitUntil([&] { return !dlg->state().busy; }, 20000));
     EXPECT_EQ(boxes.texts.size(), 1) << boxes.texts.join("|").toStdString();
+    ASSERT_TRUE(waitUntil([&] { return !dlg->deviceCheckPending(); }, 3000)) << "the put-off check ran afterwards";
     EXPECT_EQ(sim->memory().at(firmware::kProgramBase), program1);
     EXPECT_EQ(sim->memory().at(firmware::kDataBase), data);
     EXPECT_TRUE(sim->violations().empty());
     // No frame was sent twice: the checks' two probes; per pass a probe, enter, erase and end; 5 blocks of the
     // program and 3 + the closing empty block of the data, each a header and a data frame.
     EXPECT_EQ(sim->frames().size(), size_t(2 + 2 * 4 + 2 * (5 + 4)));
-    ASSERT_TRUE(waitUntil([&] { return !dlg->deviceCheckPending(); }, 3000)) << "the put-off check ran afterwards";
 }
