@@ -78,7 +78,7 @@ void ClrButton::enterEvent(QEvent*) {
 void ClrButton::mouseMoveEvent(QMouseEvent*) {
     if (m_trackingArmed) {
         m_trackingArmed = false;
-        m_state = m_pressed ? Pressed : Hover;
+        m_state = Hover;
         update();
     }
 }

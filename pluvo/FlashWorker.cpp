@@ -213,8 +213,7 @@ int ApplyUpdateFile(FlashArgs& a) {
         FlashImage(bytes.data() + p.dataOffset, uint32_t(p.dataLength), firmware::eraseCmd(Section::Data).data(),
                    firmware::enterCmd(Section::Data).data(), firmware::kDataBase, 3, a) < 0)
         return done(-1);
-    status(a, 100, textid::kUpdateSucceeded);
-    // The success text stands alone, without a percent.
+    send(a, kMsgProgress, WPARAM(a.row), 100);
     const QString s = text(textid::kUpdateSucceeded);
     send(a, kMsgStatusText, WPARAM(a.row), LPARAM(&s));
     return done(0);

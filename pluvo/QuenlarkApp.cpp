@@ -45,13 +45,14 @@ bool CQuenlarkApp::TakeInstanceLock(const QString& path) {
     return true;
 }
 
-bool CQuenlarkApp::CheckLanguage(bool showError) {
-    const int language = CProfile::CTextFile::GetConfigInt(GetExeFolder() + QString::fromLatin1(kConfigFileName),
+bool CQuenlarkApp::CheckLanguage(const QString& programFolder, bool showError) {
+    const int language = CProfile::CTextFile::GetConfigInt(programFolder + QString::fromLatin1(kConfigFileName),
                                                            QStringLiteral("Setting"), QStringLiteral("Language"), 0);
     g_doubleByte = language == kChineseLanguage;
     CCodePage::Settle(language);
     // The library's own opener: any letter case of the name, and its scrambled name.
     CDataSheet sheet;
+    sheet.SetFolder((programFolder + QStringLiteral("language/")).toStdString());
     const bool ok = sheet.Open(pluvo::LibraryFileName(CCodePage::ForLanguage(language).libraryIndex));
     sheet.Close();
     if (!ok && showError)
@@ -66,7 +67,7 @@ bool CQuenlarkApp::doubleByteLanguage() {
 
 bool CQuenlarkApp::InitInstance() {
     if (!TakeInstanceLock()) return false; // a second start ends silently
-    if (!CheckLanguage()) return false;
+    if (!CheckLanguage(GetExeFolder())) return false;
     CreateSharedFonts();
     CQuenlarkDlg dlg;
     DeviceWatcher watcher;

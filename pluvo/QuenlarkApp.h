@@ -21,8 +21,9 @@ public:
     // The single-instance lock: true when taken (kept until ExitInstance or the process ends).
     bool TakeInstanceLock(const QString& path = InstanceLockPath());
     static QString InstanceLockPath();
-    // The configured language's text library opens; otherwise "Language error" was shown.
-    static bool CheckLanguage(bool showError = true);
+    // The text library of Language in programFolder's pluvo.cfg opens from its language folder; otherwise
+    // "Language error" was shown.
+    static bool CheckLanguage(const QString& programFolder, bool showError = true);
     // Set while the interface language is double-byte (Chinese): the report capture reads it.
     static bool doubleByteLanguage();
 
