@@ -40,11 +40,15 @@ DeviceWatcher::~DeviceWatcher() {
 }
 
 void DeviceWatcher::watchFolder() {
-    // The folder itself may come and go (udev makes /dev/serial/by-id with the first device): watch its parent too.
+    // The folder itself may be missing until the first device (udev makes /dev/serial/by-id then): its parent is
+    // watched meanwhile. Only one of them, so that unrelated changes of the parent start no device checks.
     const QString dir = QString::fromStdString(serial::deviceDir());
     const QString parent = QFileInfo(dir).path();
-    for (const QString& d : {dir, parent})
-        if (QFileInfo(d).isDir() && !m_folder->directories().contains(d)) m_folder->addPath(d);
+    const QString wanted = QFileInfo(dir).isDir() ? dir : parent;
+    const QStringList watched = m_folder->directories();
+    for (const QString& d : watched)
+        if (d != wanted) m_folder->removePath(d);
+    if (QFileInfo(wanted).isDir() && !watched.contains(wanted)) m_folder->addPath(wanted);
 }
 
 void DeviceWatcher::poke() {

@@ -55,7 +55,8 @@ CProListCtrl::CProListCtrl(QWidget* parent) : QTableWidget(0, kColumnCount, pare
     setShowGrid(true);
     verticalHeader()->hide();
     horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The columns' widths overrun the list by a few pixels of the progress column's empty end: no scroll bar.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
 void CProListCtrl::ResetRows() {

@@ -153,7 +153,7 @@ QImage support() {
     p.setFont(f);
     p.setPen(QColor(0x33, 0x33, 0x33));
     const char* lines[] = {"E-mail:  support@velmoran.example", "Web:  www.velmoran.example/support",
-                           "Phone:  +1 555 0100 (Mon-Fri, 9:00-17:00)", "Please have the model and",
+                           "Phone:  +1 555 0100, Mon-Fri 9-17 h", "Please have the model and",
                            "the serial number of your scan tool ready."};
     for (int i = 0; i < 5; ++i)
         p.drawText(QPointF(300, 160 + 34 * i), QString::fromLatin1(lines[i]));
