@@ -11,10 +11,10 @@
 #include "serial.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMessageBox>
 #include <QSignalSpy>
-#include <QElapsedTimer>
 #include <QTest>
 #include <QThread>
 #include <cstdlib>

@@ -12,12 +12,14 @@
 #include "frames.h"
 #include "serial.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QStyle>
 #include <QTest>
+#include <QTimer>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -223,4 +225,36 @@ TEST_F(PluvoDialog, EndToEndFromARealClickAtTheLineRate) {
     // No frame was sent twice: the checks' two probes; per pass a probe, enter, erase and end; 5 blocks of the
     // program and 3 + the closing empty block of the data, each a header and a data frame.
     EXPECT_EQ(sim->frames().size(), size_t(2 + 2 * 4 + 2 * (5 + 4)));
+}
+
+TEST_F(PluvoDialog, ADeviceEventWhileABoxIsOpenWaitsForIt) {
+    writeBytes(program.update("QM82_V2.00_EN_20240105.bin"), makePackage(randomBytes(3000, 23), {}));
+    auto sim = startSim(devices.path(), "QM82");
+    ASSERT_TRUE(sim);
+    dlg->OnInitDialog();
+    dlg->show();
+    CProListCtrl* list = dlg->updatePage()->list();
+    ASSERT_EQ(list->rowCount(), 1);
+    const int probes = sim->probes();
+    bool checkedInside = false;
+    QTimer answer;
+    answer.setInterval(15);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        // The device check must not run inside the box's event loop and empty the list under it.
+        dlg->OnDeviceChange();
+        checkedInside = true;
+        EXPECT_TRUE(dlg->deviceCheckPending());
+        EXPECT_EQ(list->rowCount(), 1);
+        EXPECT_EQ(sim->probes(), probes);
+        box->button(QMessageBox::No)->click();
+    });
+    answer.start();
+    list->item(0, 0)->setCheckState(Qt::Checked);
+    ASSERT_TRUE(waitUntil([&] { return checkedInside; }, 3000));
+    answer.stop();
+    ASSERT_TRUE(waitUntil([&] { return !dlg->deviceCheckPending(); }, 3000)) << "it runs once the box is gone";
+    EXPECT_EQ(sim->probes(), probes + 1);
+    EXPECT_FALSE(dlg->state().busy);
 }

@@ -141,3 +141,17 @@ TEST(PluvoSerialPort, AWakeEndsTheWaitAtOnce) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     waker.join();
 }
+
+TEST(PluvoSerialPort, AReplyNeverRunsPastTheCallersBuffer) {
+    TempDir dir;
+    auto sim = startSim(dir.path(), "QM64-LONG-MODEL-NAME");
+    ASSERT_TRUE(sim);
+    SerialPort port;
+    ASSERT_EQ(port.Open(sim->linkPath()), 1);
+    // runPass hands a smaller buffer than a Read could fill: the rest of the reply stays out of it.
+    uint8_t buffer[16 + 8];
+    std::memset(buffer, 0xAB, sizeof buffer);
+    EXPECT_EQ(port.Query(firmware::kProbeCmd.data(), 3, 100, buffer, 16), 16);
+    for (size_t i = 16; i < sizeof buffer; ++i)
+        EXPECT_EQ(buffer[i], 0xAB) << i;
+}
