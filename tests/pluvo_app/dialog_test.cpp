@@ -258,3 +258,25 @@ TEST_F(PluvoDialog, ADeviceEventWhileABoxIsOpenWaitsForIt) {
     EXPECT_EQ(sim->probes(), probes + 1);
     EXPECT_FALSE(dlg->state().busy);
 }
+
+TEST(PluvoClrButton, FourSeparatePicturesFollowTheState) {
+    ClickSpy parent;
+    parent.resize(100, 100);
+    auto* b = new ClrButton;
+    b->Create(true, QRect(0, 0, 24, 24), &parent, 7);
+    b->setMode(ClrButton::Separate);
+    b->setStatePictures(139, 140, 139, 140); // green mark, grey mark
+    parent.show();
+    QApplication::setActiveWindow(&parent);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&parent));
+    auto centre = [&] { return b->grab().toImage().pixelColor(12, 12); };
+    const QColor normal = centre();
+    EXPECT_GT(normal.green(), normal.red() + 60) << "the green picture of state 0";
+    QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(b->state(), ClrButton::Pressed);
+    EXPECT_TRUE(b->hasFocus()) << "a tab stop takes the focus on a press";
+    QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(b->state(), ClrButton::Hover);
+    const QColor hover = centre();
+    EXPECT_LT(std::abs(hover.green() - hover.red()), 40) << "the grey picture of state 1";
+}
