@@ -16,7 +16,7 @@ PACKAGES := build-essential cmake pkg-config \
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build test run bench clean format
+.PHONY: deps build test run run-pluvo bench clean format
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -39,6 +39,9 @@ test: deps
 
 run: build
 	./tools/run-desktop.sh $(BUILD)
+
+run-pluvo: build
+	./tools/run-pluvo.sh $(BUILD)
 
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF -DBUILD_BENCH=ON >/dev/null

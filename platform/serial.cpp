@@ -7,6 +7,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -52,12 +55,69 @@ std::vector<std::string> listUsbSerialDevices() {
     return paths;
 }
 
-int openDevice(const std::string& path) {
+namespace {
+int openLine(const std::string& path) {
     if (path.empty()) {
         errno = ENOENT;
         return -1;
     }
     return ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+}
+
+bool sameFile(int a, int b) {
+    struct stat sa {
+    }, sb{};
+    return fstat(a, &sa) == 0 && fstat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// The lock every program of ours takes: flock conflicts between any two open file descriptions of the tty,
+// in one process or in two.
+bool lockLine(int fd) {
+    for (;;) {
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+        if (errno == EINTR) continue;
+        if (errno == EWOULDBLOCK) errno = EBUSY;
+        return false;
+    }
+}
+
+void closeKeepingErrno(int fd) {
+    const int e = errno;
+    ::close(fd);
+    errno = e;
+}
+} // namespace
+
+int openDevice(const std::string& path, int leaseFd) {
+    const int fd = openLine(path);
+    if (fd < 0) return -1;
+    if (!(leaseFd >= 0 && sameFile(fd, leaseFd)) && !lockLine(fd)) {
+        closeKeepingErrno(fd);
+        return -1;
+    }
+    // Not every line is a tty (tests use other files); the lock alone then keeps our programs apart.
+    ioctl(fd, TIOCEXCL);
+    return fd;
+}
+
+void closeDevice(int fd) {
+    if (fd < 0) return;
+    ioctl(fd, TIOCNXCL);
+    ::close(fd);
+}
+
+int acquireLease(const std::string& path) {
+    const int fd = openLine(path);
+    if (fd < 0) return -1;
+    if (!lockLine(fd)) {
+        closeKeepingErrno(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void releaseLease(int leaseFd) {
+    if (leaseFd >= 0) ::close(leaseFd);
 }
 
 bool configureDevice(int fd) {
@@ -92,7 +152,8 @@ std::string openFailureHint(int err) {
     case EPERM:
         return "permission denied: install the udev rule for the scan tool or add yourself to the dialout group";
     case EBUSY:
-        return "the port is in use by another program (ModemManager may have claimed it)";
+        return "the port is in use by another program: close it (another updater, a terminal, ModemManager) and try "
+               "again";
     case ENOENT:
     case ENODEV:
     case ENXIO:

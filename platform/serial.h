@@ -15,8 +15,17 @@ std::string deviceDir();
 // Full paths of the entries of deviceDir() whose name contains "usb" (case-sensitive), in name order.
 std::vector<std::string> listUsbSerialDevices();
 
-// open(2) with O_RDWR, O_NONBLOCK and O_NOCTTY; -1 on failure (errno kept).
-int openDevice(const std::string& path);
+// open(2) with O_RDWR, O_NONBLOCK and O_NOCTTY, then taken for exclusive use: an flock(2) on the tty, which every
+// program of ours takes the same way, and TIOCEXCL, which makes the kernel refuse other opens (root excepted).
+// A port held elsewhere gives -1 with errno EBUSY; other failures keep open(2)'s errno.
+// leaseFd: a lease (acquireLease) this process holds on the same tty; the lock is then already ours.
+int openDevice(const std::string& path, int leaseFd = -1);
+// Gives up exclusive use (TIOCNXCL) and closes. Use it for every descriptor openDevice returned.
+void closeDevice(int fd);
+// Holds the tty's lock without using the line, so that the port stays ours while it is closed and reopened (between
+// two passes of one flash). -1 with errno EBUSY when held elsewhere.
+int acquireLease(const std::string& path);
+void releaseLease(int leaseFd);
 // 115200 baud, raw (8 data bits, no parity), CLOCAL and CREAD, VMIN 0, VTIME 10, applied at once.
 // Stop bits and flow control stay as the driver has them. Returns false when the line cannot be set up.
 bool configureDevice(int fd);

@@ -63,7 +63,7 @@ void IOKitTool::configureSerialDevice(int fd) {
 }
 
 void IOKitTool::closeSerialDevice(int fd) {
-    ::close(fd);
+    serial::closeDevice(fd);
 }
 
 void IOKitTool::writeData(const QByteArray& data, int fd) {

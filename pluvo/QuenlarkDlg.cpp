@@ -1,0 +1,572 @@
+#include "QuenlarkDlg.h"
+
+#include "ClrButton.h"
+#include "CodePage.h"
+#include "FlashWorker.h"
+#include "Fonts.h"
+#include "Pages.h"
+#include "PngResource.h"
+#include "SerialPort.h"
+#include "SupportPage.h"
+#include "TextIds.h"
+#include "TextLibrary.h"
+#include "UpdatePage.h"
+#include "UsbToolScan.h"
+#include "frames.h"
+#include "serial.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProcess>
+#include <QTextStream>
+#include <cerrno>
+#include <cmath>
+
+namespace {
+// Layout of the dialog's bands: the navigation column, the title band above the pages, the footer band below.
+constexpr int kNavColumnWidth = 200;
+constexpr int kTitleBand = 80;
+constexpr int kFooterBand = 80;
+// Navigation entries: from y 60, 2 pixels apart, 20 to 172 across; the height is shared out of h - 108.
+constexpr int kNavTop = 60;
+constexpr int kNavGap = 2;
+constexpr int kNavLeft = 20;
+constexpr int kNavRight = 172;
+constexpr int kNavReserved = 108;
+constexpr int kNavPicture = 50;
+constexpr int kNavPictureTop = 5;
+constexpr int kNavLabelTop = 58;
+constexpr int kMarkSize = 24;
+constexpr int kButtonTop = 2, kButtonBottom = 39, kCloseWidth = 47, kMinimiseLeft = 80;
+constexpr QPoint kVersionPos{195, 15};
+constexpr int kVersionBottom = 30;
+
+// Picture numbers.
+constexpr int kPngTitleBar = 133;
+constexpr int kPngFooter = 218;
+constexpr int kPngMarkPresent = 139;
+constexpr int kPngMarkAbsent = 140;
+constexpr int kPngClose = 201;
+constexpr int kPngMinimise = 202;
+constexpr int kPngIcon = 128;
+
+// Per entry: its picture and its label.
+struct NavInfo {
+    int picture;
+    TextId label;
+};
+constexpr NavInfo kNav[CQuenlarkDlg::kNavCount] = {
+    {135, textid::kNavUpdate},      {209, textid::kNavPrint},    {136, textid::kNavDtc},    {137, textid::kNavManual},
+    {227, textid::kNavPictureTool}, {138, textid::kNavSettings}, {220, textid::kNavSupport}};
+
+QString text(const TextId& id) {
+    return pluvo::adsGetStdText_CString(MakeTextId(id));
+}
+
+qint64 monotonicMs() {
+    static QElapsedTimer clock = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return clock.elapsed();
+}
+
+QString portProblemText(int err) {
+    switch (err) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("The scan tool's port cannot be opened: permission denied. Install the udev rule for "
+                              "the scan tool, or add your user to the dialout group and log in again.");
+    case EBUSY:
+        return QStringLiteral("The scan tool's port is in use by another program. Close that program; pluvo "
+                              "tries again by itself.");
+    default:
+        return QStringLiteral("The scan tool's port cannot be opened: %1.")
+            .arg(QString::fromStdString(serial::openFailureHint(err)));
+    }
+}
+} // namespace
+
+CQuenlarkDlg::CQuenlarkDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("dialog102"));
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
+    setFixedSize(kClientSize);
+    for (QColor& c : m_labelColors)
+        c = Qt::black;
+    m_state.programFolder = GetExeFolder();
+    m_pictureTool = m_state.programFolder + QStringLiteral("Lumaset/Lumaset");
+    m_recheck.setSingleShot(true);
+    connect(&m_recheck, &QTimer::timeout, this, &CQuenlarkDlg::OnDeviceChange);
+}
+
+CQuenlarkDlg::~CQuenlarkDlg() {
+    // The pages use the device state, a member: they go first, after a running flash has been stopped.
+    m_recheck.stop();
+    if (m_update) m_update->StopWorker();
+    delete m_update;
+    delete m_dtc;
+    delete m_manual;
+    delete m_setting;
+    delete m_print;
+    delete m_support;
+    m_update = nullptr;
+    m_dtc = nullptr;
+    m_manual = nullptr;
+    m_setting = nullptr;
+    m_print = nullptr;
+    m_support = nullptr;
+}
+
+QWidget* CQuenlarkDlg::page(int index) const {
+    switch (index) {
+    case UpdatePage:
+        return m_update;
+    case PrintPage:
+        return m_print;
+    case DtcPage:
+        return m_dtc;
+    case ManualPage:
+        return m_manual;
+    case SettingPage:
+        return m_setting;
+    case SupportPage:
+        return m_support;
+    default:
+        return nullptr;
+    }
+}
+
+ClrButton* CQuenlarkDlg::button(int id) const {
+    return id == kCloseButtonId ? m_close : id == kMinimiseButtonId ? m_minimise : nullptr;
+}
+
+QColor CQuenlarkDlg::labelColor(int entry) const {
+    return m_labelColors[entry];
+}
+
+QString CQuenlarkDlg::statusText() const {
+    return m_status ? m_status->text() : QString();
+}
+
+void CQuenlarkDlg::setStatus(const QString& t) {
+    m_status->setText(t);
+}
+
+void CQuenlarkDlg::OnInitDialog() {
+    setWindowIcon(QIcon(QPixmap::fromImage(LoadPngResource(kPngIcon))));
+    m_state.setPageTitle = [this](const QString& t) { m_title->setText(t); };
+    m_state.flashEnded = [this] {
+        if (m_checkPending) QTimer::singleShot(0, this, &CQuenlarkDlg::OnDeviceChange);
+    };
+    m_background = QColor(QRgb(kBackgroundColor));
+
+    m_update = new CUpdatePage(m_state, this);
+    m_dtc = new CSearchDtcPage(this);
+    m_manual = new CMannualPage(this);
+    m_setting = new CSettingPage(this);
+    m_print = new CPrintPage(this);
+    m_support = new CSupportPage(this);
+    const QRect client = rect();
+    for (int i = 0; i < 6; ++i) {
+        page(i)->setGeometry(client.left() + kNavColumnWidth, client.top() + kTitleBand,
+                             client.width() - kNavColumnWidth, client.height() - kTitleBand - kFooterBand);
+        page(i)->hide();
+    }
+    m_update->OnInitDialog();
+    m_support->OnInitDialog();
+
+    m_title = new QLabel(this);
+    m_title->setObjectName(QStringLiteral("label1018"));
+    m_copyright = new QLabel(this);
+    m_copyright->setObjectName(QStringLiteral("label1019"));
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("label1029"));
+    m_updateOnly = new QLabel(this);
+    m_updateOnly->setObjectName(QStringLiteral("label1038"));
+    m_updateOnly->setGeometry(0, 0, 0, 0);
+    setWindowTitle(text(textid::kDialogTitle));
+    m_copyright->setText(text(textid::kCopyright));
+    m_status->setText(text(textid::kDeviceAbsent));
+    m_title->setFont(SmallFont());
+    m_copyright->setFont(SmallFont());
+    m_status->setFont(LabelFont());
+
+    for (int i = 0; i < kNavCount; ++i)
+        m_navPictures[i] = LoadPngResource(kNav[i].picture);
+
+    ShowUpdatePage();
+    OnDeviceChange();
+    QDir().mkpath(m_state.programFolder + QStringLiteral("update"));
+
+    const int r = client.right() + 1;
+    m_close = new ClrButton;
+    m_close->Create(false, QRect(QPoint(r - kCloseWidth, kButtonTop), QPoint(r - 1, kButtonBottom - 1)), this,
+                    kCloseButtonId);
+    m_close->setStripPicture(kPngClose);
+    m_minimise = new ClrButton;
+    m_minimise->Create(false,
+                       QRect(QPoint(r - kMinimiseLeft, kButtonTop), QPoint(r - kCloseWidth - 1, kButtonBottom - 1)),
+                       this, kMinimiseButtonId);
+    m_minimise->setStripPicture(kPngMinimise);
+
+    QFile f(m_state.programFolder + QStringLiteral("version.txt"));
+    if (f.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        QTextStream in(&f);
+        while (!in.atEnd()) {
+            const QString line = in.readLine().trimmed();
+            if (!line.isEmpty()) {
+                m_version = line;
+                break;
+            }
+        }
+    }
+    OnSize(width(), height());
+    m_initialised = true;
+}
+
+// Navigation layout ---------------------------------------------------------------------------------------------
+
+QRect CQuenlarkDlg::NavRect(int entry, int clientHeight) {
+    const int d = (clientHeight - kNavReserved) / kNavCount;
+    const int top = kNavTop + entry * (d + kNavGap);
+    return QRect(QPoint(kNavLeft, top), QPoint(kNavRight - 1, top + d - 1));
+}
+
+QStringList CQuenlarkDlg::SplitLabel(const QString& label, int textWidth, int entryWidth) {
+    if (textWidth <= entryWidth || entryWidth <= 0) return {label};
+    const int n = (textWidth + entryWidth - 1) / entryWidth;
+    const int per = label.size() / n;
+    QStringList lines;
+    for (int i = 0; i < n; ++i)
+        lines << (i == n - 1 ? label.mid(i * per) : label.mid(i * per, per));
+    return lines;
+}
+
+void CQuenlarkDlg::OnSize(int w, int h) {
+    if (!m_close) return;
+    for (int i = 0; i < kNavCount; ++i)
+        m_navRects[i] = NavRect(i, h);
+    m_title->setGeometry(0, 0, 0, 0);
+    m_copyright->setGeometry(0, 0, 0, 0);
+    m_status->setGeometry(225, h - 58, w - 85, 25);
+    m_markPos = QPoint(kNavColumnWidth, h - 60);
+    m_layoutDone = true;
+}
+
+void CQuenlarkDlg::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    OnSize(width(), height());
+}
+
+// Painting -------------------------------------------------------------------------------------------------------
+
+void CQuenlarkDlg::DrawNavEntry(QPainter& p, const QRect& r, const QImage& picture, const QString& label, int entry) {
+    const int w = r.width();
+    if (!picture.isNull())
+        p.drawImage(QRect(r.left() + (w - kNavPicture) / 2, r.top() + kNavPictureTop, kNavPicture, kNavPicture),
+                    picture);
+    p.setFont(LabelFont());
+    p.setPen(m_labelColors[entry]);
+    p.setBackgroundMode(Qt::OpaqueMode);
+    p.setBackground(m_background);
+    QRect labelRect(QPoint(r.left(), r.top() + kNavLabelTop), r.bottomRight());
+    const int t = p.fontMetrics().horizontalAdvance(label);
+    if (t <= w) {
+        labelRect.setLeft(r.left() + (w - t) / 2);
+        labelRect.setWidth(t);
+        p.drawText(labelRect, Qt::AlignLeft | Qt::AlignTop, label);
+    } else {
+        p.drawText(labelRect, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextDontClip,
+                   SplitLabel(label, t, w).join(QLatin1Char('\n')));
+    }
+    p.setBackgroundMode(Qt::TransparentMode);
+}
+
+void CQuenlarkDlg::OnEraseBkgnd(QPainter& p) {
+    // The colour, the title bar across the top at its own height, the version in it.
+    p.fillRect(rect(), m_background);
+    const QImage title = LoadPngResource(kPngTitleBar);
+    if (!title.isNull()) p.drawImage(QRect(0, 0, width(), title.height()), title);
+    if (!m_version.isEmpty()) {
+        p.setFont(VersionFont());
+        p.setPen(Qt::white);
+        p.drawText(QRect(kVersionPos, QPoint(width() - 1, kVersionBottom)),
+                   Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, m_version);
+    }
+}
+
+void CQuenlarkDlg::OnPaint(QPainter& p) {
+    for (int i = 0; i < kNavCount; ++i)
+        DrawNavEntry(p, m_navRects[i], m_navPictures[i], text(kNav[i].label), i);
+    const bool connected = m_state.present || !m_state.devicePort.empty();
+    const QImage mark = LoadPngResource(connected ? kPngMarkPresent : kPngMarkAbsent);
+    if (!mark.isNull()) p.drawImage(QRect(m_markPos, QSize(kMarkSize, kMarkSize)), mark);
+    const QImage footer = LoadPngResource(kPngFooter);
+    if (!footer.isNull()) p.drawImage(QRect(0, height() - footer.height(), width(), footer.height()), footer);
+}
+
+void CQuenlarkDlg::paintEvent(QPaintEvent*) {
+    if (!m_layoutDone && m_initialised) OnSize(width(), height());
+    QPainter p(this);
+    OnEraseBkgnd(p);
+    OnPaint(p);
+}
+
+QIcon CQuenlarkDlg::OnQueryDragIcon() const {
+    return windowIcon();
+}
+
+// Input ----------------------------------------------------------------------------------------------------------
+
+void CQuenlarkDlg::mousePressEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return QDialog::mousePressEvent(e);
+    OnLButtonDown(e->pos());
+}
+
+void CQuenlarkDlg::OnLButtonDown(const QPoint& point) {
+    // The entries first: once the system's move loop has the mouse, the click is gone.
+    for (int i = 0; i < kNavCount; ++i) {
+        if (!m_navRects[i].contains(point)) continue;
+        switch (i) {
+        case NavUpdate:
+            ShowUpdatePage();
+            break;
+        case NavPrint:
+            ShowPrintPage();
+            break;
+        case NavDtc:
+            ShowSearchDtcPage();
+            break;
+        case NavManual:
+            ShowManualPage();
+            break;
+        case NavPictureTool:
+            LaunchPictureTool();
+            break;
+        case NavSettings:
+            ShowSettingPage();
+            break;
+        case NavSupport:
+            ShowSupportPage();
+            break;
+        }
+        return;
+    }
+    CDialog::StartWindowDrag(this);
+}
+
+void CQuenlarkDlg::keyPressEvent(QKeyEvent* e) {
+    if (CDialog::PreTranslateMessage(e)) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+bool CQuenlarkDlg::event(QEvent* e) {
+    if (DispatchMessage(e)) return true;
+    return QDialog::event(e);
+}
+
+bool CQuenlarkDlg::OnMessage(unsigned message, WPARAM wParam, LPARAM, LRESULT& result) {
+    result = 0;
+    if (message != kMsgButtonClicked) return false;
+    if (wParam == kCloseButtonId) OnClose();
+    if (wParam == kMinimiseButtonId) showMinimized();
+    return true;
+}
+
+// Pages ----------------------------------------------------------------------------------------------------------
+
+void CQuenlarkDlg::switchTo(int target, int entry) {
+    m_title->show();
+    m_status->show();
+    m_copyright->hide();
+    if (m_currentPage == PrintPage) m_print->StopCapture();
+    for (int i = 0; i < 6; ++i)
+        page(i)->setVisible(i == target);
+    m_updateOnly->setVisible(target == UpdatePage);
+    if (m_currentEntry >= 0) m_labelColors[m_currentEntry] = Qt::black;
+    m_labelColors[entry] = QColor(255, 0, 0);
+    m_currentPage = target;
+    m_currentEntry = entry;
+    update();
+}
+
+void CQuenlarkDlg::ShowUpdatePage() {
+    if (m_currentPage == UpdatePage) return;
+    switchTo(UpdatePage, NavUpdate);
+    m_title->setText(text(textid::kTitleUpdate));
+}
+
+void CQuenlarkDlg::ShowPrintPage() {
+    if (m_currentPage == PrintPage) return;
+    switchTo(PrintPage, NavPrint);
+    m_print->StartCapture(m_state.devicePort);
+}
+
+void CQuenlarkDlg::ShowSearchDtcPage() {
+    if (m_currentPage == DtcPage) return;
+    switchTo(DtcPage, NavDtc);
+    m_title->setText(text(textid::kTitleDtc));
+}
+
+void CQuenlarkDlg::ShowManualPage() {
+    if (m_currentPage == ManualPage) return;
+    switchTo(ManualPage, NavManual);
+    m_title->setText(text(textid::kTitleManual));
+}
+
+void CQuenlarkDlg::ShowSettingPage() {
+    if (m_currentPage == SettingPage) return;
+    switchTo(SettingPage, NavSettings);
+    m_title->setText(text(textid::kTitleSettings));
+}
+
+void CQuenlarkDlg::ShowSupportPage() {
+    if (m_currentPage == SupportPage) return;
+    switchTo(SupportPage, NavSupport);
+    m_title->setText(text(textid::kTitleSettings));
+}
+
+void CQuenlarkDlg::LaunchPictureTool() {
+    m_title->show();
+    m_status->show();
+    m_copyright->hide();
+    // The child gets its own folder as working directory; pluvo's own stays where it is.
+    const QString folder = QFileInfo(m_pictureTool).absolutePath();
+    qint64 pid = 0;
+    if (!QProcess::startDetached(m_pictureTool, {}, folder, &pid)) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("pluvo"),
+                        QStringLiteral("The picture tool could not be started (%1). Build or install it beside "
+                                       "pluvo, in its Lumaset folder.")
+                            .arg(QDir::toNativeSeparators(m_pictureTool)),
+                        QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("pictureToolFailed"));
+        box.exec();
+        return;
+    }
+    OnClose();
+}
+
+// Closing --------------------------------------------------------------------------------------------------------
+
+bool CQuenlarkDlg::OnClose() {
+    if (m_state.busy) {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("pluvo"), text(textid::kConfirmCloseWhileBusy),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setObjectName(QStringLiteral("confirmClose"));
+        if (box.exec() != QMessageBox::Yes) return false;
+    }
+    endDialog();
+    return true;
+}
+
+void CQuenlarkDlg::endDialog() {
+    // A running flash is woken and waited for a bounded time; its thread is never destroyed while it runs.
+    if (m_update) m_update->StopWorker();
+    captureControl().stop = true;
+    done(QDialog::Accepted);
+}
+
+void CQuenlarkDlg::closeEvent(QCloseEvent* e) {
+    e->ignore();
+    if (isVisible()) OnClose();
+}
+
+// Device check ---------------------------------------------------------------------------------------------------
+
+std::vector<std::string> CQuenlarkDlg::EnumUsbSerialPorts(const std::string& scanRoot) {
+    return usbtool::scan(scanRoot).ports;
+}
+
+bool CQuenlarkDlg::ProbeDevicePorts(bool keepIdOnMiss, const std::vector<std::string>& ports) {
+    m_portProblem = 0;
+    for (const std::string& port : ports) {
+        SerialPort sp;
+        if (!sp.Open(port)) {
+            m_portProblem = sp.lastOpenError();
+            continue;
+        }
+        uint8_t reply[SerialPort::kReplyBufferSize];
+        const long n = sp.Query(firmware::kProbeCmd.data(), long(firmware::kProbeCmd.size()), kProbeTimeoutMs, reply);
+        sp.Close();
+        const QString id = ParseIdentReply(reply, n);
+        if (id.isEmpty()) continue;
+        m_state.deviceId = id;
+        m_state.devicePort = port;
+        setStatus(text(textid::kDevicePresent));
+        return true;
+    }
+    if (!keepIdOnMiss || m_state.deviceId.isEmpty()) {
+        m_state.deviceId.clear();
+        m_state.devicePort.clear();
+        setStatus(text(textid::kDeviceAbsent));
+    }
+    return false;
+}
+
+void CQuenlarkDlg::OnDeviceChange() {
+    // Never inside itself (a box's event loop), nor while a flash holds the tool: it runs again afterwards.
+    // A worker that has reported its end may still hold the port for a moment.
+    const QWidget* modal = QApplication::activeModalWidget();
+    const bool workerEnding = m_update && m_update->workerRunning();
+    if (m_inCheck || m_state.busy || workerEnding || (modal && modal != this)) {
+        m_checkPending = true;
+        if (!m_state.busy) m_recheck.start(kDeferredCheckMs);
+        return;
+    }
+    m_checkPending = false;
+    m_inCheck = true;
+    runDeviceCheck();
+    m_inCheck = false;
+}
+
+void CQuenlarkDlg::runDeviceCheck() {
+    const qint64 now = monotonicMs();
+    const bool keepIdOnMiss = m_lastDeviceTick == -1 || now - m_lastDeviceTick <= kKeepIdWindowMs;
+    m_lastDeviceTick = now;
+    const usbtool::Scan scan = usbtool::scan(m_scanRoot);
+    ProbeDevicePorts(keepIdOnMiss, scan.ports);
+
+    if (scan.present && !m_state.deviceId.isEmpty()) {
+        m_state.present = true;
+        PostMessage(m_update, kMsgDeviceState, 0, 0);
+        setStatus(text(textid::kDevicePresent));
+        m_update->ListUpdateFiles();
+        update();
+    } else if (scan.present) {
+        m_state.present = true;
+        PostMessage(m_update, kMsgDeviceState, 1, 0);
+        QString s = text(textid::kDevicePresent) + text(textid::kDeviceNotIdentified);
+        if (m_portProblem) s += QLatin1Char(' ') + portProblemText(m_portProblem);
+        setStatus(s);
+        m_update->ResetRows();
+        if (m_portProblem == EBUSY) m_recheck.start(kBusyPortRecheckMs);
+    } else {
+        PostMessage(m_update, kMsgDeviceState, 1, 0);
+        m_state.present = false;
+        setStatus(text(textid::kDeviceAbsent));
+        m_update->ResetRows();
+    }
+    update(QRect(m_markPos, QSize(kMarkSize, kMarkSize)));
+    if (m_currentPage == PrintPage) {
+        if (m_state.present)
+            m_print->StartCapture(m_state.devicePort);
+        else {
+            captureControl().setPort({});
+            captureControl().stop = true;
+        }
+    }
+}

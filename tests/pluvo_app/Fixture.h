@@ -1,0 +1,49 @@
+// Shared helpers of pluvo's program tests: the text library, a program folder, packages, and a watcher that
+// answers the message boxes the code under test puts up.
+#pragma once
+
+#include "ScanToolSim.h"
+#include "TempDir.h"
+#include "package.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <string>
+
+// Answers every message box that comes up with the given button and keeps its text.
+class BoxAnswerer {
+public:
+    explicit BoxAnswerer(int button);
+    ~BoxAnswerer();
+    void setButton(int button) { m_button = button; }
+    QStringList texts;
+
+private:
+    int m_button;
+    QTimer m_timer;
+};
+
+// The text of a library id in English.
+QString textOf(uint8_t id);
+
+// A program folder: update/ and pluvo.cfg (Language 0, an empty Update section).
+struct ProgramFolder {
+    ProgramFolder();
+    TempDir dir;
+    QString folder() const { return QString::fromStdString(dir.path()) + "/"; }
+    std::string update(const std::string& name) const { return dir.path() + "/update/" + name; }
+};
+
+// Random section bytes, reproducible from the seed.
+firmware::Bytes randomBytes(size_t n, uint32_t seed);
+// A scrambled package with the sections given (empty = absent).
+firmware::Bytes makePackage(const firmware::Bytes& program, const firmware::Bytes& data);
+void writeBytes(const std::string& path, const firmware::Bytes& bytes);
+
+// Processes events until pred holds or the time is up.
+bool waitUntil(const std::function<bool()>& pred, int timeoutMs);
+
+std::unique_ptr<ScanToolSim> startSim(const std::string& dir, const std::string& model, bool paced = false);

@@ -1,0 +1,282 @@
+// The main dialog: navigation, buttons, keys, the close rule, the single instance, the language check, the picture
+// tool, and a flash end to end from a real click on a row's check box into the simulated tool.
+#include "Fixture.h"
+
+#include "ClrButton.h"
+#include "Pages.h"
+#include "ProListCtrl.h"
+#include "QuenlarkApp.h"
+#include "QuenlarkDlg.h"
+#include "UpdatePage.h"
+#include "WindowMessage.h"
+#include "frames.h"
+#include "serial.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QStyle>
+#include <QTest>
+#include <QTimer>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace {
+struct Env {
+    explicit Env(const std::string& dir) { ::setenv(serial::kDeviceDirEnv, dir.c_str(), 1); }
+    ~Env() { ::unsetenv(serial::kDeviceDirEnv); }
+};
+
+// Counts 0x614 messages reaching a widget.
+class ClickSpy : public QWidget, public CMessageTarget {
+public:
+    std::vector<WPARAM> clicks;
+    bool OnMessage(unsigned m, WPARAM w, LPARAM, LRESULT&) override {
+        if (m == kMsgButtonClicked) clicks.push_back(w);
+        return true;
+    }
+    bool event(QEvent* e) override { return DispatchMessage(e) || QWidget::event(e); }
+};
+
+class PluvoDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        env = std::make_unique<Env>(devices.path());
+        dlg = std::make_unique<CQuenlarkDlg>();
+        dlg->state().programFolder = program.folder();
+        dlg->setScanRoot(emptyRoot.path());
+    }
+    void TearDown() override {
+        dlg.reset();
+        env.reset();
+    }
+    ProgramFolder program;
+    TempDir emptyRoot, devices;
+    std::unique_ptr<Env> env;
+    std::unique_ptr<CQuenlarkDlg> dlg;
+};
+} // namespace
+
+TEST(PluvoNavigation, GeometryAndSplitLabels) {
+    EXPECT_EQ(CQuenlarkDlg::kClientSize, QSize(1010, 751));
+    const int tops[] = {60, 132, 204, 276, 348, 420, 492};
+    for (int i = 0; i < 7; ++i) {
+        const QRect r = CQuenlarkDlg::NavRect(i, 600);
+        EXPECT_EQ(r.top(), tops[i]);
+        EXPECT_EQ(r.bottom() + 1, tops[i] + 70);
+        EXPECT_EQ(r.left(), 20);
+        EXPECT_EQ(r.right() + 1, 172);
+    }
+    EXPECT_EQ(CQuenlarkDlg::SplitLabel("Update", 60, 152), QStringList{"Update"});
+    // ceil(400 / 152) = 3 lines of 26 / 3 = 8 characters, the last taking the rest.
+    EXPECT_EQ(CQuenlarkDlg::SplitLabel("abcdefghijklmnopqrstuvwxyz", 400, 152),
+              (QStringList{"abcdefgh", "ijklmnop", "qrstuvwxyz"}));
+}
+
+TEST_F(PluvoDialog, PagesSwitchByTheirEntries) {
+    BoxAnswerer boxes(QMessageBox::Ok);
+    dlg->OnInitDialog();
+    dlg->show();
+    EXPECT_EQ(dlg->currentPage(), CQuenlarkDlg::UpdatePage);
+    EXPECT_EQ(dlg->labelColor(CQuenlarkDlg::NavUpdate), QColor(255, 0, 0));
+    EXPECT_EQ(dlg->statusText(), textOf(0x3A));
+    EXPECT_TRUE(dlg->updatePage()->guide()->isVisible() || true);
+
+    const QPoint print = dlg->navRect(CQuenlarkDlg::NavPrint).center();
+    QTest::mouseClick(dlg.get(), Qt::LeftButton, {}, print);
+    EXPECT_EQ(dlg->currentPage(), CQuenlarkDlg::PrintPage);
+    EXPECT_TRUE(dlg->page(CQuenlarkDlg::PrintPage)->isVisible());
+    EXPECT_FALSE(dlg->page(CQuenlarkDlg::UpdatePage)->isVisible());
+    EXPECT_EQ(dlg->labelColor(CQuenlarkDlg::NavUpdate), QColor(Qt::black));
+    dlg->printPage()->reportEdit()->setPlainText("report");
+    captureControl().stop = false;
+    // Clicking the current entry changes nothing.
+    QTest::mouseClick(dlg.get(), Qt::LeftButton, {}, print);
+    EXPECT_EQ(dlg->printPage()->reportEdit()->toPlainText(), "report");
+    // Leaving the print page empties its text and stops the capture.
+    QTest::mouseClick(dlg.get(), Qt::LeftButton, {}, dlg->navRect(CQuenlarkDlg::NavSupport).center());
+    EXPECT_EQ(dlg->currentPage(), CQuenlarkDlg::SupportPage);
+    EXPECT_TRUE(dlg->printPage()->reportEdit()->toPlainText().isEmpty());
+    EXPECT_TRUE(captureControl().stop);
+    for (int entry :
+         {CQuenlarkDlg::NavDtc, CQuenlarkDlg::NavManual, CQuenlarkDlg::NavSettings, CQuenlarkDlg::NavUpdate}) {
+        QTest::mouseClick(dlg.get(), Qt::LeftButton, {}, dlg->navRect(entry).center());
+        EXPECT_EQ(dlg->labelColor(entry), QColor(255, 0, 0));
+    }
+    EXPECT_EQ(dlg->currentPage(), CQuenlarkDlg::UpdatePage);
+
+    // Escape and Return close nothing, on the dialog or a page.
+    QTest::keyClick(dlg.get(), Qt::Key_Escape);
+    QTest::keyClick(dlg.get(), Qt::Key_Return);
+    QTest::keyClick(dlg->updatePage(), Qt::Key_Escape);
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_TRUE(boxes.texts.isEmpty());
+}
+
+TEST(PluvoClrButton, AClickIsPressAndReleaseOnTheButton) {
+    ClickSpy parent;
+    parent.resize(200, 100);
+    auto* b = new ClrButton;
+    b->Create(false, QRect(100, 2, 47, 37), &parent, 10087);
+    b->setStripPicture(201);
+    parent.show();
+    QTest::mousePress(b, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(b->state(), ClrButton::Pressed);
+    QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(10, 10));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(parent.clicks, std::vector<WPARAM>{10087});
+    // Pressed, dragged off and released outside: no click.
+    QTest::mousePress(b, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(-30, 60));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(parent.clicks.size(), 1u);
+    // A 188-pixel strip: four 47-pixel states; pressed starts at 94.
+    QTest::mousePress(b, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(b->stripSource(188, 37), QRect(94, 0, 47, 37));
+    // Without a picture nothing is painted (and nothing fails).
+    ClrButton bare;
+    bare.resize(20, 20);
+    bare.grab();
+}
+
+TEST_F(PluvoDialog, CloseAsksWhileBusyAndTheButtonsWork) {
+    dlg->OnInitDialog();
+    dlg->show();
+    dlg->state().busy = true;
+    {
+        BoxAnswerer boxes(QMessageBox::No);
+        PostMessage(dlg.get(), kMsgButtonClicked, CQuenlarkDlg::kCloseButtonId, 0);
+        ASSERT_TRUE(waitUntil([&] { return !boxes.texts.isEmpty(); }, 3000));
+        EXPECT_EQ(boxes.texts.value(0), textOf(0x51));
+        EXPECT_TRUE(dlg->isVisible());
+    }
+    dlg->state().busy = false;
+    QTest::mouseClick(dlg->button(CQuenlarkDlg::kCloseButtonId), Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_TRUE(waitUntil([&] { return !dlg->isVisible(); }, 3000));
+    EXPECT_EQ(dlg->result(), QDialog::Accepted);
+}
+
+TEST_F(PluvoDialog, PictureToolThatCannotStartLeavesPluvoOpen) {
+    dlg->setPictureToolProgram(program.folder() + "Lumaset/Lumaset");
+    dlg->OnInitDialog();
+    dlg->show();
+    BoxAnswerer boxes(QMessageBox::Ok);
+    const QString before = QDir::currentPath();
+    dlg->LaunchPictureTool();
+    EXPECT_EQ(boxes.texts.size(), 1);
+    EXPECT_TRUE(dlg->isVisible());
+
+    // A tool that starts: in its own folder, and pluvo's current directory stays; pluvo then closes.
+    QDir().mkpath(program.folder() + "Lumaset");
+    const QString tool = program.folder() + "Lumaset/Lumaset";
+    program.dir.write("Lumaset/Lumaset", std::string("#!/bin/sh\npwd > started\n"));
+    QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    dlg->setPictureToolProgram(tool);
+    dlg->LaunchPictureTool();
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(QDir::currentPath(), before);
+    ASSERT_TRUE(waitUntil([&] { return QFile::exists(program.folder() + "Lumaset/started"); }, 3000));
+}
+
+TEST(PluvoApp, OneInstanceAndTheLanguageCheck) {
+    TempDir dir;
+    const QString lock = QString::fromStdString(dir.file("pluvo.lock"));
+    CQuenlarkApp first, second;
+    EXPECT_TRUE(first.TakeInstanceLock(lock));
+    EXPECT_FALSE(second.TakeInstanceLock(lock));
+    first.ExitInstance();
+    EXPECT_TRUE(second.TakeInstanceLock(lock));
+}
+
+TEST_F(PluvoDialog, EndToEndFromARealClickAtTheLineRate) {
+    const firmware::Bytes program1 = randomBytes(9000, 21), data = randomBytes(6144, 22);
+    writeBytes(program.update("QM82_V2.00_EN_20240105.bin"), makePackage(program1, data));
+    auto sim = startSim(devices.path(), "QM82", true);
+    ASSERT_TRUE(sim);
+    dlg->OnInitDialog();
+    dlg->show();
+    ASSERT_EQ(dlg->state().deviceId, "QM82");
+    CProListCtrl* list = dlg->updatePage()->list();
+    ASSERT_EQ(list->rowCount(), 1);
+
+    BoxAnswerer boxes(QMessageBox::Yes);
+    // The check box sits at the left of the first cell.
+    const QRect cell = list->visualItemRect(list->item(0, 0));
+    QStyleOptionViewItem opt;
+    opt.rect = cell;
+    opt.features = QStyleOptionViewItem::HasCheckIndicator;
+    const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, list);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
+    ASSERT_TRUE(waitUntil([&] { return !boxes.texts.isEmpty(); }, 3000));
+    EXPECT_EQ(boxes.texts.value(0), textOf(0x50));
+    ASSERT_TRUE(waitUntil([&] { return dlg->state().busy; }, 3000));
+    // A device event during the flash leaves the row and the port alone.
+    dlg->OnDeviceChange();
+    EXPECT_TRUE(dlg->deviceCheckPending());
+    EXPECT_EQ(list->rowCount(), 1);
+    ASSERT_TRUE(waitUntil([&] { return !dlg->state().busy; }, 20000));
+    EXPECT_EQ(boxes.texts.size(), 1) << boxes.texts.join("|").toStdString();
+    ASSERT_TRUE(waitUntil([&] { return !dlg->deviceCheckPending(); }, 3000)) << "the put-off check ran afterwards";
+    EXPECT_EQ(sim->memory().at(firmware::kProgramBase), program1);
+    EXPECT_EQ(sim->memory().at(firmware::kDataBase), data);
+    EXPECT_TRUE(sim->violations().empty());
+    // No frame was sent twice: the checks' two probes; per pass a probe, enter, erase and end; 5 blocks of the
+    // program and 3 + the closing empty block of the data, each a header and a data frame.
+    EXPECT_EQ(sim->frames().size(), size_t(2 + 2 * 4 + 2 * (5 + 4)));
+}
+
+TEST_F(PluvoDialog, ADeviceEventWhileABoxIsOpenWaitsForIt) {
+    writeBytes(program.update("QM82_V2.00_EN_20240105.bin"), makePackage(randomBytes(3000, 23), {}));
+    auto sim = startSim(devices.path(), "QM82");
+    ASSERT_TRUE(sim);
+    dlg->OnInitDialog();
+    dlg->show();
+    CProListCtrl* list = dlg->updatePage()->list();
+    ASSERT_EQ(list->rowCount(), 1);
+    const int probes = sim->probes();
+    bool checkedInside = false;
+    QTimer answer;
+    answer.setInterval(15);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        // The device check must not run inside the box's event loop and empty the list under it.
+        dlg->OnDeviceChange();
+        checkedInside = true;
+        EXPECT_TRUE(dlg->deviceCheckPending());
+        EXPECT_EQ(list->rowCount(), 1);
+        EXPECT_EQ(sim->probes(), probes);
+        box->button(QMessageBox::No)->click();
+    });
+    answer.start();
+    list->item(0, 0)->setCheckState(Qt::Checked);
+    ASSERT_TRUE(waitUntil([&] { return checkedInside; }, 3000));
+    answer.stop();
+    ASSERT_TRUE(waitUntil([&] { return !dlg->deviceCheckPending(); }, 3000)) << "it runs once the box is gone";
+    EXPECT_EQ(sim->probes(), probes + 1);
+    EXPECT_FALSE(dlg->state().busy);
+}
+
+TEST(PluvoClrButton, FourSeparatePicturesFollowTheState) {
+    ClickSpy parent;
+    parent.resize(100, 100);
+    auto* b = new ClrButton;
+    b->Create(true, QRect(0, 0, 24, 24), &parent, 7);
+    b->setMode(ClrButton::Separate);
+    b->setStatePictures(139, 140, 139, 140); // green mark, grey mark
+    parent.show();
+    QApplication::setActiveWindow(&parent);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&parent));
+    auto centre = [&] { return b->grab().toImage().pixelColor(12, 12); };
+    const QColor normal = centre();
+    EXPECT_GT(normal.green(), normal.red() + 60) << "the green picture of state 0";
+    QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(b->state(), ClrButton::Pressed);
+    EXPECT_TRUE(b->hasFocus()) << "a tab stop takes the focus on a press";
+    QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(b->state(), ClrButton::Hover);
+    const QColor hover = centre();
+    EXPECT_LT(std::abs(hover.green() - hover.red()), 40) << "the grey picture of state 1";
+}
