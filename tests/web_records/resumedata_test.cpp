@@ -273,6 +273,55 @@ TEST(ResumeDataRepair, TruncatedDamagedAndOversizedInputsAreRefusedSafely) {
     EXPECT_FALSE(getResumeDictionaryWithData(huge));
 }
 
+// A binary property list of nested one-element arrays, written by hand: libplist's writer recurses as deep.
+QByteArray nestedBinaryArrays(uint32_t levels) {
+    QByteArray data("bplist00");
+    std::vector<uint32_t> offsets;
+    const auto be32 = [](QByteArray& out, uint64_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            out.append(char((v >> shift) & 0xff));
+    };
+    for (uint32_t i = 0; i + 1 < levels; ++i) {
+        offsets.push_back(uint32_t(data.size()));
+        data.append(char(0xA1));
+        be32(data, i + 1);
+    }
+    offsets.push_back(uint32_t(data.size()));
+    data.append(char(0xA0));
+    const uint32_t table = uint32_t(data.size());
+    for (uint32_t offset : offsets)
+        be32(data, offset);
+    data.append(QByteArray(6, '\0'));
+    data.append(char(4)).append(char(4));
+    for (uint64_t v : {uint64_t(levels), uint64_t(0), uint64_t(table)}) {
+        be32(data, v >> 32);
+        be32(data, v & 0xffffffff);
+    }
+    return data;
+}
+
+TEST(ResumeDataRepair, DeepNestingIsRefusedBeforeTheParserRecurses) {
+    const QByteArray shallow = nestedBinaryArrays(50);
+    Plist parsed = parse(shallow);
+    ASSERT_TRUE(parsed) << "the hand-written list is well formed";
+    EXPECT_FALSE(getCorrectRequestDataWithData(shallow)) << "parsed, but no archive";
+    EXPECT_FALSE(getCorrectRequestDataWithData(nestedBinaryArrays(300000)));
+
+    QByteArray xml("<?xml version=\"1.0\"?><plist version=\"1.0\">");
+    for (int i = 0; i < 300000; ++i)
+        xml.append("<array>");
+    for (int i = 0; i < 300000; ++i)
+        xml.append("</array>");
+    xml.append("</plist>");
+    EXPECT_FALSE(getCorrectResumeDataWithData(xml));
+    EXPECT_FALSE(getCorrectRequestDataWithData(xml));
+
+    // A cycle of references in a binary list.
+    QByteArray cycle = nestedBinaryArrays(3);
+    cycle[8 + 5 + 4] = 0; // the second array's reference now points back at the first
+    EXPECT_FALSE(getCorrectRequestDataWithData(cycle));
+}
+
 class FakeTask : public ResumeDownloadTask {
 public:
     std::optional<URLRequest> originalRequest() const override { return original; }

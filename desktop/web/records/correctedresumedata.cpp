@@ -2,7 +2,9 @@
 
 #include <plist/plist.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -82,8 +84,130 @@ bool normaliseUids(plist_t node, int depth) {
     return true;
 }
 
+// libplist's readers recurse once per level of nesting, so deep nesting would overflow the stack; request archives
+// nest a handful of levels. Checked before parsing, for both formats.
+constexpr int kMaxNesting = 256;
+
+uint64_t readBigEndian(const uchar* p, int size) {
+    uint64_t value = 0;
+    for (int i = 0; i < size; ++i)
+        value = (value << 8) | p[i];
+    return value;
+}
+
+// XML: the open container tags, counted without a full parse (text that only looks like a tag can only refuse).
+bool xmlNestingWithinLimit(const QByteArray& data) {
+    int depth = 0;
+    for (int i = data.indexOf('<'); i >= 0; i = data.indexOf('<', i + 1)) {
+        const char* p = data.constData() + i + 1;
+        const int left = data.size() - i - 1;
+        const auto startsWith = [&](const char* word) {
+            const int n = int(strlen(word));
+            return left >= n && memcmp(p, word, size_t(n)) == 0;
+        };
+        if (startsWith("/array") || startsWith("/dict")) {
+            --depth;
+        } else if (startsWith("array") || startsWith("dict")) {
+            const int end = data.indexOf('>', i);
+            if (end < 0) return true; // unterminated: the parser refuses it
+            if (data[end - 1] != '/' && ++depth > kMaxNesting) return false;
+        }
+    }
+    return true;
+}
+
+// Binary: the longest chain of containers from the top object, walked without recursion; a structure this walk
+// cannot follow, or a cycle, is refused.
+bool binaryNestingWithinLimit(const QByteArray& data) {
+    constexpr int kHeaderSize = 8;
+    constexpr int kTrailerSize = 32;
+    const auto* bytes = reinterpret_cast<const uchar*>(data.constData());
+    const uint64_t size = uint64_t(data.size());
+    if (size < kHeaderSize + kTrailerSize) return false;
+    const uchar* trailer = bytes + size - kTrailerSize;
+    const int offsetSize = trailer[6];
+    const int refSize = trailer[7];
+    const uint64_t count = readBigEndian(trailer + 8, 8);
+    const uint64_t top = readBigEndian(trailer + 16, 8);
+    const uint64_t table = readBigEndian(trailer + 24, 8);
+    if (offsetSize < 1 || offsetSize > 8 || refSize < 1 || refSize > 8 || count == 0 || count > size || top >= count ||
+        table > size || (size - table) / uint64_t(offsetSize) < count)
+        return false;
+    const auto offsetOf = [&](uint64_t object) {
+        return readBigEndian(bytes + table + object * offsetSize, offsetSize);
+    };
+
+    // The references of a container object, or none for a scalar; false when they do not fit in the data.
+    const auto children = [&](uint64_t object, std::vector<uint64_t>& refs) {
+        refs.clear();
+        uint64_t at = offsetOf(object);
+        if (at >= table) return false;
+        const uchar marker = bytes[at++];
+        const int type = marker >> 4;
+        if (type != 0xA && type != 0xC && type != 0xD) return true;
+        uint64_t n = marker & 0x0F;
+        if (n == 0x0F) {
+            if (at >= table || (bytes[at] >> 4) != 0x1) return false;
+            const int intSize = 1 << (bytes[at] & 0x0F);
+            if (intSize > 8 || table - at - 1 < uint64_t(intSize)) return false;
+            n = readBigEndian(bytes + at + 1, intSize);
+            at += 1 + intSize;
+        }
+        if (type == 0xD) {
+            if (n > size) return false;
+            n *= 2;
+        }
+        if (n > size || (table - at) / uint64_t(refSize) < n) return false;
+        for (uint64_t i = 0; i < n; ++i) {
+            const uint64_t ref = readBigEndian(bytes + at + i * refSize, refSize);
+            if (ref >= count) return false;
+            refs.push_back(ref);
+        }
+        return true;
+    };
+
+    enum : uint8_t { kNew, kOpen, kDone };
+    std::vector<uint8_t> mark(count, kNew);
+    std::vector<int> height(count, 0); // containers below and including the object, once done
+    struct Frame {
+        uint64_t object;
+        std::vector<uint64_t> refs;
+        size_t next = 0;
+    };
+    std::vector<Frame> stack;
+    stack.push_back({top, {}, 0});
+    if (!children(top, stack.back().refs)) return false;
+    mark[top] = kOpen;
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.next == frame.refs.size()) {
+            int below = 0;
+            for (uint64_t ref : frame.refs)
+                below = std::max(below, height[ref]);
+            height[frame.object] = below + (frame.refs.empty() ? 0 : 1);
+            mark[frame.object] = kDone;
+            stack.pop_back();
+            continue;
+        }
+        const uint64_t child = frame.refs[frame.next++];
+        if (mark[child] == kOpen) return false;
+        if (mark[child] == kDone) {
+            if (int(stack.size()) + height[child] > kMaxNesting) return false;
+            continue;
+        }
+        if (int(stack.size()) >= kMaxNesting) return false;
+        Frame next{child, {}, 0};
+        if (!children(child, next.refs)) return false;
+        mark[child] = kOpen;
+        stack.push_back(std::move(next));
+    }
+    return true;
+}
+
 Plist parse(const QByteArray& data) {
     if (data.isEmpty() || data.size() > kMaxResumeDataSize) return own(nullptr);
+    const bool binary = plist_is_binary(data.constData(), static_cast<uint32_t>(data.size()));
+    if (!(binary ? binaryNestingWithinLimit(data) : xmlNestingWithinLimit(data))) return own(nullptr);
     plist_t root = nullptr;
     plist_from_memory(data.constData(), static_cast<uint32_t>(data.size()), &root);
     Plist owned = own(root);
