@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -71,6 +72,7 @@ void run(const std::string& command) {
 } // namespace
 
 TestWebServer::TestWebServer(const std::string& certFile, const std::string& keyFile) {
+    std::signal(SIGPIPE, SIG_IGN); // a client that refused our certificate has closed its end
     m_handler = [](const TestRequest&) {
         TestResponse response;
         response.body = xmlReply("{\"MSG_CODE\":1}");

@@ -8,6 +8,7 @@
 #include <curl/curl.h>
 
 #include <chrono>
+#include <csignal>
 #include <thread>
 
 namespace {
@@ -188,6 +189,8 @@ KorvoUpdateHTTPSessionManager& KorvoUpdateHTTPSessionManager::sharedManager() {
 
 KorvoUpdateHTTPSessionManager::KorvoUpdateHTTPSessionManager() {
     curl_global_init(CURL_GLOBAL_DEFAULT);
+    // A server that closes its end mid-request must give an error, not end the program.
+    std::signal(SIGPIPE, SIG_IGN);
     const QString saved = UserDefaults::standardUserDefaults().stringForKey(kBaseURLKey);
     m_baseURL = saved.isEmpty() ? QString::fromLatin1(kDefaultBaseURL) : saved;
     m_caFile = UserDefaults::standardUserDefaults().stringForKey(kCAFileKey);
