@@ -105,6 +105,10 @@ TEST_F(WebService, EveryFormOperationPostsItsPathAndBodyKey) {
          [&](const json& p, Outcome& o) {
              m.requestGetProductWithParams(p, o.success<KorvoUpdateProductResultModel>(), o.failure());
          }},
+        {"ProductUpdateInformation", "information",
+         [&](const json& p, Outcome& o) {
+             m.requestUpdateProductWithParams(p, o.success<KorvoUpdateUpgradeResultModel>(), o.failure());
+         }},
         {"UserComplaint", "contents",
          [&](const json& p, Outcome& o) {
              m.requestSupportWithParams(p, o.success<KorvoUpdateResultModel>(), o.failure());
@@ -331,7 +335,12 @@ TEST_F(WebService, UploadSendsItsPartsByteForByte) {
     EXPECT_NE(request.body.find("name=\"Filedata\"; filename=\"a.bin\""), std::string::npos);
 
     // An upload reply that is no JSON is a failure.
-    server.setHandler([](const TestRequest&) { return TestResponse{200, "text/html", "<html/>"}; });
+    server.setHandler([](const TestRequest&) {
+        TestResponse r;
+        r.contentType = "text/html";
+        r.body = "<html/>";
+        return r;
+    });
     Outcome third;
     manager.requestUploadWithParams({{"serial", "1"}}, "a.bin", third.success<KorvoUpdateFileUploadResultModel>(),
                                     third.failure());

@@ -133,6 +133,8 @@ KORVO_FORM_OPERATION(requestRegisteWithParams, KorvoUpdateRegisteResultModel, "U
 KORVO_FORM_OPERATION(requestLoginWithParams, KorvoUpdateLoginResultModel, "UserLogin", kInformationKey)
 KORVO_FORM_OPERATION(requestGetProductWithParams, KorvoUpdateProductResultModel, "UserProductInformation",
                      kInformationKey)
+KORVO_FORM_OPERATION(requestUpdateProductWithParams, KorvoUpdateUpgradeResultModel, "ProductUpdateInformation",
+                     kInformationKey)
 KORVO_FORM_OPERATION(requestSupportWithParams, KorvoUpdateResultModel, "UserComplaint", kContentsKey)
 KORVO_FORM_OPERATION(requestGenerateOrderWithParams, KorvoUpdateOrderResultModel, "GenerateOrder", kInformationKey)
 KORVO_FORM_OPERATION(requestGetOrderStatusWithParams, KorvoUpdateOrderResultModel, "GetOrderStatus", kInformationKey)

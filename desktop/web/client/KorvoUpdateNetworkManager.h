@@ -16,6 +16,7 @@
 #include "KorvoUpdateRegisteResultModel.h"
 #include "KorvoUpdateResultModel.h"
 #include "KorvoUpdateSoftwareResultModel.h"
+#include "KorvoUpdateUpgradeResultModel.h"
 #include "KorvoUpdateUserInfoResultModel.h"
 
 #include "Dispatch.h"
@@ -43,6 +44,9 @@ public:
     void requestGetProductWithParams(const Parameters& params,
                                      const ModelSuccess<KorvoUpdateProductResultModel>& success,
                                      const HTTPFailure& failure);
+    void requestUpdateProductWithParams(const Parameters& params,
+                                        const ModelSuccess<KorvoUpdateUpgradeResultModel>& success,
+                                        const HTTPFailure& failure);
     void requestSupportWithParams(const Parameters& params, const ModelSuccess<KorvoUpdateResultModel>& success,
                                   const HTTPFailure& failure);
     void requestUploadWithParams(const KorvoUpdateUploadParameters& params, const QString& fileName,
