@@ -134,13 +134,13 @@ TEST(ResultModels, ArchivesKeepEveryPropertyUnderItsNameAndTheirClass) {
         R"({"MSG_CODE": 1, "MSG_INFO": "welcome", "User_Info": "{\"a\":1}", "User_reName": "ann", "is_right": "1"})"));
     ASSERT_TRUE(login);
     ASSERT_TRUE(login->isRight());
-    const json archive = modelcoding::mj_encode(*login);
+    const json archive = login->encodeWithCoder();
     EXPECT_EQ(archive["class"], "KorvoUpdateLoginResultModel");
     EXPECT_EQ(archive["properties"].size(), 5u);
     EXPECT_EQ(archive["properties"]["userReName"], "ann");
 
-    auto back = modelcoding::mj_decode<KorvoUpdateLoginResultModel>(
-        modelcoding::readArchive(modelcoding::archivedData(archive)));
+    auto back =
+        KorvoUpdateLoginResultModel::initWithCoder(modelcoding::readArchive(modelcoding::archivedData(archive)));
     ASSERT_TRUE(back);
     EXPECT_EQ(back->msgCode, 1);
     EXPECT_EQ(back->msgInfo, "welcome");

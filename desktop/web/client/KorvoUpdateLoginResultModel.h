@@ -6,6 +6,10 @@
 struct KorvoUpdateLoginResultModel {
     static constexpr const char* className = "KorvoUpdateLoginResultModel";
     static bool supportsSecureCoding() { return true; }
+    modelcoding::json encodeWithCoder() const { return modelcoding::mj_encode(*this); }
+    static std::shared_ptr<KorvoUpdateLoginResultModel> initWithCoder(const modelcoding::json& archive) {
+        return modelcoding::mj_decode<KorvoUpdateLoginResultModel>(archive);
+    }
 
     long long msgCode = 0;
     QString msgInfo;

@@ -103,7 +103,7 @@ void KorvoUpdateNetworkManager::postForm(const Parameters& params, const QString
     KorvoUpdateNetworkRequest::postDataWithParameters(
         params, path, bodyKey,
         [this, deliver, failure](const QByteArray& reply) {
-            m_networkQueue.async([deliver, failure, reply] {
+            networkQueue().async([deliver, failure, reply] {
                 t_onNetworkQueue = true;
                 const auto object = jsonOfReply(reply);
                 bool delivered = false;

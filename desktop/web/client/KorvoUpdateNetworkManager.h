@@ -34,6 +34,8 @@ public:
     static KorvoUpdateNetworkManager& sharedManager();
     // Whether the caller runs on the network queue.
     static bool isNetworkQueue();
+    // The serial queue replies are parsed on.
+    dispatch::SerialQueue& networkQueue() { return m_networkQueue; }
 
     using Parameters = nlohmann::ordered_json;
 

@@ -6,6 +6,10 @@
 struct KorvoUpdateProductInfoModel {
     static constexpr const char* className = "KorvoUpdateProductInfoModel";
     static bool supportsSecureCoding() { return true; }
+    modelcoding::json encodeWithCoder() const { return modelcoding::mj_encode(*this); }
+    static std::shared_ptr<KorvoUpdateProductInfoModel> initWithCoder(const modelcoding::json& archive) {
+        return modelcoding::mj_decode<KorvoUpdateProductInfoModel>(archive);
+    }
 
     QString serialNumber;     // "serial_number"
     long long serial_id = 0;  // asks for the product's packages

@@ -7,6 +7,10 @@
 struct KorvoUpdateUserRegisteInfoModel {
     static constexpr const char* className = "KorvoUpdateUserRegisteInfoModel";
     static bool supportsSecureCoding() { return true; }
+    modelcoding::json encodeWithCoder() const { return modelcoding::mj_encode(*this); }
+    static std::shared_ptr<KorvoUpdateUserRegisteInfoModel> initWithCoder(const modelcoding::json& archive) {
+        return modelcoding::mj_decode<KorvoUpdateUserRegisteInfoModel>(archive);
+    }
 
     QString login_name, pwd, email, first_name, middle_name, last_name, nick_name, address, address_two, city, state,
         country, telphone, zip, reg_ip, is_receive_email, is_notified_update, is_receive_catalog;
