@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -215,7 +216,12 @@ void TestWebServer::serve(int fd) {
                                 "\r\nContent-Length: " + std::to_string(response.body.size()) +
                                 "\r\nConnection: close\r\n";
             if (!response.location.empty()) reply += "Location: " + response.location + "\r\n";
-            conn.writeAll(reply + "\r\n" + response.body);
+            conn.writeAll(reply + "\r\n");
+            const size_t piece = (response.body.size() + response.chunks - 1) / std::max(1, response.chunks);
+            for (size_t at = 0; at < response.body.size() && !m_stop; at += piece) {
+                if (at > 0) std::this_thread::sleep_for(std::chrono::milliseconds(response.chunkDelayMs));
+                if (!conn.writeAll(response.body.substr(at, piece))) break;
+            }
         }
     }
     if (conn.ssl) {

@@ -26,6 +26,8 @@ struct TestResponse {
     std::string body;
     int stallMs = 0;      // wait this long before answering (the connection stays open, silent)
     std::string location; // a Location header, for redirects
+    int chunks = 1;       // the body is sent in this many pieces...
+    int chunkDelayMs = 0; // ...with this pause before each one after the first
 };
 
 class TestWebServer {

@@ -248,6 +248,16 @@ TEST_F(WebService, UnreadableRepliesAndTransportErrorsReachTheFailureBlockOnTheM
          KorvoUpdateNetworkError::Kind::Parse, 0},
         {"XML without JSON", [&] { reply("Server Error"); }, KorvoUpdateNetworkError::Kind::Parse, 0},
         {"HTTP 500", [&] { reply("{\"MSG_CODE\":1}", 500); }, KorvoUpdateNetworkError::Kind::Status, 500},
+        {"redirect of a POST (not followed)",
+         [&] {
+             server.setHandler([&](const TestRequest&) {
+                 TestResponse r;
+                 r.status = 302;
+                 r.location = server.baseURL() + "elsewhere";
+                 return r;
+             });
+         },
+         KorvoUpdateNetworkError::Kind::Status, 302},
         {"stalled server",
          [&] {
              KorvoUpdateNetworkRequest::setRequestTimeoutInterval(1);
@@ -291,7 +301,23 @@ TEST_F(WebService, UnreadableRepliesAndTransportErrorsReachTheFailureBlockOnTheM
         EXPECT_EQ(outcome.error.code, c.code);
         EXPECT_FALSE(outcome.error.message.isEmpty());
     }
-    EXPECT_EQ(server.requests().size(), 5u) << "refused addresses are never sent";
+    EXPECT_EQ(server.requests().size(), 6u) << "refused addresses are never sent, redirects not followed";
+}
+
+TEST_F(WebService, TheTimeOutIsAnIdleTimeNotATotal) {
+    // A reply that keeps moving takes longer than the time-out in all, and still arrives.
+    KorvoUpdateNetworkRequest::setRequestTimeoutInterval(1);
+    server.setHandler([](const TestRequest&) {
+        TestResponse r;
+        r.body = TestWebServer::xmlReply(R"({"MSG_CODE": 1, "MSG_INFO": "slow but steady"})");
+        r.chunks = 5;
+        r.chunkDelayMs = 350;
+        return r;
+    });
+    Outcome outcome;
+    manager.requestSupportWithParams(nullptr, outcome.success<KorvoUpdateResultModel>(), outcome.failure());
+    ASSERT_TRUE(outcome.wait());
+    EXPECT_TRUE(outcome.succeeded) << outcome.error.message.toStdString();
 }
 
 TEST_F(WebService, UploadSendsItsPartsByteForByte) {

@@ -22,7 +22,8 @@ void KorvoUpdateKeychainManager::setBackend(secretstore::Backend* backend) {
 }
 
 secretstore::Backend& KorvoUpdateKeychainManager::backend() const {
-    return m_backend ? *m_backend : secretstore::secretServiceBackend();
+    secretstore::Backend* replaced = m_backend;
+    return replaced ? *replaced : secretstore::secretServiceBackend();
 }
 
 QVariantMap KorvoUpdateKeychainManager::keyChainIdentifier(const QString& identifier) const {

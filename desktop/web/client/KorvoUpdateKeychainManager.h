@@ -7,6 +7,7 @@
 
 #include <QVariantMap>
 
+#include <atomic>
 #include <optional>
 
 class KorvoUpdateKeychainManager {
@@ -29,5 +30,5 @@ public:
 private:
     KorvoUpdateKeychainManager() = default;
     secretstore::Backend& backend() const;
-    secretstore::Backend* m_backend = nullptr;
+    std::atomic<secretstore::Backend*> m_backend{nullptr};
 };
