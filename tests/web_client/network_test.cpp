@@ -226,6 +226,17 @@ TEST_F(WebService, XmlIsReadWithoutEntitiesOrNetwork) {
     const auto text = KorvoUpdateNetworkManager::rootTextOfXMLDocument(external);
     ASSERT_TRUE(text);
     EXPECT_EQ(*text, "{\"a\":\"\"}");
+
+    // Nested entities that would grow to gigabytes if expanded.
+    QByteArray laughs = "<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY l0 \"lol\">";
+    for (int i = 1; i <= 10; ++i)
+        laughs += QStringLiteral("<!ENTITY l%1 \"&l%2;&l%2;&l%2;&l%2;&l%2;&l%2;&l%2;&l%2;&l%2;&l%2;\">")
+                      .arg(i)
+                      .arg(i - 1)
+                      .toLatin1();
+    laughs += "]><r>{\"a\":\"&l10;\"}</r>";
+    const auto bounded = KorvoUpdateNetworkManager::rootTextOfXMLDocument(laughs);
+    EXPECT_LT(bounded.value_or("").size(), 100);
 }
 
 TEST_F(WebService, UnreadableRepliesAndTransportErrorsReachTheFailureBlockOnTheMainThread) {
