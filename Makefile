@@ -8,7 +8,7 @@ BUILD_ASAN ?= build-asan
 PACKAGES := build-essential cmake pkg-config \
 	qtbase5-dev libqt5svg5-dev libqt5opengl5-dev qttools5-dev-tools qttools5-dev libxcb1-dev \
 	libopencv-dev libudev-dev libcurl4-openssl-dev libsqlitecpp-dev libsqlite3-dev libxml2-dev \
-	nlohmann-json3-dev libplist-dev libsecret-1-dev 7zip \
+	nlohmann-json3-dev libplist-dev libsecret-1-dev libssl-dev 7zip \
 	libgtest-dev libgmock-dev libbenchmark-dev \
 	libpoppler-qt5-dev libumockdev-dev umockdev \
 	xvfb xauth fonts-dejavu-core imagemagick xcompmgr poppler-utils xdg-utils \

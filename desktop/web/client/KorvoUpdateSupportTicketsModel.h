@@ -1,0 +1,36 @@
+// The support-ticket form: what the user wrote and the choices the form offers. The main view model turns it into
+// a ticket's parameters.
+#pragma once
+
+#include "modelcoding.h"
+
+struct KorvoUpdateSupportTicketsModel {
+    static constexpr const char* className = "KorvoUpdateSupportTicketsModel";
+
+    QString subject, scanner, software, version, vin, year, engineSize, problem;
+    QStringList scanners;  // ordered, without repeats
+    QStringList softwares; // ordered, without repeats
+    std::optional<long long> productID;
+
+    static const modelcoding::KeyMap& mj_replacedKeyFromPropertyName() {
+        static const modelcoding::KeyMap keys;
+        return keys;
+    }
+    static const modelcoding::KeyMap& mj_objectClassInArray() {
+        static const modelcoding::KeyMap classes;
+        return classes;
+    }
+    template <class V> void mj_properties(V& v) {
+        v("subject", subject);
+        v("scanner", scanner);
+        v("software", software);
+        v("version", version);
+        v("vin", vin);
+        v("year", year);
+        v("engineSize", engineSize);
+        v("problem", problem);
+        v("scanners", scanners);
+        v("softwares", softwares);
+        v("productID", productID);
+    }
+};

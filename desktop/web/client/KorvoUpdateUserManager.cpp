@@ -1,0 +1,182 @@
+#include "KorvoUpdateUserManager.h"
+
+#include "Documents.h"
+#include "KorvoUpdateKeychainManager.h"
+#include "Log.h"
+#include "UserDefaults.h"
+
+#include <QDir>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+enum class FileRead { Read, Missing, Unreadable };
+
+FileRead readFile(const QString& path, QByteArray& bytes, QString& why) {
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return FileRead::Missing;
+        why = QString::fromLocal8Bit(std::strerror(errno));
+        return FileRead::Unreadable;
+    }
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            why = QString::fromLocal8Bit(std::strerror(errno));
+            ::close(fd);
+            return FileRead::Unreadable;
+        }
+        bytes.append(buffer, static_cast<int>(n));
+    }
+    ::close(fd);
+    return FileRead::Read;
+}
+
+} // namespace
+
+bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
+    auto fail = [&](const char* step) {
+        if (error) *error = QStringLiteral("%1 failed: %2").arg(step, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    };
+    QByteArray temp = QFile::encodeName(path) + ".XXXXXX";
+    const int fd = mkostemp(temp.data(), O_CLOEXEC); // mode 0600
+    if (fd < 0) return fail("creating a temporary file");
+    const char* data = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<size_t>(left));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const int saved = errno;
+            ::close(fd);
+            ::unlink(temp.constData());
+            errno = saved;
+            return fail("writing");
+        }
+        data += n;
+        left -= n;
+    }
+    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+        const int saved = errno;
+        ::unlink(temp.constData());
+        errno = saved;
+        return fail("flushing");
+    }
+    if (::rename(temp.constData(), QFile::encodeName(path).constData()) != 0) {
+        const int saved = errno;
+        ::unlink(temp.constData());
+        errno = saved;
+        return fail("renaming into place");
+    }
+    return true;
+}
+
+KorvoUpdateUserManager& KorvoUpdateUserManager::sharedManager() {
+    static KorvoUpdateUserManager manager;
+    return manager;
+}
+
+QString KorvoUpdateUserManager::documentPath(const char* fileName) {
+    return QDir(platform::documentsDirectory()).filePath(QString::fromLatin1(fileName));
+}
+
+void KorvoUpdateUserManager::saveAccountName(const QString& name) {
+    if (name.isEmpty()) return;
+    auto& defaults = UserDefaults::standardUserDefaults();
+    defaults.setObject(name, kKorvoUpdateUserAccountNameKey);
+    defaults.synchronize();
+}
+
+QString KorvoUpdateUserManager::getAccountName() const {
+    const QVariant value = UserDefaults::standardUserDefaults().objectForKey(kKorvoUpdateUserAccountNameKey);
+    return value.isValid() ? value.toString() : QStringLiteral("(null)");
+}
+
+bool KorvoUpdateUserManager::autoLogin() const {
+    bool ok = false;
+    const long long value =
+        UserDefaults::standardUserDefaults().objectForKey(kKorvoUpdateRememberUserPasswordKey).toLongLong(&ok);
+    return ok && value == 1;
+}
+
+bool KorvoUpdateUserManager::saveUserInfo(const KorvoUpdateLoginResultModel& info) {
+    QString error;
+    if (writeFileAtomically(documentPath(kKorvoUpdateUserInfoFile),
+                            modelcoding::archivedData(modelcoding::mj_encode(info)), &error))
+        return true;
+    syslogline::write(("The log-in could not be saved to " + documentPath(kKorvoUpdateUserInfoFile) + " (" + error +
+                       "); check that the Documents folder is writable.")
+                          .toStdString());
+    return false;
+}
+
+std::shared_ptr<KorvoUpdateLoginResultModel> KorvoUpdateUserManager::getUserInfo() const {
+    QByteArray bytes;
+    QString why;
+    if (readFile(documentPath(kKorvoUpdateUserInfoFile), bytes, why) != FileRead::Read) return nullptr;
+    return modelcoding::mj_decode<KorvoUpdateLoginResultModel>(modelcoding::readArchive(bytes));
+}
+
+std::optional<KorvoUpdateUserRegisteInfos> KorvoUpdateUserManager::getUserRegInfos() const {
+    QByteArray bytes;
+    QString why;
+    if (readFile(documentPath(kKorvoUpdateRegisteInfoFile), bytes, why) != FileRead::Read) return std::nullopt;
+    return modelcoding::decodeArray<KorvoUpdateUserRegisteInfoModel>(modelcoding::readArchive(bytes));
+}
+
+bool KorvoUpdateUserManager::saveUserRegInfo(const KorvoUpdateUserRegisteInfoModel& info) {
+    const QString path = documentPath(kKorvoUpdateRegisteInfoFile);
+    QByteArray bytes;
+    QString why;
+    KorvoUpdateUserRegisteInfos records;
+    switch (readFile(path, bytes, why)) {
+    case FileRead::Unreadable:
+        syslogline::write(("The sign-up records in " + path + " cannot be read (" + why +
+                           "); they are left as they are and the new record is not saved. Check the file's "
+                           "owner and permissions.")
+                              .toStdString());
+        return false;
+    case FileRead::Missing:
+        break;
+    case FileRead::Read:
+        if (auto stored = modelcoding::decodeArray<KorvoUpdateUserRegisteInfoModel>(modelcoding::readArchive(bytes)))
+            records = std::move(*stored);
+        else
+            syslogline::write(("The sign-up records in " + path +
+                               " are damaged and are replaced by a new list holding the new record.")
+                                  .toStdString());
+        break;
+    }
+
+    if (!info.pwd.isEmpty() &&
+        !KorvoUpdateKeychainManager::sharedManager().saveDataForKeyChain(info.pwd, info.login_name))
+        return false;
+    auto record = std::make_shared<KorvoUpdateUserRegisteInfoModel>(info);
+    record->pwd = QString();
+
+    bool replaced = false;
+    for (auto& stored : records) {
+        if (stored->login_name == info.login_name) {
+            stored = record;
+            replaced = true;
+        }
+    }
+    if (!replaced) records.push_back(record);
+
+    QString error;
+    if (writeFileAtomically(path, modelcoding::archivedData(modelcoding::encodeArray(records)), &error)) return true;
+    syslogline::write(("The sign-up records could not be saved to " + path + " (" + error +
+                       "); check that the Documents folder is writable.")
+                          .toStdString());
+    return false;
+}

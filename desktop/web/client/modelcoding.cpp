@@ -1,0 +1,132 @@
+#include "modelcoding.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace modelcoding {
+
+namespace {
+
+std::string trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return {};
+    const auto last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+// The whole text as a number, or nothing when it holds anything else.
+std::optional<double> parseNumber(const std::string& text) {
+    const std::string digits = trimmed(text);
+    if (digits.empty()) return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(digits.c_str(), &end);
+    if (end != digits.c_str() + digits.size() || errno == ERANGE || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+long long integerFromDouble(double value) {
+    // Outside this range the conversion is undefined; such a value is a range error and reads as zero.
+    constexpr double kLimit = 9223372036854775807.0;
+    if (!std::isfinite(value) || value >= kLimit || value < -kLimit) return 0;
+    return static_cast<long long>(value);
+}
+
+} // namespace
+
+long long readInteger(const json& value) {
+    switch (value.type()) {
+    case json::value_t::number_integer:
+        return value.get<long long>();
+    case json::value_t::number_unsigned: {
+        const auto number = value.get<unsigned long long>();
+        return number > static_cast<unsigned long long>(std::numeric_limits<long long>::max())
+                   ? 0
+                   : static_cast<long long>(number);
+    }
+    case json::value_t::number_float:
+        return integerFromDouble(value.get<double>());
+    case json::value_t::boolean:
+        return value.get<bool>() ? 1 : 0;
+    case json::value_t::string: {
+        const std::string text = trimmed(value.get<std::string>());
+        char* end = nullptr;
+        errno = 0;
+        const long long number = std::strtoll(text.c_str(), &end, 10);
+        if (!text.empty() && end == text.c_str() + text.size() && errno != ERANGE) return number;
+        const auto real = parseNumber(text);
+        return real ? integerFromDouble(*real) : 0;
+    }
+    default:
+        return 0;
+    }
+}
+
+double readDouble(const json& value) {
+    if (value.is_number()) return value.get<double>();
+    if (value.is_boolean()) return value.get<bool>() ? 1 : 0;
+    if (value.is_string()) return parseNumber(value.get<std::string>()).value_or(0);
+    return 0;
+}
+
+bool readFlag(const json& value) {
+    if (value.is_boolean()) return value.get<bool>();
+    if (value.is_number()) return value.get<double>() != 0;
+    if (value.is_string()) {
+        QString text = QString::fromStdString(value.get<std::string>()).trimmed().toLower();
+        if (text == QLatin1String("true") || text == QLatin1String("yes")) return true;
+        if (text == QLatin1String("false") || text == QLatin1String("no")) return false;
+        return parseNumber(text.toStdString()).value_or(0) != 0;
+    }
+    return false;
+}
+
+QString readText(const json& value) {
+    if (value.is_string()) return QString::fromStdString(value.get<std::string>());
+    if (value.is_number()) return QString::fromStdString(value.dump());
+    if (value.is_boolean()) return value.get<bool>() ? QStringLiteral("1") : QStringLiteral("0");
+    return QString();
+}
+
+QStringList readTextList(const json& value) {
+    QStringList list;
+    if (!value.is_array()) return list;
+    for (const json& element : value) {
+        const QString text = readText(element);
+        if (!text.isNull()) list.append(text);
+    }
+    return list;
+}
+
+json textValue(const QString& text) {
+    if (text.isNull()) return nullptr;
+    return text.toStdString();
+}
+
+json parseJSON(const QByteArray& bytes) {
+    return json::parse(bytes.constData(), bytes.constData() + bytes.size(), nullptr, false);
+}
+
+json encodeText(const QString& text) {
+    return json{{kArchiveClassKey, kTextClassName}, {kArchiveValueKey, textValue(text)}};
+}
+
+std::optional<QString> decodeText(const json& archive) {
+    if (!archive.is_object() || archive.value(kArchiveClassKey, std::string()) != kTextClassName) return std::nullopt;
+    const auto value = archive.find(kArchiveValueKey);
+    if (value == archive.end() || !value->is_string()) return std::nullopt;
+    return QString::fromStdString(value->get<std::string>());
+}
+
+QByteArray archivedData(const json& archive) {
+    const std::string text = archive.dump(-1, ' ', false, json::error_handler_t::replace);
+    return QByteArray(text.data(), static_cast<int>(text.size()));
+}
+
+json readArchive(const QByteArray& bytes) {
+    return parseJSON(bytes);
+}
+
+} // namespace modelcoding

@@ -1,0 +1,156 @@
+// The account store: user-defaults keys, the log-in archive, the sign-up records and their passwords.
+#include "KorvoUpdateKeychainManager.h"
+#include "KorvoUpdateUserManager.h"
+#include "Log.h"
+#include "UserDefaults.h"
+#include "fakesecretstore.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+class AccountStore : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QFile::remove(KorvoUpdateUserManager::documentPath(kKorvoUpdateUserInfoFile));
+        QDir(KorvoUpdateUserManager::documentPath(kKorvoUpdateRegisteInfoFile)).removeRecursively();
+        QFile::remove(KorvoUpdateUserManager::documentPath(kKorvoUpdateRegisteInfoFile));
+        KorvoUpdateKeychainManager::sharedManager().setBackend(&secrets);
+        previousSink = syslogline::setSink([this](const std::string& line) { log.push_back(line); });
+    }
+    void TearDown() override {
+        KorvoUpdateKeychainManager::sharedManager().setBackend(nullptr);
+        syslogline::setSink(previousSink);
+    }
+    static std::shared_ptr<KorvoUpdateUserRegisteInfoModel> record(const char* name, const char* email,
+                                                                   const char* pwd = nullptr) {
+        auto r = std::make_shared<KorvoUpdateUserRegisteInfoModel>();
+        r->login_name = name;
+        r->email = email;
+        if (pwd) r->pwd = pwd;
+        return r;
+    }
+    static QStringList names() {
+        QStringList list;
+        for (const auto& r :
+             KorvoUpdateUserManager::sharedManager().getUserRegInfos().value_or(KorvoUpdateUserRegisteInfos{}))
+            list << r->login_name + ":" + r->email;
+        return list;
+    }
+    KorvoUpdateUserManager& users = KorvoUpdateUserManager::sharedManager();
+    FakeSecretStore secrets;
+    std::vector<std::string> log;
+    syslogline::Sink previousSink;
+};
+
+} // namespace
+
+TEST_F(AccountStore, AccountNameAndRememberFlag) {
+    auto& defaults = UserDefaults::standardUserDefaults();
+    defaults.removeObjectForKey(kKorvoUpdateUserAccountNameKey);
+    EXPECT_EQ(users.getAccountName(), "(null)");
+    users.saveAccountName("ann");
+    users.saveAccountName("");
+    users.saveAccountName(QString());
+    EXPECT_EQ(users.getAccountName(), "ann");
+    EXPECT_EQ(defaults.stringForKey(kKorvoUpdateUserAccountNameKey), "ann");
+
+    defaults.removeObjectForKey(kKorvoUpdateRememberUserPasswordKey);
+    EXPECT_FALSE(users.autoLogin());
+    defaults.setObject(QStringLiteral("1"), kKorvoUpdateRememberUserPasswordKey);
+    EXPECT_TRUE(users.autoLogin());
+    defaults.setObject(2, kKorvoUpdateRememberUserPasswordKey);
+    EXPECT_FALSE(users.autoLogin());
+    defaults.setObject(1, kKorvoUpdateRememberUserPasswordKey);
+    EXPECT_TRUE(users.autoLogin());
+}
+
+TEST_F(AccountStore, LogInReplyIsKeptPrivatelyAndOnlyAsItsClass) {
+    const QString path = KorvoUpdateUserManager::documentPath(kKorvoUpdateUserInfoFile);
+    EXPECT_FALSE(users.getUserInfo());
+    KorvoUpdateLoginResultModel login;
+    login.msgCode = 1;
+    login.userReName = "ann";
+    login.right = true;
+    ASSERT_TRUE(users.saveUserInfo(login));
+    struct stat st {};
+    ASSERT_EQ(stat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(QDir(QFileInfo(path).path()).entryList({"userInfo.data.*"}, QDir::Files).size(), 0)
+        << "no temporary file is left behind";
+    auto back = users.getUserInfo();
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->userReName, "ann");
+    EXPECT_TRUE(back->isRight());
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(modelcoding::archivedData(modelcoding::encodeText("ann")));
+    file.close();
+    EXPECT_FALSE(users.getUserInfo()) << "an archive of another class";
+}
+
+TEST_F(AccountStore, SignUpRecordsAreUpsertedInPlaceWithTheirPasswordsInTheSecretStore) {
+    ASSERT_TRUE(users.saveUserRegInfo(*record("ann", "a1", "pw-ann")));
+    ASSERT_TRUE(users.saveUserRegInfo(*record("bob", "b1")));
+    ASSERT_TRUE(users.saveUserRegInfo(*record("Ann", "A1")));
+    ASSERT_TRUE(users.saveUserRegInfo(*record("ann", "a2", "pw-ann-2")));
+    EXPECT_EQ(names(), (QStringList{"ann:a2", "bob:b1", "Ann:A1"}));
+
+    const QByteArray file = [] {
+        QFile f(KorvoUpdateUserManager::documentPath(kKorvoUpdateRegisteInfoFile));
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    EXPECT_FALSE(file.contains("pw-ann")) << "no password in the file";
+    EXPECT_EQ(KorvoUpdateKeychainManager::sharedManager().readDataFromKeyChain("ann").value_or(""), "pw-ann-2");
+    const auto stored = users.getUserRegInfos();
+    ASSERT_TRUE(stored);
+    for (const auto& r : *stored)
+        EXPECT_TRUE(r->pwd.isNull());
+
+    // A password that the secret store refuses: nothing changes.
+    secrets.failStore = true;
+    EXPECT_FALSE(users.saveUserRegInfo(*record("carl", "c1", "pw")));
+    EXPECT_EQ(names(), (QStringList{"ann:a2", "bob:b1", "Ann:A1"}));
+}
+
+TEST_F(AccountStore, AnUnreadableFileIsLeftAloneADamagedOneReplaced) {
+    const QString path = KorvoUpdateUserManager::documentPath(kKorvoUpdateRegisteInfoFile);
+    // A folder in the file's place cannot be read, even by root (for whom permissions do not count).
+    ASSERT_TRUE(QDir().mkpath(path + "/keep"));
+    EXPECT_FALSE(users.getUserRegInfos());
+    EXPECT_FALSE(users.saveUserRegInfo(*record("ann", "a1")));
+    EXPECT_TRUE(QDir(path + "/keep").exists());
+    ASSERT_FALSE(log.empty());
+    EXPECT_NE(log.back().find("cannot be read"), std::string::npos);
+    QDir(path).removeRecursively();
+
+    QFile damaged(path);
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("{\"class\": \"array\", \"items\": [{\"class\": \"Other\"");
+    damaged.close();
+    EXPECT_FALSE(users.getUserRegInfos());
+    ASSERT_TRUE(users.saveUserRegInfo(*record("ann", "a1")));
+    EXPECT_EQ(names(), QStringList{"ann:a1"});
+    EXPECT_NE(log.back().find("damaged"), std::string::npos);
+}
+
+TEST_F(AccountStore, KeychainSaveReplacesInOneCall) {
+    auto& keychain = KorvoUpdateKeychainManager::sharedManager();
+    ASSERT_TRUE(keychain.saveDataForKeyChain("old", "ann"));
+    secrets.calls.clear();
+    secrets.failStore = true;
+    EXPECT_FALSE(keychain.saveDataForKeyChain("new", "ann"));
+    EXPECT_EQ(secrets.calls, std::vector<std::string>{"store"}) << "no delete before the store";
+    secrets.failStore = false;
+    EXPECT_EQ(keychain.readDataFromKeyChain("ann").value_or(""), "old");
+    const QVariantMap query = keychain.keyChainIdentifier("ann");
+    EXPECT_EQ(query.value("service"), "ann");
+    EXPECT_EQ(query.value("account"), "ann");
+}
