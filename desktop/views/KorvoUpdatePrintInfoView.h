@@ -62,6 +62,8 @@ public:
     QString text() const { return m_text; }
     bool isOpen() const { return m_open; }
     bool isCapturing() const { return m_timer.isActive(); }
+    // The poll timer while capture is on, else nullptr.
+    const QTimer* timer() const { return m_timer.isActive() ? &m_timer : nullptr; }
     QTextEdit* priView() const { return m_priView; }
     KorvoUpdateButton* printButton() const { return m_printButton; }
     KorvoUpdateButton* clearButton() const { return m_clearButton; }

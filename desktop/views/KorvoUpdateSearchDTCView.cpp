@@ -10,13 +10,11 @@
 #include "mainbundle.h"
 
 #include <QComboBox>
-#include <QFile>
+#include <QFileInfo>
 #include <QPointer>
-#include <QTextCodec>
 
 namespace {
 const char* const kNotFoundLog = "未找到匹配的对象";
-const char* const kTableSuffix = "_OBDII";
 } // namespace
 
 KorvoUpdateSearchDTCView::KorvoUpdateSearchDTCView(QWidget* parent) : QWidget(parent), m_languages(dtcLanguages()) {
@@ -36,36 +34,6 @@ QStringList KorvoUpdateSearchDTCView::dtcLanguages() {
 
 QString KorvoUpdateSearchDTCView::tableLanguage(const QString& languageCode) {
     return dtcLanguages().contains(languageCode) ? languageCode : QString("en");
-}
-
-QByteArray KorvoUpdateSearchDTCView::encodingForLanguage(const QString& languageCode) {
-    if (languageCode == "ru") return "Windows-1251";
-    if (languageCode == "hu" || languageCode == "pl" || languageCode == "sk" || languageCode == "cz")
-        return "ISO-8859-2";
-    return "Windows-1252";
-}
-
-KorvoUpdateSearchDTCView::Rows KorvoUpdateSearchDTCView::parseDtcText(const QString& text) {
-    Rows rows;
-    for (const QStringRef& line : text.splitRef('\n')) {
-        const int space = line.indexOf(' ');
-        if (space < 0) continue;
-        KorvoUpdateSoftwareManagementListModel row;
-        row.codeNumber = line.left(space).toString();
-        row.codeDes = line.mid(space + 1).toString();
-        row.codeDes.remove('\r');
-        rows.push_back(std::move(row));
-    }
-    return rows;
-}
-
-KorvoUpdateSearchDTCView::Rows KorvoUpdateSearchDTCView::readDtcFile(const QString& path, const QByteArray& encoding) {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) return {};
-    QTextCodec* codec = QTextCodec::codecForName(encoding);
-    if (!codec) return {};
-    // A stray byte shows as U+FFFD in its line; the rest of the table stays.
-    return parseDtcText(codec->toUnicode(file.readAll()));
 }
 
 void KorvoUpdateSearchDTCView::setupUI() {
@@ -96,14 +64,18 @@ void KorvoUpdateSearchDTCView::configData() {
 void KorvoUpdateSearchDTCView::setupSearchItem() {
     m_topView = new QWidget(this);
     korvostyle::fillBackground(m_topView, korvostyle::kFrameGrey);
+    setupPopButton();
+    m_searchField = new KorvoUpdateSearchField(m_topView);
+    m_searchField->setTextFieldDidChange([this](QObject*, const QString& text) { controlTextDidChange(text); });
+}
+
+void KorvoUpdateSearchDTCView::setupPopButton() {
     m_popUpButton = new QComboBox(m_topView);
     m_popUpButton->addItems(KorvoUpdateCommonTool::sharedTool().getSearchDtcData());
     m_popUpButton->setCurrentIndex(-1);
     // activated() also comes when the item already shown is chosen again.
     connect(m_popUpButton, QOverload<int>::of(&QComboBox::activated), this,
             [this](int index) { popUpButtonAction(index); });
-    m_searchField = new KorvoUpdateSearchField(m_topView);
-    m_searchField->setTextFieldDidChange([this](QObject*, const QString& text) { controlTextDidChange(text); });
 }
 
 void KorvoUpdateSearchDTCView::resizeEvent(QResizeEvent*) {
@@ -124,12 +96,13 @@ void KorvoUpdateSearchDTCView::layoutSubviews() {
 
 void KorvoUpdateSearchDTCView::updateTableView() {
     const QString language = tableLanguage(KorvoUpdateCommonTool::sharedTool().getUserLanguage());
-    const QString path = mainbundle::pathForResource(language + kTableSuffix, "txt");
-    const QByteArray encoding = encodingForLanguage(language);
+    const QString path =
+        mainbundle::pathForResource(QFileInfo(DtcTextFile::fileName(language)).completeBaseName(), "txt");
+    const QByteArray encoding = DtcTextFile::encodingForLanguage(language);
     m_queue = std::make_unique<dispatch::SerialQueue>();
     QPointer<KorvoUpdateSearchDTCView> self(this);
     m_queue->async([self, path, encoding] {
-        auto rows = std::make_shared<Rows>(readDtcFile(path, encoding));
+        auto rows = std::make_shared<Rows>(DtcTextFile::read(path, encoding));
         dispatch::mainAsync([self, rows] {
             if (self) self->install(std::move(*rows));
         });

@@ -6,6 +6,7 @@
 // piece and only while the view still exists (its destructor waits for the read). GUI thread otherwise.
 #pragma once
 
+#include "DtcTextFile.h"
 #include "KorvoUpdateSoftwareManagementListModel.h"
 #include "KorvoUpdateTableView.h"
 
@@ -26,7 +27,7 @@ class KorvoUpdateSearchDTCView : public QWidget,
                                  public KorvoUpdateTableViewDataSource,
                                  public KorvoUpdateTableViewDelegate {
 public:
-    using Rows = std::vector<KorvoUpdateSoftwareManagementListModel>;
+    using Rows = DtcTextFile::Rows;
 
     static constexpr int kRowHeight = 34;
     static constexpr int kCodeColumnWidth = 140;
@@ -52,6 +53,10 @@ public:
     void updateTableView();
 
     int numberOfRowsInTableView(KorvoUpdateTableView* tableView) override;
+    // Answered with no effect.
+    void searchFieldDidStartSearching() {}
+    void searchFieldDidEndSearching() {}
+    void tableViewSelectionDidChange() {}
     QWidget* tableView(KorvoUpdateTableView* tableView, int viewForTableColumn, int row) override;
 
     const QStringList& languages() const { return m_languages; }
@@ -67,13 +72,6 @@ public:
     static QStringList dtcLanguages();
     // The table's language for a file language code: itself when it has a table, else "en".
     static QString tableLanguage(const QString& languageCode);
-    // The code page of a table: ru Windows-1251; hu, pl, sk, cz ISO 8859-2; the others Windows-1252.
-    static QByteArray encodingForLanguage(const QString& languageCode);
-    // The rows of a table's text: one per line that holds a space (code before the first, description after it,
-    // carriage returns removed); nothing trimmed, sorted or merged.
-    static Rows parseDtcText(const QString& text);
-    // The whole file decoded (bytes that are not valid become U+FFFD) and parsed; a missing file gives no rows.
-    static Rows readDtcFile(const QString& path, const QByteArray& encoding);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -82,6 +80,7 @@ private:
     void setupUI();
     void configData();
     void setupSearchItem();
+    void setupPopButton();
     void layoutSubviews();
     void install(Rows rows);
 

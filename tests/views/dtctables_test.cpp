@@ -49,7 +49,7 @@ TEST(DtcTables, EachShippedTableIsItsMasterInItsCodePage) {
         ASSERT_FALSE(raw.startsWith("\xEF\xBB\xBF")) << lang.toStdString();
         ASSERT_TRUE(raw.endsWith("\r\n"));
         EXPECT_EQ(raw.count('\n'), raw.count("\r\n")) << lang.toStdString();
-        QTextCodec* codec = QTextCodec::codecForName(KorvoUpdateSearchDTCView::encodingForLanguage(lang));
+        QTextCodec* codec = QTextCodec::codecForName(DtcTextFile::encodingForLanguage(lang));
         QTextCodec::ConverterState state;
         const QString text = codec->toUnicode(raw.constData(), raw.size(), &state);
         EXPECT_EQ(state.invalidChars, 0) << lang.toStdString();
@@ -58,7 +58,7 @@ TEST(DtcTables, EachShippedTableIsItsMasterInItsCodePage) {
         EXPECT_EQ(lines, masterLines(lang)) << lang.toStdString();
         EXPECT_EQ(codec->fromUnicode(text), raw) << lang.toStdString();
         // What the view makes of it: one row per line.
-        EXPECT_EQ(int(KorvoUpdateSearchDTCView::parseDtcText(text).size()), lines.size());
+        EXPECT_EQ(int(DtcTextFile::parse(text).size()), lines.size());
     }
 }
 

@@ -24,15 +24,15 @@ QStringList codes(const Rows& rows) {
 }
 
 TEST(DtcText, LinesWithASpaceAreEntriesTakenAsTheyStand) {
-    const Rows rows = KorvoUpdateSearchDTCView::parseDtcText("P0301 Cylinder 1 Misfire\r\n"
-                                                             "P0100  Two spaces\r\n"
-                                                             " leading space\r\n"
-                                                             "NOSPACE\r\n"
-                                                             "\r\n"
-                                                             "\n"
-                                                             "B0001 mid\rdle CR\n"
-                                                             "P0100 duplicate, unsorted\n"
-                                                             "U0100 last line");
+    const Rows rows = DtcTextFile::parse("P0301 Cylinder 1 Misfire\r\n"
+                                         "P0100  Two spaces\r\n"
+                                         " leading space\r\n"
+                                         "NOSPACE\r\n"
+                                         "\r\n"
+                                         "\n"
+                                         "B0001 mid\rdle CR\n"
+                                         "P0100 duplicate, unsorted\n"
+                                         "U0100 last line");
     ASSERT_EQ(rows.size(), 6u);
     EXPECT_EQ(codes(rows), QStringList({"P0301", "P0100", "", "B0001", "P0100", "U0100"}));
     EXPECT_EQ(rows[0].codeDes, "Cylinder 1 Misfire");
@@ -48,23 +48,19 @@ TEST(DtcText, EachTableIsReadInItsCodePageAndAStrayByteEmptiesNothing) {
     dir.write("ru.txt", std::string("P0301 \xCF\xF0\xEE\xEF\xF3\xF1\xEA\r\n"));
     dir.write("sk.txt", std::string("P0301 Zapa\xB5ovanie\r\n"));
     dir.write("fr.txt", std::string("P0301 Rat\xE9 \x81 d'allumage\r\nP0302 ok\r\n"));
-    EXPECT_EQ(KorvoUpdateSearchDTCView::readDtcFile(path("ru.txt"), "Windows-1251")[0].codeDes,
-              QString::fromUtf8("Пропуск"));
-    EXPECT_EQ(
-        KorvoUpdateSearchDTCView::readDtcFile(path("sk.txt"), KorvoUpdateSearchDTCView::encodingForLanguage("sk"))[0]
-            .codeDes,
-        QString::fromUtf8("Zapaľovanie"));
-    const Rows fr =
-        KorvoUpdateSearchDTCView::readDtcFile(path("fr.txt"), KorvoUpdateSearchDTCView::encodingForLanguage("fr"));
+    EXPECT_EQ(DtcTextFile::read(path("ru.txt"), "Windows-1251")[0].codeDes, QString::fromUtf8("Пропуск"));
+    EXPECT_EQ(DtcTextFile::read(path("sk.txt"), DtcTextFile::encodingForLanguage("sk"))[0].codeDes,
+              QString::fromUtf8("Zapaľovanie"));
+    const Rows fr = DtcTextFile::read(path("fr.txt"), DtcTextFile::encodingForLanguage("fr"));
     ASSERT_EQ(fr.size(), 2u);
     EXPECT_TRUE(fr[0].codeDes.startsWith(QString::fromUtf8("Raté ")));
-    EXPECT_TRUE(KorvoUpdateSearchDTCView::readDtcFile(path("missing.txt"), "Windows-1252").empty());
+    EXPECT_TRUE(DtcTextFile::read(path("missing.txt"), "Windows-1252").empty());
 
-    EXPECT_EQ(KorvoUpdateSearchDTCView::encodingForLanguage("ru"), "Windows-1251");
+    EXPECT_EQ(DtcTextFile::encodingForLanguage("ru"), "Windows-1251");
     for (const char* l : {"hu", "pl", "sk", "cz"})
-        EXPECT_EQ(KorvoUpdateSearchDTCView::encodingForLanguage(l), "ISO-8859-2") << l;
+        EXPECT_EQ(DtcTextFile::encodingForLanguage(l), "ISO-8859-2") << l;
     for (const char* l : {"de", "en", "es", "fr", "it", "nl", "pt", "se"})
-        EXPECT_EQ(KorvoUpdateSearchDTCView::encodingForLanguage(l), "Windows-1252") << l;
+        EXPECT_EQ(DtcTextFile::encodingForLanguage(l), "Windows-1252") << l;
     EXPECT_EQ(KorvoUpdateSearchDTCView::tableLanguage("ja"), "en");
     EXPECT_EQ(KorvoUpdateSearchDTCView::tableLanguage("se"), "se");
     EXPECT_EQ(KorvoUpdateSearchDTCView::tableLanguage("sv"), "en");

@@ -39,6 +39,8 @@ protected:
     }
     void TearDown() override {
         window.reset();
+        // A replaced controller goes through the event loop, which a test does not run.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(KorvoUpdateFlashRunner::stopAndWait(5000));
         KorvoUpdateFlashRunner::setFlashForTesting({});
         DevicePort::sharedManager().closeSerialPort();
