@@ -74,8 +74,11 @@ void KorvoUpdateSearchDTCView::setupPopButton() {
     m_popUpButton->addItems(KorvoUpdateCommonTool::sharedTool().getSearchDtcData());
     m_popUpButton->setCurrentIndex(-1);
     // activated() also comes when the item already shown is chosen again.
-    connect(m_popUpButton, QOverload<int>::of(&QComboBox::activated), this,
-            [this](int index) { popUpButtonAction(index); });
+    connect(m_popUpButton, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
+        popUpButtonAction(index);
+        // The field above shows the query; the pop-up shows only its arrow.
+        m_popUpButton->setCurrentIndex(-1);
+    });
 }
 
 void KorvoUpdateSearchDTCView::resizeEvent(QResizeEvent*) {
@@ -163,5 +166,6 @@ void KorvoUpdateSearchDTCView::searchTableViewData(const QString& query) {
     KorvoUpdateCommonTool& tool = KorvoUpdateCommonTool::sharedTool();
     if (tool.getSearchDtcData().contains(code)) return;
     m_popUpButton->addItem(code);
+    m_popUpButton->setCurrentIndex(-1);
     tool.addSearchDtcData(code);
 }
