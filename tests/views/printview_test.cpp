@@ -2,6 +2,7 @@
 #include "KorvoUpdateButton.h"
 #include "KorvoUpdateCommonTool.h"
 #include "KorvoUpdatePrintInfoView.h"
+#include "KorvoUpdateSoftwareView.h"
 #include "NotificationCenter.h"
 #include "ScanToolSim.h"
 #include "TempDir.h"
@@ -121,6 +122,15 @@ TEST_F(PrintView, ChunksJoinAsSentAndTheIdentificationReplyGoesToItsHandler) {
     view.didGetReceiveData(bytes("xTENVOR-QM82"));
     EXPECT_EQ(view.text(), "one two\nthreexTENVOR-QM82");
     EXPECT_EQ(identReplies.size(), 1);
+}
+
+TEST_F(PrintView, AnIdentificationReplyReadForTheReportStillIdentifiesTheTool) {
+    KorvoUpdateSoftwareView firmwareList;
+    KorvoUpdatePrintInfoView view;
+    NotificationCenter::defaultCenter().post(kDidGetPrintData, nullptr, {{kReceiveDataKey, bytes("TENVOR-QM82")}});
+    EXPECT_EQ(DevicePort::sharedManager().curName(), "QM82");
+    EXPECT_EQ(firmwareList.curName(), "QM82");
+    EXPECT_EQ(view.text(), "");
 }
 
 TEST_F(PrintView, DecodesInTheCodePageOfTheLanguageKeepingSplitCharactersWhole) {
