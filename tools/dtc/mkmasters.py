@@ -133,6 +133,7 @@ def build():
     t.family("P0110", "Intake Air Temperature Sensor 1", SENSOR_MODES, lambda l: bank_sensor(l, 1))
     t.family("P0115", "Engine Coolant Temperature Sensor 1", SENSOR_MODES)
     t.family("P0120", "Throttle/Pedal Position Sensor/Switch A", SENSOR_MODES)
+    t.family("P0128", "Coolant Thermostat", ["Below Regulating Temperature"])
     o2 = [(1, 1, "P0130"), (1, 2, "P0136"), (1, 3, "P0142"), (2, 1, "P0150"), (2, 2, "P0156"), (2, 3, "P0162")]
     for bank, sensor, start in o2:
         t.family(start, "O2 Sensor", O2_MODES, lambda l, b=bank, s=sensor: bank_sensor(l, b, s))
@@ -180,10 +181,11 @@ def build():
     t.family("P0385", "Crankshaft Position Sensor B", SENSOR_MODES)
     t.family("P0390", "Camshaft Position Sensor B", SENSOR_MODES, lambda l: bank_sensor(l, 2))
     # Emission controls.
-    t.family("P0400", "Exhaust Gas Recirculation Flow", [None])
+    t.family("P0400", "Exhaust Gas Recirculation Flow", [None, "Insufficient Detected", "Excessive Detected"])
     t.family("P0403", "Exhaust Gas Recirculation Valve", ["Control Circuit", "Circuit Range/Performance"])
     t.family("P0405", "Exhaust Gas Recirculation Sensor A", ["Circuit Low", "Circuit High"])
     t.family("P0407", "Exhaust Gas Recirculation Sensor B", ["Circuit Low", "Circuit High"])
+    t.family("P0410", "Secondary Air Injection System", [None, "Incorrect Flow Detected"])
     t.family("P0412", "Secondary Air Injection System Switching Valve A", VALVE_MODES)
     t.family("P0415", "Secondary Air Injection System Switching Valve B", VALVE_MODES)
     for bank, start in ((1, 420), (2, 430)):
@@ -197,6 +199,8 @@ def build():
                                                                 bank_sensor(l, b)))
         t.family("P%04d" % (start + 5), "Catalyst Temperature Sensor", SENSOR_MODES4,
                  lambda l, b=bank: bank_sensor(l, b))
+    t.family("P0440", "Evaporative Emission System", [None, "Incorrect Purge Flow", "Leak Detected (Small Leak)"])
+    t.family("P0455", "Evaporative Emission System", ["Leak Detected (Large Leak)", "Leak Detected (Very Small Leak)"])
     t.family("P0443", "Evaporative Emission System Purge Control Valve", VALVE_MODES)
     t.family("P0446", "Evaporative Emission System Vent Control", VALVE_MODES)
     t.family("P0450", "Evaporative Emission System Pressure Sensor/Switch", SENSOR_MODES)
@@ -208,13 +212,14 @@ def build():
     t.family("P0481", "Cooling Fan 2", ["Control Circuit"])
     # Speed, idle and auxiliary inputs.
     t.family("P0500", "Vehicle Speed Sensor A", SENSOR_MODES4)
-    t.family("P0505", "Idle Air Control System", [None])
+    t.family("P0505", "Idle Air Control System", [None, "RPM Lower Than Expected", "RPM Higher Than Expected"])
     t.family("P0520", "Engine Oil Pressure Sensor/Switch", SENSOR_MODES)
     t.family("P0530", "A/C Refrigerant Pressure Sensor A", SENSOR_MODES)
     t.family("P0550", "Power Steering Pressure Sensor/Switch", SENSOR_MODES)
     t.family("P0560", "System Voltage", [None])
     t.family("P0562", "System Voltage", ["Circuit Low", "Circuit High"])
     # Transmission.
+    t.family("P0700", "Transmission Control System", ["Malfunction (MIL Request)"])
     t.family("P0705", "Transmission Range Sensor A", SENSOR_MODES)
     t.family("P0710", "Transmission Fluid Temperature Sensor A", SENSOR_MODES)
     t.family("P0715", "Input/Turbine Speed Sensor A", SENSOR_MODES)
