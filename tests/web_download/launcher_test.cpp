@@ -1,6 +1,8 @@
 // The installer launcher's rules on what it hands to the opener, and the version number of a version text.
 #include "BaseMainTools.h"
 #include "KorvoUpdateAppUpdateManager.h"
+#include "KorvoUpdateCommonTool.h"
+#include "KorvoUpdateDownloadModel.h"
 
 #include "Documents.h"
 #include "TempDir.h"
@@ -93,6 +95,57 @@ TEST(BaseMainToolsTest, VersionIsTheNumberAfterTheFirstV) {
     EXPECT_FLOAT_EQ(BaseMainTools::getVersion(""), 0.f);
     EXPECT_FLOAT_EQ(BaseMainTools::getVersion("Vnan"), 0.f);
     EXPECT_FLOAT_EQ(BaseMainTools::getVersion("V1e2"), 100.f);
+}
+
+} // namespace
+
+namespace {
+
+class AppendRuleTest : public ::testing::Test {
+protected:
+    void SetUp() override { KorvoUpdateCommonTool::sharedTool().setSaveFilePath(QString::fromStdString(card.path())); }
+    void TearDown() override { KorvoUpdateCommonTool::sharedTool().setSaveFilePath({}); }
+    // An installed software folder on the card with its version file.
+    void install(const std::string& sdPath, const std::string& version) {
+        QDir().mkpath(QString::fromStdString(card.file(sdPath)));
+        card.write(sdPath + "/VERSION.TXT", version);
+    }
+    KorvoUpdateDownloadModelPtr record(const QString& version, const QString& filePath = "Ford_APPEND_V2.1.zip",
+                                       const QString& sdPath = "Scan/Ford") {
+        auto r = KorvoUpdateDownloadModel::create();
+        r->setVersion(version);
+        r->setFilePath(filePath);
+        r->setSdPath(sdPath);
+        return r;
+    }
+    TempDir card;
+    const QMap<QString, QString> minimum{{"SCAN/FORD", "2.0"}};
+};
+
+TEST_F(AppendRuleTest, AddOnMustFitTheInstalledMajorVersionAndItsMinimum) {
+    install("Scan/Ford", "V2.0");
+    EXPECT_TRUE(BaseMainTools::isHasAppend(minimum, *record("V2.1")));
+    EXPECT_FALSE(BaseMainTools::isHasAppend(minimum, *record("V2.0"))) << "a whole version is no add-on";
+    EXPECT_FALSE(BaseMainTools::isHasAppend(minimum, *record("V3.1"))) << "a newer major version";
+    EXPECT_FALSE(BaseMainTools::isHasAppend({{"SCAN/FORD", "2.05"}}, *record("V2.1"))) << "below the minimum";
+    EXPECT_FALSE(BaseMainTools::isHasAppend(minimum, *record("V2.1", "Ford_V2.1.zip"))) << "no APPEND in the name";
+    EXPECT_FALSE(BaseMainTools::isHasAppend(minimum, *record("V2.1", "Ford_append_V2.1.zip"))) << "case-sensitive";
+    EXPECT_FALSE(BaseMainTools::isHasAppend({}, *record("V2.1"))) << "no minimum for the card path";
+    EXPECT_FALSE(BaseMainTools::isHasAppend(minimum, *record("V2.1", "Ford_APPEND_V2.1.zip", QString())));
+    EXPECT_FALSE(BaseMainTools::isHasAppend(minimum, *record("V2.1", "Ford_APPEND_V2.1.zip", "<null>")));
+    // An older major version installed still takes the add-on when it meets the minimum.
+    install("Scan/Ford", "V3.0");
+    EXPECT_TRUE(BaseMainTools::isHasAppend(minimum, *record("V2.1")));
+}
+
+TEST_F(AppendRuleTest, NothingInstalledOrAnEmptyVersionIsNoAddOn) {
+    EXPECT_FALSE(BaseMainTools::isHasAppend(minimum, *record("V2.1")));
+    install("Scan/Ford", "");
+    EXPECT_FALSE(BaseMainTools::isHasAppend(minimum, *record("V2.1")));
+    // The installed folder is found in another letter case, as the card's path rules allow.
+    QDir(QString::fromStdString(card.file("Scan/Ford"))).removeRecursively();
+    install("Scan/FORD", "V2.0");
+    EXPECT_TRUE(BaseMainTools::isHasAppend(minimum, *record("V2.1")));
 }
 
 } // namespace

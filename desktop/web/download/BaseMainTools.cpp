@@ -1,5 +1,8 @@
 #include "BaseMainTools.h"
 
+#include "KorvoUpdateCommonTool.h"
+#include "KorvoUpdateDownloadModel.h"
+
 #include <QLocale>
 
 #include <cmath>
@@ -40,16 +43,35 @@ QString leadingNumber(const QString& text) {
     return text.mid(begin, i - begin);
 }
 
+// The number a text begins with, 0 without one (a text's float value).
+float floatValue(const QString& text) {
+    const QString number = leadingNumber(text);
+    bool ok = false;
+    const float value = number.isEmpty() ? 0.f : float(QLocale::c().toDouble(number, &ok));
+    return ok && std::isfinite(value) ? value : 0.f;
+}
+
 } // namespace
 
 float BaseMainTools::getVersion(const QString& version) {
-    QString text = version;
-    const int v = text.indexOf(QLatin1Char('V'));
-    if (v >= 0) text = text.mid(v + 1);
-    const QString number = leadingNumber(text);
-    if (number.isEmpty()) return 0;
-    // The C locale keeps "." the decimal point whatever the user's locale.
-    bool ok = false;
-    const float value = float(QLocale::c().toDouble(number, &ok));
-    return ok && std::isfinite(value) ? value : 0;
+    const int v = version.indexOf(QLatin1Char('V'));
+    return floatValue(v >= 0 ? version.mid(v + 1) : version);
+}
+
+bool BaseMainTools::isHasAppend(const QMap<QString, QString>& minimumVersions, const KorvoUpdateDownloadModel& model) {
+    if (!model.filePath().contains(QLatin1String("APPEND"))) return false;
+    const float r = getVersion(model.version());
+    // A whole-number version is a full package, never an add-on.
+    if (r == std::floor(r)) return false;
+    const QString sdPath = model.sdPath();
+    if (!KorvoUpdateCommonTool::isUsableText(sdPath)) return false;
+    const auto minimum = minimumVersions.constFind(sdPath.toUpper());
+    if (minimum == minimumVersions.constEnd()) return false;
+    auto& tool = KorvoUpdateCommonTool::sharedTool();
+    const QString installed = KorvoUpdateCommonTool::getVersionFromFilePath(tool.getSoftwarePath(model));
+    if (installed.isEmpty()) return false;
+    const float i = getVersion(installed);
+    // An add-on of a newer major version than the one installed does not fit it.
+    if (std::floor(r) - std::floor(i) > 0) return false;
+    return i >= floatValue(minimum.value());
 }

@@ -1,7 +1,7 @@
 #include "KorvoUpdateAppUpdateManager.h"
 
 #include "ChildProcess.h"
-#include "Documents.h"
+#include "KorvoUpdateCommonTool.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,7 +23,7 @@ KorvoUpdateAppUpdateManager& KorvoUpdateAppUpdateManager::sharedManager() {
 
 bool KorvoUpdateAppUpdateManager::isOpenablePackage(const QString& path, QString* absolutePath) {
     if (path.isEmpty()) return false;
-    const QString folder = QFileInfo(platform::documentsDirectory() + QStringLiteral("/Update")).canonicalFilePath();
+    const QString folder = QFileInfo(KorvoUpdateCommonTool::sharedTool().getUpdateDirectory()).canonicalFilePath();
     const QString file = QFileInfo(path).canonicalFilePath(); // links resolved: the file itself must qualify
     if (folder.isEmpty() || file.isEmpty() || !file.startsWith(folder + QLatin1Char('/'))) return false;
     struct stat st;
