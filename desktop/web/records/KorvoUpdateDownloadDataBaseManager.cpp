@@ -1,0 +1,568 @@
+#include "KorvoUpdateDownloadDataBaseManager.h"
+
+#include "Documents.h"
+#include "Log.h"
+#include "NotificationCenter.h"
+#include "md5encoding.h"
+
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+
+#include <QDir>
+#include <QRegularExpression>
+#include <sqlite3.h>
+
+#include <chrono>
+
+const char* const KorvoUpdateDownloadStateChangeNotification = "KorvoUpdateDownloadStateChangeNotification";
+const char* const kKorvoUpdateDatabaseFileName = "KorvoUpdate.db";
+
+namespace {
+
+using Lock = std::lock_guard<std::recursive_mutex>;
+
+// A writer that finds the file locked waits this long before the write is given up (and logged), rather than
+// dropping it at once.
+constexpr int kBusyTimeoutMs = 5000;
+
+const char* const kCreateDownloadTable =
+    "CREATE TABLE IF NOT EXISTS t_downloadFiles_%@ (id integer PRIMARY KEY AUTOINCREMENT, software text, version "
+    "text, language text, releaseVerion text, isUpdate integer, filePath text, sdPath text, updateInfo text, price "
+    "double, vehicle text, zipPath text, vid text, url text, resumeData blob, progress float, state integer, "
+    "totalFileSize integer, tmpFileSize integer, speed integer, lastSpeedTime double, intervalFileSize integer, "
+    "lastStateTime integer, expectedContentLength integer, ratio float)";
+const char* const kCreateInstallTable =
+    "CREATE TABLE IF NOT EXISTS t_installFinishFiles_%@ (id integer PRIMARY KEY AUTOINCREMENT, software text, "
+    "version text, language text, releaseVerion text, isUpdate integer, filePath text, sdPath text, updateInfo "
+    "text, price double, vehicle text, zipPath text, vid text, url text, resumeData blob, progress float, state "
+    "integer, totalFileSize integer, tmpFileSize integer, speed integer, lastSpeedTime double, intervalFileSize "
+    "integer, lastStateTime integer, expectedContentLength integer, ratio float)";
+
+const char* const kInsertDownload =
+    "INSERT INTO t_downloadFiles_%@ (software, version, language, releaseVerion, isUpdate, filePath, sdPath, "
+    "updateInfo, price, vehicle, zipPath, vid, url, resumeData, progress, state, totalFileSize, tmpFileSize, speed, "
+    "lastSpeedTime, intervalFileSize, lastStateTime, expectedContentLength, ratio) SELECT ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+    "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ? WHERE NOT EXISTS (SELECT * FROM t_downloadFiles_%@ WHERE software = "
+    "? and vehicle = ? and url = ?)";
+const char* const kInsertInstall =
+    "INSERT INTO t_installFinishFiles_%@ (software, version, language, releaseVerion, isUpdate, filePath, sdPath, "
+    "updateInfo, price, vehicle, zipPath, vid, url, resumeData, progress, state, totalFileSize, tmpFileSize, speed, "
+    "lastSpeedTime, intervalFileSize, lastStateTime, expectedContentLength, ratio) SELECT ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+    "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ? WHERE NOT EXISTS (SELECT * FROM t_installFinishFiles_%@ WHERE "
+    "software = ? and vehicle = ? and url = ?)";
+const char* const kInsertColumns[] = {"software",
+                                      "version",
+                                      "language",
+                                      "releaseVerion",
+                                      "isUpdate",
+                                      "filePath",
+                                      "sdPath",
+                                      "updateInfo",
+                                      "price",
+                                      "vehicle",
+                                      "zipPath",
+                                      "vid",
+                                      "url",
+                                      "resumeData",
+                                      "progress",
+                                      "state",
+                                      "totalFileSize",
+                                      "tmpFileSize",
+                                      "speed",
+                                      "lastSpeedTime",
+                                      "intervalFileSize",
+                                      "lastStateTime",
+                                      "expectedContentLength",
+                                      "ratio"};
+
+const char* const kStoredState = "SELECT state FROM t_downloadFiles_%@ WHERE url = ?";
+const char* const kUpdateState = "UPDATE t_downloadFiles_%@ SET state = ? WHERE vehicle = ? and url = ?";
+const char* const kUpdateStateTime = "UPDATE t_downloadFiles_%@ SET lastStateTime = ? WHERE vehicle = ? and url = ?";
+const char* const kUpdateResumeData = "UPDATE t_downloadFiles_%@ SET resumeData = ? WHERE vehicle = ? and url = ?";
+const char* const kUpdateProgress =
+    "UPDATE t_downloadFiles_%@ SET tmpFileSize = ?, totalFileSize = ?, progress = ?, lastSpeedTime = ?, "
+    "intervalFileSize = ?, speed = ? WHERE vehicle = ? and url = ?";
+const char* const kUpdateAllButZipPath =
+    "UPDATE t_downloadFiles_%@ SET software = ?, version = ?, language = ?, releaseVerion = ?, isUpdate = ?, filePath "
+    "= ?, sdPath = ?, updateInfo = ?, price = ?, vehicle = ?, vid = ?, url = ?, resumeData = ?, totalFileSize = ?, "
+    "tmpFileSize = ?, progress = ?, state = ?, lastSpeedTime = ?, intervalFileSize = ?, lastStateTime = ?, speed = ?, "
+    "expectedContentLength = ?, ratio = ? WHERE vehicle = ? and url = ?";
+const char* const kUpdateAll =
+    "UPDATE t_downloadFiles_%@ SET software = ?, version = ?, language = ?, releaseVerion = ?, isUpdate = ?, filePath "
+    "= ?, sdPath = ?, updateInfo = ?, price = ?, vehicle = ?, vid = ?, url = ?, resumeData = ?, totalFileSize = ?, "
+    "tmpFileSize = ?, progress = ?, state = ?, lastSpeedTime = ?, intervalFileSize = ?, lastStateTime = ?, speed = ?, "
+    "zipPath = ?, expectedContentLength = ?, ratio = ? WHERE vehicle = ? and url = ?";
+
+struct UpdateStep {
+    int bit;
+    const char* sql;
+    std::vector<const char*> columns; // bound before the (vehicle, url) key
+    bool checksState;
+};
+const UpdateStep kUpdateSteps[] = {
+    {KorvoUpdateDownloadUpdateState, kUpdateState, {"state"}, true},
+    {KorvoUpdateDownloadUpdateStateTime, kUpdateStateTime, {"lastStateTime"}, false},
+    {KorvoUpdateDownloadUpdateResumeData, kUpdateResumeData, {"resumeData"}, false},
+    {KorvoUpdateDownloadUpdateProgress,
+     kUpdateProgress,
+     {"tmpFileSize", "totalFileSize", "progress", "lastSpeedTime", "intervalFileSize", "speed"},
+     false},
+    {KorvoUpdateDownloadUpdateAllButZipPath,
+     kUpdateAllButZipPath,
+     {"software",
+      "version",
+      "language",
+      "releaseVerion",
+      "isUpdate",
+      "filePath",
+      "sdPath",
+      "updateInfo",
+      "price",
+      "vehicle",
+      "vid",
+      "url",
+      "resumeData",
+      "totalFileSize",
+      "tmpFileSize",
+      "progress",
+      "state",
+      "lastSpeedTime",
+      "intervalFileSize",
+      "lastStateTime",
+      "speed",
+      "expectedContentLength",
+      "ratio"},
+     true},
+    {KorvoUpdateDownloadUpdateAll,
+     kUpdateAll,
+     {"software",
+      "version",
+      "language",
+      "releaseVerion",
+      "isUpdate",
+      "filePath",
+      "sdPath",
+      "updateInfo",
+      "price",
+      "vehicle",
+      "vid",
+      "url",
+      "resumeData",
+      "totalFileSize",
+      "tmpFileSize",
+      "progress",
+      "state",
+      "lastSpeedTime",
+      "intervalFileSize",
+      "lastStateTime",
+      "speed",
+      "zipPath",
+      "expectedContentLength",
+      "ratio"},
+     true},
+};
+
+const char* const kSelectAll = "SELECT * FROM t_downloadFiles_%@";
+const char* const kSelectDownloading = "SELECT * FROM t_downloadFiles_%@ WHERE state = ? order by lastStateTime desc";
+const char* const kSelectState = "SELECT * FROM t_downloadFiles_%@ WHERE state = ?";
+const char* const kSelectUnfinished = "SELECT * FROM t_downloadFiles_%@ WHERE state != 0 and state < ? or state = ?";
+const char* const kSelectUrl = "SELECT * FROM t_downloadFiles_%@ WHERE url = ?";
+const char* const kSelectUrlState = "SELECT * FROM t_downloadFiles_%@ WHERE url = ? AND state = ?";
+const char* const kSelectNextWaiting =
+    "SELECT * FROM t_downloadFiles_%@ WHERE state = ? and lastStateTime != 0 order by lastStateTime asc limit 0,1";
+const char* const kSelectLastDownloading =
+    "SELECT * FROM t_downloadFiles_%@ WHERE state = ? and lastStateTime != 0 order by lastStateTime desc limit 0,1";
+const char* const kSelectSoftware = "SELECT * FROM t_downloadFiles_%@ WHERE software = ?";
+const char* const kSelectVehicle = "SELECT * FROM t_downloadFiles_%@ WHERE vehicle = ?";
+const char* const kSelectAllInstalled = "SELECT * FROM t_installFinishFiles_%@";
+const char* const kSelectInstalledSoftware = "SELECT * FROM t_installFinishFiles_%@ WHERE software = ?";
+const char* const kSelectInstalledVehicle = "SELECT * FROM t_installFinishFiles_%@ WHERE vehicle = ?";
+
+const char* const kDeleteUrl = "DELETE FROM t_downloadFiles_%@ WHERE url = ?";
+const char* const kDeleteVehicleState = "DELETE FROM t_downloadFiles_%@ WHERE vehicle = ? and state = ?";
+const char* const kDeleteVehicle = "DELETE FROM t_downloadFiles_%@ WHERE vehicle = ?";
+const char* const kDeleteSoftware = "DELETE FROM t_downloadFiles_%@ WHERE software = ?";
+const char* const kDeleteAll = "DELETE FROM t_downloadFiles_%@";
+const char* const kDeleteInstalledVehicle = "DELETE FROM t_installFinishFiles_%@ WHERE vehicle = ?";
+const char* const kDeleteInstalledSoftware = "DELETE FROM t_installFinishFiles_%@ WHERE software = ?";
+
+// The suffix is formatted into SQL, so only what an MD5 gives is accepted.
+bool isValidSuffix(const QString& suffix) {
+    static const QRegularExpression pattern(QRegularExpression::anchoredPattern("[0-9a-f]{32}"));
+    return pattern.match(suffix).hasMatch();
+}
+
+std::string sqlFor(const char* sqlTemplate, const QString& suffix) {
+    return QString::fromLatin1(sqlTemplate).replace("%@", suffix).toStdString();
+}
+
+// Now in microseconds since 1970, cut toward zero.
+int64_t nowStamp() {
+    const double seconds = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    return static_cast<int64_t>(seconds * 1000 * 1000);
+}
+
+void bindText(SQLite::Statement& st, int index, const QString& text) {
+    if (text.isNull())
+        st.bind(index);
+    else
+        st.bind(index, text.toStdString());
+}
+
+QString upper(const QString& text) {
+    return text.isNull() ? QString() : text.toUpper();
+}
+
+// The record's value of one column as the store writes it.
+void bindColumn(SQLite::Statement& st, int index, const KorvoUpdateDownloadModel& m, const std::string& column,
+                int64_t stamp) {
+    if (column == "software") return bindText(st, index, upper(m.software()));
+    if (column == "version") return bindText(st, index, m.version());
+    if (column == "language") return bindText(st, index, m.language());
+    if (column == "releaseVerion") return bindText(st, index, m.releaseVerion());
+    if (column == "isUpdate") return st.bind(index, int32_t(m.isUpdate() ? 1 : 0));
+    if (column == "filePath") return bindText(st, index, m.filePath());
+    if (column == "sdPath") return bindText(st, index, m.sdPath());
+    if (column == "updateInfo") return bindText(st, index, m.updateInfo());
+    if (column == "price") return st.bind(index, m.price());
+    if (column == "vehicle") return bindText(st, index, upper(m.vehicle()));
+    if (column == "zipPath") return bindText(st, index, m.zipPath());
+    if (column == "vid") return bindText(st, index, m.vid());
+    if (column == "url") return bindText(st, index, m.url());
+    if (column == "resumeData") {
+        const QByteArray data = m.resumeData();
+        if (data.isNull()) return st.bind(index);
+        return st.bind(index, data.constData(), data.size());
+    }
+    if (column == "progress") return st.bind(index, static_cast<double>(static_cast<float>(m.progress())));
+    if (column == "state") return st.bind(index, int64_t(m.state()));
+    if (column == "totalFileSize") return st.bind(index, int64_t(m.totalFileSize()));
+    if (column == "tmpFileSize") return st.bind(index, int64_t(m.tmpFileSize()));
+    if (column == "speed") return st.bind(index, int64_t(m.speed()));
+    if (column == "lastSpeedTime") return st.bind(index, m.lastSpeedTime());
+    if (column == "intervalFileSize") return st.bind(index, int64_t(m.intervalFileSize()));
+    if (column == "lastStateTime") return st.bind(index, stamp);
+    if (column == "expectedContentLength") return st.bind(index, int64_t(m.expectedContentLength()));
+    if (column == "ratio") return st.bind(index, static_cast<double>(m.ratio()));
+}
+
+void logFailure(const char* what, const std::exception& e) {
+    syslogline::write(std::string("Download records: ") + what + " failed: " + e.what() +
+                      "; the records are left as they were.");
+}
+
+} // namespace
+
+KorvoUpdateDownloadDataBaseManager& KorvoUpdateDownloadDataBaseManager::sharedManager() {
+    static KorvoUpdateDownloadDataBaseManager manager;
+    return manager;
+}
+
+KorvoUpdateDownloadDataBaseManager::KorvoUpdateDownloadDataBaseManager() = default;
+KorvoUpdateDownloadDataBaseManager::~KorvoUpdateDownloadDataBaseManager() = default;
+
+QString KorvoUpdateDownloadDataBaseManager::uniqueIDStringFor(const QString& serialNumber, const QString& account) {
+    return md5String(serialNumber.toUpper() + "_" + account);
+}
+
+QString KorvoUpdateDownloadDataBaseManager::databasePath() {
+    return QDir(platform::documentsDirectory()).filePath(kKorvoUpdateDatabaseFileName);
+}
+
+void KorvoUpdateDownloadDataBaseManager::creatDBWithSerialNumber(const QString& serialNumber, const QString& account) {
+    const QString suffix = uniqueIDStringFor(serialNumber, account);
+    Lock lock(m_mutex);
+    setUniqueIDString(suffix);
+    creatCachesTableWithUniqueIDString(suffix);
+    creatInstallRecordTableWithUniqueIDString(suffix);
+}
+
+void KorvoUpdateDownloadDataBaseManager::creatCachesTableWithUniqueIDString(const QString& uniqueIDString) {
+    if (!isValidSuffix(uniqueIDString)) {
+        syslogline::write("Download records: refused a table suffix that is not an MD5 digest.");
+        return;
+    }
+    try {
+        auto db = std::make_shared<SQLite::Database>(databasePath().toStdString(),
+                                                     SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, kBusyTimeoutMs);
+        // WAL: readers of another connection never see a half-written transaction and do not block the writer.
+        db->exec("PRAGMA journal_mode=WAL");
+        db->exec(sqlFor(kCreateDownloadTable, uniqueIDString));
+        Lock lock(m_mutex);
+        m_db = db;
+    } catch (const std::exception& e) {
+        logFailure("opening KorvoUpdate.db", e);
+    }
+}
+
+void KorvoUpdateDownloadDataBaseManager::creatInstallRecordTableWithUniqueIDString(const QString& uniqueIDString) {
+    if (!isValidSuffix(uniqueIDString)) return;
+    Lock lock(m_mutex);
+    if (!m_db) return;
+    try {
+        m_db->exec(sqlFor(kCreateInstallTable, uniqueIDString));
+    } catch (const std::exception& e) {
+        logFailure("making the installed-package table", e);
+    }
+}
+
+QString KorvoUpdateDownloadDataBaseManager::uniqueIDString() const {
+    Lock lock(m_mutex);
+    return m_uniqueIDString;
+}
+
+void KorvoUpdateDownloadDataBaseManager::setUniqueIDString(const QString& uniqueIDString) {
+    Lock lock(m_mutex);
+    m_uniqueIDString = uniqueIDString;
+}
+
+bool KorvoUpdateDownloadDataBaseManager::isOpen() const {
+    Lock lock(m_mutex);
+    return m_db != nullptr;
+}
+
+void KorvoUpdateDownloadDataBaseManager::setAfterStatementHook(StatementHook hook) {
+    Lock lock(m_mutex);
+    m_hook = std::move(hook);
+}
+
+bool KorvoUpdateDownloadDataBaseManager::openTables(std::shared_ptr<SQLite::Database>& db, QString& suffix) const {
+    if (!m_db || !isValidSuffix(m_uniqueIDString)) return false;
+    db = m_db;
+    suffix = m_uniqueIDString;
+    return true;
+}
+
+void KorvoUpdateDownloadDataBaseManager::execute(const char* sqlTemplate,
+                                                 const std::function<void(SQLite::Statement&)>& bind) {
+    Lock lock(m_mutex);
+    std::shared_ptr<SQLite::Database> db;
+    QString suffix;
+    if (!openTables(db, suffix)) return;
+    try {
+        SQLite::Statement st(*db, sqlFor(sqlTemplate, suffix));
+        if (bind) bind(st);
+        st.exec();
+    } catch (const std::exception& e) {
+        logFailure("a write", e);
+    }
+}
+
+KorvoUpdateDownloadModelList
+KorvoUpdateDownloadDataBaseManager::query(const char* sqlTemplate, const std::function<void(SQLite::Statement&)>& bind,
+                                          bool lastOnly) {
+    Lock lock(m_mutex);
+    std::shared_ptr<SQLite::Database> db;
+    QString suffix;
+    if (!openTables(db, suffix)) return {};
+    try {
+        SQLite::Statement st(*db, sqlFor(sqlTemplate, suffix));
+        if (bind) bind(st);
+        KorvoUpdateDownloadModelList models;
+        while (st.executeStep()) {
+            auto model = KorvoUpdateDownloadModel::initWithFMResultSet(st);
+            if (!model) continue;
+            if (lastOnly) models.clear();
+            models.push_back(std::move(model));
+        }
+        return models;
+    } catch (const std::exception& e) {
+        logFailure("a read", e);
+        return {};
+    }
+}
+
+void KorvoUpdateDownloadDataBaseManager::insertInto(const char* sqlTemplate, const KorvoUpdateDownloadModel& model) {
+    execute(sqlTemplate, [&](SQLite::Statement& st) {
+        int index = 1;
+        for (const char* column : kInsertColumns)
+            bindColumn(st, index++, model, column, int64_t(model.lastStateTime()));
+        bindText(st, index++, upper(model.software()));
+        bindText(st, index++, upper(model.vehicle()));
+        bindText(st, index++, model.url());
+    });
+}
+
+void KorvoUpdateDownloadDataBaseManager::insertModel(const KorvoUpdateDownloadModel& model) {
+    insertInto(kInsertDownload, model);
+}
+
+void KorvoUpdateDownloadDataBaseManager::insertModelForInstall(const KorvoUpdateDownloadModel& model) {
+    insertInto(kInsertInstall, model);
+}
+
+void KorvoUpdateDownloadDataBaseManager::updateWithModel(const KorvoUpdateDownloadModelPtr& model, int option) {
+    if (!model) return;
+    Lock lock(m_mutex);
+    std::shared_ptr<SQLite::Database> db;
+    QString suffix;
+    if (!openTables(db, suffix)) return;
+    // One transaction: a crash between two statements (state, then its stamp) leaves the row as it was. It takes the
+    // write lock at once, so a busy file is waited for rather than failing when the read turns into a write. An
+    // observer of the notification updating the store inside this update gets a savepoint within it.
+    const bool outermost = sqlite3_get_autocommit(db->getHandle()) != 0;
+    try {
+        db->exec(outermost ? "BEGIN IMMEDIATE" : "SAVEPOINT korvo_update");
+    } catch (const std::exception& e) {
+        logFailure("an update", e);
+        return;
+    }
+    try {
+        for (const UpdateStep& step : kUpdateSteps) {
+            if (!(option & step.bit)) continue;
+            if (step.checksState) {
+                int64_t stored = 0;
+                {
+                    // Finished before the notification, so an observer may use the store.
+                    SQLite::Statement check(*db, sqlFor(kStoredState, suffix));
+                    bindText(check, 1, model->url());
+                    if (check.executeStep()) stored = check.getColumn(0).getInt64();
+                }
+                if (stored != KorvoUpdateDownloadStateFinished && model->state() != stored) {
+                    QVariantMap userInfo;
+                    setRetainedObject(userInfo, model);
+                    NotificationCenter::defaultCenter().post(KorvoUpdateDownloadStateChangeNotification, model.get(),
+                                                             userInfo);
+                }
+            }
+            SQLite::Statement st(*db, sqlFor(step.sql, suffix));
+            int index = 1;
+            const int64_t stamp = nowStamp();
+            for (const char* column : step.columns)
+                bindColumn(st, index++, *model, column, stamp);
+            bindText(st, index++, upper(model->vehicle()));
+            bindText(st, index++, model->url());
+            st.exec();
+            if (m_hook) m_hook(step.bit);
+        }
+        db->exec(outermost ? "COMMIT" : "RELEASE korvo_update");
+    } catch (const std::exception& e) {
+        logFailure("an update", e);
+        try {
+            db->exec(outermost ? "ROLLBACK" : "ROLLBACK TO korvo_update; RELEASE korvo_update");
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+void KorvoUpdateDownloadDataBaseManager::deleteModelWithUrl(const QString& url) {
+    execute(kDeleteUrl, [&](SQLite::Statement& st) { bindText(st, 1, url); });
+}
+
+void KorvoUpdateDownloadDataBaseManager::deleteModelWithName(const QString& vehicle, int64_t state) {
+    execute(kDeleteVehicleState, [&](SQLite::Statement& st) {
+        bindText(st, 1, upper(vehicle));
+        st.bind(2, state);
+    });
+}
+
+void KorvoUpdateDownloadDataBaseManager::deleteModelWithVehicle(const QString& vehicle) {
+    execute(kDeleteVehicle, [&](SQLite::Statement& st) { bindText(st, 1, upper(vehicle)); });
+}
+
+void KorvoUpdateDownloadDataBaseManager::deleteModelWithSoftware(const QString& software) {
+    execute(kDeleteSoftware, [&](SQLite::Statement& st) { bindText(st, 1, upper(software)); });
+}
+
+void KorvoUpdateDownloadDataBaseManager::deleteAll() {
+    execute(kDeleteAll, nullptr);
+}
+
+void KorvoUpdateDownloadDataBaseManager::deleteModelWithVehicleForInstall(const QString& vehicle) {
+    execute(kDeleteInstalledVehicle, [&](SQLite::Statement& st) { bindText(st, 1, upper(vehicle)); });
+}
+
+void KorvoUpdateDownloadDataBaseManager::deleteModelWithSoftwareForInstall(const QString& software) {
+    execute(kDeleteInstalledSoftware, [&](SQLite::Statement& st) { bindText(st, 1, upper(software)); });
+}
+
+KorvoUpdateDownloadModelList KorvoUpdateDownloadDataBaseManager::getDateWithOption(int option) {
+    const auto byState = [](std::vector<int64_t> states) {
+        return [states](SQLite::Statement& st) {
+            int index = 1;
+            for (int64_t s : states)
+                st.bind(index++, s);
+        };
+    };
+    switch (option) {
+    case KorvoUpdateDownloadQueryAll:
+        return query(kSelectAll, nullptr, false);
+    case KorvoUpdateDownloadQueryDownloading:
+        return query(kSelectDownloading, byState({KorvoUpdateDownloadStateDownloading}), false);
+    case KorvoUpdateDownloadQueryFinished:
+        return query(kSelectState, byState({KorvoUpdateDownloadStateFinished}), false);
+    case KorvoUpdateDownloadQueryUnfinished:
+        return query(kSelectUnfinished, byState({KorvoUpdateDownloadStateFinished, KorvoUpdateDownloadStateFailed}),
+                     false);
+    case KorvoUpdateDownloadQueryWaiting:
+        return query(kSelectState, byState({KorvoUpdateDownloadStateWaiting}), false);
+    default:
+        return {};
+    }
+}
+
+KorvoUpdateDownloadModelList KorvoUpdateDownloadDataBaseManager::getDateWithOption(int option, const QString& name) {
+    const auto byName = [&](SQLite::Statement& st) { bindText(st, 1, upper(name)); };
+    switch (option) {
+    case KorvoUpdateDownloadQuerySoftware:
+        return query(kSelectSoftware, byName, false);
+    case KorvoUpdateDownloadQueryVehicle:
+        return query(kSelectVehicle, byName, false);
+    default:
+        return {};
+    }
+}
+
+KorvoUpdateDownloadModelPtr KorvoUpdateDownloadDataBaseManager::getModelWithOption(int option, const QString& url) {
+    KorvoUpdateDownloadModelList found;
+    switch (option) {
+    case KorvoUpdateDownloadQueryUrl:
+        found = query(
+            kSelectUrl, [&](SQLite::Statement& st) { bindText(st, 1, url); }, true);
+        break;
+    case KorvoUpdateDownloadQueryNextWaiting:
+        found = query(
+            kSelectNextWaiting, [](SQLite::Statement& st) { st.bind(1, int64_t(KorvoUpdateDownloadStateWaiting)); },
+            true);
+        break;
+    case KorvoUpdateDownloadQueryLastDownloading:
+        found = query(
+            kSelectLastDownloading,
+            [](SQLite::Statement& st) { st.bind(1, int64_t(KorvoUpdateDownloadStateDownloading)); }, true);
+        break;
+    default:
+        return nullptr;
+    }
+    return found.empty() ? nullptr : found.back();
+}
+
+KorvoUpdateDownloadModelPtr KorvoUpdateDownloadDataBaseManager::getModelWithOption(int option, const QString& url,
+                                                                                   int64_t state) {
+    if (option != KorvoUpdateDownloadQueryUrl) return nullptr;
+    const auto found = query(
+        kSelectUrlState,
+        [&](SQLite::Statement& st) {
+            bindText(st, 1, url);
+            st.bind(2, state);
+        },
+        true);
+    return found.empty() ? nullptr : found.back();
+}
+
+KorvoUpdateDownloadModelList KorvoUpdateDownloadDataBaseManager::getDateWithOptionForInstall(int option) {
+    if (option != KorvoUpdateDownloadQueryAll) return {};
+    return query(kSelectAllInstalled, nullptr, false);
+}
+
+KorvoUpdateDownloadModelList KorvoUpdateDownloadDataBaseManager::getDateWithOptionForInstall(int option,
+                                                                                             const QString& name) {
+    const auto byName = [&](SQLite::Statement& st) { bindText(st, 1, upper(name)); };
+    switch (option) {
+    case KorvoUpdateDownloadQuerySoftware:
+        return query(kSelectInstalledSoftware, byName, false);
+    case KorvoUpdateDownloadQueryVehicle:
+        return query(kSelectInstalledVehicle, byName, false);
+    default:
+        return {};
+    }
+}

@@ -1,0 +1,440 @@
+#include "Documents.h"
+#include "KorvoUpdateDownloadDataBaseManager.h"
+#include "NotificationCenter.h"
+#include "TempDir.h"
+
+#include <QCryptographicHash>
+
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+int64_t nowMicros() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+KorvoUpdateDownloadModelPtr makeRecord(const QString& software, const QString& vehicle, const QString& url,
+                                       int64_t state = 0, uint64_t stamp = 0) {
+    auto m = KorvoUpdateDownloadModel::create();
+    m->setSoftware(software);
+    m->setVehicle(vehicle);
+    m->setUrl(url);
+    m->setState(state);
+    m->setLastStateTime(stamp);
+    return m;
+}
+
+QStringList urls(const KorvoUpdateDownloadModelList& list) {
+    QStringList out;
+    for (const auto& m : list)
+        out << m->url();
+    return out;
+}
+
+// Counts the state-change notifications and what the store held for the record when each came.
+struct StateObserver {
+    explicit StateObserver(KorvoUpdateDownloadDataBaseManager& store) : store(store) {
+        NotificationCenter::defaultCenter().addObserver(
+            this, KorvoUpdateDownloadStateChangeNotification, [this](const Notification& n) {
+                ++posts;
+                auto record = retainedObject<KorvoUpdateDownloadModel>(n.userInfo);
+                retainedMatches = record && record.get() == n.object;
+                // Reading the store from inside must neither deadlock
+                // nor see the new state yet.
+                const auto row = this->store.getModelWithUrl(record->url());
+                storedWhenPosted = row ? row->state() : -1;
+            });
+    }
+    ~StateObserver() { NotificationCenter::defaultCenter().removeObserver(this); }
+    KorvoUpdateDownloadDataBaseManager& store;
+    int posts = 0;
+    bool retainedMatches = false;
+    int64_t storedWhenPosted = -2;
+};
+
+class DownloadStore : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::setDocumentsDirectory(QString::fromStdString(dir.path()));
+        store.creatDBWithSerialNumber("sn0042", "owner@example.com");
+    }
+    void TearDown() override { platform::setDocumentsDirectory({}); }
+    // A second connection to the file, as another reader would have.
+    std::unique_ptr<SQLite::Database> openFile() const {
+        return std::make_unique<SQLite::Database>(dir.file("KorvoUpdate.db"), SQLite::OPEN_READWRITE, 5000);
+    }
+    TempDir dir;
+    KorvoUpdateDownloadDataBaseManager store;
+};
+
+TEST_F(DownloadStore, TablesPerSerialNumberAndAccount) {
+    const QString suffix = KorvoUpdateDownloadDataBaseManager::uniqueIDStringFor("sn0042", "owner@example.com");
+    EXPECT_EQ(suffix, QString(QCryptographicHash::hash("SN0042_owner@example.com", QCryptographicHash::Md5).toHex()));
+    EXPECT_EQ(store.uniqueIDString(), suffix);
+    EXPECT_EQ(KorvoUpdateDownloadDataBaseManager::databasePath(), QString::fromStdString(dir.file("KorvoUpdate.db")));
+
+    auto db = openFile();
+    for (const char* table : {"t_downloadFiles_", "t_installFinishFiles_"}) {
+        SQLite::Statement columns(*db, "PRAGMA table_info(" + std::string(table) + suffix.toStdString() + ")");
+        int count = 0;
+        while (columns.executeStep())
+            ++count;
+        EXPECT_EQ(count, 25) << table;
+    }
+
+    store.insertModel(*makeRecord("BMW", "BMW", "http://h/a.zip"));
+    store.creatDBWithSerialNumber("SN0042", "other");
+    EXPECT_TRUE(store.getAllCacheData().empty()) << "another account has tables of its own";
+    store.insertModel(*makeRecord("VW", "VW", "http://h/b.zip"));
+    store.creatDBWithSerialNumber("Sn0042", "owner@example.com");
+    EXPECT_EQ(urls(store.getAllCacheData()), QStringList{"http://h/a.zip"});
+}
+
+TEST_F(DownloadStore, ClosedOrRefusedStoreDoesNothing) {
+    KorvoUpdateDownloadDataBaseManager closed;
+    EXPECT_FALSE(closed.isOpen());
+    StateObserver observer(closed);
+    closed.insertModel(*makeRecord("BMW", "BMW", "u"));
+    closed.updateWithModel(makeRecord("BMW", "BMW", "u", 3), KorvoUpdateDownloadUpdateState);
+    EXPECT_TRUE(closed.getAllCacheData().empty());
+    EXPECT_FALSE(closed.getModelWithUrl("u"));
+    EXPECT_EQ(observer.posts, 0);
+
+    closed.setUniqueIDString("x; DROP TABLE t_downloadFiles_0");
+    closed.creatCachesTableWithUniqueIDString("x; DROP TABLE t_downloadFiles_0");
+    EXPECT_FALSE(closed.isOpen()) << "a suffix that is no MD5 is never formatted into SQL";
+    closed.creatCachesTableWithUniqueIDString("0123456789ABCDEF0123456789abcdef");
+    EXPECT_FALSE(closed.isOpen());
+}
+
+TEST_F(DownloadStore, InsertKeepsTheFirstRowAndWritesColumnsAsTheStoreDoes) {
+    auto first = makeRecord("bmw", "bmw", "http://h/BMW_V1.zip", KorvoUpdateDownloadStatePaused, 77);
+    first->setVersion("V1.00");
+    first->setLanguage(" English\r\n");
+    first->setUpdateInfo("aMARODA_KORVO_FLAGb");
+    first->setProgress(0.1);
+    first->setResumeData(QByteArray("\0\1\2", 3));
+    first->setRatio(0.5f);
+    first->setTotalFileSize(5000000000ULL);
+    store.insertModel(*first);
+    auto second = makeRecord("BMW", "BMW", "http://h/BMW_V1.zip");
+    second->setVersion("V2.00");
+    store.insertModel(*second);
+    store.insertModel(*makeRecord("BMW", "BMW", "http://h/bmw_v1.zip"));
+
+    const auto all = store.getAllCacheData();
+    ASSERT_EQ(all.size(), 2u) << "a url that differs in case is another record";
+    const auto row = store.getModelWithUrl("http://h/BMW_V1.zip");
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->version(), "V1.00");
+    EXPECT_EQ(row->software(), "BMW");
+    EXPECT_EQ(row->vehicle(), "BMW");
+    EXPECT_EQ(row->storedLanguage(), "English");
+    EXPECT_EQ(row->storedUpdateInfo(), "a\nb");
+    EXPECT_EQ(row->progress(), static_cast<double>(0.1f));
+    EXPECT_EQ(row->resumeData(), QByteArray("\0\1\2", 3));
+    EXPECT_EQ(row->state(), KorvoUpdateDownloadStatePaused);
+    EXPECT_EQ(row->lastStateTime(), 77u);
+    EXPECT_EQ(row->totalFileSize(), 5000000000ULL);
+    EXPECT_EQ(row->zipPath(), "<null>");
+    EXPECT_NE(row.get(), first.get()) << "every read gives new records";
+    EXPECT_EQ(store.getModelWithName("Bmw").size(), 2u);
+}
+
+TEST_F(DownloadStore, QueryOptions) {
+    const int64_t t = 1700000000000000;
+    store.insertModel(*makeRecord("S", "V", "new", 0, t));
+    store.insertModel(*makeRecord("S", "V", "down-old", 1, t + 1));
+    store.insertModel(*makeRecord("S", "V", "down-new", 1, t + 5));
+    store.insertModel(*makeRecord("S", "V", "down-unstamped", 1, 0));
+    store.insertModel(*makeRecord("S", "V", "wait-unstamped", 2, 0));
+    store.insertModel(*makeRecord("S", "V", "wait-new", 2, t + 9));
+    store.insertModel(*makeRecord("S", "V", "wait-old", 2, t + 2));
+    store.insertModel(*makeRecord("S", "V", "paused", 3, t));
+    store.insertModel(*makeRecord("T", "W", "done", 4, t));
+    store.insertModel(*makeRecord("T", "W", "failed", 5, t));
+
+    EXPECT_EQ(store.getAllCacheData().size(), 10u);
+    EXPECT_EQ(urls(store.getAllDownloadingData()), (QStringList{"down-new", "down-old", "down-unstamped"}));
+    EXPECT_EQ(urls(store.getAllDownloadedData()), QStringList{"done"});
+    EXPECT_EQ(urls(store.getAllUnDownloadedData()),
+              (QStringList{"down-old", "down-new", "down-unstamped", "wait-unstamped", "wait-new", "wait-old", "paused",
+                           "failed"}));
+    EXPECT_EQ(urls(store.getAllWaitingData()), (QStringList{"wait-unstamped", "wait-new", "wait-old"}));
+    EXPECT_EQ(store.getWaitingModel()->url(), "wait-old");
+    EXPECT_EQ(store.getLastDownloadingModel()->url(), "down-new");
+    EXPECT_EQ(store.getModelWithUrl("paused")->state(), 3);
+    EXPECT_EQ(store.getModelWithUrl("paused", 3)->url(), "paused");
+    EXPECT_FALSE(store.getModelWithUrl("paused", 2));
+    EXPECT_EQ(urls(store.getModelWithName("t")), (QStringList{"done", "failed"}));
+    EXPECT_EQ(urls(store.getModelWithVehicle("w")), (QStringList{"done", "failed"}));
+
+    EXPECT_TRUE(store.getDateWithOption(5).empty());
+    EXPECT_TRUE(store.getDateWithOption(8).empty());
+    EXPECT_TRUE(store.getDateWithOption(0, "S").empty());
+    EXPECT_FALSE(store.getModelWithOption(0, "paused"));
+    EXPECT_FALSE(store.getModelWithOption(8, "paused"));
+    EXPECT_FALSE(store.getModelWithOption(6, "paused", 3));
+
+    // A single read gives the last row its query yields.
+    store.insertModel(*makeRecord("S", "Other", "paused", 5, t));
+    EXPECT_EQ(store.getModelWithUrl("paused")->state(), 5);
+
+    store.deleteAll();
+    store.insertModel(*makeRecord("S", "V", "only-unstamped", 2, 0));
+    EXPECT_EQ(store.getAllWaitingData().size(), 1u);
+    EXPECT_FALSE(store.getWaitingModel()) << "an unstamped waiting record is never started from the queue";
+}
+
+TEST_F(DownloadStore, InstalledPackagesAndDeletes) {
+    store.insertModelForInstall(*makeRecord("bmw", "bmw", "a"));
+    store.insertModelForInstall(*makeRecord("BMW", "BMW", "a"));
+    store.insertModelForInstall(*makeRecord("vw", "audi", "b"));
+    EXPECT_EQ(urls(store.getAllCacheDataForInstall()), (QStringList{"a", "b"}));
+    EXPECT_EQ(urls(store.getAllDataWithSoftwareForInstall("Vw")), QStringList{"b"});
+    EXPECT_EQ(urls(store.getAllDataWithVehicleForInstall("Audi")), QStringList{"b"});
+    EXPECT_TRUE(store.getDateWithOptionForInstall(1).empty());
+    EXPECT_TRUE(store.getDateWithOptionForInstall(0, "BMW").empty());
+    EXPECT_TRUE(store.getAllCacheData().empty()) << "the download table is another table";
+    store.deleteModelWithVehicleForInstall("audi");
+    store.deleteModelWithSoftwareForInstall("Bmw");
+    EXPECT_TRUE(store.getAllCacheDataForInstall().empty());
+
+    for (const char* url : {"u1", "U1", "u2", "u3"})
+        store.insertModel(*makeRecord("soft", "car", url, 3));
+    store.insertModel(*makeRecord("soft", "car", "u4", 4));
+    store.insertModel(*makeRecord("other", "van", "u5", 4));
+    store.deleteModelWithUrl("u1");
+    EXPECT_EQ(urls(store.getAllCacheData()), (QStringList{"U1", "u2", "u3", "u4", "u5"}));
+    store.deleteModelWithName("Car", 4);
+    EXPECT_EQ(urls(store.getAllCacheData()), (QStringList{"U1", "u2", "u3", "u5"}));
+    store.deleteModelWithSoftware("OTHER");
+    EXPECT_EQ(urls(store.getAllCacheData()), (QStringList{"U1", "u2", "u3"}));
+    store.deleteModelWithVehicle("cAr");
+    EXPECT_TRUE(store.getAllCacheData().empty());
+    store.insertModel(*makeRecord("soft", "car", "u6"));
+    store.deleteAll();
+    EXPECT_TRUE(store.getAllCacheData().empty());
+}
+
+TEST_F(DownloadStore, EachUpdateBitWritesItsColumns) {
+    const uint64_t stamp = 1000;
+    auto stored = makeRecord("soft", "car", "u", KorvoUpdateDownloadStatePaused, stamp);
+    stored->setZipPath("/old.7z");
+    store.insertModel(*stored);
+
+    auto m = makeRecord("SOFT2", "Car", "u", KorvoUpdateDownloadStatePaused, 5);
+    m->setVersion("V9");
+    m->setZipPath("/new.7z");
+    m->setResumeData("resume");
+    m->setTmpFileSize(10);
+    m->setTotalFileSize(20);
+    m->setProgress(0.5);
+    m->setLastSpeedTime(12.5);
+    m->setIntervalFileSize(3);
+    m->setSpeed(4);
+    const auto row = [&] { return store.getModelWithUrl("u"); };
+
+    for (int option : {0, 64, 128})
+        store.updateWithModel(m, option);
+    EXPECT_EQ(row()->tmpFileSize(), 0u);
+    EXPECT_TRUE(row()->resumeData().isNull());
+
+    store.updateWithModel(m, KorvoUpdateDownloadUpdateResumeData);
+    EXPECT_EQ(row()->resumeData(), "resume");
+    EXPECT_EQ(row()->tmpFileSize(), 0u);
+    store.updateWithModel(m, KorvoUpdateDownloadUpdateProgress);
+    EXPECT_EQ(row()->tmpFileSize(), 10u);
+    EXPECT_EQ(row()->totalFileSize(), 20u);
+    EXPECT_EQ(row()->progress(), 0.5);
+    EXPECT_EQ(row()->lastSpeedTime(), 12.5);
+    EXPECT_EQ(row()->speed(), 4u);
+    EXPECT_EQ(row()->version(), "<null>");
+    EXPECT_EQ(row()->lastStateTime(), stamp);
+
+    const int64_t before = nowMicros();
+    store.updateWithModel(m, KorvoUpdateDownloadUpdateStateTime);
+    EXPECT_GE(int64_t(row()->lastStateTime()), before);
+    EXPECT_LE(int64_t(row()->lastStateTime()), nowMicros());
+
+    m->setResumeData(QByteArray());
+    store.updateWithModel(m, KorvoUpdateDownloadUpdateResumeData);
+    EXPECT_TRUE(row()->resumeData().isNull());
+
+    store.updateWithModel(m, KorvoUpdateDownloadUpdateAllButZipPath);
+    EXPECT_EQ(row()->version(), "V9");
+    EXPECT_EQ(row()->software(), "SOFT2");
+    EXPECT_EQ(row()->zipPath(), "/old.7z");
+    EXPECT_GE(int64_t(row()->lastStateTime()), before) << "stamped with now, not the record's 5";
+    store.updateWithModel(m, KorvoUpdateDownloadUpdateAll);
+    EXPECT_EQ(row()->zipPath(), "/new.7z");
+    EXPECT_EQ(m->lastStateTime(), 5u) << "the record itself is never changed";
+
+    // Rows are found by the upper-cased vehicle and the exact url.
+    m->setVehicle("truck");
+    m->setTmpFileSize(99);
+    store.updateWithModel(m, KorvoUpdateDownloadUpdateProgress);
+    EXPECT_EQ(row()->tmpFileSize(), 10u);
+}
+
+TEST_F(DownloadStore, StateChangeNotificationRules) {
+    StateObserver observer(store);
+    store.insertModel(*makeRecord("S", "V", "waiting", KorvoUpdateDownloadStateWaiting));
+    store.insertModel(*makeRecord("S", "V", "finished", KorvoUpdateDownloadStateFinished));
+    EXPECT_EQ(observer.posts, 0) << "inserts never post";
+
+    store.updateWithModel(makeRecord("S", "V", "waiting", KorvoUpdateDownloadStateDownloading),
+                          KorvoUpdateDownloadUpdateState | KorvoUpdateDownloadUpdateAllButZipPath);
+    EXPECT_EQ(observer.posts, 1) << "the later check sees the state the earlier bit wrote";
+    EXPECT_TRUE(observer.retainedMatches);
+    EXPECT_EQ(observer.storedWhenPosted, KorvoUpdateDownloadStateWaiting) << "posted before the row holds 1";
+    EXPECT_EQ(store.getModelWithUrl("waiting")->state(), KorvoUpdateDownloadStateDownloading);
+
+    store.updateWithModel(makeRecord("S", "V", "finished", KorvoUpdateDownloadStateFailed),
+                          KorvoUpdateDownloadUpdateState);
+    EXPECT_EQ(observer.posts, 1) << "a finished row is silent";
+    EXPECT_EQ(store.getModelWithUrl("finished")->state(), KorvoUpdateDownloadStateFailed);
+    store.updateWithModel(makeRecord("S", "V", "finished", KorvoUpdateDownloadStatePaused),
+                          KorvoUpdateDownloadUpdateAll);
+    EXPECT_EQ(observer.posts, 2) << "once 5 is stored the row speaks again";
+
+    store.updateWithModel(makeRecord("S", "V", "absent", KorvoUpdateDownloadStatePaused),
+                          KorvoUpdateDownloadUpdateState);
+    EXPECT_EQ(observer.posts, 3) << "no row reads as state 0";
+    EXPECT_FALSE(store.getModelWithUrl("absent"));
+    store.updateWithModel(makeRecord("S", "V", "absent", KorvoUpdateDownloadStateNew), KorvoUpdateDownloadUpdateState);
+    store.updateWithModel(makeRecord("S", "V", "waiting", KorvoUpdateDownloadStateNew),
+                          KorvoUpdateDownloadUpdateStateTime | KorvoUpdateDownloadUpdateResumeData |
+                              KorvoUpdateDownloadUpdateProgress);
+    EXPECT_EQ(observer.posts, 3);
+}
+
+TEST_F(DownloadStore, ObserverMayWriteTheStoreFromInsideTheNotification) {
+    store.insertModel(*makeRecord("S", "V", "a", KorvoUpdateDownloadStateDownloading));
+    store.insertModel(*makeRecord("S", "V", "b", KorvoUpdateDownloadStateWaiting));
+    int posts = 0;
+    NotificationCenter::defaultCenter().addObserver(
+        this, KorvoUpdateDownloadStateChangeNotification, [&](const Notification& n) {
+            ++posts;
+            auto record = retainedObject<KorvoUpdateDownloadModel>(n.userInfo);
+            if (record->url() != "a") return;
+            // The engine starts the next waiting download when one ends.
+            store.updateWithModel(makeRecord("S", "V", "b", KorvoUpdateDownloadStateDownloading),
+                                  KorvoUpdateDownloadUpdateState | KorvoUpdateDownloadUpdateStateTime);
+        });
+    store.updateWithModel(makeRecord("S", "V", "a", KorvoUpdateDownloadStateFinished),
+                          KorvoUpdateDownloadUpdateState | KorvoUpdateDownloadUpdateStateTime);
+    NotificationCenter::defaultCenter().removeObserver(this);
+    EXPECT_EQ(posts, 2);
+    EXPECT_EQ(store.getModelWithUrl("a")->state(), KorvoUpdateDownloadStateFinished);
+    EXPECT_EQ(store.getModelWithUrl("b")->state(), KorvoUpdateDownloadStateDownloading);
+    EXPECT_NE(store.getModelWithUrl("b")->lastStateTime(), 0u);
+}
+
+TEST_F(DownloadStore, ReadersNeverSeeAWaitingRowWithoutItsStamp) {
+    for (int i = 0; i < 20; ++i)
+        store.insertModel(*makeRecord("S", "V", QString("u%1").arg(i)));
+    std::atomic<bool> done{false};
+    std::atomic<int> torn{0};
+    std::thread sameStore([&] {
+        while (!done)
+            for (const auto& m : store.getAllWaitingData())
+                if (m->lastStateTime() == 0) ++torn;
+    });
+    std::thread otherConnection([&] {
+        auto db = openFile();
+        const std::string sql = "SELECT count(*) FROM t_downloadFiles_" + store.uniqueIDString().toStdString() +
+                                " WHERE state = 2 AND lastStateTime = 0";
+        while (!done) {
+            SQLite::Statement st(*db, sql);
+            if (st.executeStep() && st.getColumn(0).getInt() != 0) ++torn;
+        }
+    });
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 20; ++i)
+            store.updateWithModel(makeRecord("S", "V", QString("u%1").arg(i), KorvoUpdateDownloadStateWaiting),
+                                  KorvoUpdateDownloadUpdateState | KorvoUpdateDownloadUpdateStateTime);
+        store.deleteAll();
+        for (int i = 0; i < 20; ++i)
+            store.insertModel(*makeRecord("S", "V", QString("u%1").arg(i)));
+    }
+    done = true;
+    sameStore.join();
+    otherConnection.join();
+    EXPECT_EQ(torn, 0);
+}
+
+TEST_F(DownloadStore, CrashBetweenStateAndStampLeavesTheRowAsItWas) {
+    store.insertModel(*makeRecord("S", "V", "u"));
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        store.setAfterStatementHook([](int bit) {
+            if (bit == KorvoUpdateDownloadUpdateState) _exit(0);
+        });
+        store.updateWithModel(makeRecord("S", "V", "u", KorvoUpdateDownloadStateWaiting),
+                              KorvoUpdateDownloadUpdateState | KorvoUpdateDownloadUpdateStateTime);
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0) << "the child stopped between the two statements";
+
+    KorvoUpdateDownloadDataBaseManager reopened;
+    reopened.creatDBWithSerialNumber("sn0042", "owner@example.com");
+    const auto row = reopened.getModelWithUrl("u");
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->state(), KorvoUpdateDownloadStateNew);
+    EXPECT_EQ(row->lastStateTime(), 0u);
+}
+
+TEST_F(DownloadStore, WriterWaitsForABusyFileInsteadOfDroppingTheWrite) {
+    store.insertModel(*makeRecord("S", "V", "u"));
+    auto other = openFile();
+    other->exec("BEGIN IMMEDIATE");
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        other->exec("COMMIT");
+    });
+    store.updateWithModel(makeRecord("S", "V", "u", KorvoUpdateDownloadStatePaused), KorvoUpdateDownloadUpdateState);
+    release.join();
+    EXPECT_EQ(store.getModelWithUrl("u")->state(), KorvoUpdateDownloadStatePaused);
+}
+
+TEST_F(DownloadStore, ReopeningWhileOtherThreadsUseTheStore) {
+    store.insertModel(*makeRecord("S", "V", "mine"));
+    store.creatDBWithSerialNumber("sn0042", "second");
+    store.insertModel(*makeRecord("S", "V", "theirs"));
+    std::atomic<bool> done{false};
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 3; ++t) {
+        threads.emplace_back([&] {
+            while (!done) {
+                const QStringList found = urls(store.getAllCacheData());
+                if (found != QStringList{"mine"} && found != QStringList{"theirs"}) ++wrong;
+                store.updateWithModel(makeRecord("S", "V", "mine", 3), KorvoUpdateDownloadUpdateProgress);
+            }
+        });
+    }
+    for (int i = 0; i < 40; ++i)
+        store.creatDBWithSerialNumber("sn0042", i % 2 ? "second" : "owner@example.com");
+    done = true;
+    for (auto& t : threads)
+        t.join();
+    EXPECT_EQ(wrong, 0);
+}
+
+} // namespace
