@@ -316,13 +316,6 @@ void DownloadTask::run() {
     if (fd >= 0) ::close(fd);
     if (m_cancel && !finishedFile) error = makeError(DownloadErrorCancelled, QStringLiteral("cancelled"));
 
-    QByteArray resumeData;
-    if (error && error->code != DownloadErrorBadServerResponse && error->code != DownloadErrorUnsupportedURL)
-        resumeData = currentResumeData();
-    if (error) error->resumeData = resumeData;
-    // A partial file nothing can go on from is only litter.
-    if (error && resumeData.isEmpty() && !m_partialPath.isEmpty()) QFile::remove(m_partialPath);
-
     Deliver deliver;
     FinishedFile finished;
     Completion completion;
@@ -334,6 +327,16 @@ void DownloadTask::run() {
         completion = m_completion;
         answer = std::move(m_resumeAnswer);
     }
+    // A plain cancel wants nothing kept; a cancel that asks for resume data, and a failure that can go on, do.
+    const bool plainCancel = error && error->code == DownloadErrorCancelled && !answer;
+    QByteArray resumeData;
+    if (error && !plainCancel && error->code != DownloadErrorBadServerResponse &&
+        error->code != DownloadErrorUnsupportedURL)
+        resumeData = currentResumeData();
+    if (error) error->resumeData = resumeData;
+    // A partial file nothing can go on from is only litter.
+    if (error && resumeData.isEmpty() && !m_partialPath.isEmpty()) QFile::remove(m_partialPath);
+
     if (deliver) {
         const QString partial = m_partialPath;
         auto self = shared_from_this();
@@ -380,30 +383,38 @@ size_t DownloadTask::onWrite(char* data, size_t size, size_t count, void* user) 
     a.sinceProgress += length;
     c->task->m_bytesReceived += length;
     const auto now = a.lastData;
-    if (now - a.lastProgress >= std::chrono::milliseconds(c->task->m_options.progressIntervalMs)) {
-        a.lastProgress = now;
-        Deliver deliver;
-        Progress progress;
-        {
-            std::lock_guard<std::mutex> lock(c->task->m_mutex);
-            deliver = c->task->m_deliver;
-            progress = c->task->m_progress;
-        }
-        const uint64_t step = a.sinceProgress, written = a.written, expected = *c->total;
-        a.sinceProgress = 0;
-        if (deliver && progress) deliver([progress, step, written, expected] { progress(step, written, expected); });
-    }
+    if (now - a.lastProgress >= std::chrono::milliseconds(c->task->m_options.progressIntervalMs))
+        c->task->reportProgress(a, *c->total);
     return length;
 }
 
 int DownloadTask::onTransferInfo(void* user, int64_t, int64_t, int64_t, int64_t) {
     auto* c = static_cast<Context*>(user);
+    Attempt& a = *c->a;
     if (c->task->m_cancel) return 1;
-    if (Clock::now() - c->a->lastData >= std::chrono::milliseconds(c->task->m_options.stallTimeoutMs)) {
-        c->a->timedOut = true;
+    const auto now = Clock::now();
+    if (now - a.lastData >= std::chrono::milliseconds(c->task->m_options.stallTimeoutMs)) {
+        a.timedOut = true;
         return 1;
     }
+    // Bytes held back by the interval are reported once the data pauses, not only with the next write.
+    if (a.sinceProgress > 0 && now - a.lastProgress >= std::chrono::milliseconds(c->task->m_options.progressIntervalMs))
+        c->task->reportProgress(a, *c->total);
     return 0;
+}
+
+void DownloadTask::reportProgress(Attempt& a, uint64_t expected) {
+    a.lastProgress = Clock::now();
+    Deliver deliver;
+    Progress progress;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        deliver = m_deliver;
+        progress = m_progress;
+    }
+    const uint64_t step = a.sinceProgress, written = a.written;
+    a.sinceProgress = 0;
+    if (deliver && progress) deliver([progress, step, written, expected] { progress(step, written, expected); });
 }
 
 std::optional<DownloadError> DownloadTask::attempt(Attempt& a) {

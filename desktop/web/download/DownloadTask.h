@@ -89,6 +89,7 @@ private:
     DownloadTask() = default;
     void run();
     static size_t onWrite(char* data, size_t size, size_t count, void* user);
+    void reportProgress(Attempt& a, uint64_t expected);
     static int onTransferInfo(void* user, int64_t, int64_t, int64_t, int64_t);
     std::optional<DownloadError> attempt(Attempt& a);
     QByteArray currentResumeData() const;
