@@ -79,7 +79,7 @@ protected:
         store->creatDBWithSerialNumber("SN0001", "owner@example.com");
         engine = std::make_unique<KorvoUpdateDownloadManager>(*store);
         DownloadTask::Options options;
-        options.stallTimeoutMs = 300;
+        options.stallTimeoutMs = 1000; // the stall tests wait this long; nginx's rate-limited bursts stay under it
         options.progressIntervalMs = 10;
         engine->setTaskOptions(options);
     }
@@ -236,7 +236,9 @@ TEST_F(EngineTest, NotFoundFailsTheRecordFreesTheSlotAndTheNextVehicleStarts) {
     EXPECT_EQ(stateOf(missing.url("Fiat_V1.0_EN.zip")), KorvoUpdateDownloadStateFailed);
     EXPECT_EQ(stateOf(missing.url("Fiat_V1.0_DE.zip")), KorvoUpdateDownloadStateFailed);
     EXPECT_FALSE(fileExists(update("Fiat_V1.0_EN.zip"))) << "a 404 page is no package";
-    const auto error = engine->lastErrorForUrl(QString::fromStdString(missing.url("Fiat_V1.0_EN.zip")));
+    // Whichever of the two answered first failed the vehicle and stopped the other.
+    auto error = engine->lastErrorForUrl(QString::fromStdString(missing.url("Fiat_V1.0_EN.zip")));
+    if (!error) error = engine->lastErrorForUrl(QString::fromStdString(missing.url("Fiat_V1.0_DE.zip")));
     ASSERT_TRUE(error);
     EXPECT_EQ(error->httpStatus, 404);
     std::lock_guard<std::mutex> lock(mutex);

@@ -57,6 +57,16 @@ bool writeAll(int fd, const char* data, size_t length) {
     return true;
 }
 
+// Cuts the file to size bytes and places the write position there. A file that already has that size is left
+// alone: ext4 flushes a file truncated and rewritten on its close (its guard against empty files after a crash),
+// which would make every fresh download wait for the disk.
+bool cutTo(int fd, uint64_t size) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return false;
+    if (uint64_t(st.st_size) != size && ::ftruncate(fd, off_t(size)) != 0) return false;
+    return ::lseek(fd, off_t(size), SEEK_SET) == off_t(size);
+}
+
 DownloadError makeError(int code, const QString& message, int httpStatus = 0) {
     DownloadError e;
     e.code = code;
@@ -229,7 +239,7 @@ static bool decide(DownloadTask::Attempt* a, uint64_t* total, bool* rangeBroken)
     }
     if (a->status == 200) {
         // The whole file (the server ignored the range, or the file changed): start it again.
-        if (::ftruncate(a->fd, 0) != 0 || ::lseek(a->fd, 0, SEEK_SET) != 0) return false;
+        if (!cutTo(a->fd, 0)) return false;
         a->written = 0;
         a->start = 0;
         *total = a->contentLength >= 0 ? uint64_t(a->contentLength) : 0;
@@ -294,7 +304,7 @@ void DownloadTask::run() {
         a.fd = fd;
         a.start = start;
         a.task = this;
-        if (::ftruncate(fd, off_t(start)) != 0 || ::lseek(fd, off_t(start), SEEK_SET) != off_t(start)) {
+        if (!cutTo(fd, start)) {
             error =
                 makeError(DownloadErrorCannotCreateFile, QStringLiteral("%1 cannot be written.").arg(m_partialPath));
             break;
