@@ -137,7 +137,7 @@ TEST_F(EngineTest, LimitZeroStartsNothingAndOneStartsTheOldestWaitingVehicle) {
     EXPECT_EQ(stateOf(nginx.url("Ford_V1.0_EN.zip")), KorvoUpdateDownloadStateWaiting);
     EXPECT_EQ(stateOf(nginx.url("Opel_V2.0_EN.zip")), KorvoUpdateDownloadStateWaiting);
     EXPECT_TRUE(engine->dataTaskVehiclesSet().isEmpty());
-    EXPECT_TRUE(engine->dataTaskDicKeys().isEmpty());
+    EXPECT_TRUE(engine->dataTaskDic().isEmpty());
 
     setLimit(1);
     engine->sync();
@@ -419,15 +419,17 @@ TEST_F(EngineTest, RunningSetBookkeeping) {
     engine->startDownloadTask(ford);
     engine->sync();
     EXPECT_EQ(engine->dataTaskVehiclesSet(), QStringList{"FORD"});
-    EXPECT_EQ(engine->dataTaskDicKeys(), QStringList{QString::fromStdString(server.url("Ford_V1.zip"))});
+    EXPECT_EQ(engine->dataTaskDic().keys(), QStringList{QString::fromStdString(server.url("Ford_V1.zip"))});
+    EXPECT_EQ(engine->downloadTaskDic().keys(), engine->dataTaskDic().keys());
     engine->removeVehicleDownloadTask(ford);
     engine->sync();
     EXPECT_TRUE(engine->dataTaskVehiclesSet().isEmpty());
     engine->deleteAllTask();
     engine->sync();
     EXPECT_TRUE(store->getAllCacheData().empty());
-    EXPECT_TRUE(engine->dataTaskDicKeys().isEmpty());
-    EXPECT_TRUE(engine->downloadTaskDicKeys().isEmpty());
+    EXPECT_TRUE(engine->dataTaskDic().isEmpty());
+    EXPECT_TRUE(engine->downloadTaskDic().isEmpty());
+    EXPECT_TRUE(engine->downloadPausedModels().empty());
 }
 
 } // namespace

@@ -78,6 +78,7 @@ public:
     // before the completion.
     void cancelByProducingResumeData(std::function<void(const QByteArray&)> answer);
 
+    bool isCancelled() const { return m_cancel; }
     // Blocks until the transfer thread has delivered its completion (or timeoutMs passed); true when it has.
     bool waitUntilDone(int timeoutMs) const;
     uint64_t bytesReceived() const { return m_bytesReceived; }

@@ -97,6 +97,13 @@ KorvoUpdateDownloadManager& KorvoUpdateDownloadManager::sharedManager() {
 }
 
 KorvoUpdateDownloadManager::KorvoUpdateDownloadManager(KorvoUpdateDownloadDataBaseManager& store) : m_store(store) {
+    init();
+}
+
+void KorvoUpdateDownloadManager::init() {
+    // Made before this engine so that they outlive it: its last queued jobs at the end of the program use them.
+    KorvoUpdateCommonTool::sharedTool();
+    KorvoNetworkReachability::sharedManager();
     auto& defaults = UserDefaults::standardUserDefaults();
     m_maxConcurrentCount = defaults.integerForKey(QString::fromLatin1(KorvoUpdateDownloadMaxConcurrentCountKey));
     m_allowsCellularAccess = defaults.boolForKey(QString::fromLatin1(KorvoUpdateDownloadAllowsCellularAccessKey));
@@ -167,19 +174,19 @@ QStringList KorvoUpdateDownloadManager::dataTaskVehiclesSet() const {
     return m_dataTaskVehiclesSet;
 }
 
-QStringList KorvoUpdateDownloadManager::dataTaskDicKeys() const {
+QMap<QString, std::shared_ptr<DownloadTask>> KorvoUpdateDownloadManager::dataTaskDic() const {
     std::lock_guard<std::mutex> lock(m_snapshotMutex);
-    return m_dataTaskDic.keys();
+    return m_dataTaskDic;
 }
 
-QStringList KorvoUpdateDownloadManager::downloadTaskDicKeys() const {
+QMap<QString, std::shared_ptr<DownloadTask>> KorvoUpdateDownloadManager::downloadTaskDic() const {
     std::lock_guard<std::mutex> lock(m_snapshotMutex);
-    return m_downloadTaskDic.keys();
+    return m_downloadTaskDic;
 }
 
-size_t KorvoUpdateDownloadManager::downloadPausedModelsCount() const {
+KorvoUpdateDownloadManager::ModelList KorvoUpdateDownloadManager::downloadPausedModels() const {
     std::lock_guard<std::mutex> lock(m_snapshotMutex);
-    return m_downloadPausedModels.size();
+    return m_downloadPausedModels;
 }
 
 std::optional<DownloadError> KorvoUpdateDownloadManager::lastErrorForUrl(const QString& url) const {
@@ -450,7 +457,16 @@ void KorvoUpdateDownloadManager::didWriteData(const std::shared_ptr<DownloadTask
     if (!isCurrentTask(task)) return;
     const ModelPtr model = m_store.getModelWithUrl(task->taskDescription());
     if (!model) return;
-    if (model->state() != StateDownloading) task->cancel();
+    // A record no longer downloading stops its transfer, keeping what it has (a pause has asked for that already).
+    if (model->state() != StateDownloading && !task->isCancelled()) {
+        const QString url = model->url();
+        task->cancelByProducingResumeData([this, url](const QByteArray& data) {
+            if (const ModelPtr current = m_store.getModelWithUrl(url)) {
+                current->setResumeData(data);
+                m_store.updateWithModel(current, kUpdateResumeData);
+            }
+        });
+    }
     model->setTmpFileSize(totalWritten);
     model->setIntervalFileSize(model->intervalFileSize() + written);
     const double now = nowMicroseconds();
@@ -603,8 +619,6 @@ void KorvoUpdateDownloadManager::pauseDownloadTaskOnQueue(const ModelPtr& model)
         }
     }
     removeVehicle(model->vehicle());
-    std::lock_guard<std::mutex> lock(m_snapshotMutex);
-    m_downloadPausedModels.push_back(model);
 }
 
 void KorvoUpdateDownloadManager::cancelTaskWithModelOnQueue(const ModelPtr& model, bool deleteTask) {

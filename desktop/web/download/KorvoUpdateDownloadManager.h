@@ -66,7 +66,9 @@ public:
     void composeFilePath(const ModelList& models);
     bool networkingAllowsDownloadTask() const;
 
-    // Handlers of the observed notifications (registered by the constructor), and the reachability action.
+    // Handlers of the observed notifications (registered by the constructor), and the reachability action. The
+    // limit change's object points to a long long, the cellular change's to a bool (or their user info holds
+    // "count" / "allows").
     void downloadMaxConcurrentCountChange(const Notification& notification);
     void downloadAllowsCellularAccessChange(const Notification& notification);
     void networkingReachabilityDidChange(const Notification& notification);
@@ -76,9 +78,12 @@ public:
     long long maxConcurrentCount() const;
     bool allowsCellularAccess() const;
     QStringList dataTaskVehiclesSet() const;
-    QStringList dataTaskDicKeys() const;
-    QStringList downloadTaskDicKeys() const;
-    size_t downloadPausedModelsCount() const;
+    // url to running transfer; downloadTaskDic loses its entries with dataTaskDic's and is emptied by
+    // cancelAllDownTask.
+    QMap<QString, std::shared_ptr<DownloadTask>> dataTaskDic() const;
+    QMap<QString, std::shared_ptr<DownloadTask>> downloadTaskDic() const;
+    // Kept for its owners to fill; deleteAllTask empties it. The engine itself adds nothing.
+    ModelList downloadPausedModels() const;
     std::optional<DownloadError> lastErrorForUrl(const QString& url) const;
 
     // Waits until the work queued so far (and the file removals it queued) has run.
@@ -89,6 +94,8 @@ public:
     void setMaxTimeoutRetries(int retries);
 
 private:
+    // Reads the two settings and registers for the observed notifications.
+    void init();
     // The queue-side forms of the public operations; call on the engine queue only.
     void startDownloadTaskOnQueue(const ModelPtr& model);
     void startDownloadWaitingTaskOnQueue();
