@@ -288,10 +288,29 @@ TEST_F(EngineTest, NetworkRuleHoldsDownloadsBack) {
     NotificationCenter::workspaceCenter().post(KorvoUpdateDownloadAllowsCellularAccessChangeNotification, &allows);
     ASSERT_TRUE(waitFor([&] { return stateOf(url) == KorvoUpdateDownloadStateFinished; }));
 
+    // Losing the network sends a downloading vehicle back to waiting, keeping its partial file; it goes on when
+    // the network is back.
+    const auto big = randomBytes(60000, 16);
+    ScriptedServer slow(big);
+    slow.setMode(ScriptedServer::Mode::Stall);
+    slow.setStallAfter(25000);
+    const std::string slowUrl = slow.url("Lada_V1.0_EN.zip");
+    engine->startDownloadTask(record(slowUrl, "Lada", big.size()));
+    ASSERT_TRUE(
+        waitFor([&] { return store->getModelWithUrl(QString::fromStdString(slowUrl))->tmpFileSize() == 25000; }));
     KorvoNetworkReachability::sharedManager().setNetworkReachabilityStatus(KorvoNetworkReachabilityStatusNotReachable);
     EXPECT_FALSE(engine->networkingAllowsDownloadTask());
-    KorvoNetworkReachability::sharedManager().setNetworkReachabilityStatus(KorvoNetworkReachabilityStatusUnknown);
-    EXPECT_TRUE(engine->networkingAllowsDownloadTask());
+    ASSERT_TRUE(waitFor([&] {
+        const auto r = store->getModelWithUrl(QString::fromStdString(slowUrl));
+        return r->state() == KorvoUpdateDownloadStateWaiting && !r->resumeData().isEmpty();
+    }));
+    EXPECT_TRUE(engine->dataTaskVehiclesSet().isEmpty());
+    slow.setMode(ScriptedServer::Mode::Normal);
+    KorvoNetworkReachability::sharedManager().setNetworkReachabilityStatus(
+        KorvoNetworkReachabilityStatusReachableViaWiFi);
+    ASSERT_TRUE(waitFor([&] { return stateOf(slowUrl) == KorvoUpdateDownloadStateFinished; }));
+    EXPECT_EQ(slow.lastRange(), "bytes=25000-");
+    EXPECT_EQ(readFileBytes(update("Lada_V1.0_EN.7z")), big);
 }
 
 TEST_F(EngineTest, PartsJoinInUrlOrderIntoOneRecord) {
