@@ -116,6 +116,18 @@ TEST_F(DownloadStore, ClosedOrRefusedStoreDoesNothing) {
     EXPECT_FALSE(closed.isOpen()) << "a suffix that is no MD5 is never formatted into SQL";
     closed.creatCachesTableWithUniqueIDString("0123456789ABCDEF0123456789abcdef");
     EXPECT_FALSE(closed.isOpen());
+
+    // A file that cannot be opened closes the store instead of leaving it on the previous user's tables.
+    store.insertModel(*makeRecord("BMW", "BMW", "first user"));
+    dir.write("blocked", std::string("a file where the folder should be"));
+    platform::setDocumentsDirectory(QString::fromStdString(dir.file("blocked/Documents")));
+    store.creatDBWithSerialNumber("sn0042", "second user");
+    EXPECT_FALSE(store.isOpen());
+    store.insertModel(*makeRecord("BMW", "BMW", "second user"));
+    EXPECT_TRUE(store.getAllCacheData().empty());
+    platform::setDocumentsDirectory(QString::fromStdString(dir.path()));
+    store.creatDBWithSerialNumber("sn0042", "owner@example.com");
+    EXPECT_EQ(urls(store.getAllCacheData()), QStringList{"first user"});
 }
 
 TEST_F(DownloadStore, InsertKeepsTheFirstRowAndWritesColumnsAsTheStoreDoes) {

@@ -282,13 +282,16 @@ void KorvoUpdateDownloadDataBaseManager::creatCachesTableWithUniqueIDString(cons
         syslogline::write("Download records: refused a table suffix that is not an MD5 digest.");
         return;
     }
+    Lock lock(m_mutex);
+    // The connection held before goes in any case: after a failed open the store is closed rather than left on
+    // the tables of the previous user.
+    m_db.reset();
     try {
         auto db = std::make_shared<SQLite::Database>(databasePath().toStdString(),
                                                      SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, kBusyTimeoutMs);
         // WAL: readers of another connection never see a half-written transaction and do not block the writer.
         db->exec("PRAGMA journal_mode=WAL");
         db->exec(sqlFor(kCreateDownloadTable, uniqueIDString));
-        Lock lock(m_mutex);
         m_db = db;
     } catch (const std::exception& e) {
         logFailure("opening KorvoUpdate.db", e);
