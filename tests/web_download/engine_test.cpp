@@ -452,3 +452,28 @@ TEST_F(EngineTest, RunningSetBookkeeping) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(EngineTest, StartRightAfterPauseWaitsForTheStoppingTransfer) {
+    const auto content = randomBytes(80000, 17);
+    ScriptedServer server(content);
+    server.setMode(ScriptedServer::Mode::Stall);
+    server.setStallAfter(30000);
+    const std::string url = server.url("Tata_V1.0_EN.zip");
+    auto model = record(url, "Tata", content.size());
+    setLimit(1);
+    engine->startDownloadTask(model);
+    ASSERT_TRUE(waitFor([&] { return store->getModelWithUrl(QString::fromStdString(url))->tmpFileSize() == 30000; }));
+    // The stalled transfer notices its cancel only at its next look, so the new start finds it still stopping:
+    // it must not run a second transfer on the same partial file, but go on from the first one's resume data.
+    server.setMode(ScriptedServer::Mode::Normal);
+    engine->pauseDownloadTask(model);
+    engine->startDownloadTask(model);
+    ASSERT_TRUE(waitFor([&] { return stateOf(url) == KorvoUpdateDownloadStateFinished; }));
+    EXPECT_EQ(server.requests(), 2);
+    EXPECT_EQ(server.lastRange(), "bytes=30000-");
+    EXPECT_EQ(readFileBytes(update("Tata_V1.0_EN.7z")), content);
+}
+
+} // namespace

@@ -176,6 +176,11 @@ void DownloadTask::cancelByProducingResumeData(std::function<void(const QByteArr
     if (answer && deliver) deliver([answer, data] { answer(data); });
 }
 
+bool DownloadTask::isDone() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_done || !m_started;
+}
+
 bool DownloadTask::waitUntilDone(int timeoutMs) const {
     std::unique_lock<std::mutex> lock(m_mutex);
     return m_doneChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_done || !m_started; });

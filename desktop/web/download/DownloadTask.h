@@ -79,6 +79,8 @@ public:
     void cancelByProducingResumeData(std::function<void(const QByteArray&)> answer);
 
     bool isCancelled() const { return m_cancel; }
+    // True once the transfer thread has handed over its completion (or was never started).
+    bool isDone() const;
     // Blocks until the transfer thread has delivered its completion (or timeoutMs passed); true when it has.
     bool waitUntilDone(int timeoutMs) const;
     uint64_t bytesReceived() const { return m_bytesReceived; }

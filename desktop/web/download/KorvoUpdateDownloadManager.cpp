@@ -383,10 +383,18 @@ void KorvoUpdateDownloadManager::downloadwithModelOnQueue(const ModelPtr& model)
         model->setState(StateNew);
     }
     const QString url = model->url();
-    // A running transfer of the same url gives way to the new one, keeping nothing.
+    std::shared_ptr<DownloadTask> running;
     {
         std::lock_guard<std::mutex> lock(m_snapshotMutex);
-        if (auto old = m_dataTaskDic.value(url)) old->cancel();
+        running = m_dataTaskDic.value(url);
+    }
+    if (running && !running->isDone()) {
+        // One transfer per url at a time: two would write the same partial file. A transfer that runs on is
+        // left alone; one that is stopping hands over once its resume data is stored (in didComplete).
+        if (running->isCancelled()) m_restartAfter.insert(url, running);
+        model->setState(StateDownloading);
+        m_store.updateWithModel(model, kUpdateState);
+        return;
     }
     model->setState(StateDownloading);
     // The archive path comes from the url alone: directly inside the download folder, whatever a row says.
@@ -500,7 +508,15 @@ void KorvoUpdateDownloadManager::didFinishDownloading(const std::shared_ptr<Down
 void KorvoUpdateDownloadManager::didComplete(const std::shared_ptr<DownloadTask>& task,
                                              const std::optional<DownloadError>& error) {
     const QString url = task->taskDescription();
-    if (error && error->code == DownloadErrorCancelled) return;
+    const bool handOver = m_restartAfter.value(url).lock() == task;
+    if (handOver) m_restartAfter.remove(url);
+    if (error && error->code == DownloadErrorCancelled) {
+        if (handOver) {
+            forgetTask(url);
+            if (const ModelPtr model = m_store.getModelWithUrl(url, StateDownloading)) downloadwithModelOnQueue(model);
+        }
+        return;
+    }
     // A transfer that another one of the same url has replaced has nothing more to say.
     if (!isCurrentTask(task)) return;
     if (error) {
@@ -541,6 +557,7 @@ void KorvoUpdateDownloadManager::didComplete(const std::shared_ptr<DownloadTask>
             }
             model->setResumeData(error->resumeData);
             m_store.updateWithModel(model, kUpdateStateAndResumeData);
+            forgetTask(url);
             downloadwithModelOnQueue(model);
             return;
         }

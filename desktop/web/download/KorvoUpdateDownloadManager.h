@@ -139,7 +139,8 @@ private:
     QMap<QString, DownloadError> m_lastErrors;
     QMap<QString, int> m_retries;   // time-out and connection-loss resumes per url, since its last start
     std::set<QString> m_moveFailed; // urls whose finished file could not be moved to their archive path
-    std::vector<std::weak_ptr<DownloadTask>> m_allTasks; // every transfer made, to stop them at the end
+    QMap<QString, std::weak_ptr<DownloadTask>> m_restartAfter; // a stopping transfer to start again after
+    std::vector<std::weak_ptr<DownloadTask>> m_allTasks;       // every transfer made, to stop them at the end
     DownloadTask::Options m_options;
     int m_maxTimeoutRetries = 3;
     dispatch::SerialQueue m_fileQueue;
