@@ -3,6 +3,8 @@
 // time-out retries, the network rule, joining parts and removing files.
 #include "KorvoUpdateDownloadManager.h"
 
+#include "ChildProcess.h"
+
 #include "KorvoNetworkReachability.h"
 #include "KorvoUpdateCommonTool.h"
 #include "KorvoUpdateDownloadDataBaseManager.h"
@@ -19,6 +21,7 @@
 #include <QFileInfo>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <thread>
@@ -474,6 +477,60 @@ TEST_F(EngineTest, StartRightAfterPauseWaitsForTheStoppingTransfer) {
     EXPECT_EQ(server.requests(), 2);
     EXPECT_EQ(server.lastRange(), "bytes=30000-");
     EXPECT_EQ(readFileBytes(update("Tata_V1.0_EN.7z")), content);
+}
+
+} // namespace
+
+namespace {
+
+// Set by the test below for the copy of this program that it starts and kills.
+constexpr char kChildDocumentsVariable[] = "KORVO_ENGINE_CHILD_DOCUMENTS";
+
+// Not a test of its own: the downloading program that KilledProgramGoesOnFromItsLastProgress kills.
+TEST(EngineChild, DownloadsUntilKilled) {
+    const char* documents = std::getenv(kChildDocumentsVariable);
+    if (!documents) GTEST_SKIP() << "runs only as the program killed by KilledProgramGoesOnFromItsLastProgress";
+    ASSERT_TRUE(redirectDefaults());
+    platform::setDocumentsDirectory(documents);
+    KorvoUpdateDownloadDataBaseManager store;
+    store.creatDBWithSerialNumber("SN0001", "owner@example.com");
+    KorvoUpdateDownloadManager engine(store);
+    DownloadTask::Options options;
+    options.progressIntervalMs = 10;
+    engine.setTaskOptions(options);
+    long long limit = 1;
+    NotificationCenter::workspaceCenter().post(KorvoUpdateDownloadMaxConcurrentCountChangeNotification, &limit);
+    engine.startDownloadTask(store.getAllCacheData().at(0));
+    std::this_thread::sleep_for(std::chrono::seconds(30));
+}
+
+TEST_F(EngineTest, KilledProgramGoesOnFromItsLastProgress) {
+    const auto content = randomBytes(70000, 18);
+    ScriptedServer server(content);
+    server.setMode(ScriptedServer::Mode::Stall);
+    server.setStallAfter(30000);
+    const std::string url = server.url("Dacia_V1.0_EN.zip");
+    record(url, "Dacia", content.size());
+
+    ::setenv(kChildDocumentsVariable, docs.path().c_str(), 1);
+    ChildProcess child;
+    const bool started = child.start({"/proc/self/exe", "--gtest_filter=EngineChild.DownloadsUntilKilled"});
+    ::unsetenv(kChildDocumentsVariable);
+    ASSERT_TRUE(started);
+    const bool reached = waitFor([&] {
+        const auto r = store->getModelWithUrl(QString::fromStdString(url));
+        return r && r->tmpFileSize() == 30000 && !r->resumeData().isEmpty();
+    });
+    child.terminate(); // killed: no pause, no answer, nothing saved on the way out
+    child.wait();
+    ASSERT_TRUE(reached);
+
+    server.setMode(ScriptedServer::Mode::Normal);
+    setLimit(1);
+    engine->startDownloadTask(store->getModelWithUrl(QString::fromStdString(url)));
+    ASSERT_TRUE(waitFor([&] { return stateOf(url) == KorvoUpdateDownloadStateFinished; }));
+    EXPECT_EQ(server.lastRange(), "bytes=30000-");
+    EXPECT_EQ(readFileBytes(update("Dacia_V1.0_EN.7z")), content);
 }
 
 } // namespace

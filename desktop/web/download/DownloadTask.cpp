@@ -426,6 +426,13 @@ void DownloadTask::reportProgress(Attempt& a, uint64_t expected) {
         std::lock_guard<std::mutex> lock(m_mutex);
         deliver = m_deliver;
         progress = m_progress;
+        // What resumeDataSoFar hands out: the file as written so far, with the validators of this answer.
+        if (a.decided && !a.ignoreBody) {
+            m_etag = QString::fromStdString(a.etag);
+            m_lastModified = QString::fromStdString(a.lastModified);
+            m_total = expected;
+            m_fileSize = a.written;
+        }
     }
     const uint64_t step = a.sinceProgress, written = a.written;
     a.sinceProgress = 0;

@@ -79,6 +79,9 @@ public:
     void cancelByProducingResumeData(std::function<void(const QByteArray&)> answer);
 
     bool isCancelled() const { return m_cancel; }
+    // Resume data for the bytes written up to the last progress step (empty before any): kept with the progress,
+    // it lets a program that was killed go on from there.
+    QByteArray resumeDataSoFar() const { return currentResumeData(); }
     // True once the transfer thread has handed over its completion (or was never started).
     bool isDone() const;
     // Blocks until the transfer thread has delivered its completion (or timeoutMs passed); true when it has.
@@ -116,7 +119,7 @@ private:
     std::atomic<bool> m_cancel{false};
     std::atomic<uint64_t> m_bytesReceived{0};
 
-    // Written by the transfer thread only; read after it ends.
+    // Written by the transfer thread under m_mutex; read under it by resumeDataSoFar and after the thread ends.
     QString m_etag, m_lastModified;
     uint64_t m_total = 0;
     uint64_t m_fileSize = 0;

@@ -486,7 +486,16 @@ void KorvoUpdateDownloadManager::didWriteData(const std::shared_ptr<DownloadTask
     }
     const uint64_t total = model->totalFileSize();
     model->setProgress(total == 0 ? 0.0 : double(model->tmpFileSize()) / double(total));
-    m_store.updateWithModel(model, kUpdateProgress);
+    int option = kUpdateProgress;
+    // The resume data so far goes with the progress: a program killed in the middle goes on from here.
+    if (model->state() == StateDownloading) {
+        const QByteArray soFar = task->resumeDataSoFar();
+        if (!soFar.isEmpty()) {
+            model->setResumeData(soFar);
+            option |= kUpdateResumeData;
+        }
+    }
+    m_store.updateWithModel(model, option);
     post(KorvoUpdateDownloadProgressNotification, model);
 }
 
