@@ -534,3 +534,32 @@ TEST_F(EngineTest, KilledProgramGoesOnFromItsLastProgress) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(EngineTest, DeleteTaskAndCacheStopsTheVehicleAndRemovesItsFiles) {
+    const auto done = randomBytes(5000, 19), slow = randomBytes(60000, 20);
+    ScriptedServer server(done);
+    ScriptedServer stalled(slow);
+    stalled.setMode(ScriptedServer::Mode::Stall);
+    stalled.setStallAfter(20000);
+    const std::string finishedUrl = server.url("Saab_V1.0_EN.zip"), runningUrl = stalled.url("Saab_V1.0_DE.zip");
+    auto first = record(finishedUrl, "Saab", done.size());
+    record(runningUrl, "Saab", slow.size());
+    setLimit(1);
+    engine->startDownloadTask(first);
+    ASSERT_TRUE(waitFor([&] {
+        const auto r = store->getModelWithUrl(QString::fromStdString(runningUrl));
+        return stateOf(finishedUrl) == KorvoUpdateDownloadStateFinished && r->tmpFileSize() == 20000 &&
+               !r->resumeData().isEmpty();
+    }));
+    ASSERT_TRUE(fileExists(update("Saab_V1.0_EN.7z")));
+    engine->deleteTaskAndCache(first);
+    engine->sync();
+    EXPECT_TRUE(engine->dataTaskVehiclesSet().isEmpty());
+    EXPECT_FALSE(fileExists(update("Saab_V1.0_EN.7z")));
+    // Only the download folder itself is left: the finished file and the partial file are gone.
+    EXPECT_TRUE(waitFor([&] { return QDir(QString::fromStdString(docs.path() + "/Update")).isEmpty(); }));
+}
+
+} // namespace
