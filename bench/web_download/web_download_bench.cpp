@@ -194,6 +194,7 @@ int main() {
     auto model = engine.add(cutUrl);
     model->setResumeData(resumeData);
     engine.store.updateWithModel(model, KorvoUpdateDownloadUpdateResumeData);
+    ::sync();
     const auto start = Clock::now();
     if (!engine.runToEnd(engine.store.getModelWithUrl(model->url()))) {
         std::fprintf(stderr, "the resumed download failed\n");
