@@ -339,7 +339,7 @@ P0691 Cooling Fan 1: Control Circuit Low; Control Circuit High
 P0693 Cooling Fan 2: Control Circuit Low; Control Circuit High
 P0695 Cooling Fan 3: Control Circuit Low; Control Circuit High
 P0697 Sensor Reference Voltage C: $O3
-P0700 Transmission Control System: Malfunction (MIL Request); Range/Performance; Electrical
+P0700 Transmission Control System: (MIL Request); Range/Performance; Electrical
 P0703 Brake Switch B: Circuit
 P0704 Clutch Switch Input: Circuit
 P0705 Transmission Range Sensor A: $S5
@@ -365,7 +365,7 @@ P0785 Shift/Timing Solenoid A: -; Range/Performance; Low; High; Intermittent
 P0790 Normal/Performance Switch: Circuit
 P0791 Intermediate Shaft Speed Sensor A: $N4
 P0795 Pressure Control Solenoid C: $SOLN
-P0800 Transfer Case Control System: Malfunction (MIL Request)
+P0800 Transfer Case Control System: (MIL Request)
 P0801 Reverse Inhibit Control Circuit
 P0802 Transmission Control System: MIL Request Circuit/Open
 P0803 1-4 Upshift (Skip Shift) Solenoid Control Circuit
@@ -817,8 +817,9 @@ U0235 Cruise Control Front Distance Range Sensor
 U0293 Hybrid Powertrain Control Module
 """
 
-# U0301-U0331 (software incompatibility) and U0401-U0431 (invalid data received) share this order.
-MODULE_SERIES = ["ECM/PCM A", "Transmission Control Module", "Transfer Case Control Module", "Gear Shift Control Module",
+# U0302-U0331 (software incompatibility) and U0402-U0431 (invalid data received) share this order; U0301 and U0401
+# name the engine control module.
+MODULE_SERIES = ["Transmission Control Module", "Transfer Case Control Module", "Gear Shift Control Module",
                  "Cruise Control Module", "Fuel Injector Control Module", "Glow Plug Control Module",
                  "Throttle Actuator Control Module", "Alternative Fuel Control Module", "Fuel Pump Control Module",
                  "Drive Motor Control Module A", "Battery Energy Control Module A", "Battery Energy Control Module B",
@@ -851,7 +852,7 @@ def join(lang, part, mode=None, qual=None):
         text = part + (mode or "")
         return text + ("(%s)" % qual if qual else "")
     if mode:
-        text = part + (" " if lang == "en" else ", ") + mode
+        text = part + (" " if lang == "en" or mode.startswith("(") else ", ") + mode
     else:
         text = part
     return text + (" (%s)" % qual if qual else "")
@@ -917,7 +918,7 @@ def special(t, name):
     cyl = lambda l, n: numbered(l, "Cylinder", n)  # noqa: E731
     if name == "INJ":
         for n in range(1, 13):
-            t.single("P%04d" % (200 + n), lambda l, n=n: join(l, word("Injector Circuit/Open", l), None, cyl(l, n)))
+            t.single("P%04d" % (200 + n), lambda l, n=n: join(l, cyl(l, n), word("Injector Circuit/Open", l)))
     elif name == "INJCYL":
         for n in range(1, 13):
             for i, mode in enumerate(["Injector Circuit Low", "Injector Circuit High", "Contribution/Balance"]):
@@ -977,8 +978,9 @@ def special(t, name):
             code, module = line.split(" ", 1)
             t.single(code, lambda l, m=module: word("Lost Communication With", l) + sep(l) + word(m, l))
         t.single("U0300", lambda l: word("Internal Control Module Software Incompatibility", l))
-        for series, phrase in ((301, "Software Incompatibility With"), (401, "Invalid Data Received From")):
-            for i, module in enumerate(MODULE_SERIES):
+        for series, phrase, first in ((301, "Software Incompatibility With", "ECM/PCM"),
+                                      (401, "Invalid Data Received From", "ECM/PCM A")):
+            for i, module in enumerate([first] + MODULE_SERIES):
                 t.single("U%04d" % (series + i), lambda l, p=phrase, m=module: word(p, l) + sep(l) + word(m, l))
     else:
         raise ValueError("no family " + name)

@@ -70,7 +70,7 @@ Incorrect Flow Detected|falscher Durchfluss erkannt|Flujo incorrecto detectado|D
 RPM Lower Than Expected|Drehzahl niedriger als erwartet|RPM inferior a lo esperado|Régime inférieur à la normale|Fordulatszám a vártnál alacsonyabb|Giri inferiori al previsto|Toerental lager dan verwacht|Prędkość obrotowa niższa od oczekiwanej|Rotação abaixo do esperado|Обороты ниже ожидаемых|Varvtal lägre än väntat|Otáčky nižšie, ako sa očakávalo|Otáčky nižší, než se očekávalo|转速低于预期
 RPM Higher Than Expected|Drehzahl höher als erwartet|RPM superior a lo esperado|Régime supérieur à la normale|Fordulatszám a vártnál magasabb|Giri superiori al previsto|Toerental hoger dan verwacht|Prędkość obrotowa wyższa od oczekiwanej|Rotação acima do esperado|Обороты выше ожидаемых|Varvtal högre än väntat|Otáčky vyššie, ako sa očakávalo|Otáčky vyšší, než se očekávalo|转速高于预期
 Below Regulating Temperature|unter Regeltemperatur|Por debajo de la temperatura de regulación|Sous la température de régulation|A szabályozási hőmérséklet alatt|Sotto la temperatura di regolazione|Onder regeltemperatuur|Poniżej temperatury regulacji|Abaixo da temperatura de regulação|Ниже температуры регулирования|Under regleringstemperatur|Pod regulačnou teplotou|Pod regulační teplotou|低于调节温度
-Malfunction (MIL Request)|Fehlfunktion (MIL-Anforderung)|Fallo (solicitud de MIL)|Dysfonctionnement (demande MIL)|Hiba (MIL kérés)|Malfunzionamento (richiesta MIL)|Storing (MIL-verzoek)|Usterka (żądanie MIL)|Falha (solicitação de MIL)|Неисправность (запрос MIL)|Fel (MIL-begäran)|Porucha (požiadavka MIL)|Porucha (požadavek MIL)|故障(MIL请求)
+(MIL Request)|(MIL-Anforderung)|(solicitud de MIL)|(demande MIL)|(MIL kérés)|(richiesta MIL)|(MIL-verzoek)|(żądanie MIL)|(solicitação de MIL)|(запрос MIL)|(MIL-begäran)|(požiadavka MIL)|(požadavek MIL)|(MIL请求)
 """
 
 _PARTS = """
@@ -176,6 +176,7 @@ Transmission Control System|Getriebesteuerung|Sistema de control de la transmisi
 """
 
 _MODULES = """
+ECM/PCM|ECM/PCM|ECM/PCM|ECM/PCM|ECM/PCM|ECM/PCM|ECM/PCM|ECM/PCM|ECM/PCM|ECM/PCM|ECM/PCM|ECM/PCM|ECM/PCM|ECM/PCM
 ECM/PCM A|ECM/PCM A|ECM/PCM A|ECM/PCM A|ECM/PCM A|ECM/PCM A|ECM/PCM A|ECM/PCM A|ECM/PCM A|ECM/PCM A|ECM/PCM A|ECM/PCM A|ECM/PCM A|ECM/PCM A
 Transmission Control Module|Getriebesteuergerät|Módulo de control de la transmisión|Calculateur de boîte de vitesses|Sebességváltó vezérlőegység|Centralina cambio|Transmissieregelmodule|Sterownik skrzyni biegów|Módulo de controle da transmissão|Блок управления трансмиссией|Växellådans styrmodul|Riadiaca jednotka prevodovky|Řídicí jednotka převodovky|变速器控制模块
 Transfer Case Control Module|Verteilergetriebe-Steuergerät|Módulo de control de la caja de transferencia|Calculateur de boîte de transfert|Osztómű vezérlőegység|Centralina riduttore|Verdeelbakregelmodule|Sterownik skrzyni rozdzielczej|Módulo de controle da caixa de transferência|Блок управления раздаточной коробкой|Fördelningslådans styrmodul|Riadiaca jednotka rozdeľovacej prevodovky|Řídicí jednotka rozdělovací převodovky|分动箱控制模块
