@@ -879,7 +879,7 @@ def wheel_part(lang, part, wheel):
     w = WHEELS[lang][WHEEL_KEYS.index(wheel)]
     if lang == "cn":
         return w + part
-    return w + " " + part if lang == "en" else part + " " + w
+    return w + " " + part if lang == "en" else "%s (%s)" % (part, w)
 
 
 class Table:
