@@ -155,7 +155,7 @@ TEST_F(Settings, ApplyRebuildsEveryTabInTheNewLanguage) {
     ASSERT_TRUE(waitUntil([&] { return fresh->searchDTCView()->isLoaded(); }, 5000));
     ASSERT_FALSE(fresh->searchDTCView()->listModels().empty());
     EXPECT_EQ(fresh->searchDTCView()->listModels()[0].codeDes,
-              QString::fromUtf8("Luftmassen-/Luftmengenmesser A, Stromkreis"));
+              QString::fromUtf8("Kraftstoffmengenregler, Steuerstromkreis/offen"));
     EXPECT_EQ(fresh->myUpdatesView()->bgImage()->image(),
               QImage(QStringLiteral(KORVO_DIST_RESOURCES) + "/de_guide.jpg"));
 

@@ -1,26 +1,43 @@
 #!/usr/bin/env python3
 """Writes the DTC masters: one UTF-8 file per language (data/dtc/<xx>.txt), the same codes in the same order in
-each, one "CODE description" line per code, LF line ends. The codes are the generic ones (P0, P2, P3, C0, B0, U0),
-made from the families below and the words of vocabulary.py.
+each, one "CODE description" line per code, LF line ends. Only codes whose generic meaning is fixed by the standard
+code list (P0, P2, P3400-P3497, C0, B0, U0) belong here: a code a car reports must never get a made-up meaning, so
+blocks the manufacturers control (P1, P3000-P3399, most of B and C) stay out rather than being guessed.
 
     tools/dtc/mkmasters.py [output folder]     (default: data/dtc beside this repository's tools/)
 """
 import os
+import re
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from vocabulary import LANGS, MODULES, MODULE_ORDER, PARTS, WORDS  # noqa: E402
+from vocabulary import LANGS, MODULES, PARTS, PHRASES, WORDS  # noqa: E402
 
-SENSOR_MODES = ["Circuit", "Circuit Range/Performance", "Circuit Low", "Circuit High", "Circuit Intermittent"]
-SENSOR_MODES4 = SENSOR_MODES[:4]
-O2_MODES = ["Circuit", "Circuit Low Voltage", "Circuit High Voltage", "Circuit Slow Response",
-            "Circuit No Activity Detected", "Heater Circuit"]
-SOLENOID_MODES = ["Circuit", "Performance or Stuck Off", "Stuck On", "Electrical", "Intermittent"]
-VALVE_MODES = ["Circuit", "Circuit Open", "Circuit Shorted"]
-ACTUATOR_MODES = ["Control Circuit", "Control Circuit Low", "Control Circuit High", "Circuit Range/Performance"]
-BUS_MODES = [None, "Performance", "(+) Open", "(+) Low", "(+) High", "(-) Open", "(-) Low", "(-) High",
-             "(+) Shorted to Bus (-)"]
+# Mode lists shared by many families; each mode takes the next code number ("-" is the family's bare name).
+MACROS = {
+    "S5": ["Circuit", "Circuit Range/Performance", "Circuit Low", "Circuit High", "Circuit Intermittent"],
+    "S4": ["Circuit", "Circuit Range/Performance", "Circuit Low", "Circuit High"],
+    "N4": ["Circuit", "Circuit Range/Performance", "Circuit No Signal", "Circuit Intermittent"],
+    "O2": ["Circuit", "Circuit Low Voltage", "Circuit High Voltage", "Circuit Slow Response",
+           "Circuit No Activity Detected", "Heater Circuit"],
+    "C3": ["Control Circuit/Open", "Control Circuit Low", "Control Circuit High"],
+    "C4": ["Control Circuit/Open", "Control Circuit Range/Performance", "Control Circuit Low", "Control Circuit High"],
+    "O3": ["Circuit/Open", "Circuit Low", "Circuit High"],
+    "O4": ["Circuit/Open", "Circuit Range/Performance", "Circuit Low", "Circuit High"],
+    "R3": ["Control Circuit Range/Performance", "Control Circuit Low", "Control Circuit High"],
+    "SOL": ["Circuit", "Performance or Stuck Off", "Stuck On", "Electrical", "Intermittent"],
+    "ROCK": ["Control Circuit/Open", "Performance or Stuck Off", "Stuck On", "Control Circuit Low",
+             "Control Circuit High"],
+    "SOLN": ["-", "Performance or Stuck Off", "Stuck On", "Electrical", "Intermittent"],
+}
+BUS_MODES = ["-", "Performance", "(+) Open", "(+) Low", "(+) High", "(-) Open", "(-) Low", "(-) High",
+             "(-) Shorted to Bus (+)"]
+DEACTIVATION_MODES = ["Deactivation/Intake Valve Control Circuit/Open", "Deactivation/Intake Valve Control Performance",
+                      "Intake Valve Control Circuit Low", "Intake Valve Control Circuit High",
+                      "Exhaust Valve Control Circuit/Open", "Exhaust Valve Control Performance",
+                      "Exhaust Valve Control Circuit Low", "Exhaust Valve Control Circuit High"]
 LETTERS = "ABCDEFGHIJKL"
+WHEEL_KEYS = ["LF", "RF", "LR", "RR"]
 WHEELS = {
     "en": ["Left Front", "Right Front", "Left Rear", "Right Rear"],
     "de": ["vorn links", "vorn rechts", "hinten links", "hinten rechts"],
@@ -37,45 +54,797 @@ WHEELS = {
     "cz": ["levé přední", "pravé přední", "levé zadní", "pravé zadní"],
     "cn": ["左前", "右前", "左后", "右后"],
 }
-SEATS = {
-    "en": ["Driver Frontal", "Passenger Frontal", "Driver Side", "Passenger Side", "Driver Knee", "Passenger Knee",
-           "Left Curtain", "Right Curtain", "Second Row Left Side", "Second Row Right Side"],
-    "de": ["Fahrer Front", "Beifahrer Front", "Fahrer Seite", "Beifahrer Seite", "Fahrer Knie", "Beifahrer Knie",
-           "Kopfairbag links", "Kopfairbag rechts", "zweite Reihe links Seite", "zweite Reihe rechts Seite"],
-    "es": ["frontal conductor", "frontal acompañante", "lateral conductor", "lateral acompañante", "rodilla conductor",
-           "rodilla acompañante", "cortina izquierda", "cortina derecha", "lateral segunda fila izquierda",
-           "lateral segunda fila derecha"],
-    "fr": ["frontal conducteur", "frontal passager", "latéral conducteur", "latéral passager", "genoux conducteur",
-           "genoux passager", "rideau gauche", "rideau droit", "latéral deuxième rang gauche",
-           "latéral deuxième rang droit"],
-    "hu": ["vezető első", "utas első", "vezető oldalsó", "utas oldalsó", "vezető térd", "utas térd", "bal függöny",
-           "jobb függöny", "második sor bal oldalsó", "második sor jobb oldalsó"],
-    "it": ["frontale conducente", "frontale passeggero", "laterale conducente", "laterale passeggero",
-           "ginocchia conducente", "ginocchia passeggero", "a tendina sinistro", "a tendina destro",
-           "laterale seconda fila sinistro", "laterale seconda fila destro"],
-    "nl": ["bestuurder voor", "passagier voor", "bestuurder zij", "passagier zij", "bestuurder knie", "passagier knie",
-           "gordijn links", "gordijn rechts", "tweede rij links zij", "tweede rij rechts zij"],
-    "pl": ["czołowa kierowcy", "czołowa pasażera", "boczna kierowcy", "boczna pasażera", "kolanowa kierowcy",
-           "kolanowa pasażera", "kurtyna lewa", "kurtyna prawa", "boczna drugi rząd lewa", "boczna drugi rząd prawa"],
-    "pt": ["frontal motorista", "frontal passageiro", "lateral motorista", "lateral passageiro", "joelho motorista",
-           "joelho passageiro", "cortina esquerda", "cortina direita", "lateral segunda fila esquerda",
-           "lateral segunda fila direita"],
-    "ru": ["фронтальная водителя", "фронтальная пассажира", "боковая водителя", "боковая пассажира",
-           "коленная водителя", "коленная пассажира", "шторка левая", "шторка правая", "боковая второго ряда левая",
-           "боковая второго ряда правая"],
-    "se": ["förare front", "passagerare front", "förare sida", "passagerare sida", "förare knä", "passagerare knä",
-           "krockgardin vänster", "krockgardin höger", "andra raden vänster sida", "andra raden höger sida"],
-    "sk": ["čelný vodič", "čelný spolujazdec", "bočný vodič", "bočný spolujazdec", "kolenný vodič",
-           "kolenný spolujazdec", "hlavový ľavý", "hlavový pravý", "bočný druhý rad ľavý", "bočný druhý rad pravý"],
-    "cz": ["čelní řidič", "čelní spolujezdec", "boční řidič", "boční spolujezdec", "kolenní řidič",
-           "kolenní spolujezdec", "hlavový levý", "hlavový pravý", "boční druhá řada levý", "boční druhá řada pravý"],
-    "cn": ["驾驶员正面", "乘客正面", "驾驶员侧面", "乘客侧面", "驾驶员膝部", "乘客膝部", "左侧气帘", "右侧气帘",
-           "第二排左侧", "第二排右侧"],
+
+FRONTAL = {
+    "en": ["Driver Frontal", "Passenger Frontal"],
+    "de": ["Fahrer-Frontairbag", "Beifahrer-Frontairbag"],
+    "es": ["Airbag frontal del conductor", "Airbag frontal del acompañante"],
+    "fr": ["Airbag frontal conducteur", "Airbag frontal passager"],
+    "hu": ["Vezető első légzsák", "Utas első légzsák"],
+    "it": ["Airbag frontale conducente", "Airbag frontale passeggero"],
+    "nl": ["Frontairbag bestuurder", "Frontairbag passagier"],
+    "pl": ["Czołowa poduszka kierowcy", "Czołowa poduszka pasażera"],
+    "pt": ["Airbag frontal do motorista", "Airbag frontal do passageiro"],
+    "ru": ["Фронтальная подушка водителя", "Фронтальная подушка пассажира"],
+    "se": ["Förarens frontkrockkudde", "Passagerarens frontkrockkudde"],
+    "sk": ["Čelný airbag vodiča", "Čelný airbag spolujazdca"],
+    "cz": ["Čelní airbag řidiče", "Čelní airbag spolujezdce"],
+    "cn": ["驾驶员正面安全气囊", "乘客正面安全气囊"],
 }
+
+# The codes, one family a line: "CODE Part[: mode; mode...][ @qualifier]". Each mode takes the next code; $NAME
+# stands for a list in MACROS. A part or mode is a vocabulary key, optionally followed by a letter, a number or a
+# pair of them ("Fuel Pump A", "Cooling Fan 3", "Vehicle Speed Sensor A/B"). Qualifiers: B1 (bank), B1S2 (bank and
+# sensor), B1SA (bank and sensor A), B1S1/B2S1 (two positions), B1U2 (bank and unit), LF/RF/LR/RR (wheel). "%NAME"
+# lines stand for the per-cylinder, per-coil and network families built in build().
+FAMILIES = """
+P0001 Fuel Volume Regulator: $C4
+P0005 Fuel Shutoff Valve A: $C3
+P0008 Engine Position System: Performance @B1
+P0009 Engine Position System: Performance @B2
+P0010 Camshaft Position Actuator A: Circuit @B1
+P0011 Camshaft Position A: Timing Over-Advanced or System Performance; Timing Over-Retarded @B1
+P0013 Camshaft Position Actuator B: Circuit @B1
+P0014 Camshaft Position B: Timing Over-Advanced or System Performance; Timing Over-Retarded @B1
+P0016 Crankshaft Position/Camshaft Position Correlation @B1SA
+P0017 Crankshaft Position/Camshaft Position Correlation @B1SB
+P0018 Crankshaft Position/Camshaft Position Correlation @B2SA
+P0019 Crankshaft Position/Camshaft Position Correlation @B2SB
+P0020 Camshaft Position Actuator A: Circuit @B2
+P0021 Camshaft Position A: Timing Over-Advanced or System Performance; Timing Over-Retarded @B2
+P0023 Camshaft Position Actuator B: Circuit @B2
+P0024 Camshaft Position B: Timing Over-Advanced or System Performance; Timing Over-Retarded @B2
+P0026 Intake Valve Control Solenoid: Circuit Range/Performance @B1
+P0027 Exhaust Valve Control Solenoid: Circuit Range/Performance @B1
+P0028 Intake Valve Control Solenoid: Circuit Range/Performance @B2
+P0029 Exhaust Valve Control Solenoid: Circuit Range/Performance @B2
+P0030 O2 Sensor Heater: Control Circuit; Control Circuit Low; Control Circuit High @B1S1
+P0033 Turbocharger/Supercharger Bypass Valve: Control Circuit; Control Circuit Low; Control Circuit High
+P0036 O2 Sensor Heater: Control Circuit; Control Circuit Low; Control Circuit High @B1S2
+P0039 Turbocharger/Supercharger Bypass Valve: Control Circuit Range/Performance
+P0040 O2 Sensor Signals Swapped @B1S1/B2S1
+P0041 O2 Sensor Signals Swapped @B1S2/B2S2
+P0042 O2 Sensor Heater: Control Circuit; Control Circuit Low; Control Circuit High @B1S3
+P0045 Turbocharger/Supercharger Boost Control A: Circuit/Open; Circuit Range/Performance; Circuit Low; Circuit High
+P0049 Turbocharger/Supercharger Turbine Overspeed
+P0050 O2 Sensor Heater: Control Circuit; Control Circuit Low; Control Circuit High @B2S1
+P0053 O2 Sensor Heater Resistance @B1S1
+P0054 O2 Sensor Heater Resistance @B1S2
+P0055 O2 Sensor Heater Resistance @B1S3
+P0056 O2 Sensor Heater: Control Circuit; Control Circuit Low; Control Circuit High @B2S2
+P0059 O2 Sensor Heater Resistance @B2S1
+P0060 O2 Sensor Heater Resistance @B2S2
+P0061 O2 Sensor Heater Resistance @B2S3
+P0062 O2 Sensor Heater: Control Circuit; Control Circuit Low; Control Circuit High @B2S3
+P0065 Air Assisted Injector Control: Range/Performance; Circuit or Circuit Low; Circuit High
+P0068 MAP/MAF - Throttle Position Correlation
+P0069 Manifold Absolute Pressure - Barometric Pressure Correlation
+P0070 Ambient Air Temperature Sensor: $S5
+P0075 Intake Valve Control Solenoid: Circuit; Circuit Low; Circuit High @B1
+P0078 Exhaust Valve Control Solenoid: Circuit; Circuit Low; Circuit High @B1
+P0081 Intake Valve Control Solenoid: Circuit; Circuit Low; Circuit High @B2
+P0084 Exhaust Valve Control Solenoid: Circuit; Circuit Low; Circuit High @B2
+P0087 Fuel Rail/System Pressure: Too Low; Too High
+P0089 Fuel Pressure Regulator 1: Performance; Control Circuit; Control Circuit Low; Control Circuit High
+P0093 Fuel System Leak Detected: Large Leak; Small Leak
+P0095 Intake Air Temperature Sensor 2: $S5
+P0100 Mass or Volume Air Flow Sensor A: $S5
+P0105 Manifold Absolute Pressure/Barometric Pressure Sensor: $S5
+P0110 Intake Air Temperature Sensor 1: $S5 @B1
+P0115 Engine Coolant Temperature Sensor 1: $S5
+P0120 Throttle/Pedal Position Sensor/Switch A: $S5
+P0125 Insufficient Coolant Temperature for Closed Loop Fuel Control
+P0126 Insufficient Coolant Temperature for Stable Operation
+P0127 Intake Air Temperature Too High
+P0128 Coolant Thermostat: Below Regulating Temperature
+P0129 Barometric Pressure Too Low
+P0130 O2 Sensor: $O2 @B1S1
+P0136 O2 Sensor: $O2 @B1S2
+P0142 O2 Sensor: $O2 @B1S3
+P0148 Fuel Delivery Error
+P0149 Fuel Timing Error
+P0150 O2 Sensor: $O2 @B2S1
+P0156 O2 Sensor: $O2 @B2S2
+P0162 O2 Sensor: $O2 @B2S3
+P0168 Fuel Temperature Too High
+P0169 Incorrect Fuel Composition
+P0170 Fuel Trim @B1
+P0171 System Too Lean @B1
+P0172 System Too Rich @B1
+P0173 Fuel Trim @B2
+P0174 System Too Lean @B2
+P0175 System Too Rich @B2
+P0176 Fuel Composition Sensor: $S4
+P0180 Fuel Temperature Sensor A: $S5
+P0185 Fuel Temperature Sensor B: $S5
+P0190 Fuel Rail Pressure Sensor A: $S5
+P0195 Engine Oil Temperature Sensor: $S5
+P0200 Injector Circuit/Open
+%INJ
+P0213 Cold Start Injector 1
+P0214 Cold Start Injector 2
+P0215 Engine Shutoff Solenoid
+P0216 Injector/Injection Timing Control Circuit
+P0217 Engine Coolant Over Temperature Condition
+P0218 Transmission Fluid Over Temperature Condition
+P0219 Engine Overspeed Condition
+P0220 Throttle/Pedal Position Sensor/Switch B: $S5
+P0225 Throttle/Pedal Position Sensor/Switch C: $S5
+P0230 Fuel Pump Primary Circuit
+P0231 Fuel Pump Secondary Circuit: Circuit Low; Circuit High; Circuit Intermittent
+P0234 Turbocharger/Supercharger A: Overboost Condition
+P0235 Turbocharger/Supercharger Boost Sensor A: $S4
+P0239 Turbocharger/Supercharger Boost Sensor B: $S4
+P0243 Turbocharger/Supercharger Wastegate Solenoid A: -; Range/Performance; Low; High
+P0247 Turbocharger/Supercharger Wastegate Solenoid B: -; Range/Performance; Low; High
+P0251 Injection Pump Fuel Metering Control A: -; Range/Performance; Low; High; Intermittent
+P0256 Injection Pump Fuel Metering Control B: -; Range/Performance; Low; High; Intermittent
+%INJCYL
+P0297 Vehicle Overspeed Condition
+P0298 Engine Oil Over Temperature
+P0299 Turbocharger/Supercharger A: Underboost Condition
+%MISFIRE
+P0313 Misfire Detected with Low Fuel
+P0314 Single Cylinder Misfire (Cylinder not Specified)
+P0315 Crankshaft Position System Variation Not Learned
+P0317 Rough Road Hardware Not Present
+P0318 Rough Road Sensor A: Signal Circuit
+P0319 Rough Road Sensor B: Signal Circuit
+P0316 Engine Misfire Detected on Startup (First 1000 Revolutions)
+P0320 Ignition/Distributor Engine Speed Input: $N4
+P0324 Knock Control System Error
+P0325 Knock Sensor 1: $S5 @B1
+P0330 Knock Sensor 2: $S5 @B2
+P0335 Crankshaft Position Sensor A: $S5
+P0340 Camshaft Position Sensor A: $S5 @B1
+P0345 Camshaft Position Sensor A: $S5 @B2
+P0350 Ignition Coil: Primary/Secondary Circuit
+%COILS
+P0363 Misfire Detected - Fueling Disabled
+P0365 Camshaft Position Sensor B: $S5 @B1
+P0370 Timing Reference High Resolution Signal A: -; Too Many Pulses; Too Few Pulses; Intermittent/Erratic Pulses; No Pulses
+P0375 Timing Reference High Resolution Signal B: -; Too Many Pulses; Too Few Pulses; Intermittent/Erratic Pulses; No Pulses
+P0380 Glow Plug/Heater Circuit A
+P0381 Glow Plug/Heater Indicator Circuit
+P0382 Glow Plug/Heater Circuit B
+P0383 Glow Plug Control Module: Control Circuit Low; Control Circuit High
+P0385 Crankshaft Position Sensor B: $S5
+P0390 Camshaft Position Sensor B: $S5 @B2
+P0400 Exhaust Gas Recirculation Flow: -; Insufficient Detected; Excessive Detected
+P0403 Exhaust Gas Recirculation Valve: Control Circuit; Control Circuit Range/Performance
+P0405 Exhaust Gas Recirculation Sensor A: Circuit Low; Circuit High
+P0407 Exhaust Gas Recirculation Sensor B: Circuit Low; Circuit High
+P0409 Exhaust Gas Recirculation Sensor A: Circuit
+P0410 Secondary Air Injection System: -; Incorrect Flow Detected
+P0412 Secondary Air Injection System Switching Valve A: Circuit; Circuit Open; Circuit Shorted
+P0415 Secondary Air Injection System Switching Valve B: Circuit; Circuit Open; Circuit Shorted
+P0418 Secondary Air Injection System Control A: Circuit
+P0419 Secondary Air Injection System Control B: Circuit
+%CAT1
+P0429 Catalyst Heater: Control Circuit @B1
+%CAT2
+P0439 Catalyst Heater: Control Circuit @B2
+P0440 Evaporative Emission System: -; Incorrect Purge Flow; Leak Detected (Small Leak)
+P0443 Evaporative Emission System Purge Control Valve: Circuit; Circuit Open; Circuit Shorted
+P0446 Evaporative Emission System Vent Control: Circuit; Circuit Open; Circuit Shorted
+P0449 Evaporative Emission System Vent Valve/Solenoid: Circuit
+P0450 Evaporative Emission System Pressure Sensor/Switch: $S5
+P0455 Evaporative Emission System: Leak Detected (Large Leak); Leak Detected (Very Small Leak); Leak Detected (Fuel Cap Loose/Off)
+P0458 Evaporative Emission System Purge Control Valve: Circuit Low; Circuit High
+P0460 Fuel Level Sensor A: $S5
+P0465 Evaporative Emission System Purge Flow Sensor: $S5
+P0470 Exhaust Pressure Sensor: $S5
+P0475 Exhaust Pressure Control Valve: -; Range/Performance; Low; High; Intermittent
+P0480 Cooling Fan 1: Control Circuit
+P0481 Cooling Fan 2: Control Circuit
+P0482 Cooling Fan 3: Control Circuit
+P0483 Cooling Fan: Rationality Check; Circuit Over Current; Power/Ground Circuit
+P0486 Exhaust Gas Recirculation Sensor B: Circuit
+P0487 Exhaust Gas Recirculation Throttle Position Control: Circuit; Range/Performance
+P0489 Exhaust Gas Recirculation: Control Circuit Low; Control Circuit High
+P0491 Secondary Air Injection System: Insufficient Flow @B1
+P0492 Secondary Air Injection System: Insufficient Flow @B2
+P0493 Cooling Fan: Overspeed; Speed Low; Speed High
+P0496 Evaporative Emission System: High Purge Flow; Low Purge Flow
+P0498 Evaporative Emission System Vent Control: Circuit Low; Circuit High
+P0500 Vehicle Speed Sensor A: -; Range/Performance; Circuit Low Input; Intermittent/Erratic/High
+P0504 Brake Switch A/B: Correlation
+P0505 Idle Air Control System: -; RPM Lower Than Expected; RPM Higher Than Expected; Circuit Low; Circuit High
+P0510 Closed Throttle Position Switch
+P0511 Idle Air Control System: Circuit
+P0512 Starter Request Circuit
+P0513 Invalid Immobilizer Key
+P0514 Battery Temperature Sensor: Circuit Range/Performance
+P0515 Battery Temperature Sensor: Circuit; Circuit Low; Circuit High
+P0518 Idle Air Control System: Circuit Intermittent; Performance
+P0520 Engine Oil Pressure Sensor/Switch: $S4
+P0524 Engine Oil Pressure Too Low
+P0525 Cruise Control Servo: Control Circuit Range/Performance
+P0526 Fan Speed Sensor: $N4
+P0530 A/C Refrigerant Pressure Sensor A: $S4
+P0534 Air Conditioner Refrigerant Charge Loss
+P0535 A/C Evaporator Temperature Sensor: $S5
+P0540 Intake Air Heater A: Circuit; Circuit Low; Circuit High; Circuit Open
+P0544 Exhaust Gas Temperature Sensor: Circuit; Circuit Low; Circuit High @B1S1
+P0547 Exhaust Gas Temperature Sensor: Circuit; Circuit Low; Circuit High @B2S1
+P0550 Power Steering Pressure Sensor/Switch: $S5
+P0555 Brake Booster Pressure Sensor: $S5
+P0560 System Voltage: -; Unstable; Low; High
+P0564 Cruise Control Multi-Function Input A: Circuit
+P0565 Cruise Control: On Signal; Off Signal; Resume Signal; Set Signal; Coast Signal; Accel Signal
+P0571 Brake Switch A: Circuit; Circuit Low; Circuit High
+P0574 Cruise Control System: Vehicle Speed Too High
+P0575 Cruise Control Input: Circuit; Circuit Low; Circuit High
+P0578 Cruise Control Multi-Function Input A: Circuit Stuck; Circuit Range/Performance; Circuit Low; Circuit High
+P0582 Cruise Control Vacuum: $C3
+P0585 Cruise Control Multi-Function Input A/B: Correlation
+P0586 Cruise Control Vent: $C3
+P0589 Cruise Control Multi-Function Input B: Circuit; Circuit Stuck; Circuit Range/Performance; Circuit Low; Circuit High
+P0594 Cruise Control Servo: $C3
+P0597 Thermostat Heater: $C3
+P0600 Serial Communication Link
+P0601 Internal Control Module Memory Check Sum Error
+P0602 Control Module Programming Error
+P0603 Internal Control Module Keep Alive Memory (KAM) Error
+P0604 Internal Control Module Random Access Memory (RAM) Error
+P0605 Internal Control Module Read Only Memory (ROM) Error
+P0606 Control Module Processor
+P0607 Control Module Performance
+P0608 Control Module Vehicle Speed Sensor Output A
+P0609 Control Module Vehicle Speed Sensor Output B
+P0610 Control Module Vehicle Options Error
+P0611 Fuel Injector Control Module Performance
+P0612 Fuel Injector Control Module Relay Control
+P0613 TCM Processor
+P0614 ECM/TCM Incompatible
+P0615 Starter Relay: Circuit; Circuit Low; Circuit High
+P0618 Alternative Fuel Control Module KAM Error
+P0619 Alternative Fuel Control Module RAM/ROM Error
+P0620 Generator: Control Circuit
+P0621 Generator Lamp/L Terminal: Control Circuit
+P0622 Generator Field/F Terminal: Control Circuit
+P0623 Generator Lamp: Control Circuit
+P0624 Fuel Cap Lamp: Control Circuit
+P0625 Generator Field/F Terminal: Circuit Low; Circuit High
+P0627 Fuel Pump A: $C3
+P0630 VIN Not Programmed or Incompatible - ECM/PCM
+P0631 VIN Not Programmed or Incompatible - TCM
+P0632 Odometer Not Programmed - ECM/PCM
+P0633 Immobilizer Key Not Programmed - ECM/PCM
+P0634 PCM/ECM/TCM Internal Temperature Too High
+P0635 Power Steering Control: Circuit; Circuit Low; Circuit High
+P0638 Throttle Actuator Control: Range/Performance @B1
+P0639 Throttle Actuator Control: Range/Performance @B2
+P0640 Intake Air Heater: Control Circuit
+P0641 Sensor Reference Voltage A: $O3
+P0644 Driver Display Serial Communication Circuit
+P0645 A/C Clutch Relay: Control Circuit; Control Circuit Low; Control Circuit High
+P0648 Immobilizer Lamp: Control Circuit
+P0649 Speed Control Lamp: Control Circuit
+P0650 Malfunction Indicator Lamp (MIL): Control Circuit
+P0651 Sensor Reference Voltage B: $O3
+P0654 Engine RPM Output: Circuit
+P0655 Engine Hot Lamp Output: Control Circuit
+P0656 Fuel Level Output: Circuit
+P0657 Actuator Supply Voltage A: $O3
+P0660 Intake Manifold Tuning Valve: $C3 @B1
+P0663 Intake Manifold Tuning Valve: $C3 @B2
+P0666 PCM/ECM/TCM Internal Temperature Sensor A: $S4
+P0670 Glow Plug Control Module: Control Circuit
+%GLOW
+P0683 Glow Plug Control Module to PCM Communication Circuit: -; Range/Performance
+P0685 ECM/PCM Power Relay: $C3
+P0688 ECM/PCM Power Relay: Sense Circuit/Open; Sense Circuit Low; Sense Circuit High
+P0691 Cooling Fan 1: Control Circuit Low; Control Circuit High
+P0693 Cooling Fan 2: Control Circuit Low; Control Circuit High
+P0695 Cooling Fan 3: Control Circuit Low; Control Circuit High
+P0697 Sensor Reference Voltage C: $O3
+P0700 Transmission Control System: (MIL Request); Range/Performance; Electrical
+P0703 Brake Switch B: Circuit
+P0704 Clutch Switch Input: Circuit
+P0705 Transmission Range Sensor A: $S5
+P0710 Transmission Fluid Temperature Sensor A: $S5
+P0715 Input/Turbine Speed Sensor A: $N4
+P0719 Torque Converter/Brake Switch B: Circuit Low
+P0720 Output Speed Sensor: $N4
+P0724 Torque Converter/Brake Switch B: Circuit High
+P0725 Engine Speed Input: $N4
+%GEARS
+P0737 TCM Engine Speed Output: Circuit; Circuit Low; Circuit High
+P0740 Torque Converter Clutch: $SOL
+P0745 Pressure Control Solenoid A: $SOLN
+P0750 Shift Solenoid A: $SOLN
+P0755 Shift Solenoid B: $SOLN
+P0760 Shift Solenoid C: $SOLN
+P0765 Shift Solenoid D: $SOLN
+P0770 Shift Solenoid E: $SOLN
+P0775 Pressure Control Solenoid B: $SOLN
+P0780 Shift Error
+%SHIFTS
+P0785 Shift/Timing Solenoid A: -; Range/Performance; Low; High; Intermittent
+P0790 Normal/Performance Switch: Circuit
+P0791 Intermediate Shaft Speed Sensor A: $N4
+P0795 Pressure Control Solenoid C: $SOLN
+P0800 Transfer Case Control System: (MIL Request)
+P0801 Reverse Inhibit Control Circuit
+P0802 Transmission Control System: MIL Request Circuit/Open
+P0803 1-4 Upshift (Skip Shift) Solenoid Control Circuit
+P0804 1-4 Upshift (Skip Shift) Lamp Control Circuit
+P0805 Clutch Position Sensor: $S5
+P0810 Clutch Position Control Error
+P0811 Excessive Clutch Slippage
+P0812 Reverse Input: Circuit
+P0813 Reverse Output: Circuit
+P0814 Transmission Range Display: Circuit
+P0815 Upshift Switch: Circuit
+P0816 Downshift Switch: Circuit
+P0817 Starter Disable: Circuit
+P0818 Driveline Disconnect Switch Input: Circuit
+P0819 Up and Down Shift Switch to Transmission Range Correlation
+P0820 Gear Lever X-Y Position Sensor: Circuit
+P0821 Gear Lever X Position: Circuit
+P0822 Gear Lever Y Position: Circuit
+P0823 Gear Lever X Position: Circuit Intermittent
+P0824 Gear Lever Y Position: Circuit Intermittent
+P0825 Gear Lever Push-Pull Switch (Shift Anticipate)
+P0826 Up and Down Shift Switch: Circuit; Circuit Low; Circuit High
+P0830 Clutch Pedal Switch A: Circuit; Circuit Low; Circuit High
+P0833 Clutch Pedal Switch B: Circuit; Circuit Low; Circuit High
+P0836 Four Wheel Drive (4WD) Switch: $S4
+P0840 Transmission Fluid Pressure Sensor/Switch A: $S5
+P0845 Transmission Fluid Pressure Sensor/Switch B: $S5
+P0850 Park/Neutral Switch Input: Circuit; Circuit Low; Circuit High
+P0853 Drive Switch Input: Circuit; Circuit Low; Circuit High
+P0856 Traction Control Input Signal: -; Range/Performance; Low; High
+P0860 Gear Shift Module Communication: Circuit; Circuit Low; Circuit High
+P0863 TCM Communication: Circuit; Circuit Range/Performance; Circuit Low; Circuit High
+P0867 Transmission Fluid Pressure: -; Low; High
+P0870 Transmission Fluid Pressure Sensor/Switch C: $S5
+P0875 Transmission Fluid Pressure Sensor/Switch D: $S5
+P0880 TCM Power Input Signal: -; Range/Performance; Low; High; Intermittent
+P0885 TCM Power Relay: Control Circuit/Open; Control Circuit Low; Control Circuit High
+P0888 TCM Power Relay Sense: $S5
+P0893 Multiple Gears Engaged
+P0894 Transmission Component Slipping
+P0895 Shift Time Too Short
+P0896 Shift Time Too Long
+P0897 Transmission Fluid Deteriorated
+P0898 Transmission Control System: MIL Request Circuit Low; MIL Request Circuit High
+P0900 Clutch Actuator: $O4
+P0904 Gate Select Position: $S5
+P0909 Gate Select Control Error
+P0910 Gate Select Actuator: $O4
+P0914 Gear Shift Position: $S5
+P0919 Gear Shift Position Control Error
+P0920 Gear Shift Forward Actuator: $O4
+P0924 Gear Shift Reverse Actuator: $O4
+P0928 Gear Shift Lock Solenoid: $C4
+P0932 Hydraulic Pressure Sensor: $S5
+P0937 Hydraulic Oil Temperature Sensor: $S5
+P0942 Hydraulic Pressure Unit: -; Cycling Period Too Short; Loss of Pressure
+P0945 Hydraulic Pump Relay: $O4
+P0949 Auto Shift Manual Adaptive Learning Not Complete
+P0950 Auto Shift Manual Control: $S5
+P0955 Auto Shift Manual Mode: $S5
+P0960 Pressure Control Solenoid A: $C4
+P0964 Pressure Control Solenoid B: $C4
+P0968 Pressure Control Solenoid C: $C4
+P0972 Shift Solenoid A: $R3
+P0975 Shift Solenoid B: $R3
+P0978 Shift Solenoid C: $R3
+P0981 Shift Solenoid D: $R3
+P0984 Shift Solenoid E: $R3
+P0987 Transmission Fluid Pressure Sensor/Switch E: $S5
+P0992 Transmission Fluid Pressure Sensor/Switch F: $S5
+P0997 Shift Solenoid F: $R3
+P2000 NOx Trap: Efficiency Below Threshold @B1
+P2001 NOx Trap: Efficiency Below Threshold @B2
+P2002 Diesel Particulate Filter: Efficiency Below Threshold @B1
+P2003 Diesel Particulate Filter: Efficiency Below Threshold @B2
+P2004 Intake Manifold Runner Control: Stuck Open @B1
+P2005 Intake Manifold Runner Control: Stuck Open @B2
+P2006 Intake Manifold Runner Control: Stuck Closed @B1
+P2007 Intake Manifold Runner Control: Stuck Closed @B2
+P2008 Intake Manifold Runner Control: $O3 @B1
+P2011 Intake Manifold Runner Control: $O3 @B2
+P2014 Intake Manifold Runner Position Sensor/Switch: $S5 @B1
+P2019 Intake Manifold Runner Position Sensor/Switch: $S5 @B2
+P2024 Evaporative Emission System Fuel Vapor Temperature Sensor: Circuit; Performance; Circuit Low Voltage; Circuit High Voltage; Circuit Intermittent
+P2029 Fuel Fired Heater: Disabled; Performance
+P2031 Exhaust Gas Temperature Sensor: Circuit; Circuit Low; Circuit High @B1S2
+P2034 Exhaust Gas Temperature Sensor: Circuit; Circuit Low; Circuit High @B2S2
+P2037 Reductant Injection Air Pressure Sensor: $S5
+P2042 Reductant Temperature Sensor: $S5
+P2047 Reductant Injector: $O3 @B1U1
+P2050 Reductant Injector: $O3 @B2U1
+P2053 Reductant Injector: $O3 @B1U2
+P2056 Reductant Injector: $O3 @B2U2
+P2059 Reductant Injection Air Pump: $C3
+P2062 Reductant Supply: $C3
+P2065 Fuel Level Sensor B: $S5
+P2070 Intake Manifold Tuning Valve: Stuck Open; Stuck Closed
+P2072 Throttle Actuator Control System: Ice Blockage
+P2073 MAP/MAF - Throttle Position Correlation: at Idle; at Higher Load
+P2075 Intake Manifold Tuning Valve Position Sensor/Switch: $S5
+P2080 Exhaust Gas Temperature Sensor: Circuit Range/Performance; Circuit Intermittent @B1S1
+P2082 Exhaust Gas Temperature Sensor: Circuit Range/Performance; Circuit Intermittent @B2S1
+P2084 Exhaust Gas Temperature Sensor: Circuit Range/Performance; Circuit Intermittent @B1S2
+P2086 Exhaust Gas Temperature Sensor: Circuit Range/Performance; Circuit Intermittent @B2S2
+P2088 Camshaft Position Actuator A: Control Circuit Low; Control Circuit High @B1
+P2090 Camshaft Position Actuator B: Control Circuit Low; Control Circuit High @B1
+P2092 Camshaft Position Actuator A: Control Circuit Low; Control Circuit High @B2
+P2094 Camshaft Position Actuator B: Control Circuit Low; Control Circuit High @B2
+P2096 Post Catalyst Fuel Trim System: Too Lean; Too Rich @B1
+P2098 Post Catalyst Fuel Trim System: Too Lean; Too Rich @B2
+P2100 Throttle Actuator Control Motor: Circuit/Open; Circuit Range/Performance; Circuit Low; Circuit High
+P2104 Throttle Actuator Control System: Forced Idle; Forced Engine Shutdown; Forced Limited Power
+P2107 Throttle Actuator Control Module: Processor; Performance
+P2109 Throttle/Pedal Position Sensor/Switch A: Minimum Stop Performance
+P2110 Throttle Actuator Control System: Forced Limited RPM; Stuck Open; Stuck Closed
+P2113 Throttle/Pedal Position Sensor/Switch B: Minimum Stop Performance
+P2114 Throttle/Pedal Position Sensor/Switch C: Minimum Stop Performance
+P2115 Throttle/Pedal Position Sensor/Switch D: Minimum Stop Performance
+P2116 Throttle/Pedal Position Sensor/Switch E: Minimum Stop Performance
+P2117 Throttle/Pedal Position Sensor/Switch F: Minimum Stop Performance
+P2118 Throttle Actuator Control Motor: Current Range/Performance
+P2119 Throttle Actuator Control Throttle Body: Range/Performance
+P2120 Throttle/Pedal Position Sensor/Switch D: $S5
+P2125 Throttle/Pedal Position Sensor/Switch E: $S5
+P2130 Throttle/Pedal Position Sensor/Switch F: $S5
+P2135 Throttle/Pedal Position Sensor/Switch A/B: Voltage Correlation
+P2136 Throttle/Pedal Position Sensor/Switch A/C: Voltage Correlation
+P2137 Throttle/Pedal Position Sensor/Switch B/C: Voltage Correlation
+P2138 Throttle/Pedal Position Sensor/Switch D/E: Voltage Correlation
+P2139 Throttle/Pedal Position Sensor/Switch D/F: Voltage Correlation
+P2140 Throttle/Pedal Position Sensor/Switch E/F: Voltage Correlation
+P2141 Exhaust Gas Recirculation Throttle: Control Circuit Low; Control Circuit High
+P2143 Exhaust Gas Recirculation Vent: $C3
+P2146 Fuel Injector Group A Supply Voltage: $O3
+P2149 Fuel Injector Group B Supply Voltage: $O3
+P2152 Fuel Injector Group C Supply Voltage: $O3
+P2155 Fuel Injector Group D Supply Voltage: $O3
+P2158 Vehicle Speed Sensor B: -; Range/Performance; Circuit Low Input; Intermittent/Erratic/High
+P2162 Vehicle Speed Sensor A/B: Correlation
+P2163 Throttle/Pedal Position Sensor/Switch A: Maximum Stop Performance
+P2164 Throttle/Pedal Position Sensor/Switch B: Maximum Stop Performance
+P2165 Throttle/Pedal Position Sensor/Switch C: Maximum Stop Performance
+P2166 Throttle/Pedal Position Sensor/Switch D: Maximum Stop Performance
+P2167 Throttle/Pedal Position Sensor/Switch E: Maximum Stop Performance
+P2168 Throttle/Pedal Position Sensor/Switch F: Maximum Stop Performance
+P2172 Throttle Actuator Control System: Sudden High Airflow Detected; High Airflow Detected; Sudden Low Airflow Detected; Low Airflow Detected; Idle Position Not Learned
+P2177 System Too Lean: Off Idle @B1
+P2178 System Too Rich: Off Idle @B1
+P2179 System Too Lean: Off Idle @B2
+P2180 System Too Rich: Off Idle @B2
+P2181 Cooling System: Performance
+P2182 Engine Coolant Temperature Sensor 2: $S5
+P2187 System Too Lean: at Idle @B1
+P2188 System Too Rich: at Idle @B1
+P2189 System Too Lean: at Idle @B2
+P2190 System Too Rich: at Idle @B2
+P2191 System Too Lean: at Higher Load @B1
+P2192 System Too Rich: at Higher Load @B1
+P2193 System Too Lean: at Higher Load @B2
+P2194 System Too Rich: at Higher Load @B2
+P2195 O2 Sensor Signal: Stuck Lean; Stuck Rich @B1S1
+P2197 O2 Sensor Signal: Stuck Lean; Stuck Rich @B2S1
+P2199 Intake Air Temperature Sensor 1/2: Correlation
+P2200 NOx Sensor: $S5 @B1
+P2205 NOx Sensor Heater: $C3 @B1
+P2208 NOx Sensor Heater Sense: $S5 @B1
+P2213 NOx Sensor: $S5 @B2
+P2218 NOx Sensor Heater: $C3 @B2
+P2221 NOx Sensor Heater Sense: $S5 @B2
+P2226 Barometric Pressure: $S5
+P2231 O2 Sensor Signal Circuit Shorted to Heater Circuit @B1S1
+P2232 O2 Sensor Signal Circuit Shorted to Heater Circuit @B1S2
+P2233 O2 Sensor Signal Circuit Shorted to Heater Circuit @B1S3
+P2234 O2 Sensor Signal Circuit Shorted to Heater Circuit @B2S1
+P2235 O2 Sensor Signal Circuit Shorted to Heater Circuit @B2S2
+P2236 O2 Sensor Signal Circuit Shorted to Heater Circuit @B2S3
+P2237 O2 Sensor Positive Current Control: $O3 @B1S1
+P2240 O2 Sensor Positive Current Control: $O3 @B2S1
+P2243 O2 Sensor Reference Voltage: Circuit/Open; Performance; Circuit Low; Circuit High @B1S1
+P2247 O2 Sensor Reference Voltage: Circuit/Open; Performance; Circuit Low; Circuit High @B2S1
+P2251 O2 Sensor Negative Current Control: $O3 @B1S1
+P2254 O2 Sensor Negative Current Control: $O3 @B2S1
+P2257 Secondary Air Injection System Control A: Circuit Low; Circuit High
+P2259 Secondary Air Injection System Control B: Circuit Low; Circuit High
+P2261 Turbocharger/Supercharger Bypass Valve: Mechanical
+P2262 Turbocharger/Supercharger Boost Pressure Not Detected: Mechanical
+P2263 Turbocharger/Supercharger Boost System: Performance
+P2264 Water in Fuel Sensor: $S5
+P2269 Water in Fuel Condition
+P2270 O2 Sensor Signal: Stuck Lean; Stuck Rich @B1S2
+P2272 O2 Sensor Signal: Stuck Lean; Stuck Rich @B2S2
+P2274 O2 Sensor Signal: Stuck Lean; Stuck Rich @B1S3
+P2276 O2 Sensor Signal: Stuck Lean; Stuck Rich @B2S3
+P2278 O2 Sensor Signals Swapped @B1S3/B2S3
+P2279 Intake Air System Leak
+P2280 Air Flow Restriction/Air Leak Between Air Filter and MAF
+P2281 Air Leak Between MAF and Throttle Body
+P2282 Air Leak Between Throttle Body and Intake Valves
+P2283 Injector Control Pressure Sensor: $S5
+P2288 Injector Control Pressure: Too High; Too High - Engine Off; Too Low; Too Low - Engine Cranking; Erratic
+P2293 Fuel Pressure Regulator 2: Performance; Control Circuit; Control Circuit Low; Control Circuit High
+P2297 O2 Sensor: Out of Range During Deceleration @B1S1
+P2298 O2 Sensor: Out of Range During Deceleration @B2S1
+P2299 Brake Pedal Position/Accelerator Pedal Position Incompatible
+%COILS2
+%KNOCK
+P2400 Evaporative Emission System Leak Detection Pump: $C3
+P2403 Evaporative Emission System Leak Detection Pump: Sense Circuit/Open; Sense Circuit Range/Performance; Sense Circuit Low; Sense Circuit High; Sense Circuit Intermittent/Erratic
+P2408 Fuel Cap Sensor/Switch: $S5
+P2413 Exhaust Gas Recirculation System: Performance
+P2414 O2 Sensor Exhaust Sample Error @B1S1
+P2415 O2 Sensor Exhaust Sample Error @B2S1
+P2416 O2 Sensor Signals Swapped @B1S2/B1S3
+P2417 O2 Sensor Signals Swapped @B2S2/B2S3
+P2418 Evaporative Emission System Switching Valve: $C3
+P2421 Evaporative Emission System Vent Valve: Stuck Open; Stuck Closed
+P2423 HC Adsorption Catalyst: Efficiency Below Threshold @B1
+P2424 HC Adsorption Catalyst: Efficiency Below Threshold @B2
+P2425 Exhaust Gas Recirculation Cooling Valve: $C3
+P2428 Exhaust Gas Temperature Too High @B1
+P2429 Exhaust Gas Temperature Too High @B2
+P2430 Secondary Air Injection System Air Flow/Pressure Sensor: $S5 @B1
+P2435 Secondary Air Injection System Air Flow/Pressure Sensor: $S5 @B2
+P2440 Secondary Air Injection System Switching Valve: Stuck Open; Stuck Closed @B1
+P2442 Secondary Air Injection System Switching Valve: Stuck Open; Stuck Closed @B2
+P2444 Secondary Air Injection System Pump: Stuck On; Stuck Off @B1
+P2446 Secondary Air Injection System Pump: Stuck On; Stuck Off @B2
+P2450 Evaporative Emission System Switching Valve: Performance/Stuck Open; Stuck Closed
+P2452 Diesel Particulate Filter Pressure Sensor A: $S5
+P2457 Exhaust Gas Recirculation Cooling System: Performance
+P2458 Diesel Particulate Filter Regeneration: Duration; Frequency
+P2463 Diesel Particulate Filter Restriction - Soot Accumulation
+P2500 Generator Lamp/L Terminal: Circuit Low; Circuit High
+P2502 Charging System Voltage: -; Low; High
+P2505 ECM/PCM Power Input Signal: -; Range/Performance; Low; High; Intermittent
+P2510 ECM/PCM Power Relay Sense Circuit: Range/Performance; Intermittent
+P2512 Event Data Recorder Request: $O3
+P2515 A/C Refrigerant Pressure Sensor B: $S4
+P2519 A/C Request A: Circuit; Circuit Low; Circuit High
+P2522 A/C Request B: Circuit; Circuit Low; Circuit High
+P2525 Vacuum Reservoir Pressure Sensor: $S5
+P2530 Ignition Switch Run Position: Circuit; Circuit Low; Circuit High
+P2533 Ignition Switch Run/Start Position: Circuit; Circuit Low; Circuit High
+P2536 Ignition Switch Accessory Position: Circuit; Circuit Low; Circuit High
+P2539 Low Pressure Fuel System Sensor: $S5
+P2544 Torque Management Request Input Signal A: -; Range/Performance; Low; High
+P2548 Torque Management Request Input Signal B: -; Range/Performance; Low; High
+P2552 Throttle/Fuel Inhibit: Circuit; Circuit Range/Performance; Circuit Low; Circuit High
+P2556 Engine Coolant Level Sensor/Switch: $S4
+P2560 Engine Coolant Level Low
+P2561 A/C Control Module Requested MIL Illumination
+P2562 Turbocharger Boost Control Position Sensor: $S5
+P2600 Coolant Pump A: $C4
+P2604 Intake Air Heater A: Circuit Range/Performance; Circuit/Open
+P2606 Intake Air Heater B: Circuit Range/Performance; Circuit Low; Circuit High
+P2609 Intake Air Heater System: Performance
+P2610 ECM/PCM Internal Engine Off Timer Performance
+P2611 A/C Refrigerant Distribution Valve: $C3
+P2614 Camshaft Position Signal Output: $O3
+P2617 Crankshaft Position Signal Output: $O3
+P2620 Throttle Position Output: $O3
+P2623 Injector Control Pressure Regulator: $O3
+P2626 O2 Sensor Pumping Current Trim: $O3 @B1S1
+P2629 O2 Sensor Pumping Current Trim: $O3 @B2S1
+P2632 Fuel Pump B: $C3
+P2635 Fuel Pump A: Low Flow/Performance
+P2636 Fuel Pump B: Low Flow/Performance
+P2637 Torque Management Feedback Signal A: -; Range/Performance; Low; High
+P2641 Torque Management Feedback Signal B: -; Range/Performance; Low; High
+P2645 Rocker Arm Actuator A: $ROCK @B1
+P2650 Rocker Arm Actuator B: $ROCK @B1
+P2655 Rocker Arm Actuator A: $ROCK @B2
+P2660 Rocker Arm Actuator B: $ROCK @B2
+P2669 Actuator Supply Voltage B: $O3
+P2700 Transmission Friction Element A: Apply Time Range/Performance
+P2701 Transmission Friction Element B: Apply Time Range/Performance
+P2702 Transmission Friction Element C: Apply Time Range/Performance
+P2703 Transmission Friction Element D: Apply Time Range/Performance
+P2704 Transmission Friction Element E: Apply Time Range/Performance
+P2705 Transmission Friction Element F: Apply Time Range/Performance
+P2706 Shift Solenoid F: $SOLN
+P2711 Unexpected Mechanical Gear Disengagement
+P2712 Hydraulic Power Unit Leakage
+P2713 Pressure Control Solenoid D: $SOLN
+P2718 Pressure Control Solenoid D: $C4
+P2722 Pressure Control Solenoid E: $SOLN
+P2727 Pressure Control Solenoid E: $C4
+P2731 Pressure Control Solenoid F: $SOLN
+P2736 Pressure Control Solenoid F: $C4
+P2740 Transmission Fluid Temperature Sensor B: $S5
+P2745 Intermediate Shaft Speed Sensor B: $N4
+P2749 Intermediate Shaft Speed Sensor C: $N4
+P2753 Transmission Fluid Cooler: $C3
+P2756 Torque Converter Clutch Pressure Control Solenoid: $SOLN
+P2761 Torque Converter Clutch Pressure Control Solenoid: Control Circuit/Open; Control Circuit Range/Performance
+P2765 Input/Turbine Speed Sensor B: $N4
+P2769 Torque Converter Clutch: Circuit Low; Circuit High
+P2771 Four Wheel Drive (4WD) Low Switch: $S4
+P2775 Upshift Switch: Circuit Range/Performance; Circuit Low; Circuit High; Circuit Intermittent
+P2779 Downshift Switch: Circuit Range/Performance; Circuit Low; Circuit High; Circuit Intermittent
+P2783 Torque Converter: Temperature Too High
+P2784 Input/Turbine Speed Sensor A/B: Correlation
+P2785 Clutch Actuator: Temperature Too High
+P2786 Gear Shift Actuator: Temperature Too High
+P2787 Clutch: Temperature Too High
+P2788 Auto Shift Manual Adaptive Learning at Limit
+P2789 Clutch Adaptive Learning at Limit
+P2790 Gate Select Direction: Circuit; Circuit Low; Circuit High
+P2793 Gear Shift Direction: Circuit; Circuit Low; Circuit High
+P2800 Transmission Range Sensor B: $S5
+P2805 Transmission Range Sensor A/B: Correlation
+P3400 Cylinder Deactivation System @B1
+%DEACT
+P3497 Cylinder Deactivation System @B2
+C0030 Tone Wheel @LF
+C0031 Wheel Speed Sensor @LF
+C0032 Wheel Speed Sensor Supply @LF
+C0033 Tone Wheel @RF
+C0034 Wheel Speed Sensor @RF
+C0035 Wheel Speed Sensor Supply @RF
+C0036 Tone Wheel @LR
+C0037 Wheel Speed Sensor @LR
+C0038 Wheel Speed Sensor Supply @LR
+C0039 Tone Wheel @RR
+B0001 Driver Frontal: Stage 1 Deployment Control; Stage 2 Deployment Control
+B0010 Passenger Frontal: Stage 1 Deployment Control; Stage 2 Deployment Control
+%BUSES
+%MODULES
+"""
+
+# U0100-U0299: the modules a module can lose communication with, in their code order.
+LOST_COMMUNICATION = """
+U0100 ECM/PCM A
+U0101 Transmission Control Module
+U0102 Transfer Case Control Module
+U0103 Gear Shift Control Module
+U0104 Cruise Control Module
+U0105 Fuel Injector Control Module
+U0106 Glow Plug Control Module
+U0107 Throttle Actuator Control Module
+U0108 Alternative Fuel Control Module
+U0109 Fuel Pump Control Module
+U0110 Drive Motor Control Module A
+U0111 Battery Energy Control Module A
+U0112 Battery Energy Control Module B
+U0113 Emissions Critical Control Information
+U0114 Four-Wheel Drive Clutch Control Module
+U0115 ECM/PCM B
+U0121 Anti-Lock Brake System Control Module
+U0122 Vehicle Dynamics Control Module
+U0123 Yaw Rate Sensor Module
+U0124 Lateral Acceleration Sensor Module
+U0125 Multi-axis Acceleration Sensor Module
+U0126 Steering Angle Sensor Module
+U0127 Tire Pressure Monitor Module
+U0128 Park Brake Control Module
+U0129 Brake System Control Module
+U0130 Steering Effort Control Module
+U0131 Power Steering Control Module
+U0132 Ride Level Control Module
+U0140 Body Control Module
+U0141 Body Control Module A
+U0142 Body Control Module B
+U0143 Body Control Module C
+U0144 Body Control Module D
+U0145 Body Control Module E
+U0146 Gateway A
+U0147 Gateway B
+U0148 Gateway C
+U0151 Restraints Control Module
+U0152 Side Restraints Control Module Left
+U0153 Side Restraints Control Module Right
+U0154 Restraints Occupant Classification System Module
+U0155 Instrument Panel Cluster Control Module
+U0156 Information Center A
+U0157 Information Center B
+U0158 Head Up Display
+U0159 Parking Assist Control Module A
+U0160 Audible Alert Control Module
+U0161 Compass Module
+U0162 Navigation Display Module
+U0163 Navigation Control Module
+U0164 HVAC Control Module
+U0165 HVAC Control Module Rear
+U0166 Auxiliary Heater Control Module
+U0167 Vehicle Immobilizer Control Module
+U0168 Vehicle Security Control Module
+U0169 Sunroof Control Module
+U0170 Restraints System Sensor A
+U0171 Restraints System Sensor B
+U0172 Restraints System Sensor C
+U0173 Restraints System Sensor D
+U0180 Automatic Lighting Control Module
+U0181 Headlamp Leveling Control Module
+U0182 Lighting Control Module Front
+U0183 Lighting Control Module Rear
+U0184 Radio
+U0185 Antenna Control Module
+U0186 Audio Amplifier
+U0187 Digital Disc Player/Changer Module A
+U0188 Digital Disc Player/Changer Module B
+U0189 Digital Disc Player/Changer Module C
+U0190 Digital Disc Player/Changer Module D
+U0191 Television
+U0192 Personal Computer
+U0193 Digital Audio Control Module A
+U0194 Digital Audio Control Module B
+U0195 Subscription Entertainment Receiver Module
+U0196 Rear Seat Entertainment Control Module
+U0197 Telephone Control Module
+U0198 Telematic Control Module
+U0199 Door Control Module A
+U0200 Door Control Module B
+U0201 Door Control Module C
+U0202 Door Control Module D
+U0203 Door Control Module E
+U0204 Door Control Module F
+U0205 Door Control Module G
+U0206 Folding Top Control Module
+U0207 Moveable Roof Control Module
+U0208 Seat Control Module A
+U0209 Seat Control Module B
+U0210 Seat Control Module C
+U0211 Seat Control Module D
+U0212 Steering Column Control Module
+U0213 Mirror Control Module
+U0214 Remote Function Actuation
+U0215 Door Switch A
+U0216 Door Switch B
+U0217 Door Switch C
+U0218 Door Switch D
+U0219 Door Switch E
+U0220 Door Switch F
+U0221 Door Switch G
+U0222 Door Window Motor A
+U0223 Door Window Motor B
+U0224 Door Window Motor C
+U0225 Door Window Motor D
+U0226 Door Window Motor E
+U0227 Door Window Motor F
+U0228 Door Window Motor G
+U0229 Heated Steering Wheel Module
+U0230 Rear Gate Module
+U0231 Rain Sensing Module
+U0232 Side Obstacle Detection Control Module Left
+U0233 Side Obstacle Detection Control Module Right
+U0234 Convenience Recall Module
+U0235 Cruise Control Front Distance Range Sensor
+U0293 Hybrid Powertrain Control Module
+"""
+
+# U0302-U0331 (software incompatibility) and U0402-U0431 (invalid data received) share this order; U0301 and U0401
+# name the engine control module.
+MODULE_SERIES = ["Transmission Control Module", "Transfer Case Control Module", "Gear Shift Control Module",
+                 "Cruise Control Module", "Fuel Injector Control Module", "Glow Plug Control Module",
+                 "Throttle Actuator Control Module", "Alternative Fuel Control Module", "Fuel Pump Control Module",
+                 "Drive Motor Control Module A", "Battery Energy Control Module A", "Battery Energy Control Module B",
+                 "Four-Wheel Drive Clutch Control Module", "Anti-Lock Brake System Control Module",
+                 "Vehicle Dynamics Control Module", "Park Brake Control Module", "Brake System Control Module",
+                 "Steering Effort Control Module", "Power Steering Control Module", "Ride Level Control Module",
+                 "Body Control Module", "Instrument Panel Cluster Control Module", "HVAC Control Module",
+                 "Auxiliary Heater Control Module", "Vehicle Immobilizer Control Module",
+                 "Vehicle Security Control Module", "Steering Angle Sensor Module", "Steering Column Control Module",
+                 "Tire Pressure Monitor Module", "Body Control Module A"]
+BUSES = ["High Speed CAN Communication Bus", "Medium Speed CAN Communication Bus", "Low Speed CAN Communication Bus",
+         "Vehicle Communication Bus A", "Vehicle Communication Bus B", "Vehicle Communication Bus C",
+         "Vehicle Communication Bus D", "Vehicle Communication Bus E"]
+SUFFIX = re.compile(r"^(.*) ([A-L0-9](?:/[A-L0-9])?)$")
 
 
 def word(text, lang):
-    return WORDS[text][lang] if text in WORDS else PARTS[text][lang]
+    """The text of a vocabulary key; a key not in the tables may be a known one followed by a letter or number."""
+    for table in (WORDS, PARTS, PHRASES, MODULES):
+        if text in table:
+            return table[text][lang]
+    m = SUFFIX.match(text)
+    if not m:
+        raise KeyError(text)
+    return word(m.group(1), lang) + ("" if lang == "cn" else " ") + m.group(2)
 
 
 def join(lang, part, mode=None, qual=None):
@@ -83,298 +852,173 @@ def join(lang, part, mode=None, qual=None):
         text = part + (mode or "")
         return text + ("(%s)" % qual if qual else "")
     if mode:
-        text = part + (" " if lang == "en" else ", ") + mode
+        text = part + (" " if lang == "en" or mode.startswith("(") else ", ") + mode
     else:
         text = part
     return text + (" (%s)" % qual if qual else "")
 
 
-def bank_sensor(lang, bank, sensor=None):
-    b = "%s %d" % (word("Bank", lang), bank) if lang != "cn" else "%s%d" % (word("Bank", lang), bank)
-    if sensor is None:
-        return b
-    s = "%s %d" % (word("Sensor", lang), sensor) if lang != "cn" else "%s%d" % (word("Sensor", lang), sensor)
-    return b + " " + s
+def numbered(lang, key, n):
+    return ("%s %s" if lang != "cn" else "%s%s") % (word(key, lang), n)
 
 
-def cylinder(lang, n):
-    return ("%s %d" % (word("Cylinder", lang), n)) if lang != "cn" else "%s%d" % (word("Cylinder", lang), n)
+def qualifier(lang, q):
+    """Bank/sensor/unit positions: B1, B2S1, B1SA, B1U2, and two of them as B1S1/B2S1."""
+    if "/" in q:
+        return "/".join(qualifier(lang, p) for p in q.split("/"))
+    m = re.match(r"^B(\d)(?:([SU])([0-9A-Z]))?$", q)
+    if not m:
+        raise ValueError("qualifier " + q)
+    text = numbered(lang, "Bank", m.group(1))
+    if m.group(2):
+        text += " " + numbered(lang, "Sensor" if m.group(2) == "S" else "Unit", m.group(3))
+    return text
+
+
+def wheel_part(lang, part, wheel):
+    w = WHEELS[lang][WHEEL_KEYS.index(wheel)]
+    if lang == "cn":
+        return w + part
+    return w + " " + part if lang == "en" else "%s (%s)" % (part, w)
 
 
 class Table:
     def __init__(self):
-        self.rows = []  # (code, {lang: text})
-        self.codes = set()
+        self.rows = {}  # code: {lang: text}
 
     def add(self, code, texts):
-        if code in self.codes:
+        if code in self.rows:
             raise ValueError("code twice: " + code)
-        self.codes.add(code)
-        self.rows.append((code, texts))
-
-    def family(self, start, part, modes, qual=None):
-        """One code per mode, numbered from start; part is a vocabulary key, qual a function of the language."""
-        letter, number = start[0], int(start[1:])
-        for i, mode in enumerate(modes):
-            code = "%s%04d" % (letter, number + i)
-            self.add(code, {l: join(l, word(part, l), word(mode, l) if mode else None, qual(l) if qual else None)
-                            for l in LANGS})
-        return "%s%04d" % (letter, number + len(modes))
+        if not re.match(r"^[PCBU][0-9]{4}$", code):
+            raise ValueError("bad code: " + code)
+        self.rows[code] = texts
 
     def single(self, code, make):
         self.add(code, {l: make(l) for l in LANGS})
 
+    def family(self, start, part, modes, qual=None):
+        letter, number = start[0], int(start[1:])
+        for i, mode in enumerate(modes):
+            self.single("%s%04d" % (letter, number + i),
+                        lambda l, m=mode: join(l, word(part, l), None if m == "-" else word(m, l),
+                                               qualifier(l, qual) if qual else None))
+
+    def ordered(self):
+        return sorted(self.rows.items(), key=lambda kv: ("PCBU".index(kv[0][0]), kv[0]))
+
+
+def expand(modes):
+    out = []
+    for m in modes:
+        out.extend(MACROS[m[1:]] if m.startswith("$") else [m])
+    return out
+
+
+def special(t, name):
+    cyl = lambda l, n: numbered(l, "Cylinder", n)  # noqa: E731
+    if name == "INJ":
+        for n in range(1, 13):
+            t.single("P%04d" % (200 + n), lambda l, n=n: join(l, cyl(l, n), word("Injector Circuit/Open", l)))
+    elif name == "INJCYL":
+        for n in range(1, 13):
+            for i, mode in enumerate(["Injector Circuit Low", "Injector Circuit High", "Contribution/Balance"]):
+                t.single("P%04d" % (261 + 3 * (n - 1) + i), lambda l, n=n, m=mode: join(l, cyl(l, n), word(m, l)))
+    elif name == "MISFIRE":
+        t.single("P0300", lambda l: join(l, word("Random/Multiple Cylinder", l), word("Misfire Detected", l)))
+        for n in range(1, 13):
+            t.single("P%04d" % (300 + n), lambda l, n=n: join(l, cyl(l, n), word("Misfire Detected", l)))
+    elif name == "COILS":
+        for n in range(1, 13):
+            t.single("P%04d" % (350 + n), lambda l, n=n: join(l, numbered(l, "Ignition Coil", LETTERS[n - 1]),
+                                                              word("Primary/Secondary Circuit", l)))
+    elif name == "COILS2":
+        for n in range(12):
+            for i, mode in enumerate(["Primary Control Circuit Low", "Primary Control Circuit High",
+                                      "Secondary Circuit"]):
+                t.single("P%04d" % (2300 + 3 * n + i),
+                         lambda l, n=n, m=mode: join(l, numbered(l, "Ignition Coil", LETTERS[n]), word(m, l)))
+    elif name in ("CAT1", "CAT2"):
+        bank, start = (1, 420) if name == "CAT1" else (2, 430)
+        q = lambda l: qualifier(l, "B%d" % bank)  # noqa: E731
+        for i, part in enumerate(["Catalyst System", "Warm Up Catalyst", "Main Catalyst", "Heated Catalyst"]):
+            t.single("P%04d" % (start + i),
+                     lambda l, p=part: join(l, word(p, l), word("Efficiency Below Threshold", l), q(l)))
+        t.single("P%04d" % (start + 4),
+                 lambda l: join(l, word("Heated Catalyst", l), word("Temperature Below Threshold", l), q(l)))
+        t.family("P%04d" % (start + 5), "Catalyst Temperature Sensor", MACROS["S4"], "B%d" % bank)
+    elif name == "KNOCK":
+        for n in range(1, 13):
+            t.single("P%04d" % (2335 + n), lambda l, n=n: join(l, cyl(l, n), word("Above Knock Threshold", l)))
+    elif name == "GLOW":
+        for n in range(1, 13):
+            t.single("P%04d" % (670 + n), lambda l, n=n: join(l, cyl(l, n), word("Glow Plug Circuit", l)))
+    elif name == "GEARS":
+        t.single("P0729", lambda l: join(l, numbered(l, "Gear", 6), word("Incorrect Ratio", l)))
+        t.single("P0730", lambda l: word("Incorrect Gear Ratio", l))
+        for n in range(1, 6):
+            t.single("P%04d" % (730 + n), lambda l, n=n: join(l, numbered(l, "Gear", n), word("Incorrect Ratio", l)))
+        t.single("P0736", lambda l: join(l, word("Reverse", l), word("Incorrect Ratio", l)))
+    elif name == "SHIFTS":
+        for code, shift in (("P0781", "1-2"), ("P0782", "2-3"), ("P0783", "3-4"), ("P0784", "4-5"),
+                            ("P0829", "5-6")):
+            t.single(code, lambda l, s=shift: s + " " + word("Shift", l) if l == "en" else numbered(l, "Shift", s))
+    elif name == "DEACT":
+        for n in range(1, 13):
+            for i, mode in enumerate(DEACTIVATION_MODES):
+                t.single("P%04d" % (3401 + 8 * (n - 1) + i), lambda l, n=n, m=mode: join(l, cyl(l, n), word(m, l)))
+    elif name == "BUSES":
+        for i, bus in enumerate(BUSES):
+            t.family("U%04d" % (1 + 9 * i), bus, BUS_MODES)
+        for i, bus in enumerate("ABCDE"):
+            t.single("U%04d" % (73 + i), lambda l, b=bus: join(l, word("Control Module Communication Bus " + b, l),
+                                                               word("Off", l)))
+    elif name == "MODULES":
+        sep = lambda l: "" if l == "cn" else " "  # noqa: E731
+        for line in LOST_COMMUNICATION.strip().splitlines():
+            code, module = line.split(" ", 1)
+            t.single(code, lambda l, m=module: word("Lost Communication With", l) + sep(l) + word(m, l))
+        t.single("U0300", lambda l: word("Internal Control Module Software Incompatibility", l))
+        for series, phrase, first in ((301, "Software Incompatibility With", "ECM/PCM"),
+                                      (401, "Invalid Data Received From", "ECM/PCM A")):
+            for i, module in enumerate([first] + MODULE_SERIES):
+                t.single("U%04d" % (series + i), lambda l, p=phrase, m=module: word(p, l) + sep(l) + word(m, l))
+    else:
+        raise ValueError("no family " + name)
+
 
 def build():
     t = Table()
-    # Fuel and air metering.
-    t.family("P0100", "Mass or Volume Air Flow Sensor A", SENSOR_MODES)
-    t.family("P0105", "Manifold Absolute Pressure/Barometric Pressure Sensor", SENSOR_MODES)
-    t.family("P0110", "Intake Air Temperature Sensor 1", SENSOR_MODES, lambda l: bank_sensor(l, 1))
-    t.family("P0115", "Engine Coolant Temperature Sensor 1", SENSOR_MODES)
-    t.family("P0120", "Throttle/Pedal Position Sensor/Switch A", SENSOR_MODES)
-    t.family("P0128", "Coolant Thermostat", ["Below Regulating Temperature"])
-    o2 = [(1, 1, "P0130"), (1, 2, "P0136"), (1, 3, "P0142"), (2, 1, "P0150"), (2, 2, "P0156"), (2, 3, "P0162")]
-    for bank, sensor, start in o2:
-        t.family(start, "O2 Sensor", O2_MODES, lambda l, b=bank, s=sensor: bank_sensor(l, b, s))
-    for bank, start in ((1, 170), (2, 173)):
-        for i, part in enumerate(["Fuel Trim", "System Too Lean", "System Too Rich"]):
-            t.single("P%04d" % (start + i), lambda l, p=part, b=bank: join(l, word(p, l), None, bank_sensor(l, b)))
-    t.family("P0176", "Fuel Composition Sensor", SENSOR_MODES4)
-    t.family("P0180", "Fuel Temperature Sensor A", SENSOR_MODES)
-    t.family("P0185", "Fuel Temperature Sensor B", SENSOR_MODES)
-    t.family("P0190", "Fuel Rail Pressure Sensor A", SENSOR_MODES)
-    t.family("P0195", "Engine Oil Temperature Sensor", SENSOR_MODES)
-    t.family("P0200", "Injector Circuit/Open", [None])
-    for n in range(1, 13):
-        t.single("P%04d" % (200 + n), lambda l, n=n: join(l, word("Injector Circuit/Open", l), None, cylinder(l, n)))
-    t.family("P0220", "Throttle/Pedal Position Sensor/Switch B", SENSOR_MODES)
-    t.family("P0225", "Throttle/Pedal Position Sensor/Switch C", SENSOR_MODES)
-    t.family("P0230", "Fuel Pump Primary Circuit", [None])
-    t.family("P0231", "Fuel Pump Secondary Circuit", ["Circuit Low", "Circuit High", "Circuit Intermittent"])
-    t.family("P0235", "Turbocharger/Supercharger Boost Sensor A", SENSOR_MODES4)
-    t.family("P0239", "Turbocharger/Supercharger Boost Sensor B", SENSOR_MODES4)
-    t.family("P0243", "Turbocharger/Supercharger Wastegate Solenoid A", SENSOR_MODES4)
-    t.family("P0247", "Turbocharger/Supercharger Wastegate Solenoid B", SENSOR_MODES4)
-    t.family("P0251", "Injection Pump Fuel Metering Control A", SENSOR_MODES)
-    t.family("P0256", "Injection Pump Fuel Metering Control B", SENSOR_MODES)
-    for n in range(1, 13):
-        base = 261 + 3 * (n - 1)
-        for i, mode in enumerate(["Injector Circuit Low", "Injector Circuit High", "Contribution/Balance"]):
-            t.single("P%04d" % (base + i), lambda l, n=n, m=mode: join(l, cylinder(l, n), word(m, l)))
-    # Ignition and misfire.
-    t.single("P0300", lambda l: join(l, word("Random/Multiple Cylinder", l), word("Misfire Detected", l)))
-    for n in range(1, 13):
-        t.single("P%04d" % (300 + n), lambda l, n=n: join(l, cylinder(l, n), word("Misfire Detected", l)))
-    t.family("P0320", "Ignition/Distributor Engine Speed Input", SENSOR_MODES)
-    t.family("P0325", "Knock Sensor 1", SENSOR_MODES, lambda l: bank_sensor(l, 1))
-    t.family("P0330", "Knock Sensor 2", SENSOR_MODES, lambda l: bank_sensor(l, 2))
-    t.family("P0335", "Crankshaft Position Sensor A", SENSOR_MODES)
-    t.family("P0340", "Camshaft Position Sensor A", SENSOR_MODES, lambda l: bank_sensor(l, 1))
-    t.family("P0345", "Camshaft Position Sensor A", SENSOR_MODES, lambda l: bank_sensor(l, 2))
-    t.family("P0350", "Ignition Coil", ["Primary/Secondary Circuit"])
-    for n in range(1, 13):
-        t.single("P%04d" % (350 + n),
-                 lambda l, n=n: join(l, word("Ignition Coil", l) + " " + LETTERS[n - 1],
-                                     word("Primary/Secondary Circuit", l)))
-    t.family("P0365", "Camshaft Position Sensor B", SENSOR_MODES, lambda l: bank_sensor(l, 1))
-    t.family("P0385", "Crankshaft Position Sensor B", SENSOR_MODES)
-    t.family("P0390", "Camshaft Position Sensor B", SENSOR_MODES, lambda l: bank_sensor(l, 2))
-    # Emission controls.
-    t.family("P0400", "Exhaust Gas Recirculation Flow", [None, "Insufficient Detected", "Excessive Detected"])
-    t.family("P0403", "Exhaust Gas Recirculation Valve", ["Control Circuit", "Circuit Range/Performance"])
-    t.family("P0405", "Exhaust Gas Recirculation Sensor A", ["Circuit Low", "Circuit High"])
-    t.family("P0407", "Exhaust Gas Recirculation Sensor B", ["Circuit Low", "Circuit High"])
-    t.family("P0410", "Secondary Air Injection System", [None, "Incorrect Flow Detected"])
-    t.family("P0412", "Secondary Air Injection System Switching Valve A", VALVE_MODES)
-    t.family("P0415", "Secondary Air Injection System Switching Valve B", VALVE_MODES)
-    for bank, start in ((1, 420), (2, 430)):
-        cats = ["Catalyst System", "Warm Up Catalyst", "Main Catalyst", "Heated Catalyst"]
-        for i, part in enumerate(cats):
-            t.single("P%04d" % (start + i), lambda l, p=part, b=bank: join(l, word(p, l),
-                                                                          word("Efficiency Below Threshold", l),
-                                                                          bank_sensor(l, b)))
-        t.single("P%04d" % (start + 4), lambda l, b=bank: join(l, word("Heated Catalyst", l),
-                                                                word("Temperature Below Threshold", l),
-                                                                bank_sensor(l, b)))
-        t.family("P%04d" % (start + 5), "Catalyst Temperature Sensor", SENSOR_MODES4,
-                 lambda l, b=bank: bank_sensor(l, b))
-    t.family("P0440", "Evaporative Emission System", [None, "Incorrect Purge Flow", "Leak Detected (Small Leak)"])
-    t.family("P0455", "Evaporative Emission System", ["Leak Detected (Large Leak)", "Leak Detected (Very Small Leak)"])
-    t.family("P0443", "Evaporative Emission System Purge Control Valve", VALVE_MODES)
-    t.family("P0446", "Evaporative Emission System Vent Control", VALVE_MODES)
-    t.family("P0450", "Evaporative Emission System Pressure Sensor/Switch", SENSOR_MODES)
-    t.family("P0460", "Fuel Level Sensor A", SENSOR_MODES)
-    t.family("P0465", "Evaporative Emission System Purge Flow Sensor", SENSOR_MODES)
-    t.family("P0470", "Exhaust Pressure Sensor", SENSOR_MODES)
-    t.family("P0475", "Exhaust Pressure Control Valve", SENSOR_MODES)
-    t.family("P0480", "Cooling Fan 1", ["Control Circuit"])
-    t.family("P0481", "Cooling Fan 2", ["Control Circuit"])
-    # Speed, idle and auxiliary inputs.
-    t.family("P0500", "Vehicle Speed Sensor A", SENSOR_MODES4)
-    t.family("P0505", "Idle Air Control System", [None, "RPM Lower Than Expected", "RPM Higher Than Expected"])
-    t.family("P0520", "Engine Oil Pressure Sensor/Switch", SENSOR_MODES)
-    t.family("P0530", "A/C Refrigerant Pressure Sensor A", SENSOR_MODES)
-    t.family("P0550", "Power Steering Pressure Sensor/Switch", SENSOR_MODES)
-    t.family("P0560", "System Voltage", [None])
-    t.family("P0562", "System Voltage", ["Circuit Low", "Circuit High"])
-    # Transmission.
-    t.family("P0700", "Transmission Control System", ["Malfunction (MIL Request)"])
-    t.family("P0705", "Transmission Range Sensor A", SENSOR_MODES)
-    t.family("P0710", "Transmission Fluid Temperature Sensor A", SENSOR_MODES)
-    t.family("P0715", "Input/Turbine Speed Sensor A", SENSOR_MODES)
-    t.family("P0720", "Output Speed Sensor", SENSOR_MODES)
-    t.family("P0725", "Engine Speed Input", SENSOR_MODES)
-    for n in range(1, 6):
-        t.single("P%04d" % (730 + n), lambda l, n=n: join(l, "%s %d" % (word("Gear", l), n), word("Incorrect Ratio", l)))
-    t.single("P0736", lambda l: join(l, word("Reverse", l), word("Incorrect Ratio", l)))
-    t.family("P0740", "Torque Converter Clutch", SOLENOID_MODES)
-    t.family("P0745", "Pressure Control Solenoid A", SOLENOID_MODES)
-    for i, s in enumerate("ABCDE"):
-        t.family("P%04d" % (750 + 5 * i), "Shift Solenoid " + s, SOLENOID_MODES)
-    # The P0 series continues where no family above stands: sensor families of later vehicles, in blocks of five.
-    later = ["Intake Air Temperature Sensor 2", "Engine Coolant Temperature Sensor 2",
-             "Mass or Volume Air Flow Sensor B", "Fuel Rail Pressure Sensor B", "Fuel Level Sensor B",
-             "Vehicle Speed Sensor B", "Charge Air Cooler Temperature Sensor"]
-    block = 800
-    for part in later:
-        t.family("P%04d" % block, part, SENSOR_MODES)
-        block += 5
-    # P2: throttle actuator, pedal sensors, exhaust after-treatment, per-bank and per-coil families.
-    t.family("P2100", "Throttle Actuator Control Motor", ["Circuit Open", "Circuit Range/Performance", "Circuit Low",
-                                                         "Circuit High"])
-    t.family("P2120", "Throttle/Pedal Position Sensor/Switch D", SENSOR_MODES)
-    t.family("P2125", "Throttle/Pedal Position Sensor/Switch E", SENSOR_MODES)
-    t.family("P2130", "Throttle/Pedal Position Sensor/Switch F", SENSOR_MODES)
-    for n in range(12):
-        base = 2300 + 3 * n
-        coil = lambda l, n=n: word("Ignition Coil", l) + " " + LETTERS[n]
-        for i, mode in enumerate(["Primary Control Circuit Low", "Primary Control Circuit High", "Secondary Circuit"]):
-            t.single("P%04d" % (base + i), lambda l, c=coil, m=mode: join(l, c(l), word(m, l)))
-    block = 2400
-    for part in ["Exhaust Gas Temperature Sensor", "NOx Sensor", "Particulate Matter Sensor"]:
-        for bank in (1, 2):
-            for sensor in (1, 2, 3, 4):
-                t.family("P%04d" % block, part, SENSOR_MODES, lambda l, b=bank, s=sensor: bank_sensor(l, b, s))
-                block += 5
-    for bank in (1, 2):
-        t.family("P%04d" % block, "Diesel Particulate Filter Differential Pressure Sensor", SENSOR_MODES,
-                 lambda l, b=bank: bank_sensor(l, b))
-        block += 5
-    block = 2600
-    for part in ["Reductant Pump", "Reductant Pressure Sensor", "Reductant Level Sensor",
-                 "Reductant Temperature Sensor", "Reductant Heater", "Cooling Fan 1", "Cooling Fan 2"]:
-        t.family("P%04d" % block, part, SENSOR_MODES)
-        block += 5
-    block = 2700
-    for part in ["Intake Manifold Runner Control", "Intake Camshaft Position Actuator",
-                 "Exhaust Camshaft Position Actuator"]:
-        for bank in (1, 2):
-            t.family("P%04d" % block, part, ACTUATOR_MODES, lambda l, b=bank: bank_sensor(l, b))
-            block += 4
-    block = 2800
-    for n in range(1, 13):
-        t.family("P%04d" % block, "Glow Plug", SENSOR_MODES4, lambda l, n=n: cylinder(l, n))
-        block += 4
-    # P3: cylinder deactivation and valve control.
-    t.single("P3400", lambda l: join(l, word("Deactivation/Intake Valve Control Circuit/Open", l), None,
-                                     bank_sensor(l, 1)))
-    modes = ["Deactivation/Intake Valve Control Circuit/Open", "Intake Valve Control Performance",
-             "Intake Valve Control Circuit Low", "Intake Valve Control Circuit High",
-             "Exhaust Valve Control Circuit/Open", "Exhaust Valve Control Performance",
-             "Exhaust Valve Control Circuit Low", "Exhaust Valve Control Circuit High"]
-    for n in range(1, 13):
-        for i, mode in enumerate(modes):
-            t.single("P%04d" % (3401 + 8 * (n - 1) + i), lambda l, n=n, m=mode: join(l, cylinder(l, n), word(m, l)))
-    # C0: wheel speed sensors, ABS valves and chassis sensors.
-    block = 35
-    for w in range(4):
-        t.family("C%04d" % block, "Wheel Speed Sensor", SENSOR_MODES, lambda l, w=w: WHEELS[l][w])
-        block += 5
-    block = 60
-    for part in ["ABS Inlet Valve", "ABS Outlet Valve"]:
-        for w in range(4):
-            t.family("C%04d" % block, part, ACTUATOR_MODES, lambda l, w=w: WHEELS[l][w])
-            block += 4
-    block = 100
-    for w in range(4):
-        t.family("C%04d" % block, "Tire Pressure Sensor", SENSOR_MODES, lambda l, w=w: WHEELS[l][w])
-        block += 5
-    for w in range(4):
-        t.family("C%04d" % block, "Ride Height Sensor", SENSOR_MODES, lambda l, w=w: WHEELS[l][w])
-        block += 5
-    for part in ["Brake Pressure Sensor", "Steering Angle Sensor", "Yaw Rate Sensor", "Lateral Acceleration Sensor",
-                 "Brake Pedal Position Sensor", "Pump Motor"]:
-        t.family("C%04d" % block, part, SENSOR_MODES)
-        block += 5
-    # B0: restraints, then climate sensors and actuators.
-    block = 1
-    for s in range(len(SEATS["en"])):
-        for mode in ["Stage 1 Deployment Control", "Stage 2 Deployment Control", "Stage 3 Deployment Control",
-                     "Deployment Loop Resistance Low", "Deployment Loop Resistance High"]:
-            t.single("B%04d" % block, lambda l, s=s, m=mode: join(l, word("Airbag", l) + " " + SEATS[l][s],
-                                                                    word(m, l)))
-            block += 1
-    for s in range(4):
-        for mode in ["Stage 1 Deployment Control", "Deployment Loop Resistance Low",
-                     "Deployment Loop Resistance High"]:
-            t.single("B%04d" % block, lambda l, s=s, m=mode: join(l, word("Seat Belt Pretensioner", l) + " " +
-                                                                    SEATS[l][s], word(m, l)))
-            block += 1
-    block = 100
-    for s in range(len(SEATS["en"])):
-        t.family("B%04d" % block, "Impact Sensor", SENSOR_MODES, lambda l, s=s: SEATS[l][s])
-        block += 5
-    block = 200
-    for part in ["Ambient Air Temperature Sensor", "Cabin Temperature Sensor", "Blend Door Actuator", "Blower Motor"]:
-        t.family("B%04d" % block, part, SENSOR_MODES)
-        block += 5
-    # U0: network buses and the modules on them.
-    buses = ["High Speed CAN Communication Bus", "Medium Speed CAN Communication Bus",
-             "Low Speed CAN Communication Bus", "Vehicle Communication Bus A", "Vehicle Communication Bus B",
-             "Vehicle Communication Bus C", "Vehicle Communication Bus D", "Vehicle Communication Bus E"]
-    for i, bus in enumerate(buses):
-        t.family("U%04d" % (1 + 9 * i), bus, BUS_MODES)
-    for i, bus in enumerate(buses[3:]):
-        t.single("U%04d" % (73 + i), lambda l, b=bus: join(l, word(b, l), word("Bus Off", l)))
-    for series, phrase in ((100, "Lost Communication With"), (301, "Software Incompatibility With"),
-                           (401, "Invalid Data Received From")):
-        for i, module in enumerate(MODULE_ORDER):
-            t.single("U%04d" % (series + i),
-                     lambda l, p=phrase, m=module: word(p, l) + ("" if l == "cn" else " ") + MODULES[m][l])
-    # P3: the sensor families once per bank and position, for engines with more than one of each. Numbered in
-    # blocks of five from P3000, around the deactivation codes above.
-    per_position = ["Mass or Volume Air Flow Sensor A", "Mass or Volume Air Flow Sensor B",
-                    "Manifold Absolute Pressure/Barometric Pressure Sensor", "Intake Air Temperature Sensor 1",
-                    "Intake Air Temperature Sensor 2", "Fuel Rail Pressure Sensor A", "Fuel Rail Pressure Sensor B",
-                    "Fuel Temperature Sensor A", "Fuel Temperature Sensor B", "Turbocharger/Supercharger Boost Sensor A",
-                    "Turbocharger/Supercharger Boost Sensor B", "Charge Air Cooler Temperature Sensor",
-                    "Catalyst Temperature Sensor", "Exhaust Pressure Sensor", "Exhaust Gas Recirculation Sensor A",
-                    "Exhaust Gas Recirculation Sensor B", "Evaporative Emission System Pressure Sensor/Switch",
-                    "Diesel Particulate Filter Differential Pressure Sensor", "Reductant Pressure Sensor",
-                    "Reductant Temperature Sensor", "Knock Sensor 1", "Knock Sensor 2", "Camshaft Position Sensor A",
-                    "Camshaft Position Sensor B", "Crankshaft Position Sensor A"]
-    number = 3000
-    for part in per_position:
-        for bank in (1, 2):
-            for sensor in (1, 2, 3):
-                while any("P%04d" % (number + i) in t.codes for i in range(5)):
-                    number += 5
-                t.family("P%04d" % number, part, SENSOR_MODES, lambda l, b=bank, s=sensor: bank_sensor(l, b, s))
-                number += 5
+    for line in FAMILIES.strip().splitlines():
+        if line.startswith("%"):
+            special(t, line[1:])
+            continue
+        code, rest = line.split(" ", 1)
+        qual = None
+        if " @" in rest:
+            rest, qual = rest.rsplit(" @", 1)
+        part, _, modes = rest.partition(": ")
+        if qual in WHEEL_KEYS:
+            t.single(code, lambda l, p=part, w=qual: wheel_part(l, word(p, l), w))
+        elif code[0] == "B":
+            seat = {"Driver Frontal": 0, "Passenger Frontal": 1}[part]
+            for i, mode in enumerate(expand(modes.split("; "))):
+                t.single("B%04d" % (int(code[1:]) + i),
+                         lambda l, m=mode: join(l, FRONTAL[l][seat], word(m, l)))
+        else:
+            t.family(code, part, expand(modes.split("; ")) if modes else ["-"], qual)
     return t
 
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "..", "data", "dtc")
-    table = build()
+    rows = build().ordered()
     os.makedirs(out, exist_ok=True)
     for lang in LANGS:
         with open(os.path.join(out, lang + ".txt"), "w", encoding="utf-8", newline="\n") as f:
-            for code, texts in table.rows:
+            for code, texts in rows:
                 f.write("%s %s\n" % (code, texts[lang]))
-    print("%d codes in %d languages written to %s" % (len(table.rows), len(LANGS), os.path.normpath(out)))
+    print("%d codes in %d languages written to %s" % (len(rows), len(LANGS), os.path.normpath(out)))
 
 
 if __name__ == "__main__":
