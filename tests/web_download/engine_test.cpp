@@ -5,9 +5,9 @@
 
 #include "ChildProcess.h"
 
-#include "KorvoNetworkReachability.h"
 #include "KorvoUpdateCommonTool.h"
 #include "KorvoUpdateDownloadDataBaseManager.h"
+#include "KorvoUpdateNetworkReachability.h"
 
 #include "Documents.h"
 #include "NotificationCenter.h"
@@ -51,7 +51,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(redirectDefaults());
         platform::setDocumentsDirectory(QString::fromStdString(docs.path()));
-        KorvoNetworkReachability::sharedManager().setNetworkReachabilityStatus(KorvoNetworkReachabilityStatusUnknown);
+        KorvoUpdateNetworkReachability::sharedManager().setStatus(KorvoUpdateNetworkReachability::Status::Unknown);
         openEngine();
         auto& centre = NotificationCenter::workspaceCenter();
         centre.addObserver(this, KorvoUpdateDownloadProgressNotification, [this](const Notification&) { ++progress; });
@@ -72,7 +72,7 @@ protected:
         NotificationCenter::workspaceCenter().removeObserver(this);
         engine.reset();
         store.reset();
-        KorvoNetworkReachability::sharedManager().setNetworkReachabilityStatus(KorvoNetworkReachabilityStatusUnknown);
+        KorvoUpdateNetworkReachability::sharedManager().setStatus(KorvoUpdateNetworkReachability::Status::Unknown);
         platform::setDocumentsDirectory({});
     }
     // A new engine over a newly opened store of the same database file, as after a restart of the program.
@@ -279,8 +279,7 @@ TEST_F(EngineTest, NetworkRuleHoldsDownloadsBack) {
     const std::string url = server.url("Mazda_V1.0_EN.zip");
     auto model = record(url, "Mazda", content.size());
     setLimit(1);
-    KorvoNetworkReachability::sharedManager().setNetworkReachabilityStatus(
-        KorvoNetworkReachabilityStatusReachableViaWWAN);
+    KorvoUpdateNetworkReachability::sharedManager().setStatus(KorvoUpdateNetworkReachability::Status::ReachableViaWWAN);
     EXPECT_FALSE(engine->networkingAllowsDownloadTask());
     engine->startDownloadTask(model);
     engine->sync();
@@ -301,7 +300,7 @@ TEST_F(EngineTest, NetworkRuleHoldsDownloadsBack) {
     engine->startDownloadTask(record(slowUrl, "Lada", big.size()));
     ASSERT_TRUE(
         waitFor([&] { return store->getModelWithUrl(QString::fromStdString(slowUrl))->tmpFileSize() == 25000; }));
-    KorvoNetworkReachability::sharedManager().setNetworkReachabilityStatus(KorvoNetworkReachabilityStatusNotReachable);
+    KorvoUpdateNetworkReachability::sharedManager().setStatus(KorvoUpdateNetworkReachability::Status::NotReachable);
     EXPECT_FALSE(engine->networkingAllowsDownloadTask());
     ASSERT_TRUE(waitFor([&] {
         const auto r = store->getModelWithUrl(QString::fromStdString(slowUrl));
@@ -309,8 +308,7 @@ TEST_F(EngineTest, NetworkRuleHoldsDownloadsBack) {
     }));
     EXPECT_TRUE(engine->dataTaskVehiclesSet().isEmpty());
     slow.setMode(ScriptedServer::Mode::Normal);
-    KorvoNetworkReachability::sharedManager().setNetworkReachabilityStatus(
-        KorvoNetworkReachabilityStatusReachableViaWiFi);
+    KorvoUpdateNetworkReachability::sharedManager().setStatus(KorvoUpdateNetworkReachability::Status::ReachableViaWiFi);
     ASSERT_TRUE(waitFor([&] { return stateOf(slowUrl) == KorvoUpdateDownloadStateFinished; }));
     EXPECT_EQ(slow.lastRange(), "bytes=25000-");
     EXPECT_EQ(readFileBytes(update("Lada_V1.0_EN.7z")), big);
