@@ -81,7 +81,7 @@ public:
     double timeoutInterval() const;
     void setTimeoutInterval(double seconds);
 
-    // Whether a request may be sent to url; why not in *reason.
+    // Whether a request may be sent to url (urlrule's rule); why not in *reason.
     static bool isAllowedURL(const QString& url, QString* reason = nullptr);
 
     // The library's four methods with the base URL put in front of the path. Parameters (a JSON object) go into
