@@ -12,6 +12,7 @@
 #include "Documents.h"
 #include "NotificationCenter.h"
 #include "TempDir.h"
+#include "TestBytes.h"
 #include "TestServers.h"
 #include "UserDefaults.h"
 
@@ -23,7 +24,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <random>
 #include <thread>
 
 namespace {
@@ -36,14 +36,6 @@ bool redirectDefaults() {
         return true;
     }();
     return done;
-}
-
-std::vector<uint8_t> randomBytes(size_t n, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::vector<uint8_t> bytes(n);
-    for (auto& b : bytes)
-        b = uint8_t(rng());
-    return bytes;
 }
 
 class EngineTest : public ::testing::Test {

@@ -4,6 +4,7 @@
 
 #include "Dispatch.h"
 #include "TempDir.h"
+#include "TestBytes.h"
 #include "TestServers.h"
 
 #include <gtest/gtest.h>
@@ -14,17 +15,8 @@
 #include <filesystem>
 
 #include <future>
-#include <random>
 
 namespace {
-
-std::vector<uint8_t> randomBytes(size_t n, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::vector<uint8_t> bytes(n);
-    for (auto& b : bytes)
-        b = uint8_t(rng());
-    return bytes;
-}
 
 // Runs a task to its end on a serial queue, as the engine does, and keeps what it reported.
 struct Outcome {
