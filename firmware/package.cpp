@@ -1,6 +1,7 @@
 #include "package.h"
 
 #include "frames.h"
+#include "safefile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -322,25 +323,8 @@ bool readWholeFile(const std::string& path, Bytes& out) {
 }
 
 bool writeFileAtomically(const std::string& path, const Bytes& bytes) {
-    std::string tmp = path + ".tmp-XXXXXX";
-    const int fd = mkstemp(tmp.data());
-    if (fd < 0) return false;
-    size_t done = 0;
-    bool ok = true;
-    while (done < bytes.size()) {
-        const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) {
-            ok = false;
-            break;
-        }
-        done += size_t(w);
-    }
-    ok = ok && fchmod(fd, 0644) == 0 && fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = std::rename(tmp.c_str(), path.c_str()) == 0;
-    if (!ok) ::unlink(tmp.c_str());
-    return ok;
+    constexpr int kPackageMode = 0644; // packages are read by every program of the user, and by the flash tools
+    return safefile::ReplaceFile(path, bytes.data(), bytes.size(), nullptr, kPackageMode);
 }
 
 } // namespace firmware

@@ -3,13 +3,13 @@
 #include "Documents.h"
 #include "UserDefaults.h"
 #include "mainbundle.h"
+#include "safefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -369,14 +369,9 @@ QString KorvoUpdateCommonTool::getVersion() const {
 bool KorvoUpdateCommonTool::writeVersion(const QString& text) const {
     const QString documents = platform::documentsDirectory();
     if (documents.isEmpty()) return false;
-    QSaveFile file(appendPathComponent(documents, kVersionFileName));
-    if (!file.open(QIODevice::WriteOnly)) return false;
     const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return safefile::ReplaceFile(QFile::encodeName(appendPathComponent(documents, kVersionFileName)).toStdString(),
+                                 bytes.constData(), size_t(bytes.size()));
 }
 
 QString KorvoUpdateCommonTool::getDecompressPathWithSoftware(const QString& relativePath) const {

@@ -20,9 +20,10 @@ protected:
             addBundle(code);
         mainbundle::setResourcePath(QString::fromStdString(resources.path()));
     }
+    // The bundle chosen here lies in a folder that goes with the test.
     void TearDown() override {
         mainbundle::setResourcePath(desktoptest::resourcesDir());
-        desktoptest::clearDefaults();
+        desktoptest::useEnglish();
     }
     void addBundle(const std::string& code) {
         QDir().mkpath(QString::fromStdString(resources.file(code + ".lproj")));

@@ -1,5 +1,6 @@
 #include "desktoptest.h"
 
+#include "KorvoUpdateCommonTool.h"
 #include "UserDefaults.h"
 
 #include <QCoreApplication>
@@ -17,6 +18,12 @@ void clearDefaults() {
     for (const char* key : {"userLanguage", "AppleLanguages", "AppleSearchDTC"})
         d.removeObjectForKey(key);
     d.synchronize();
+}
+
+void useEnglish() {
+    clearDefaults();
+    UserDefaults::standardUserDefaults().setObject("en", kUserLanguageKey);
+    KorvoUpdateCommonTool::sharedTool().initBaseBundle();
 }
 
 bool waitUntil(const std::function<bool()>& pred, int timeoutMs) {

@@ -54,9 +54,7 @@ class MainView : public ::testing::Test {
 protected:
     void SetUp() override {
         setenv("SCANTOOL_SERIAL_DIR", devices.path().c_str(), 1);
-        desktoptest::clearDefaults();
-        UserDefaults::standardUserDefaults().setObject("en", kUserLanguageKey);
-        KorvoUpdateCommonTool::sharedTool().initBaseBundle();
+        desktoptest::useEnglish();
         DevicePort::ExchangeTiming e;
         e.failedWritePauseMs = 10;
         DevicePort::sharedManager().setExchangeTiming(e);

@@ -1,6 +1,5 @@
 #include "DevicePort.h"
 #include "KorvoUpdateAlert.h"
-#include "KorvoUpdateCommonTool.h"
 #include "KorvoUpdateDownloadButton.h"
 #include "KorvoUpdateFlashRunner.h"
 #include "KorvoUpdateImageView.h"
@@ -11,7 +10,6 @@
 #include "NotificationCenter.h"
 #include "ScanToolSim.h"
 #include "TempDir.h"
-#include "UserDefaults.h"
 #include "desktoptest.h"
 #include "mainbundle.h"
 #include "package.h"
@@ -55,11 +53,7 @@ public:
 
 class FirmwareList : public ::testing::Test {
 protected:
-    void SetUp() override {
-        desktoptest::clearDefaults();
-        UserDefaults::standardUserDefaults().setObject("en", kUserLanguageKey);
-        KorvoUpdateCommonTool::sharedTool().initBaseBundle();
-    }
+    void SetUp() override { desktoptest::useEnglish(); }
     void TearDown() override { DevicePort::sharedManager().setCurName(""); }
     // A view that has listed the packages for the model.
     std::unique_ptr<KorvoUpdateSoftwareView> listedView(const QByteArray& reply) {

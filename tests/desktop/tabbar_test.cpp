@@ -4,7 +4,6 @@
 #include "KorvoUpdateCommonTool.h"
 #include "KorvoUpdateTabItemBgView.h"
 #include "KorvoUpdateTabView.h"
-#include "UserDefaults.h"
 #include "desktoptest.h"
 
 #include <QEvent>
@@ -23,6 +22,11 @@ public:
         for (auto& v : views)
             v = new QWidget;
     }
+    // The views the tab view never asked for are still ours.
+    ~CountingSource() {
+        for (auto* v : views)
+            if (!v->parent()) delete v;
+    }
     long long numberOfItemsInTabView(KorvoUpdateTabView*) override { return 5; }
     KorvoUpdateTabItemModel tabViewItemAtIndex(KorvoUpdateTabView*, long long) override { return {}; }
     QWidget* tabViewContentViewForItemAtIndex(KorvoUpdateTabView*, long long index) override {
@@ -36,14 +40,14 @@ public:
     std::vector<long long> picks;
 };
 
+// English before the tab view is made, since it takes its texts then.
+struct EnglishTexts {
+    EnglishTexts() { desktoptest::useEnglish(); }
+};
+
 class TabBar : public ::testing::Test {
 protected:
-    void SetUp() override {
-        desktoptest::clearDefaults();
-        UserDefaults::standardUserDefaults().setObject("en", kUserLanguageKey);
-        KorvoUpdateCommonTool::sharedTool().initBaseBundle();
-        tab.resize(1140, 655);
-    }
+    void SetUp() override { tab.resize(1140, 655); }
     void TearDown() override { DevicePort::sharedManager().setCurName(""); }
     std::vector<bool> highlights() const {
         std::vector<bool> out;
@@ -51,6 +55,7 @@ protected:
             out.push_back(item->isSelectedLook());
         return out;
     }
+    EnglishTexts english;
     KorvoUpdateTabView tab;
     CountingSource source; // declared after tab: the views live in the tab view's tree once shown
 };

@@ -1,6 +1,7 @@
 // flashcli against the simulated tool: it identifies the tool before anything is written, refuses a package for
 // another model unless told otherwise, and blames the cable only when the link failed.
 #include "ScanToolSim.h"
+#include "SpawnedProgram.h"
 #include "TempDir.h"
 
 #include "frames.h"
@@ -13,12 +14,8 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <memory>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -33,23 +30,8 @@ struct Outcome {
 
 // Runs flashcli with its standard output and error in one file.
 Outcome runFlashcli(const std::vector<std::string>& args, const std::string& outPath) {
-    std::vector<std::string> all = {FLASHCLI_EXE};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&fa, 1, 2);
-    pid_t pid = -1;
     Outcome run;
-    if (posix_spawn(&pid, FLASHCLI_EXE, &fa, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        if (waitpid(pid, &status, 0) == pid) run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-    }
-    posix_spawn_file_actions_destroy(&fa);
+    run.status = SpawnedProgram::run(FLASHCLI_EXE, args, outPath);
     const auto bytes = readFileBytes(outPath);
     run.output.assign(bytes.begin(), bytes.end());
     return run;

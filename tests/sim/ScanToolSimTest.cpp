@@ -1,6 +1,7 @@
 #include "ScanToolSim.h"
 #include "HostLine.h"
 #include "TempDir.h"
+#include "TestBytes.h"
 
 #include "flashpass.h"
 #include "frames.h"
@@ -11,7 +12,6 @@
 #include <chrono>
 #include <memory>
 #include <numeric>
-#include <random>
 #include <thread>
 #include <unistd.h>
 
@@ -30,14 +30,6 @@ template <size_t N> Bytes b(const std::array<uint8_t, N>& a) {
 }
 Bytes reply(uint8_t code) {
     return {0xD1, 0xEE, code, 0xFF};
-}
-
-Bytes randomBytes(size_t n, unsigned seed) {
-    std::mt19937 rng(seed);
-    Bytes v(n);
-    for (auto& x : v)
-        x = uint8_t(rng());
-    return v;
 }
 
 long long msSince(Clock::time_point t) {

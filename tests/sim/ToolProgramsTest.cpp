@@ -1,5 +1,6 @@
 // The two programs as a user runs them: scantool-sim served and stopped by a signal, mkpackage's files read back.
 #include "HostLine.h"
+#include "SpawnedProgram.h"
 #include "TempDir.h"
 
 #include "flashpass.h"
@@ -10,57 +11,14 @@
 
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 using Bytes = std::vector<uint8_t>;
 
 namespace {
 
 constexpr char kLink[] = "usb-ScanTool_Virtual_COM_Port_SIM0001-if00";
-
-// Runs a program with its output in a file; wait() gives its exit status.
-class Program {
-public:
-    Program(const std::string& exe, std::vector<std::string> args, const std::string& outPath) {
-        args.insert(args.begin(), exe);
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t fa;
-        posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_addopen(&fa, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_adddup2(&fa, 1, 2);
-        if (posix_spawn(&m_pid, exe.c_str(), &fa, nullptr, argv.data(), environ) != 0) m_pid = -1;
-        posix_spawn_file_actions_destroy(&fa);
-    }
-    ~Program() {
-        if (m_pid > 0) {
-            kill(m_pid, SIGKILL);
-            wait();
-        }
-    }
-    void signal(int sig) { kill(m_pid, sig); }
-    int wait() {
-        int status = 0;
-        if (m_pid <= 0 || waitpid(m_pid, &status, 0) != m_pid) return -1;
-        m_pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-
-private:
-    pid_t m_pid = -1;
-};
-
-int run(const std::string& exe, const std::vector<std::string>& args, const std::string& outPath) {
-    return Program(exe, args, outPath).wait();
-}
 
 std::string text(const std::string& path) {
     const Bytes b = readFileBytes(path);
@@ -82,8 +40,8 @@ firmware::SectionMap readPackage(const std::string& path) {
 
 TEST(ScanToolSimProgram, ServesAPassAndDumpsWhatWasFlashed) {
     TempDir dir;
-    Program sim(SCANTOOL_SIM_EXE, {"--dir", dir.file("dev"), "--dump", dir.file("out"), "--erase-ms", "20"},
-                dir.file("log"));
+    SpawnedProgram sim(SCANTOOL_SIM_EXE, {"--dir", dir.file("dev"), "--dump", dir.file("out"), "--erase-ms", "20"},
+                       dir.file("log"));
     ASSERT_TRUE(waitForFile(dir.file("dev/") + kLink)) << text(dir.file("log"));
     {
         HostLine host(dir.file("dev/") + kLink);
@@ -110,10 +68,10 @@ TEST(ScanToolSimProgram, ServesAPassAndDumpsWhatWasFlashed) {
 
 TEST(ScanToolSimProgram, FaultOptionsAndViolationsShowInTheExitStatus) {
     TempDir dir;
-    Program sim(SCANTOOL_SIM_EXE,
-                {"--dir", dir.path(), "--link", "usb-x", "--model", "QX9", "--error", "enter:1=E5", "--short",
-                 "probe=1", "--dump", dir.file("out"), "--quiet"},
-                dir.file("log"));
+    SpawnedProgram sim(SCANTOOL_SIM_EXE,
+                       {"--dir", dir.path(), "--link", "usb-x", "--model", "QX9", "--error", "enter:1=E5", "--short",
+                        "probe=1", "--dump", dir.file("out"), "--quiet"},
+                       dir.file("log"));
     ASSERT_TRUE(waitForFile(dir.file("usb-x")));
     {
         HostLine host(dir.file("usb-x"));
@@ -131,10 +89,10 @@ TEST(ScanToolSimProgram, FaultOptionsAndViolationsShowInTheExitStatus) {
 
 TEST(ScanToolSimProgram, RefusesBadArguments) {
     TempDir dir;
-    EXPECT_EQ(run(SCANTOOL_SIM_EXE, {"--dir", dir.path(), "--silent", "flash"}, dir.file("log")), 2);
+    EXPECT_EQ(SpawnedProgram::run(SCANTOOL_SIM_EXE, {"--dir", dir.path(), "--silent", "flash"}, dir.file("log")), 2);
     EXPECT_NE(text(dir.file("log")).find("unknown step \"flash\""), std::string::npos);
-    EXPECT_EQ(run(SCANTOOL_SIM_EXE, {"--dir", dir.path(), "--error", "erase=D0"}, dir.file("log")), 2);
-    EXPECT_EQ(run(SCANTOOL_SIM_EXE, {"--paced"}, dir.file("log")), 2);
+    EXPECT_EQ(SpawnedProgram::run(SCANTOOL_SIM_EXE, {"--dir", dir.path(), "--error", "erase=D0"}, dir.file("log")), 2);
+    EXPECT_EQ(SpawnedProgram::run(SCANTOOL_SIM_EXE, {"--paced"}, dir.file("log")), 2);
     EXPECT_NE(text(dir.file("log")).find("--dir is required"), std::string::npos);
 }
 
@@ -143,33 +101,38 @@ TEST(MkPackage, RoundTripsTheGivenSections) {
     const Bytes program = {9, 8, 7}, data(5000, 0x33);
     dir.write("p.bin", program);
     dir.write("d.bin", data);
-    ASSERT_EQ(run(MKPACKAGE_EXE,
-                  {"-o", dir.file("both.bin"), "--program", dir.file("p.bin"), "--data", dir.file("d.bin")},
-                  dir.file("log")),
-              0)
+    ASSERT_EQ(
+        SpawnedProgram::run(MKPACKAGE_EXE,
+                            {"-o", dir.file("both.bin"), "--program", dir.file("p.bin"), "--data", dir.file("d.bin")},
+                            dir.file("log")),
+        0)
         << text(dir.file("log"));
     const auto both = readPackage(dir.file("both.bin"));
     EXPECT_EQ(both, (firmware::SectionMap{{1, program}, {2, data}}));
 
-    ASSERT_EQ(
-        run(MKPACKAGE_EXE, {"-o", dir.file("p1.bin"), "--random-program", "4096", "--seed", "5"}, dir.file("log")), 0);
-    ASSERT_EQ(
-        run(MKPACKAGE_EXE, {"-o", dir.file("p2.bin"), "--random-program", "4096", "--seed", "5"}, dir.file("log")), 0);
-    ASSERT_EQ(
-        run(MKPACKAGE_EXE, {"-o", dir.file("p3.bin"), "--random-program", "4096", "--seed", "6"}, dir.file("log")), 0);
+    ASSERT_EQ(SpawnedProgram::run(MKPACKAGE_EXE, {"-o", dir.file("p1.bin"), "--random-program", "4096", "--seed", "5"},
+                                  dir.file("log")),
+              0);
+    ASSERT_EQ(SpawnedProgram::run(MKPACKAGE_EXE, {"-o", dir.file("p2.bin"), "--random-program", "4096", "--seed", "5"},
+                                  dir.file("log")),
+              0);
+    ASSERT_EQ(SpawnedProgram::run(MKPACKAGE_EXE, {"-o", dir.file("p3.bin"), "--random-program", "4096", "--seed", "6"},
+                                  dir.file("log")),
+              0);
     const auto p1 = readPackage(dir.file("p1.bin"));
     ASSERT_EQ(p1.size(), 1u);
     EXPECT_EQ(p1.at(1).size(), 4096u);
     EXPECT_EQ(readFileBytes(dir.file("p1.bin")), readFileBytes(dir.file("p2.bin")));
     EXPECT_NE(readFileBytes(dir.file("p1.bin")), readFileBytes(dir.file("p3.bin")));
 
-    ASSERT_EQ(run(MKPACKAGE_EXE, {"-o", dir.file("d.pkg"), "--random-data", "0"}, dir.file("log")), 0);
+    ASSERT_EQ(SpawnedProgram::run(MKPACKAGE_EXE, {"-o", dir.file("d.pkg"), "--random-data", "0"}, dir.file("log")), 0);
     EXPECT_EQ(readPackage(dir.file("d.pkg")), (firmware::SectionMap{{2, {}}}));
 }
 
 TEST(MkPackage, LogoEntryLiesWhereTheFormatSays) {
     TempDir dir;
-    ASSERT_EQ(run(MKPACKAGE_EXE,
+    ASSERT_EQ(SpawnedProgram::run(
+                  MKPACKAGE_EXE,
                   {"-o", dir.file("l.bin"), "--random-program", "100", "--random-data", "777", "--logo-entry"},
                   dir.file("log")),
               0)
@@ -199,13 +162,17 @@ TEST(MkPackage, LogoEntryLiesWhereTheFormatSays) {
 
 TEST(MkPackage, RefusesWhatItCannotDo) {
     TempDir dir;
-    EXPECT_EQ(run(MKPACKAGE_EXE, {"-o", dir.file("x.bin")}, dir.file("log")), 2);
+    EXPECT_EQ(SpawnedProgram::run(MKPACKAGE_EXE, {"-o", dir.file("x.bin")}, dir.file("log")), 2);
     EXPECT_NE(text(dir.file("log")).find("nothing to package"), std::string::npos);
-    EXPECT_EQ(run(MKPACKAGE_EXE, {"--random-data", "10"}, dir.file("log")), 2);
-    EXPECT_EQ(run(MKPACKAGE_EXE, {"-o", dir.file("x.bin"), "--random-data", "-3"}, dir.file("log")), 2);
-    EXPECT_EQ(run(MKPACKAGE_EXE, {"-o", dir.file("x.bin"), "--data", dir.file("missing")}, dir.file("log")), 1);
+    EXPECT_EQ(SpawnedProgram::run(MKPACKAGE_EXE, {"--random-data", "10"}, dir.file("log")), 2);
+    EXPECT_EQ(SpawnedProgram::run(MKPACKAGE_EXE, {"-o", dir.file("x.bin"), "--random-data", "-3"}, dir.file("log")), 2);
+    EXPECT_EQ(
+        SpawnedProgram::run(MKPACKAGE_EXE, {"-o", dir.file("x.bin"), "--data", dir.file("missing")}, dir.file("log")),
+        1);
     EXPECT_NE(text(dir.file("log")).find("cannot read the data file"), std::string::npos);
-    EXPECT_EQ(run(MKPACKAGE_EXE, {"-o", dir.file("no/such/x.bin"), "--random-data", "1"}, dir.file("log")), 1);
+    EXPECT_EQ(
+        SpawnedProgram::run(MKPACKAGE_EXE, {"-o", dir.file("no/such/x.bin"), "--random-data", "1"}, dir.file("log")),
+        1);
     EXPECT_FALSE(fileExists(dir.file("x.bin")));
 }
 

@@ -1,47 +1,12 @@
 #include "TestWebServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <openssl/err.h>
-#include <openssl/ssl.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 namespace {
-
-struct Connection {
-    int fd;
-    SSL* ssl = nullptr;
-    long read(char* buf, size_t size) {
-        if (ssl) return SSL_read(ssl, buf, static_cast<int>(size));
-        return ::read(fd, buf, size);
-    }
-    bool writeAll(const std::string& data) {
-        size_t done = 0;
-        while (done < data.size()) {
-            long n = ssl ? SSL_write(ssl, data.data() + done, static_cast<int>(data.size() - done))
-                         : ::write(fd, data.data() + done, data.size() - done);
-            if (n <= 0) return false;
-            done += static_cast<size_t>(n);
-        }
-        return true;
-    }
-};
-
-std::string lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 const char* reason(int status) {
     switch (status) {
@@ -73,54 +38,24 @@ void run(const std::string& command) {
 } // namespace
 
 TestWebServer::TestWebServer(const std::string& certFile, const std::string& keyFile) {
-    std::signal(SIGPIPE, SIG_IGN); // a client that refused our certificate has closed its end
     m_handler = [](const TestRequest&) {
         TestResponse response;
         response.body = xmlReply("{\"MSG_CODE\":1}");
         return response;
     };
-    if (!certFile.empty()) {
-        SSL_CTX* ctx = SSL_CTX_new(TLS_server_method());
-        if (SSL_CTX_use_certificate_chain_file(ctx, certFile.c_str()) != 1 ||
-            SSL_CTX_use_PrivateKey_file(ctx, keyFile.c_str(), SSL_FILETYPE_PEM) != 1)
-            throw std::runtime_error("cannot load the test certificate");
-        m_ctx = ctx;
-        m_tls = true;
-    }
-    m_listen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = 0;
-    if (bind(m_listen, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(m_listen, 16) != 0)
-        throw std::runtime_error("cannot listen on 127.0.0.1");
-    socklen_t len = sizeof addr;
-    getsockname(m_listen, reinterpret_cast<sockaddr*>(&addr), &len);
-    m_port = ntohs(addr.sin_port);
-    m_acceptThread = std::thread([this] { acceptLoop(); });
+    m_server = std::make_unique<LoopbackServer>([this](LoopbackConnection& c) { serve(c); }, certFile, keyFile);
 }
 
 TestWebServer::~TestWebServer() {
     stop();
-    if (m_ctx) SSL_CTX_free(static_cast<SSL_CTX*>(m_ctx));
 }
 
 void TestWebServer::stop() {
-    if (m_stop.exchange(true)) return;
-    m_cv.notify_all();
-    if (m_acceptThread.joinable()) m_acceptThread.join();
-    std::vector<std::thread> workers;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        workers.swap(m_workers);
-    }
-    for (auto& worker : workers)
-        worker.join();
-    close(m_listen);
+    m_server->stop();
 }
 
 std::string TestWebServer::baseURL() const {
-    return std::string(m_tls ? "https" : "http") + "://127.0.0.1:" + std::to_string(m_port) + "/";
+    return std::string(m_server->isTLS() ? "https" : "http") + "://127.0.0.1:" + std::to_string(port()) + "/";
 }
 
 void TestWebServer::setHandler(Handler handler) {
@@ -138,97 +73,28 @@ bool TestWebServer::waitForRequests(size_t count, int timeoutMs) {
     return m_cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_requests.size() >= count; });
 }
 
-void TestWebServer::acceptLoop() {
-    while (!m_stop) {
-        pollfd pfd{m_listen, POLLIN, 0};
-        if (poll(&pfd, 1, 50) <= 0) continue;
-        const int fd = accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) continue;
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_workers.emplace_back([this, fd] { serve(fd); });
-    }
-}
-
-void TestWebServer::serve(int fd) {
-    Connection conn{fd};
-    if (m_tls) {
-        conn.ssl = SSL_new(static_cast<SSL_CTX*>(m_ctx));
-        SSL_set_fd(conn.ssl, fd);
-        if (SSL_accept(conn.ssl) != 1) {
-            SSL_free(conn.ssl);
-            close(fd);
-            return;
-        }
-    }
-    std::string data;
-    char buf[65536];
+void TestWebServer::serve(LoopbackConnection& conn) {
     TestRequest request;
-    size_t headerEnd = std::string::npos;
-    size_t contentLength = 0;
-    for (;;) {
-        if (!conn.ssl || SSL_pending(conn.ssl) == 0) {
-            pollfd pfd{fd, POLLIN, 0};
-            if (poll(&pfd, 1, 100) <= 0) {
-                if (m_stop) break;
-                continue;
-            }
-        }
-        const long n = conn.read(buf, sizeof buf);
-        if (n <= 0) break;
-        data.append(buf, static_cast<size_t>(n));
-        if (headerEnd == std::string::npos) {
-            headerEnd = data.find("\r\n\r\n");
-            if (headerEnd == std::string::npos) continue;
-            std::istringstream head(data.substr(0, headerEnd));
-            std::string line;
-            std::getline(head, line);
-            std::istringstream first(line);
-            first >> request.method >> request.target;
-            while (std::getline(head, line)) {
-                if (!line.empty() && line.back() == '\r') line.pop_back();
-                const auto colon = line.find(':');
-                if (colon == std::string::npos) continue;
-                std::string value = line.substr(colon + 1);
-                while (!value.empty() && value.front() == ' ')
-                    value.erase(0, 1);
-                request.headers[lower(line.substr(0, colon))] = value;
-            }
-            if (request.headers.count("content-length")) contentLength = std::stoul(request.headers["content-length"]);
-        }
-        if (data.size() - (headerEnd + 4) >= contentLength) break;
+    if (!readHttpRequest(conn, request)) return;
+    Handler handler;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_requests.push_back(request);
+        handler = m_handler;
     }
-    if (headerEnd != std::string::npos) {
-        request.body = data.substr(headerEnd + 4, contentLength);
-        Handler handler;
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_requests.push_back(request);
-            handler = m_handler;
-        }
-        m_cv.notify_all();
-        const TestResponse response = handler(request);
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(response.stallMs);
-        while (!m_stop && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        if (!m_stop) {
-            std::string reply = "HTTP/1.1 " + std::to_string(response.status) + " " + reason(response.status) +
-                                "\r\nContent-Type: " + response.contentType +
-                                "\r\nContent-Length: " + std::to_string(response.body.size()) +
-                                "\r\nConnection: close\r\n";
-            if (!response.location.empty()) reply += "Location: " + response.location + "\r\n";
-            conn.writeAll(reply + "\r\n");
-            const size_t piece = (response.body.size() + response.chunks - 1) / std::max(1, response.chunks);
-            for (size_t at = 0; at < response.body.size() && !m_stop; at += piece) {
-                if (at > 0) std::this_thread::sleep_for(std::chrono::milliseconds(response.chunkDelayMs));
-                if (!conn.writeAll(response.body.substr(at, piece))) break;
-            }
-        }
+    m_cv.notify_all();
+    const TestResponse response = handler(request);
+    if (!conn.pause(response.stallMs)) return;
+    std::string reply = "HTTP/1.1 " + std::to_string(response.status) + " " + reason(response.status) +
+                        "\r\nContent-Type: " + response.contentType +
+                        "\r\nContent-Length: " + std::to_string(response.body.size()) + "\r\nConnection: close\r\n";
+    if (!response.location.empty()) reply += "Location: " + response.location + "\r\n";
+    conn.writeAll(reply + "\r\n");
+    const size_t piece = (response.body.size() + response.chunks - 1) / std::max(1, response.chunks);
+    for (size_t at = 0; at < response.body.size(); at += piece) {
+        if (at > 0 && !conn.pause(response.chunkDelayMs)) break;
+        if (!conn.writeAll(response.body.substr(at, piece))) break;
     }
-    if (conn.ssl) {
-        SSL_shutdown(conn.ssl);
-        SSL_free(conn.ssl);
-    }
-    close(fd);
 }
 
 std::string TestWebServer::xmlReply(const std::string& text) {

@@ -1,24 +1,19 @@
 // A small HTTP(S) server on 127.0.0.1 for the web client's tests, in the shape of the web service: it records
 // every request (method, path, headers, body) and answers each with what the test's handler returns (by default an
 // XML document whose root text is {"MSG_CODE":1}). It can stall, to test idle time-outs. With a certificate and key
-// it speaks TLS (OpenSSL). Each connection is served on a thread of its own; stop() (or the destructor) ends them.
+// it speaks TLS. Connections are served by LoopbackServer; stop() (or the destructor) ends them.
 #pragma once
 
-#include <atomic>
+#include "LoopbackServer.h"
+
 #include <condition_variable>
 #include <functional>
-#include <map>
+#include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
-struct TestRequest {
-    std::string method;
-    std::string target;                         // path and query as sent
-    std::map<std::string, std::string> headers; // names in lower case
-    std::string body;
-};
+using TestRequest = HttpRequest;
 
 struct TestResponse {
     int status = 200;
@@ -38,7 +33,7 @@ public:
     explicit TestWebServer(const std::string& certFile = {}, const std::string& keyFile = {});
     ~TestWebServer();
 
-    int port() const { return m_port; }
+    int port() const { return m_server->port(); }
     std::string baseURL() const; // "http(s)://127.0.0.1:<port>/"
     void setHandler(Handler handler);
     std::vector<TestRequest> requests();
@@ -52,21 +47,13 @@ public:
     static std::string formValue(const std::string& body, const std::string& key);
 
 private:
-    void acceptLoop();
-    void serve(int fd);
-    int m_listen = -1;
-    int m_port = 0;
-    bool m_tls = false;
-    void* m_ctx = nullptr;
-    std::atomic<bool> m_stop{false};
+    void serve(LoopbackConnection& connection);
     std::mutex m_mutex;
     std::condition_variable m_cv;
     Handler m_handler;
     std::vector<TestRequest> m_requests;
-    std::thread m_acceptThread;
-    std::vector<std::thread> m_workers;
+    std::unique_ptr<LoopbackServer> m_server; // last: its threads use the members above
 };
-
 // A certificate authority and server certificates made by openssl in folder.
 struct TestCertificates {
     std::string caFile;

@@ -421,16 +421,6 @@ TEST(WebServiceTls, CertificatesAndHostNamesAreVerified) {
     session.setCAFile({});
 }
 
-TEST(WebServiceAddresses, OnlyHttpsOrLoopbackHttp) {
-    EXPECT_TRUE(KorvoUpdateHTTPSessionManager::isAllowedURL("https://service.example.com/webs/x"));
-    EXPECT_TRUE(KorvoUpdateHTTPSessionManager::isAllowedURL("http://127.0.0.1:8080/x"));
-    EXPECT_TRUE(KorvoUpdateHTTPSessionManager::isAllowedURL("http://localhost/x"));
-    EXPECT_FALSE(KorvoUpdateHTTPSessionManager::isAllowedURL("http://service.example.com/x"));
-    EXPECT_FALSE(KorvoUpdateHTTPSessionManager::isAllowedURL("http://127.0.0.1.example.com/x"));
-    EXPECT_FALSE(KorvoUpdateHTTPSessionManager::isAllowedURL("ftp://127.0.0.1/x"));
-    EXPECT_FALSE(KorvoUpdateHTTPSessionManager::isAllowedURL("not a url"));
-}
-
 TEST_F(WebService, SessionMethodsPutTheBaseURLFirst) {
     auto& session = KorvoUpdateHTTPSessionManager::sharedManager();
     std::atomic<int> done{0};

@@ -2,82 +2,10 @@
 
 #include "ChildProcess.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <chrono>
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-
-namespace {
-
-sockaddr_in loopback(int port) {
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(uint16_t(port));
-    return addr;
-}
-
-bool sendAll(int fd, const void* data, size_t length) {
-    const char* p = static_cast<const char*>(data);
-    while (length > 0) {
-        const ssize_t n = ::send(fd, p, length, MSG_NOSIGNAL);
-        if (n <= 0) return false;
-        p += n;
-        length -= size_t(n);
-    }
-    return true;
-}
-
-std::string header(const std::string& request, const std::string& name) {
-    std::string lower = request;
-    for (char& c : lower)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    std::string key = "\r\n" + name + ":";
-    for (char& c : key)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    const size_t at = lower.find(key);
-    if (at == std::string::npos) return {};
-    size_t b = at + key.size();
-    while (b < request.size() && request[b] == ' ')
-        ++b;
-    const size_t e = request.find("\r\n", b);
-    return request.substr(b, e - b);
-}
-
-} // namespace
-
-int freeLoopbackPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr = loopback(0);
-    socklen_t len = sizeof addr;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
-        port = ntohs(addr.sin_port);
-    ::close(fd);
-    return port;
-}
-
-bool waitForPort(int port, int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (std::chrono::steady_clock::now() < deadline) {
-        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in addr = loopback(port);
-        const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-        ::close(fd);
-        if (ok) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
 
 NginxServer::NginxServer(const std::string& root, const std::string& serverExtra) {
     char tmpl[] = "/tmp/korvo-nginx-XXXXXX";
@@ -119,32 +47,15 @@ std::string NginxServer::url(const std::string& name) const {
 }
 
 ScriptedServer::ScriptedServer(std::vector<uint8_t> content) : m_content(std::move(content)) {
-    m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int one = 1;
-    ::setsockopt(m_listen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr = loopback(0);
-    socklen_t len = sizeof addr;
-    ::bind(m_listen, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    ::listen(m_listen, 16);
-    ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&addr), &len);
-    m_port = ntohs(addr.sin_port);
-    if (::pipe2(m_stopPipe, O_CLOEXEC) != 0) std::abort();
-    m_thread = std::thread([this] { acceptLoop(); });
+    m_server = std::make_unique<LoopbackServer>([this](LoopbackConnection& c) { serve(c); });
 }
 
 ScriptedServer::~ScriptedServer() {
-    const char stop = 1;
-    (void)!::write(m_stopPipe[1], &stop, 1);
-    m_thread.join();
-    for (auto& worker : m_workers)
-        worker.join();
-    ::close(m_listen);
-    ::close(m_stopPipe[0]);
-    ::close(m_stopPipe[1]);
+    m_server->stop();
 }
 
 std::string ScriptedServer::url(const std::string& name) const {
-    return "http://127.0.0.1:" + std::to_string(m_port) + "/" + name;
+    return "http://127.0.0.1:" + std::to_string(port()) + "/" + name;
 }
 
 void ScriptedServer::setMode(Mode mode, int status) {
@@ -175,35 +86,14 @@ std::string ScriptedServer::lastIfRange() const {
     return m_lastIfRange;
 }
 
-void ScriptedServer::acceptLoop() {
-    for (;;) {
-        pollfd fds[2] = {{m_listen, POLLIN, 0}, {m_stopPipe[0], POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) continue;
-        if (fds[1].revents) return;
-        const int fd = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd >= 0) m_workers.emplace_back([this, fd] { serve(fd); });
-    }
-}
-
-void ScriptedServer::serve(int fd) {
-    std::string request;
-    char buffer[4096];
-    while (request.find("\r\n\r\n") == std::string::npos) {
-        pollfd fds[2] = {{fd, POLLIN, 0}, {m_stopPipe[0], POLLIN, 0}};
-        if (::poll(fds, 2, 5000) <= 0 || fds[1].revents) {
-            ::close(fd);
-            return;
-        }
-        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-        if (n <= 0) {
-            ::close(fd);
-            return;
-        }
-        request.append(buffer, size_t(n));
-    }
+void ScriptedServer::serve(LoopbackConnection& connection) {
+    // A client that sends no whole head within this time is dropped.
+    constexpr int kHeadWaitMs = 5000;
+    HttpRequest request;
+    if (!readHttpRequest(connection, request, kHeadWaitMs)) return;
     ++m_requests;
-    const std::string range = header(request, "Range");
-    const std::string ifRange = header(request, "If-Range");
+    const std::string range = request.header("range");
+    const std::string ifRange = request.header("if-range");
     std::vector<uint8_t> content;
     std::string etag;
     Mode mode;
@@ -228,8 +118,7 @@ void ScriptedServer::serve(int fd) {
         const std::string page = "<html>status " + std::to_string(status) + "</html>";
         head = "HTTP/1.1 " + std::to_string(status) + " Scripted\r\nContent-Length: " + std::to_string(page.size()) +
                "\r\nConnection: close\r\n\r\n" + page;
-        sendAll(fd, head.data(), head.size());
-        ::close(fd);
+        connection.writeAll(head);
         return;
     }
     unsigned long long asked = 0;
@@ -238,8 +127,7 @@ void ScriptedServer::serve(int fd) {
     if (rangeOk && asked >= content.size()) {
         head = "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */" + std::to_string(content.size()) +
                "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
-        sendAll(fd, head.data(), head.size());
-        ::close(fd);
+        connection.writeAll(head);
         return;
     }
     if (rangeOk) {
@@ -252,18 +140,11 @@ void ScriptedServer::serve(int fd) {
     }
     head += "ETag: " + etag + "\r\nAccept-Ranges: bytes\r\nContent-Length: " + std::to_string(content.size() - from) +
             "\r\nConnection: close\r\n\r\n";
-    if (!sendAll(fd, head.data(), head.size())) {
-        ::close(fd);
-        return;
-    }
+    if (!connection.writeAll(head)) return;
     size_t length = content.size() - from;
     if (mode == Mode::Stall) length = std::min(length, m_stallAfter.load());
     length = std::min(length, cut);
-    sendAll(fd, content.data() + from, length);
-    if (mode == Mode::Stall) {
-        // Holds the connection open, silent, until the client gives up or the server stops.
-        pollfd fds[2] = {{fd, POLLIN, 0}, {m_stopPipe[0], POLLIN, 0}};
-        ::poll(fds, 2, 30000);
-    }
-    ::close(fd);
+    connection.writeAll(content.data() + from, length);
+    // Holds the connection open, silent, until the client gives up or the server stops.
+    if (mode == Mode::Stall) connection.holdOpen(30000);
 }

@@ -1,7 +1,10 @@
 // HTTP servers on 127.0.0.1 for the download tests and the benchmark: a real nginx started with a config in a
 // temporary folder (Range, ETag and If-Range as a real server does them) and a small scripted server for the
-// faults nginx does not show (a cut, a range ignored or misplaced, a changed ETag, error statuses, a stall).
+// faults nginx does not show (a cut, a range ignored or misplaced, a changed ETag, error statuses, a stall), served
+// by LoopbackServer.
 #pragma once
+
+#include "LoopbackServer.h"
 
 #include <atomic>
 #include <cstdint>
@@ -12,11 +15,6 @@
 #include <vector>
 
 class ChildProcess;
-
-// A port that was free a moment ago.
-int freeLoopbackPort();
-// Waits until something accepts on 127.0.0.1:port.
-bool waitForPort(int port, int timeoutMs);
 
 class NginxServer {
 public:
@@ -45,7 +43,7 @@ public:
     };
     explicit ScriptedServer(std::vector<uint8_t> content);
     ~ScriptedServer();
-    int port() const { return m_port; }
+    int port() const { return m_server->port(); }
     std::string url(const std::string& name = "file.bin") const;
 
     void setMode(Mode mode, int status = 200);
@@ -58,13 +56,7 @@ public:
     std::string lastIfRange() const;
 
 private:
-    void acceptLoop();
-    void serve(int fd);
-    int m_listen = -1;
-    int m_stopPipe[2] = {-1, -1};
-    int m_port = 0;
-    std::thread m_thread;
-    std::vector<std::thread> m_workers;
+    void serve(LoopbackConnection& connection);
     mutable std::mutex m_mutex;
     std::vector<uint8_t> m_content;
     std::string m_etag = "\"v1\"";
@@ -75,4 +67,5 @@ private:
     std::atomic<size_t> m_stallAfter{0};
     std::atomic<int> m_requests{0};
     std::string m_lastRange, m_lastIfRange;
+    std::unique_ptr<LoopbackServer> m_server; // last: its threads use the members above
 };

@@ -3,6 +3,7 @@
 
 #include "NotificationCenter.h"
 #include "TempDir.h"
+#include "TestBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,6 @@
 #include <atomic>
 #include <cstring>
 #include <fstream>
-#include <random>
 #include <thread>
 
 namespace {
@@ -50,13 +50,6 @@ protected:
         tmp.write("src/a.txt", std::string("first file\n"));
         tmp.write("src/sub/b.bin", randomBytes(70000, 3));
         return tmp.file("src");
-    }
-    static std::vector<uint8_t> randomBytes(size_t n, unsigned seed) {
-        std::mt19937 rng(seed);
-        std::vector<uint8_t> bytes(n);
-        for (auto& b : bytes)
-            b = uint8_t(rng());
-        return bytes;
     }
     // Lists the archive with no password on 7zz's input: an encrypted header makes that fail.
     static bool listsWithoutPassword(const std::string& archive) {

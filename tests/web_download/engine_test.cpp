@@ -5,13 +5,14 @@
 
 #include "ChildProcess.h"
 
-#include "KorvoNetworkReachability.h"
 #include "KorvoUpdateCommonTool.h"
 #include "KorvoUpdateDownloadDataBaseManager.h"
+#include "KorvoUpdateNetworkReachability.h"
 
 #include "Documents.h"
 #include "NotificationCenter.h"
 #include "TempDir.h"
+#include "TestBytes.h"
 #include "TestServers.h"
 #include "UserDefaults.h"
 
@@ -23,7 +24,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <random>
 #include <thread>
 
 namespace {
@@ -38,20 +38,12 @@ bool redirectDefaults() {
     return done;
 }
 
-std::vector<uint8_t> randomBytes(size_t n, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::vector<uint8_t> bytes(n);
-    for (auto& b : bytes)
-        b = uint8_t(rng());
-    return bytes;
-}
-
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(redirectDefaults());
         platform::setDocumentsDirectory(QString::fromStdString(docs.path()));
-        KorvoNetworkReachability::sharedManager().setNetworkReachabilityStatus(KorvoNetworkReachabilityStatusUnknown);
+        KorvoUpdateNetworkReachability::sharedManager().setStatus(KorvoUpdateNetworkReachability::Status::Unknown);
         openEngine();
         auto& centre = NotificationCenter::workspaceCenter();
         centre.addObserver(this, KorvoUpdateDownloadProgressNotification, [this](const Notification&) { ++progress; });
@@ -72,7 +64,7 @@ protected:
         NotificationCenter::workspaceCenter().removeObserver(this);
         engine.reset();
         store.reset();
-        KorvoNetworkReachability::sharedManager().setNetworkReachabilityStatus(KorvoNetworkReachabilityStatusUnknown);
+        KorvoUpdateNetworkReachability::sharedManager().setStatus(KorvoUpdateNetworkReachability::Status::Unknown);
         platform::setDocumentsDirectory({});
     }
     // A new engine over a newly opened store of the same database file, as after a restart of the program.
@@ -279,8 +271,7 @@ TEST_F(EngineTest, NetworkRuleHoldsDownloadsBack) {
     const std::string url = server.url("Mazda_V1.0_EN.zip");
     auto model = record(url, "Mazda", content.size());
     setLimit(1);
-    KorvoNetworkReachability::sharedManager().setNetworkReachabilityStatus(
-        KorvoNetworkReachabilityStatusReachableViaWWAN);
+    KorvoUpdateNetworkReachability::sharedManager().setStatus(KorvoUpdateNetworkReachability::Status::ReachableViaWWAN);
     EXPECT_FALSE(engine->networkingAllowsDownloadTask());
     engine->startDownloadTask(model);
     engine->sync();
@@ -301,7 +292,7 @@ TEST_F(EngineTest, NetworkRuleHoldsDownloadsBack) {
     engine->startDownloadTask(record(slowUrl, "Lada", big.size()));
     ASSERT_TRUE(
         waitFor([&] { return store->getModelWithUrl(QString::fromStdString(slowUrl))->tmpFileSize() == 25000; }));
-    KorvoNetworkReachability::sharedManager().setNetworkReachabilityStatus(KorvoNetworkReachabilityStatusNotReachable);
+    KorvoUpdateNetworkReachability::sharedManager().setStatus(KorvoUpdateNetworkReachability::Status::NotReachable);
     EXPECT_FALSE(engine->networkingAllowsDownloadTask());
     ASSERT_TRUE(waitFor([&] {
         const auto r = store->getModelWithUrl(QString::fromStdString(slowUrl));
@@ -309,8 +300,7 @@ TEST_F(EngineTest, NetworkRuleHoldsDownloadsBack) {
     }));
     EXPECT_TRUE(engine->dataTaskVehiclesSet().isEmpty());
     slow.setMode(ScriptedServer::Mode::Normal);
-    KorvoNetworkReachability::sharedManager().setNetworkReachabilityStatus(
-        KorvoNetworkReachabilityStatusReachableViaWiFi);
+    KorvoUpdateNetworkReachability::sharedManager().setStatus(KorvoUpdateNetworkReachability::Status::ReachableViaWiFi);
     ASSERT_TRUE(waitFor([&] { return stateOf(slowUrl) == KorvoUpdateDownloadStateFinished; }));
     EXPECT_EQ(slow.lastRange(), "bytes=25000-");
     EXPECT_EQ(readFileBytes(update("Lada_V1.0_EN.7z")), big);

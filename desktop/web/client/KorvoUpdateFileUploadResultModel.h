@@ -3,7 +3,7 @@
 
 #include "modelcoding.h"
 
-struct KorvoUpdateFileUploadResultModel {
+struct KorvoUpdateFileUploadResultModel : modelcoding::ModelDefaults {
     static constexpr const char* className = "KorvoUpdateFileUploadResultModel";
 
     bool status = false;
@@ -11,14 +11,6 @@ struct KorvoUpdateFileUploadResultModel {
     long long size = 0;
     QString ext;
 
-    static const modelcoding::KeyMap& mj_replacedKeyFromPropertyName() {
-        static const modelcoding::KeyMap keys;
-        return keys;
-    }
-    static const modelcoding::KeyMap& mj_objectClassInArray() {
-        static const modelcoding::KeyMap classes;
-        return classes;
-    }
     template <class V> void mj_properties(V& v) {
         v("status", status);
         v("msg", msg);

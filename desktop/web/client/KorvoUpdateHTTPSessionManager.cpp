@@ -2,6 +2,7 @@
 
 #include "Dispatch.h"
 #include "UserDefaults.h"
+#include "urlrule.h"
 
 #include <QUrl>
 
@@ -16,11 +17,6 @@ namespace {
 const char* const kBaseURLKey = "KorvoUpdateServerBaseURL";
 const char* const kCAFileKey = "KorvoUpdateServerCAFile";
 const char* const kUserAgent = "KorvoUpdate";
-
-bool isLoopbackHost(const QString& host) {
-    return host == QLatin1String("127.0.0.1") || host == QLatin1String("::1") ||
-           host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0;
-}
 
 struct Transfer {
     QByteArray reply;
@@ -79,7 +75,7 @@ void perform(const KorvoUpdateHTTPSessionManager::Request& request, const QStrin
         return;
     }
     const QUrl url(request.url);
-    const bool loopback = isLoopbackHost(url.host());
+    const bool loopback = urlrule::isLoopbackHost(url.host());
     const QByteArray urlBytes = request.url.toUtf8();
     const QByteArray caBytes = caFile.toLocal8Bit();
     Transfer transfer;
@@ -227,17 +223,15 @@ void KorvoUpdateHTTPSessionManager::setTimeoutInterval(double seconds) {
 }
 
 bool KorvoUpdateHTTPSessionManager::isAllowedURL(const QString& text, QString* reason) {
-    const QUrl url(text, QUrl::StrictMode);
     auto refuse = [&](const QString& why) {
         if (reason) *reason = why;
         return false;
     };
-    if (!url.isValid() || url.host().isEmpty())
+    const urlrule::Verdict verdict = urlrule::check(text);
+    if (verdict == urlrule::Verdict::Allowed) return true;
+    if (verdict == urlrule::Verdict::Invalid)
         return refuse(
             QStringLiteral("\"%1\" is no valid server address; set one that begins with https://.").arg(text));
-    const QString scheme = url.scheme().toLower();
-    if (scheme == QLatin1String("https")) return true;
-    if (scheme == QLatin1String("http") && isLoopbackHost(url.host())) return true;
     return refuse(QStringLiteral("\"%1\" is not sent: passwords and package lists travel only over https. Set a "
                                  "server address that begins with https://.")
                       .arg(text));

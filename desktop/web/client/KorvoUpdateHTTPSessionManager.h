@@ -1,6 +1,6 @@
 // The one HTTP session of the web client, on libcurl: every path is appended to one configurable server base URL.
 // Security: certificates and host names are verified (a setting may name an extra CA file); the base URL must be
-// https, plain http is allowed only to this computer (127.0.0.1, ::1, localhost); a POST never follows a
+// https, plain http is allowed only to this computer (urlrule: 127.0.0.0/8, ::1, localhost); a POST never follows a
 // redirect, other methods follow only to https; a reply is capped at kMaxReplyBytes.
 // Time-outs are idle times, not totals: connecting may take timeoutInterval(), and a transfer that moves no byte
 // for timeoutInterval() is cut, so a slow but moving upload goes on.
@@ -81,7 +81,7 @@ public:
     double timeoutInterval() const;
     void setTimeoutInterval(double seconds);
 
-    // Whether a request may be sent to url; why not in *reason.
+    // Whether a request may be sent to url (urlrule's rule); why not in *reason.
     static bool isAllowedURL(const QString& url, QString* reason = nullptr);
 
     // The library's four methods with the base URL put in front of the path. Parameters (a JSON object) go into

@@ -3,7 +3,7 @@
 
 #include "modelcoding.h"
 
-struct KorvoUpdateLoginResultModel {
+struct KorvoUpdateLoginResultModel : modelcoding::ModelDefaults {
     static constexpr const char* className = "KorvoUpdateLoginResultModel";
     static bool supportsSecureCoding() { return true; }
     modelcoding::json encodeWithCoder() const { return modelcoding::mj_encode(*this); }
@@ -26,10 +26,6 @@ struct KorvoUpdateLoginResultModel {
                                               {"userReName", "User_reName"},
                                               {"right", "is_right"}};
         return keys;
-    }
-    static const modelcoding::KeyMap& mj_objectClassInArray() {
-        static const modelcoding::KeyMap classes;
-        return classes;
     }
     template <class V> void mj_properties(V& v) {
         v("msgCode", msgCode);

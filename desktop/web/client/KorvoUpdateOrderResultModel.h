@@ -3,7 +3,7 @@
 
 #include "modelcoding.h"
 
-struct KorvoUpdateOrderInfoModel {
+struct KorvoUpdateOrderInfoModel : modelcoding::ModelDefaults {
     static constexpr const char* className = "KorvoUpdateOrderInfoModel";
 
     long long order = 0; // "ORDER"
@@ -13,17 +13,13 @@ struct KorvoUpdateOrderInfoModel {
         static const modelcoding::KeyMap keys{{"order", "ORDER"}, {"status", "STATUS"}};
         return keys;
     }
-    static const modelcoding::KeyMap& mj_objectClassInArray() {
-        static const modelcoding::KeyMap classes;
-        return classes;
-    }
     template <class V> void mj_properties(V& v) {
         v("order", order);
         v("status", status);
     }
 };
 
-struct KorvoUpdateOrderResultModel {
+struct KorvoUpdateOrderResultModel : modelcoding::ModelDefaults {
     static constexpr const char* className = "KorvoUpdateOrderResultModel";
 
     long long msgCode = 0;
@@ -33,10 +29,6 @@ struct KorvoUpdateOrderResultModel {
     static const modelcoding::KeyMap& mj_replacedKeyFromPropertyName() {
         static const modelcoding::KeyMap keys{{"msgCode", "MSG_CODE"}, {"msgInfo", "MSG_INFO"}, {"result", "RESULT"}};
         return keys;
-    }
-    static const modelcoding::KeyMap& mj_objectClassInArray() {
-        static const modelcoding::KeyMap classes;
-        return classes;
     }
     template <class V> void mj_properties(V& v) {
         v("msgCode", msgCode);

@@ -3,7 +3,7 @@
 
 #include "modelcoding.h"
 
-struct KorvoUpdateProductInfoModel {
+struct KorvoUpdateProductInfoModel : modelcoding::ModelDefaults {
     static constexpr const char* className = "KorvoUpdateProductInfoModel";
     static bool supportsSecureCoding() { return true; }
     modelcoding::json encodeWithCoder() const { return modelcoding::mj_encode(*this); }
@@ -24,10 +24,6 @@ struct KorvoUpdateProductInfoModel {
                                               {"registrationDate", "registration_date"},
                                               {"productID", "product_id"}};
         return keys;
-    }
-    static const modelcoding::KeyMap& mj_objectClassInArray() {
-        static const modelcoding::KeyMap classes;
-        return classes;
     }
     template <class V> void mj_properties(V& v) {
         v("serialNumber", serialNumber);

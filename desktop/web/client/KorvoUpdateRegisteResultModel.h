@@ -3,7 +3,7 @@
 
 #include "modelcoding.h"
 
-struct KorvoUpdateRegisteInfoModel {
+struct KorvoUpdateRegisteInfoModel : modelcoding::ModelDefaults {
     static constexpr const char* className = "KorvoUpdateRegisteInfoModel";
 
     long long code = 0;
@@ -13,10 +13,6 @@ struct KorvoUpdateRegisteInfoModel {
     static const modelcoding::KeyMap& mj_replacedKeyFromPropertyName() {
         static const modelcoding::KeyMap keys{{"serialNumber", "serial_number"}, {"regResult", "reg_result"}};
         return keys;
-    }
-    static const modelcoding::KeyMap& mj_objectClassInArray() {
-        static const modelcoding::KeyMap classes;
-        return classes;
     }
     template <class V> void mj_properties(V& v) {
         v("code", code);

@@ -4,7 +4,7 @@
 
 #include "modelcoding.h"
 
-struct KorvoUpdateResultModel {
+struct KorvoUpdateResultModel : modelcoding::ModelDefaults {
     static constexpr const char* className = "KorvoUpdateResultModel";
 
     long long msgCode = 0; // "MSG_CODE"
@@ -13,10 +13,6 @@ struct KorvoUpdateResultModel {
     static const modelcoding::KeyMap& mj_replacedKeyFromPropertyName() {
         static const modelcoding::KeyMap keys{{"msgCode", "MSG_CODE"}, {"msgInfo", "MSG_INFO"}};
         return keys;
-    }
-    static const modelcoding::KeyMap& mj_objectClassInArray() {
-        static const modelcoding::KeyMap classes;
-        return classes;
     }
     template <class V> void mj_properties(V& v) {
         v("msgCode", msgCode);

@@ -3,7 +3,7 @@
 
 #include "modelcoding.h"
 
-struct KorvoUpdateSoftwareInfoModel {
+struct KorvoUpdateSoftwareInfoModel : modelcoding::ModelDefaults {
     static constexpr const char* className = "KorvoUpdateSoftwareInfoModel";
 
     QString softwareName;     // "software_name"
@@ -12,10 +12,6 @@ struct KorvoUpdateSoftwareInfoModel {
     static const modelcoding::KeyMap& mj_replacedKeyFromPropertyName() {
         static const modelcoding::KeyMap keys{{"softwareName", "software_name"}, {"softwareID", "software_id"}};
         return keys;
-    }
-    static const modelcoding::KeyMap& mj_objectClassInArray() {
-        static const modelcoding::KeyMap classes;
-        return classes;
     }
     template <class V> void mj_properties(V& v) {
         v("softwareName", softwareName);

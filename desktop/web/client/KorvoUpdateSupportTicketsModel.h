@@ -4,7 +4,7 @@
 
 #include "modelcoding.h"
 
-struct KorvoUpdateSupportTicketsModel {
+struct KorvoUpdateSupportTicketsModel : modelcoding::ModelDefaults {
     static constexpr const char* className = "KorvoUpdateSupportTicketsModel";
 
     QString subject, scanner, software, version, vin, year, engineSize, problem;
@@ -12,14 +12,6 @@ struct KorvoUpdateSupportTicketsModel {
     QStringList softwares; // ordered, without repeats
     std::optional<long long> productID;
 
-    static const modelcoding::KeyMap& mj_replacedKeyFromPropertyName() {
-        static const modelcoding::KeyMap keys;
-        return keys;
-    }
-    static const modelcoding::KeyMap& mj_objectClassInArray() {
-        static const modelcoding::KeyMap classes;
-        return classes;
-    }
     template <class V> void mj_properties(V& v) {
         v("subject", subject);
         v("scanner", scanner);

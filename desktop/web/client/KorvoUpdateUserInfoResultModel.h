@@ -3,20 +3,12 @@
 
 #include "modelcoding.h"
 
-struct KorvoUpdateUserInfoModel {
+struct KorvoUpdateUserInfoModel : modelcoding::ModelDefaults {
     static constexpr const char* className = "KorvoUpdateUserInfoModel";
 
     QString first, middle, last, address, email, address_two, country, state, city, zip, telephone, user_name;
     bool update = false;
 
-    static const modelcoding::KeyMap& mj_replacedKeyFromPropertyName() {
-        static const modelcoding::KeyMap keys;
-        return keys;
-    }
-    static const modelcoding::KeyMap& mj_objectClassInArray() {
-        static const modelcoding::KeyMap classes;
-        return classes;
-    }
     template <class V> void mj_properties(V& v) {
         v("first", first);
         v("middle", middle);
@@ -34,7 +26,7 @@ struct KorvoUpdateUserInfoModel {
     }
 };
 
-struct KorvoUpdateUserInfoResultModel {
+struct KorvoUpdateUserInfoResultModel : modelcoding::ModelDefaults {
     static constexpr const char* className = "KorvoUpdateUserInfoResultModel";
 
     long long msgCode = 0;                            // "MSG_CODE"
@@ -43,10 +35,6 @@ struct KorvoUpdateUserInfoResultModel {
     static const modelcoding::KeyMap& mj_replacedKeyFromPropertyName() {
         static const modelcoding::KeyMap keys{{"msgCode", "MSG_CODE"}, {"result", "RESULT"}};
         return keys;
-    }
-    static const modelcoding::KeyMap& mj_objectClassInArray() {
-        static const modelcoding::KeyMap classes;
-        return classes;
     }
     template <class V> void mj_properties(V& v) {
         v("msgCode", msgCode);

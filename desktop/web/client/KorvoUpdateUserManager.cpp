@@ -4,6 +4,7 @@
 #include "KorvoUpdateKeychainManager.h"
 #include "Log.h"
 #include "UserDefaults.h"
+#include "safefile.h"
 
 #include <QDir>
 
@@ -44,41 +45,13 @@ FileRead readFile(const QString& path, QByteArray& bytes, QString& why) {
 } // namespace
 
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
-    auto fail = [&](const char* step) {
-        if (error) *error = QStringLiteral("%1 failed: %2").arg(step, QString::fromLocal8Bit(std::strerror(errno)));
-        return false;
-    };
-    QByteArray temp = QFile::encodeName(path) + ".XXXXXX";
-    const int fd = mkostemp(temp.data(), O_CLOEXEC); // mode 0600
-    if (fd < 0) return fail("creating a temporary file");
-    const char* data = bytes.constData();
-    qint64 left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, static_cast<size_t>(left));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const int saved = errno;
-            ::close(fd);
-            ::unlink(temp.constData());
-            errno = saved;
-            return fail("writing");
-        }
-        data += n;
-        left -= n;
-    }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        const int saved = errno;
-        ::unlink(temp.constData());
-        errno = saved;
-        return fail("flushing");
-    }
-    if (::rename(temp.constData(), QFile::encodeName(path).constData()) != 0) {
-        const int saved = errno;
-        ::unlink(temp.constData());
-        errno = saved;
-        return fail("renaming into place");
-    }
-    return true;
+    constexpr int kPrivateMode = 0600; // the account files hold the user's log-in: for the user alone
+    std::string why;
+    if (safefile::ReplaceFile(QFile::encodeName(path).toStdString(), bytes.constData(), size_t(bytes.size()), &why,
+                              kPrivateMode))
+        return true;
+    if (error) *error = QString::fromLocal8Bit(why.c_str());
+    return false;
 }
 
 KorvoUpdateUserManager& KorvoUpdateUserManager::sharedManager() {

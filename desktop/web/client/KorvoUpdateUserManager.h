@@ -48,5 +48,5 @@ private:
     KorvoUpdateUserManager() = default;
 };
 
-// Writes bytes to path through a temporary file in the same folder (mode 0600), flushed and renamed into place.
+// Writes bytes to path with safefile::ReplaceFile, mode 0600 whatever the file had before.
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);

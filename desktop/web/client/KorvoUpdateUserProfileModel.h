@@ -3,7 +3,7 @@
 
 #include "modelcoding.h"
 
-struct KorvoUpdateUserProfileModel {
+struct KorvoUpdateUserProfileModel : modelcoding::ModelDefaults {
     static constexpr const char* className = "KorvoUpdateUserProfileModel";
 
     QString first_name, middle_name, last_name, login_name, login_pwd, nick_name, telphone, address, address_two, city,
@@ -12,14 +12,6 @@ struct KorvoUpdateUserProfileModel {
     bool is_notified_update = false;
     bool is_receive_catalog = false;
 
-    static const modelcoding::KeyMap& mj_replacedKeyFromPropertyName() {
-        static const modelcoding::KeyMap keys;
-        return keys;
-    }
-    static const modelcoding::KeyMap& mj_objectClassInArray() {
-        static const modelcoding::KeyMap classes;
-        return classes;
-    }
     template <class V> void mj_properties(V& v) {
         v("first_name", first_name);
         v("middle_name", middle_name);

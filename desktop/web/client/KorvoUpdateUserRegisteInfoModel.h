@@ -4,7 +4,7 @@
 
 #include "modelcoding.h"
 
-struct KorvoUpdateUserRegisteInfoModel {
+struct KorvoUpdateUserRegisteInfoModel : modelcoding::ModelDefaults {
     static constexpr const char* className = "KorvoUpdateUserRegisteInfoModel";
     static bool supportsSecureCoding() { return true; }
     modelcoding::json encodeWithCoder() const { return modelcoding::mj_encode(*this); }
@@ -15,14 +15,6 @@ struct KorvoUpdateUserRegisteInfoModel {
     QString login_name, pwd, email, first_name, middle_name, last_name, nick_name, address, address_two, city, state,
         country, telphone, zip, reg_ip, is_receive_email, is_notified_update, is_receive_catalog;
 
-    static const modelcoding::KeyMap& mj_replacedKeyFromPropertyName() {
-        static const modelcoding::KeyMap keys;
-        return keys;
-    }
-    static const modelcoding::KeyMap& mj_objectClassInArray() {
-        static const modelcoding::KeyMap classes;
-        return classes;
-    }
     template <class V> void mj_properties(V& v) {
         v("login_name", login_name);
         v("pwd", pwd);

@@ -26,6 +26,19 @@ namespace modelcoding {
 using json = nlohmann::ordered_json;
 using KeyMap = std::map<std::string, std::string>; // property name -> JSON key, or -> element class name
 
+// What a model has unless it says otherwise: no renamed keys and no arrays of models. A model with either declares
+// its own mj_replacedKeyFromPropertyName or mj_objectClassInArray, which hides the one here.
+struct ModelDefaults {
+    static const KeyMap& mj_replacedKeyFromPropertyName() {
+        static const KeyMap none;
+        return none;
+    }
+    static const KeyMap& mj_objectClassInArray() {
+        static const KeyMap none;
+        return none;
+    }
+};
+
 template <class T> using ModelArray = std::optional<std::vector<std::shared_ptr<T>>>;
 
 // Tolerant scalar readers: a value they cannot read gives the zero value (0, NO, or a null text).
@@ -134,37 +147,6 @@ private:
     json& m_properties;
 };
 
-class ArchiveReader {
-public:
-    explicit ArchiveReader(const json& properties) : m_properties(properties) {}
-    void operator()(const char* name, long long& field) {
-        read(name, [&](const json& v) { field = readInteger(v); });
-    }
-    void operator()(const char* name, double& field) {
-        read(name, [&](const json& v) { field = readDouble(v); });
-    }
-    void operator()(const char* name, bool& field) {
-        read(name, [&](const json& v) { field = readFlag(v); });
-    }
-    void operator()(const char* name, QString& field) {
-        read(name, [&](const json& v) { field = readText(v); });
-    }
-    void operator()(const char* name, QStringList& field) {
-        read(name, [&](const json& v) { field = readTextList(v); });
-    }
-
-private:
-    template <class Fn> void read(const char* name, Fn&& fill) {
-        const auto it = m_properties.find(name);
-        if (it == m_properties.end()) return;
-        try {
-            fill(*it);
-        } catch (const std::exception&) {
-        }
-    }
-    const json& m_properties;
-};
-
 inline const char* const kArchiveClassKey = "class";
 inline const char* const kArchivePropertiesKey = "properties";
 inline const char* const kArchiveItemsKey = "items";
@@ -189,7 +171,9 @@ template <class T> std::shared_ptr<T> mj_decode(const json& archive) {
         properties == archive.end() || !properties->is_object())
         return nullptr;
     auto model = std::make_shared<T>();
-    ArchiveReader reader(*properties);
+    // An archive is keyed by property names: the JSON reader without renames.
+    static const KeyMap kPropertyNames;
+    KeyValueReader reader(*properties, kPropertyNames);
     model->mj_properties(reader);
     return model;
 }

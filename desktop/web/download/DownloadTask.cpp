@@ -1,8 +1,9 @@
 #include "DownloadTask.h"
 
+#include "urlrule.h"
+
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QUrl>
 
 #include <curl/curl.h>
@@ -115,14 +116,8 @@ std::shared_ptr<DownloadTask> DownloadTask::withResumeData(const QByteArray& res
 DownloadTask::~DownloadTask() = default;
 
 bool DownloadTask::isAllowedUrl(const QString& text) {
-    const QUrl url(text, QUrl::StrictMode);
-    if (!url.isValid() || url.host().isEmpty() || !url.userInfo().isEmpty()) return false;
-    const QString scheme = url.scheme().toLower();
-    if (scheme == QLatin1String("https")) return true;
-    if (scheme != QLatin1String("http")) return false;
-    const QString host = url.host().toLower();
-    static const QRegularExpression loopbackV4(QStringLiteral("^127\\.\\d{1,3}\\.\\d{1,3}\\.\\d{1,3}$"));
-    return host == QLatin1String("localhost") || host == QLatin1String("::1") || loopbackV4.match(host).hasMatch();
+    // A name and password in a download url would be kept in its record and its resume data.
+    return urlrule::isAllowed(text) && QUrl(text, QUrl::StrictMode).userInfo().isEmpty();
 }
 
 QString DownloadTask::taskDescription() const {

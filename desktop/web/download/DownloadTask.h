@@ -63,7 +63,7 @@ public:
     static std::shared_ptr<DownloadTask> withResumeData(const QByteArray& resumeData, const Options& options);
     ~DownloadTask();
 
-    // Only https, and http to this machine (127.0.0.1, ::1, localhost).
+    // urlrule's rule (https, or http to this machine), and no name or password in the url.
     static bool isAllowedUrl(const QString& url);
 
     QString taskDescription() const;

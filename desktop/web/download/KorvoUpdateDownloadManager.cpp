@@ -1,8 +1,8 @@
 #include "KorvoUpdateDownloadManager.h"
 
-#include "KorvoNetworkReachability.h"
 #include "KorvoUpdateCommonTool.h"
 #include "KorvoUpdateDownloadDataBaseManager.h"
+#include "KorvoUpdateNetworkReachability.h"
 
 #include "NotificationCenter.h"
 #include "UserDefaults.h"
@@ -103,7 +103,7 @@ KorvoUpdateDownloadManager::KorvoUpdateDownloadManager(KorvoUpdateDownloadDataBa
 void KorvoUpdateDownloadManager::init() {
     // Made before this engine so that they outlive it: its last queued jobs at the end of the program use them.
     KorvoUpdateCommonTool::sharedTool();
-    KorvoNetworkReachability::sharedManager();
+    KorvoUpdateNetworkReachability::sharedManager();
     auto& defaults = UserDefaults::standardUserDefaults();
     m_maxConcurrentCount = defaults.integerForKey(QString::fromLatin1(KorvoUpdateDownloadMaxConcurrentCountKey));
     m_allowsCellularAccess = defaults.boolForKey(QString::fromLatin1(KorvoUpdateDownloadAllowsCellularAccessKey));
@@ -115,12 +115,15 @@ void KorvoUpdateDownloadManager::init() {
                        [this](const Notification& n) { downloadMaxConcurrentCountChange(n); });
     centre.addObserver(this, QString::fromLatin1(KorvoUpdateDownloadAllowsCellularAccessChangeNotification),
                        [this](const Notification& n) { downloadAllowsCellularAccessChange(n); });
-    centre.addObserver(this, QString::fromLatin1(KorvoNetworkingReachabilityDidChangeNotification),
-                       [this](const Notification& n) { networkingReachabilityDidChange(n); });
+    // The reachability manager posts its change on the default centre, so the engine listens there for it.
+    NotificationCenter::defaultCenter().addObserver(
+        this, kKorvoUpdateReachabilityDidChangeNotification,
+        [this](const Notification& n) { networkingReachabilityDidChange(n); });
 }
 
 KorvoUpdateDownloadManager::~KorvoUpdateDownloadManager() {
     NotificationCenter::workspaceCenter().removeObserver(this);
+    NotificationCenter::defaultCenter().removeObserver(this);
     std::vector<std::shared_ptr<DownloadTask>> tasks;
     {
         std::lock_guard<std::mutex> lock(m_snapshotMutex);
@@ -216,9 +219,9 @@ void KorvoUpdateDownloadManager::post(const char* name, const ModelPtr& model) {
 }
 
 bool KorvoUpdateDownloadManager::networkingAllowsDownloadTask() const {
-    const int status = KorvoNetworkReachability::sharedManager().networkReachabilityStatus();
-    return status != KorvoNetworkReachabilityStatusNotReachable &&
-           (status != KorvoNetworkReachabilityStatusReachableViaWWAN || allowsCellularAccess());
+    using Status = KorvoUpdateNetworkReachability::Status;
+    const Status status = KorvoUpdateNetworkReachability::sharedManager().networkReachabilityStatus();
+    return status != Status::NotReachable && (status != Status::ReachableViaWWAN || allowsCellularAccess());
 }
 
 // ---- public operations: queued ----
@@ -310,8 +313,8 @@ void KorvoUpdateDownloadManager::setMaxConcurrentCountOnQueue(long long count) {
 }
 
 void KorvoUpdateDownloadManager::reachabilityActionOnQueue() {
-    const int status = KorvoNetworkReachability::sharedManager().networkReachabilityStatus();
-    if (status != KorvoNetworkReachabilityStatusNotReachable && networkingAllowsDownloadTask())
+    const auto status = KorvoUpdateNetworkReachability::sharedManager().networkReachabilityStatus();
+    if (status != KorvoUpdateNetworkReachability::Status::NotReachable && networkingAllowsDownloadTask())
         startDownloadWaitingTaskOnQueue();
     else
         pauseDownloadingTaskWithAllOnQueue();

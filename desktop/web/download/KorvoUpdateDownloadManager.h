@@ -3,7 +3,8 @@
 // wait in the record store; a vehicle whose records have all finished has its split parts joined into one archive.
 // Pause, network loss and time-outs keep our resume data in the record, so a download goes on from where it
 // stopped, also after the program has restarted. Progress, failures and completed vehicles are posted on the
-// workspace centre with the record as object (and as retained object in the user info).
+// workspace centre with the record as object (and as retained object in the user info). The network rule reads
+// KorvoUpdateNetworkReachability, whose changes arrive on the default centre.
 //
 // Threads: every public operation only queues its work on the engine's one serial queue and returns; that queue
 // owns all engine state and is where the transfers' callbacks and the notifications run. Nothing here sleeps or

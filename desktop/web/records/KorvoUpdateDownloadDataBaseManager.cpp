@@ -50,31 +50,6 @@ const char* const kInsertInstall =
     "lastSpeedTime, intervalFileSize, lastStateTime, expectedContentLength, ratio) SELECT ?, ?, ?, ?, ?, ?, ?, ?, ?, "
     "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ? WHERE NOT EXISTS (SELECT * FROM t_installFinishFiles_%@ WHERE "
     "software = ? and vehicle = ? and url = ?)";
-const char* const kInsertColumns[] = {"software",
-                                      "version",
-                                      "language",
-                                      "releaseVerion",
-                                      "isUpdate",
-                                      "filePath",
-                                      "sdPath",
-                                      "updateInfo",
-                                      "price",
-                                      "vehicle",
-                                      "zipPath",
-                                      "vid",
-                                      "url",
-                                      "resumeData",
-                                      "progress",
-                                      "state",
-                                      "totalFileSize",
-                                      "tmpFileSize",
-                                      "speed",
-                                      "lastSpeedTime",
-                                      "intervalFileSize",
-                                      "lastStateTime",
-                                      "expectedContentLength",
-                                      "ratio"};
-
 const char* const kStoredState = "SELECT state FROM t_downloadFiles_%@ WHERE url = ?";
 const char* const kUpdateState = "UPDATE t_downloadFiles_%@ SET state = ? WHERE vehicle = ? and url = ?";
 const char* const kUpdateStateTime = "UPDATE t_downloadFiles_%@ SET lastStateTime = ? WHERE vehicle = ? and url = ?";
@@ -93,74 +68,48 @@ const char* const kUpdateAll =
     "tmpFileSize = ?, progress = ?, state = ?, lastSpeedTime = ?, intervalFileSize = ?, lastStateTime = ?, speed = ?, "
     "zipPath = ?, expectedContentLength = ?, ratio = ? WHERE vehicle = ? and url = ?";
 
+// The columns a statement binds before its key, read from its own text, so the SQL above is their one list: the
+// "(a, b, ...)" of an INSERT, the "SET a = ?, b = ?" of an UPDATE.
+std::vector<std::string> boundColumns(const std::string& sql) {
+    std::string list;
+    if (sql.rfind("INSERT", 0) == 0) {
+        const size_t open = sql.find('(');
+        list = sql.substr(open + 1, sql.find(')', open) - open - 1);
+    } else {
+        const size_t set = sql.find(" SET ") + 5;
+        list = sql.substr(set, sql.find(" WHERE ") - set);
+    }
+    std::vector<std::string> columns;
+    size_t at = 0;
+    while (at < list.size()) {
+        size_t end = list.find(',', at);
+        if (end == std::string::npos) end = list.size();
+        std::string column = list.substr(at, end - at);
+        column = column.substr(0, column.find('='));
+        column.erase(0, column.find_first_not_of(' '));
+        column.erase(column.find_last_not_of(' ') + 1);
+        columns.push_back(column);
+        at = end + 1;
+    }
+    return columns;
+}
+
 struct UpdateStep {
     int bit;
     const char* sql;
-    std::vector<const char*> columns; // bound before the (vehicle, url) key
     bool checksState;
+    std::vector<std::string> columns = boundColumns(sql); // bound before the (vehicle, url) key
 };
 const UpdateStep kUpdateSteps[] = {
-    {KorvoUpdateDownloadUpdateState, kUpdateState, {"state"}, true},
-    {KorvoUpdateDownloadUpdateStateTime, kUpdateStateTime, {"lastStateTime"}, false},
-    {KorvoUpdateDownloadUpdateResumeData, kUpdateResumeData, {"resumeData"}, false},
-    {KorvoUpdateDownloadUpdateProgress,
-     kUpdateProgress,
-     {"tmpFileSize", "totalFileSize", "progress", "lastSpeedTime", "intervalFileSize", "speed"},
-     false},
-    {KorvoUpdateDownloadUpdateAllButZipPath,
-     kUpdateAllButZipPath,
-     {"software",
-      "version",
-      "language",
-      "releaseVerion",
-      "isUpdate",
-      "filePath",
-      "sdPath",
-      "updateInfo",
-      "price",
-      "vehicle",
-      "vid",
-      "url",
-      "resumeData",
-      "totalFileSize",
-      "tmpFileSize",
-      "progress",
-      "state",
-      "lastSpeedTime",
-      "intervalFileSize",
-      "lastStateTime",
-      "speed",
-      "expectedContentLength",
-      "ratio"},
-     true},
-    {KorvoUpdateDownloadUpdateAll,
-     kUpdateAll,
-     {"software",
-      "version",
-      "language",
-      "releaseVerion",
-      "isUpdate",
-      "filePath",
-      "sdPath",
-      "updateInfo",
-      "price",
-      "vehicle",
-      "vid",
-      "url",
-      "resumeData",
-      "totalFileSize",
-      "tmpFileSize",
-      "progress",
-      "state",
-      "lastSpeedTime",
-      "intervalFileSize",
-      "lastStateTime",
-      "speed",
-      "zipPath",
-      "expectedContentLength",
-      "ratio"},
-     true},
+    {KorvoUpdateDownloadUpdateState, kUpdateState, true},
+    {KorvoUpdateDownloadUpdateStateTime, kUpdateStateTime, false},
+    {KorvoUpdateDownloadUpdateResumeData, kUpdateResumeData, false},
+    {KorvoUpdateDownloadUpdateProgress, kUpdateProgress, false},
+    {KorvoUpdateDownloadUpdateAllButZipPath, kUpdateAllButZipPath, true},
+    {KorvoUpdateDownloadUpdateAll, kUpdateAll, true},
 };
+// The download and the install table take the same columns.
+const std::vector<std::string> kInsertColumns = boundColumns(kInsertDownload);
 
 const char* const kSelectAll = "SELECT * FROM t_downloadFiles_%@";
 const char* const kSelectDownloading = "SELECT * FROM t_downloadFiles_%@ WHERE state = ? order by lastStateTime desc";
@@ -378,7 +327,7 @@ KorvoUpdateDownloadDataBaseManager::query(const char* sqlTemplate, const std::fu
 void KorvoUpdateDownloadDataBaseManager::insertInto(const char* sqlTemplate, const KorvoUpdateDownloadModel& model) {
     execute(sqlTemplate, [&](SQLite::Statement& st) {
         int index = 1;
-        for (const char* column : kInsertColumns)
+        for (const std::string& column : kInsertColumns)
             bindColumn(st, index++, model, column, int64_t(model.lastStateTime()));
         bindText(st, index++, upper(model.software()));
         bindText(st, index++, upper(model.vehicle()));
@@ -431,7 +380,7 @@ void KorvoUpdateDownloadDataBaseManager::updateWithModel(const KorvoUpdateDownlo
             SQLite::Statement st(*db, sqlFor(step.sql, suffix));
             int index = 1;
             const int64_t stamp = nowStamp();
-            for (const char* column : step.columns)
+            for (const std::string& column : step.columns)
                 bindColumn(st, index++, *model, column, stamp);
             bindText(st, index++, upper(model->vehicle()));
             bindText(st, index++, model->url());

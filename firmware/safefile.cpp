@@ -22,17 +22,21 @@ bool fail(std::string* error, const std::string& what) {
 
 } // namespace
 
-bool ReplaceFile(const std::string& path, const void* data, size_t size, std::string* error) {
+bool ReplaceFile(const std::string& path, const void* data, size_t size, std::string* error, int requestedMode) {
     std::string target = path;
     if (char* resolved = ::realpath(path.c_str(), nullptr)) {
         target = resolved;
         std::free(resolved);
     }
     struct stat existing {};
-    const mode_t mode = ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : kNewFileMode;
+    mode_t mode = kNewFileMode;
+    if (requestedMode != kKeepMode)
+        mode = mode_t(requestedMode) & 07777;
+    else if (::stat(target.c_str(), &existing) == 0)
+        mode = existing.st_mode & 07777;
 
     std::string temporary = target + kTemporarySuffix;
-    const int fd = ::mkstemp(temporary.data());
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return fail(error, "cannot create a temporary file beside " + target);
     const char* p = static_cast<const char*>(data);
     size_t left = size;
