@@ -7,6 +7,7 @@
 #include "KorvoUpdatePrintInfoView.h"
 #include "KorvoUpdateSendProc.h"
 #include "KorvoUpdateSoftwareView.h"
+#include "KorvoUpdateWindow.h"
 #include "NotificationCenter.h"
 #include "imageresize.h"
 #include "images.h"
@@ -150,11 +151,15 @@ void KorvoUpdateMainViewController::viewDidLoad() {
 
     m_myUpdatesView = new KorvoUpdateSoftwareView(this);
     m_printView = new KorvoUpdatePrintInfoView(this);
-    m_searchDTCView = new QWidget(this);
-    m_userManualView = new QWidget(this);
-    m_settingView = new QWidget(this);
-    for (QWidget* view : {static_cast<QWidget*>(m_myUpdatesView), static_cast<QWidget*>(m_printView),
-                          m_searchDTCView.data(), m_userManualView.data(), m_settingView.data()})
+    m_searchDTCView = new KorvoUpdateSearchDTCView(this);
+    m_userManualView = new KorvoUpdateUserManualView(this);
+    m_settingView = new KorvoUpdateSettingView(this);
+    QPointer<KorvoUpdateMainViewController> self(this);
+    m_settingView->setResetMainAppCompletion([self] {
+        if (self) self->resetMainViewController();
+    });
+    for (QWidget* view : std::initializer_list<QWidget*>{m_myUpdatesView, m_printView, m_searchDTCView,
+                                                         m_userManualView, m_settingView})
         view->hide();
 
     KorvoUpdateDeviceManager::sharedManager().setDelegate(this);
@@ -242,6 +247,17 @@ QWidget* KorvoUpdateMainViewController::tabViewContentViewForItemAtIndex(KorvoUp
 
 void KorvoUpdateMainViewController::tabViewDidSelectTabItemAtIndex(KorvoUpdateTabView*, long long index) {
     if (m_printView) m_printView->didOpenOrCloseTime(index == 1);
+}
+
+void KorvoUpdateMainViewController::resetMainViewController() {
+    auto* win = dynamic_cast<KorvoUpdateWindow*>(window());
+    if (!win || win->contentViewController() != this) return;
+    if (m_printView) m_printView->closeTimer();
+    // The new controller stops a running flash and reopens the port once the worker has ended. This one is still
+    // on the stack (Apply's handler, the alert's end), so it goes later, as the port's keeper no more.
+    std::unique_ptr<KorvoUpdateViewController> old =
+        win->setContentViewController(std::make_unique<KorvoUpdateMainViewController>());
+    old.release()->deleteLater();
 }
 
 void KorvoUpdateMainViewController::didOpenSerialPort() {

@@ -12,9 +12,12 @@
 #include "KorvoUpdateAlert.h"
 #include "KorvoUpdateDeviceManager.h"
 #include "KorvoUpdatePrintInfoView.h"
+#include "KorvoUpdateSearchDTCView.h"
+#include "KorvoUpdateSettingView.h"
 #include "KorvoUpdateSoftwareView.h"
 #include "KorvoUpdateTabItemModel.h"
 #include "KorvoUpdateTabView.h"
+#include "KorvoUpdateUserManualView.h"
 #include "KorvoUpdateViewController.h"
 
 #include <QPointer>
@@ -80,6 +83,12 @@ public:
     KorvoUpdateTabView* tabView() const { return m_tabView; }
     KorvoUpdateSoftwareView* myUpdatesView() const { return m_myUpdatesView; }
     KorvoUpdatePrintInfoView* printView() const { return m_printView; }
+    KorvoUpdateSearchDTCView* searchDTCView() const { return m_searchDTCView; }
+    KorvoUpdateUserManualView* userManualView() const { return m_userManualView; }
+    KorvoUpdateSettingView* settingView() const { return m_settingView; }
+    // Puts a new controller, in the language now stored, in this one's place in the window; this one goes away
+    // once control is back in the event loop. Nothing happens when this one is not the window's content.
+    void resetMainViewController();
     KorvoUpdateAlert* exitAlert() const { return m_exitAlert.get(); }
     QLabel* titleSearchField() const { return m_titleSearchField; }
     QLabel* copyrightLabel() const { return m_copyrightLabel; }
@@ -113,9 +122,9 @@ private:
 
     QPointer<KorvoUpdateSoftwareView> m_myUpdatesView;
     QPointer<KorvoUpdatePrintInfoView> m_printView;
-    QPointer<QWidget> m_searchDTCView;
-    QPointer<QWidget> m_userManualView;
-    QPointer<QWidget> m_settingView;
+    QPointer<KorvoUpdateSearchDTCView> m_searchDTCView;
+    QPointer<KorvoUpdateUserManualView> m_userManualView;
+    QPointer<KorvoUpdateSettingView> m_settingView;
     std::vector<QPointer<QWidget>> m_spareViews;
     std::unique_ptr<KorvoUpdateAlert> m_exitAlert;
     std::vector<KorvoUpdateTabItemModel> m_items;

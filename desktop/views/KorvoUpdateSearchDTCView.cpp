@@ -1,0 +1,171 @@
+#include "KorvoUpdateSearchDTCView.h"
+
+#include "Dispatch.h"
+#include "KorvoUpdateCommonTool.h"
+#include "KorvoUpdateSearchField.h"
+#include "KorvoUpdateTableCellView.h"
+#include "KorvoUpdateTableHeaderCell.h"
+#include "Log.h"
+#include "korvostyle.h"
+#include "mainbundle.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QPointer>
+
+namespace {
+const char* const kNotFoundLog = "未找到匹配的对象";
+} // namespace
+
+KorvoUpdateSearchDTCView::KorvoUpdateSearchDTCView(QWidget* parent) : QWidget(parent), m_languages(dtcLanguages()) {
+    setupUI();
+}
+
+KorvoUpdateSearchDTCView::~KorvoUpdateSearchDTCView() {
+    // Waits for a read still running; its rows are then dropped, as this view is gone.
+    m_queue.reset();
+    m_tableView->setDataSource(nullptr);
+    m_tableView->setExtendedDelegate(nullptr);
+}
+
+QStringList KorvoUpdateSearchDTCView::dtcLanguages() {
+    return {"de", "en", "es", "fr", "hu", "it", "nl", "pl", "pt", "ru", "se", "sk"};
+}
+
+QString KorvoUpdateSearchDTCView::tableLanguage(const QString& languageCode) {
+    return dtcLanguages().contains(languageCode) ? languageCode : QString("en");
+}
+
+void KorvoUpdateSearchDTCView::setupUI() {
+    m_tableView = new KorvoUpdateTableView(this);
+    m_tableView->setAllowsMultipleSelection(true);
+    m_tableView->setRowHeight(kRowHeight);
+    m_tableView->setGridStyleMask(KorvoUpdateTableView::SolidVerticalGridLine |
+                                  KorvoUpdateTableView::SolidHorizontalGridLine);
+    m_tableView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_tableView->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_tableView->setStyleSheet("KorvoUpdateTableView { background: white; border: 1px solid #c8c8c8; }");
+    configData();
+    m_tableView->setDataSource(this);
+    m_tableView->setExtendedDelegate(this);
+    setupSearchItem();
+    updateTableView();
+}
+
+void KorvoUpdateSearchDTCView::configData() {
+    for (const char* key : {"Search1", "Search2"}) {
+        const QString title = localizedText(key);
+        const int column = m_tableView->addTableColumn(title, title, kCodeColumnWidth);
+        m_tableView->setHeaderCell(column, new KorvoUpdateTableHeaderCell(title));
+    }
+    m_headerCell = m_tableView->headerCell(0);
+}
+
+void KorvoUpdateSearchDTCView::setupSearchItem() {
+    m_topView = new QWidget(this);
+    korvostyle::fillBackground(m_topView, korvostyle::kFrameGrey);
+    setupPopButton();
+    m_searchField = new KorvoUpdateSearchField(m_topView);
+    m_searchField->setTextFieldDidChange([this](QObject*, const QString& text) { controlTextDidChange(text); });
+}
+
+void KorvoUpdateSearchDTCView::setupPopButton() {
+    m_popUpButton = new QComboBox(m_topView);
+    m_popUpButton->addItems(KorvoUpdateCommonTool::sharedTool().getSearchDtcData());
+    m_popUpButton->setCurrentIndex(-1);
+    // activated() also comes when the item already shown is chosen again.
+    connect(m_popUpButton, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
+        popUpButtonAction(index);
+        // The field above shows the query; the pop-up shows only its arrow.
+        m_popUpButton->setCurrentIndex(-1);
+    });
+}
+
+void KorvoUpdateSearchDTCView::resizeEvent(QResizeEvent*) {
+    layoutSubviews();
+}
+
+void KorvoUpdateSearchDTCView::layoutSubviews() {
+    const int W = width(), H = height();
+    m_topView->setGeometry(0, 0, W, kTopBarHeight);
+    m_searchField->setGeometry(0, 0, std::max(0, W - kFieldRightInset), kFieldHeight);
+    m_popUpButton->setGeometry(kPopUpLeft, kPopUpTop, std::max(0, W - kPopUpRightInset - kPopUpLeft), kPopUpHeight);
+    m_tableView->setGeometry(kTableMargin, kTableTop, std::max(0, W - 2 * kTableMargin),
+                             std::max(0, H - kTableTop - kTableMargin));
+    const int frame = 2; // the table's border
+    m_tableView->setColumnWidth(0, kCodeColumnWidth);
+    m_tableView->setColumnWidth(1, std::max(0, m_tableView->width() - kCodeColumnWidth - frame));
+}
+
+void KorvoUpdateSearchDTCView::updateTableView() {
+    const QString language = tableLanguage(KorvoUpdateCommonTool::sharedTool().getUserLanguage());
+    const QString path =
+        mainbundle::pathForResource(QFileInfo(DtcTextFile::fileName(language)).completeBaseName(), "txt");
+    const QByteArray encoding = DtcTextFile::encodingForLanguage(language);
+    m_queue = std::make_unique<dispatch::SerialQueue>();
+    QPointer<KorvoUpdateSearchDTCView> self(this);
+    m_queue->async([self, path, encoding] {
+        auto rows = std::make_shared<Rows>(DtcTextFile::read(path, encoding));
+        dispatch::mainAsync([self, rows] {
+            if (self) self->install(std::move(*rows));
+        });
+    });
+}
+
+void KorvoUpdateSearchDTCView::install(Rows rows) {
+    m_listModels = std::move(rows);
+    m_loaded = true;
+    m_tableView->reloadData();
+}
+
+int KorvoUpdateSearchDTCView::numberOfRowsInTableView(KorvoUpdateTableView*) {
+    return static_cast<int>(m_listModels.size());
+}
+
+QWidget* KorvoUpdateSearchDTCView::tableView(KorvoUpdateTableView* table, int column, int row) {
+    const QString identifier = table->columnIdentifier(column);
+    auto* cell = qobject_cast<KorvoUpdateTableCellView*>(table->makeViewWithIdentifier(identifier));
+    if (!cell) {
+        cell = new KorvoUpdateTableCellView;
+        cell->setObjectName(identifier);
+    }
+    if (row < 0 || row >= static_cast<int>(m_listModels.size())) return cell;
+    cell->textField1()->setEditable(false);
+    const KorvoUpdateSoftwareManagementListModel& model = m_listModels[size_t(row)];
+    cell->textField1()->setText(column == 0 ? model.codeNumber : column == 1 ? model.codeDes : QString());
+    return cell;
+}
+
+void KorvoUpdateSearchDTCView::controlTextDidChange(const QString& text) {
+    searchTableViewData(text);
+}
+
+void KorvoUpdateSearchDTCView::popUpButtonAction(int index) {
+    const QStringList history = KorvoUpdateCommonTool::sharedTool().getSearchDtcData();
+    syslogline::write(QString("Selected index: %1").arg(index).toStdString());
+    if (index < 0 || index >= history.size()) return;
+    searchTableViewData(history.at(index));
+}
+
+void KorvoUpdateSearchDTCView::searchTableViewData(const QString& query) {
+    if (query.size() != kQueryLength) return;
+    const QString code = query.toUpper();
+    int hit = -1;
+    for (size_t i = 0; i < m_listModels.size(); ++i) {
+        if (m_listModels[i].codeNumber.contains(code, Qt::CaseSensitive)) {
+            hit = static_cast<int>(i);
+            break;
+        }
+    }
+    if (hit < 0) {
+        syslogline::write(kNotFoundLog);
+        return;
+    }
+    m_tableView->selectRowIndexes({hit}, false);
+    m_tableView->scrollRowToVisible(hit);
+    KorvoUpdateCommonTool& tool = KorvoUpdateCommonTool::sharedTool();
+    if (tool.getSearchDtcData().contains(code)) return;
+    m_popUpButton->addItem(code);
+    m_popUpButton->setCurrentIndex(-1);
+    tool.addSearchDtcData(code);
+}

@@ -1,0 +1,264 @@
+#include "DevicePort.h"
+#include "KorvoUpdateButton.h"
+#include "KorvoUpdateCommonTool.h"
+#include "KorvoUpdatePrintInfoView.h"
+#include "KorvoUpdateSoftwareView.h"
+#include "NotificationCenter.h"
+#include "ScanToolSim.h"
+#include "TempDir.h"
+#include "UserDefaults.h"
+#include "desktoptest.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTextEdit>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using desktoptest::spin;
+using desktoptest::waitUntil;
+
+namespace {
+
+QByteArray bytes(const char* s) {
+    return QByteArray(s);
+}
+
+class PrintView : public ::testing::Test {
+protected:
+    void SetUp() override {
+        desktoptest::clearDefaults();
+        setLanguage("en");
+        NotificationCenter::defaultCenter().addObserver(this, kDidGetReceiveData, [this](const Notification& n) {
+            identReplies << n.userInfo.value(kReceiveDataKey).toByteArray();
+        });
+    }
+    void TearDown() override {
+        NotificationCenter::defaultCenter().removeObserver(this);
+        DevicePort::sharedManager().closeSerialPort();
+        DevicePort::sharedManager().setCurName("");
+        DevicePort::sharedManager().setIsUpdating(false);
+        if (sim) sim->stop();
+        unsetenv("SCANTOOL_SERIAL_DIR");
+    }
+    void setLanguage(const QString& code) {
+        UserDefaults::standardUserDefaults().setObject(code, kUserLanguageKey);
+        KorvoUpdateCommonTool::sharedTool().initBaseBundle();
+    }
+    void startTool() {
+        setenv("SCANTOOL_SERIAL_DIR", devices.path().c_str(), 1);
+        ScanToolSim::Options o;
+        o.deviceDir = devices.path();
+        sim = std::make_unique<ScanToolSim>(o);
+        ASSERT_TRUE(sim->start()) << sim->lastError();
+        DevicePort::sharedManager().openSerialPort();
+        ASSERT_TRUE(DevicePort::sharedManager().isOpenPort());
+    }
+
+    TempDir devices;
+    std::unique_ptr<ScanToolSim> sim;
+    QList<QByteArray> identReplies;
+};
+
+TEST_F(PrintView, PollsOnlyWhileShownWithAnOpenPortNoModelAndNoFlash) {
+    KorvoUpdatePrintInfoView view;
+    view.didOpenOrCloseTime(true);
+    EXPECT_FALSE(view.isCapturing()) << "port closed";
+
+    startTool();
+    DevicePort::sharedManager().setCurName("QM82");
+    view.didOpenOrCloseTime(true);
+    EXPECT_FALSE(view.isCapturing()) << "a model is identified";
+    DevicePort::sharedManager().setCurName("");
+    DevicePort::sharedManager().setIsUpdating(true);
+    view.didOpenOrCloseTime(true);
+    EXPECT_FALSE(view.isCapturing()) << "a flash runs";
+    DevicePort::sharedManager().setIsUpdating(false);
+
+    view.didOpenOrCloseTime(true);
+    EXPECT_TRUE(view.isCapturing());
+    sim->sendReport("first report\r\n");
+    spin(500);
+    EXPECT_EQ(view.text(), "") << "the first read comes a second after the start";
+    EXPECT_TRUE(waitUntil([&] { return view.text() == "first report\r\n"; }, 2500));
+
+    view.didOpenOrCloseTime(false);
+    EXPECT_FALSE(view.isCapturing());
+    sim->sendReport("later");
+    spin(1300);
+    EXPECT_EQ(view.text(), "first report\r\n");
+}
+
+TEST_F(PrintView, AReportOverFourKilobytesArrivesWholeAndInOrder) {
+    startTool();
+    KorvoUpdatePrintInfoView view;
+    view.didOpenOrCloseTime(true);
+    std::string report;
+    for (int i = 0; report.size() < 9000; ++i)
+        report += "Line " + std::to_string(i) + ": P0301 Cylinder 1 Misfire Detected\r\n";
+    sim->sendReport(report);
+    EXPECT_TRUE(waitUntil([&] { return view.text().size() >= int(report.size()); }, 8000));
+    EXPECT_EQ(view.text(), QString::fromStdString(report));
+}
+
+TEST_F(PrintView, ChunksJoinAsSentAndTheIdentificationReplyGoesToItsHandler) {
+    KorvoUpdatePrintInfoView view;
+    view.didGetReceiveData(bytes("one"));
+    view.didGetReceiveData(bytes(" two\n"));
+    view.didGetReceiveData(bytes("three"));
+    EXPECT_EQ(view.text(), "one two\nthree");
+
+    NotificationCenter::defaultCenter().post(kDidGetPrintData, nullptr, {{kReceiveDataKey, bytes("TENVOR-QM82")}});
+    EXPECT_EQ(view.text(), "one two\nthree");
+    ASSERT_EQ(identReplies.size(), 1);
+    EXPECT_EQ(identReplies.first(), bytes("TENVOR-QM82"));
+
+    view.didGetReceiveData(bytes("xTENVOR-QM82"));
+    EXPECT_EQ(view.text(), "one two\nthreexTENVOR-QM82");
+    EXPECT_EQ(identReplies.size(), 1);
+}
+
+TEST_F(PrintView, AnIdentificationReplyReadForTheReportStillIdentifiesTheTool) {
+    KorvoUpdateSoftwareView firmwareList;
+    KorvoUpdatePrintInfoView view;
+    NotificationCenter::defaultCenter().post(kDidGetPrintData, nullptr, {{kReceiveDataKey, bytes("TENVOR-QM82")}});
+    EXPECT_EQ(DevicePort::sharedManager().curName(), "QM82");
+    EXPECT_EQ(firmwareList.curName(), "QM82");
+    EXPECT_EQ(view.text(), "");
+}
+
+TEST_F(PrintView, DecodesInTheCodePageOfTheLanguageKeepingSplitCharactersWhole) {
+    {
+        setLanguage("ru");
+        KorvoUpdatePrintInfoView view;
+        view.didGetReceiveData(QByteArray("\xC0", 1));
+        EXPECT_EQ(view.text(), QString::fromUtf8("А"));
+    }
+    {
+        // No bundle of its own: stored as it is, the texts stay English.
+        UserDefaults::standardUserDefaults().setObject("pl", kUserLanguageKey);
+        KorvoUpdatePrintInfoView view;
+        view.didGetReceiveData(QByteArray("\xB1\xEA", 2)); // ą ę in ISO 8859-2
+        EXPECT_EQ(view.text(), QString::fromUtf8("ąę"));
+    }
+    {
+        setLanguage("de");
+        KorvoUpdatePrintInfoView view;
+        const QByteArray umlaut = QString::fromUtf8("Prüfung").toUtf8();
+        const int cut = umlaut.indexOf('\xC3') + 1; // inside the two bytes of ü
+        view.didGetReceiveData(umlaut.left(cut));
+        view.didGetReceiveData(umlaut.mid(cut));
+        EXPECT_EQ(view.text(), QString::fromUtf8("Prüfung"));
+        // A byte that is no UTF-8 shows as a replacement character; the text around it stays.
+        view.didGetReceiveData(QByteArray(" \xFF ok", 5));
+        EXPECT_EQ(view.text(), QString::fromUtf8("Prüfung \xEF\xBF\xBD ok"));
+    }
+}
+
+TEST_F(PrintView, ACrLfSplitAcrossReadsIsOneLineBreakAndTheScrollPositionStays) {
+    KorvoUpdatePrintInfoView view;
+    view.resize(910, 300);
+    view.show();
+    view.didGetReceiveData(bytes("a\r"));
+    view.didGetReceiveData(bytes("\nb"));
+    EXPECT_EQ(view.text(), "a\r\nb");
+    EXPECT_EQ(view.priView()->toPlainText(), "a\nb");
+
+    QString lines;
+    for (int i = 0; i < 200; ++i)
+        lines += QString("line %1\n").arg(i);
+    view.didGetReceiveData(lines.toUtf8());
+    QApplication::processEvents();
+    auto* bar = view.priView()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    bar->setValue(bar->maximum() / 3);
+    const int position = bar->value();
+    view.didGetReceiveData(lines.toUtf8());
+    QApplication::processEvents();
+    EXPECT_EQ(bar->value(), position);
+}
+
+TEST_F(PrintView, CopyPutsExactlyTheTextAndClearEmptiesBoth) {
+    KorvoUpdatePrintInfoView view;
+    view.didGetReceiveData(bytes("Report\r\nP0301\r\n"));
+    view.copyAction();
+    EXPECT_EQ(QApplication::clipboard()->text(), "Report\r\nP0301\r\n");
+    view.clearAction();
+    EXPECT_EQ(view.text(), "");
+    EXPECT_EQ(view.priView()->toPlainText(), "");
+    view.copyAction();
+    EXPECT_EQ(QApplication::clipboard()->text(), "");
+}
+
+TEST_F(PrintView, BarAndButtonsStandWhereTheLayoutPutsThem) {
+    KorvoUpdatePrintInfoView view;
+    view.resize(910, 594);
+    view.show();
+    EXPECT_EQ(view.bottomView()->geometry(), QRect(0, 534, 910, 60));
+    EXPECT_EQ(view.clearButton()->geometry(), QRect(380, 10, 150, 40));
+    EXPECT_EQ(view.printButton()->geometry(), QRect(170, 10, 150, 40));
+    EXPECT_EQ(view.lastButton()->geometry(), QRect(590, 10, 150, 40));
+    EXPECT_EQ(view.printButton()->text(), "Print");
+    EXPECT_EQ(view.clearButton()->text(), "Clear");
+    EXPECT_EQ(view.lastButton()->text(), "Copy");
+    EXPECT_EQ(view.priView()->geometry().bottom(), 533);
+}
+
+TEST_F(PrintView, PrintsToAPdfOnNumberedPortraitPages) {
+    TempDir out;
+    KorvoUpdatePrintInfoView view;
+    QString report;
+    for (int i = 1; i <= 150; ++i)
+        report += QString("Report line %1 P0%2\r\n").arg(i).arg(300 + i % 13);
+    view.didGetReceiveData(report.toUtf8());
+
+    const QString pdf = QString::fromStdString(out.file("report.pdf"));
+    KorvoUpdatePrintInfoView::setPrintDialogForTesting([&](QPrinter& printer, QWidget*) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPageOrientation(QPageLayout::Landscape); // the view prints portrait whatever was chosen
+        return true;
+    });
+    view.printAction();
+    KorvoUpdatePrintInfoView::setPrintDialogForTesting({});
+    EXPECT_EQ(KorvoUpdatePrintInfoView::sharedPrinter().pageLayout().orientation(), QPageLayout::Portrait);
+
+    QProcess text;
+    text.start("pdftotext", {"-layout", pdf, "-"});
+    ASSERT_TRUE(text.waitForFinished(10000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(printed.contains("Report line 1 P0301"));
+    EXPECT_TRUE(printed.contains("Report line 150 P0307"));
+    EXPECT_LT(printed.indexOf("Report line 1 "), printed.indexOf("Report line 150"));
+    QProcess info;
+    info.start("pdfinfo", {pdf});
+    ASSERT_TRUE(info.waitForFinished(10000));
+    const QString meta = QString::fromUtf8(info.readAllStandardOutput());
+    const int pages = meta.section("Pages:", 1).trimmed().section('\n', 0, 0).toInt();
+    EXPECT_GE(pages, 2);
+    // Page numbers at the foot of each page.
+    EXPECT_TRUE(printed.contains(QRegularExpression("\\n\\s*2\\s*\\n")));
+    // Portrait: taller than wide.
+    const QString size = meta.section("Page size:", 1).trimmed().section('\n', 0, 0);
+    const double w = size.section(' ', 0, 0).toDouble(), h = size.section(' ', 2, 2).toDouble();
+    EXPECT_GT(h, w) << size.toStdString();
+}
+
+TEST_F(PrintView, GoingAwayWhileCapturingIsClean) {
+    startTool();
+    auto view = std::make_unique<KorvoUpdatePrintInfoView>();
+    view->didOpenOrCloseTime(true);
+    spin(1100); // one read armed
+    view.reset();
+    sim->sendReport("after");
+    spin(1200);
+    NotificationCenter::defaultCenter().post(kDidGetPrintData, nullptr, {{kReceiveDataKey, bytes("x")}});
+}
+
+} // namespace
