@@ -139,7 +139,7 @@ void CPrintPage::ReportReceiveThread(CPrintPage* page, std::string port, int wak
     std::unique_ptr<QTextDecoder> decoder(codecFor(codePage)->makeDecoder());
     std::string accumulated; // double-byte mode: bytes held until the end marker came
     auto post = [page](const QString& chunk) {
-        if (!chunk.isEmpty()) PostMessage(page, kMsgReportText, 0, reinterpret_cast<LPARAM>(new QString(chunk)));
+        if (!chunk.isEmpty()) PostMessage(page, WM_REPORT_TEXT, 0, reinterpret_cast<LPARAM>(new QString(chunk)));
     };
     uint8_t buffer[kChunkSize];
     for (;;) {
@@ -185,7 +185,7 @@ bool CPrintPage::event(QEvent* e) {
 
 bool CPrintPage::OnMessage(unsigned message, WPARAM, LPARAM lParam, LRESULT& result) {
     result = 0;
-    if (message != kMsgReportText) return false;
+    if (message != WM_REPORT_TEXT) return false;
     std::unique_ptr<QString> chunk(reinterpret_cast<QString*>(lParam));
     if (chunk) OnReportText(*chunk);
     return true;

@@ -16,6 +16,9 @@
 #include <string>
 #include <thread>
 
+// The capture thread's message to the page; lParam a QString* the page takes over.
+constexpr unsigned WM_REPORT_TEXT = kMsgReportText;
+
 class CPrintPage : public CDialog, public CMessageTarget {
     Q_OBJECT
 public:

@@ -20,30 +20,7 @@ public:
     explicit RadioRowDelegate(CRadioListBox* list) : QStyledItemDelegate(list), m_list(list) {}
 
     void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        const int row = index.row();
-        if (row < 0) return;
-        const QRect r = option.rect;
-        p->save();
-        p->fillRect(r, rgb(row % 2 ? CRadioListBox::kOddRowColor : CRadioListBox::kEvenRowColor));
-        const bool available = m_list->isAvailable(row);
-        int textLeft = r.left() + m_list->markIndent();
-        if (m_list->isMarked(row)) {
-            QStyleOptionButton mark;
-            mark.rect = QRect(textLeft, r.top() + (r.height() - CRadioListBox::kMarkSize) / 2, CRadioListBox::kMarkSize,
-                              CRadioListBox::kMarkSize);
-            mark.state = QStyle::State_None;
-            if (available) mark.state |= QStyle::State_Enabled;
-            mark.state |= m_list->selectedRow() == row ? QStyle::State_On : QStyle::State_Off;
-            mark.palette = m_list->m_markStyle->standardPalette();
-            m_list->m_markStyle->drawPrimitive(QStyle::PE_IndicatorRadioButton, &mark, p, nullptr);
-            textLeft += CRadioListBox::kMarkSize;
-        }
-        textLeft += CRadioListBox::kTextGap;
-        p->setFont(LabelFont());
-        p->setPen(available ? QColor(Qt::black) : rgb(CRadioListBox::kUnavailableTextColor));
-        p->drawText(QRect(textLeft, r.top(), r.right() - textLeft, r.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                    index.data().toString());
-        p->restore();
+        m_list->DrawItem(p, option.rect, index.row());
     }
 
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
@@ -66,6 +43,30 @@ CRadioListBox::CRadioListBox(QWidget* parent)
 }
 
 CRadioListBox::~CRadioListBox() = default;
+
+void CRadioListBox::DrawItem(QPainter* p, const QRect& r, int row) const {
+    if (row < 0 || row >= count()) return;
+    p->save();
+    p->fillRect(r, rgb(row % 2 ? kOddRowColor : kEvenRowColor));
+    const bool available = isAvailable(row);
+    int textLeft = r.left() + m_indent;
+    if (isMarked(row)) {
+        QStyleOptionButton mark;
+        mark.rect = QRect(textLeft, r.top() + (r.height() - kMarkSize) / 2, kMarkSize, kMarkSize);
+        mark.state = QStyle::State_None;
+        if (available) mark.state |= QStyle::State_Enabled;
+        mark.state |= selectedRow() == row ? QStyle::State_On : QStyle::State_Off;
+        mark.palette = m_markStyle->standardPalette();
+        m_markStyle->drawPrimitive(QStyle::PE_IndicatorRadioButton, &mark, p, nullptr);
+        textLeft += kMarkSize;
+    }
+    textLeft += kTextGap;
+    p->setFont(LabelFont());
+    p->setPen(available ? QColor(Qt::black) : rgb(kUnavailableTextColor));
+    p->drawText(QRect(textLeft, r.top(), r.right() - textLeft, r.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                item(row)->text());
+    p->restore();
+}
 
 int CRadioListBox::AddRow(int indent, const QString& text, int itemData) {
     if (indent > 0) m_indent = indent;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+class QPainter;
 class QStyle;
 
 class CRadioListBox : public QListWidget {
@@ -40,6 +41,8 @@ public:
     void selectRow(int row);
 
     void keyboardSearch(const QString& search) override;
+    // Draws one row: its stripe, its radio mark (checked when selected, inactive when unavailable) and its text.
+    void DrawItem(QPainter* p, const QRect& rect, int row) const;
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;

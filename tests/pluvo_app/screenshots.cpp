@@ -2,6 +2,8 @@
 // each, so they can be looked at (run under Xvfb).
 //
 //     pluvo_screenshots <program folder> <output folder> [report text file]
+//
+// With a report text file the report is also printed into report.pdf in the output folder.
 #include "CodePage.h"
 #include "DataSheet.h"
 #include "Fonts.h"
@@ -56,6 +58,15 @@ int main(int argc, char** argv) {
     dlg.printPage()->OnReportText(report);
     settle(200);
     dlg.grab().save(out + QStringLiteral("print.png"));
+    if (argc > 3) {
+        CDiagSystemPrinter& printer = dlg.printPage()->printer();
+        printer.setDialogRunner([&](QPrinter& p, QWidget*) {
+            p.setOutputFormat(QPrinter::PdfFormat);
+            p.setOutputFileName(out + QStringLiteral("report.pdf"));
+            return true;
+        });
+        dlg.printPage()->OnBnClickedPrint();
+    }
 
     dlg.ShowSearchDtcPage();
     auto* dtc = static_cast<CSearchDtcPage*>(dlg.page(CQuenlarkDlg::DtcPage));
