@@ -131,6 +131,7 @@ void CPrintPage::StopReportCapture() {
 
 void CPrintPage::StopCapture() {
     m_edit->clear();
+    m_endedWithCR = false;
     StopReportCapture();
 }
 
@@ -192,9 +193,15 @@ bool CPrintPage::OnMessage(unsigned message, WPARAM, LPARAM lParam, LRESULT& res
 }
 
 void CPrintPage::OnReportText(const QString& chunk) {
+    // CR LF is one line end even when a read splits it.
+    QString text = chunk;
+    if (m_endedWithCR && text.startsWith(QLatin1Char('\n'))) text.remove(0, 1);
+    m_endedWithCR = text.endsWith(QLatin1Char('\r'));
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QTextCursor c(m_edit->document());
     c.movePosition(QTextCursor::End);
-    c.insertText(chunk);
+    c.insertText(text);
     m_edit->moveCursor(QTextCursor::End);
     m_edit->verticalScrollBar()->setValue(m_edit->verticalScrollBar()->maximum());
 }
@@ -208,6 +215,7 @@ void CPrintPage::OnBnClickedPrint() {
 
 void CPrintPage::OnBnClickedClear() {
     m_edit->clear();
+    m_endedWithCR = false;
 }
 
 void CPrintPage::OnBnClickedCopy() {

@@ -75,4 +75,5 @@ private:
     int m_wakeFd = -1;
     std::string m_capturePort; // apart from the device port the flash uses
     std::shared_ptr<Shared> m_shared;
+    bool m_endedWithCR = false; // the last chunk shown ended with CR
 };

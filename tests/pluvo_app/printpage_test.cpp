@@ -15,6 +15,7 @@
 #include <QPageSize>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -166,12 +167,24 @@ TEST_F(PrintCapture, ChunksAppendInOrderAndScrollToTheEnd) {
     ASSERT_TRUE(waitUntil([&] { return shown() == "AB"; }, 2000)) << shown().toStdString();
     sim->sendReport("X");
     ASSERT_TRUE(waitUntil([&] { return shown() == "ABX"; }, 2000)) << shown().toStdString();
+    sim->sendReport("\r");
+    ASSERT_TRUE(waitUntil([&] { return shown() == "ABX\n"; }, 2000));
+    sim->sendReport("\nY\r\n");
+    ASSERT_TRUE(waitUntil([&] { return shown().startsWith("ABX\nY"); }, 2000));
+    EXPECT_EQ(shown(), "ABX\nY\n") << "a CR LF split between reads is one line end";
+    page->OnBnClickedClear();
     std::string many;
     for (int i = 0; i < 200; ++i)
         many += "line " + std::to_string(i) + "\r\n";
     sim->sendReport(many);
     ASSERT_TRUE(waitUntil([&] { return shown().endsWith("line 199\n"); }, 3000));
     EXPECT_EQ(shown().count("line "), 200) << "nothing lost or doubled";
+    page->resize(400, 300);
+    page->show();
+    page->OnReportText("last\r\n");
+    const QScrollBar* bar = page->reportEdit()->verticalScrollBar();
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
 }
 
 TEST_F(PrintCapture, RussianInItsCodePageAndASplitCharacterOfTheDoubleByteOne) {
