@@ -57,7 +57,10 @@ void CRadioListBox::DrawItem(QPainter* p, const QRect& r, int row) const {
         if (available) mark.state |= QStyle::State_Enabled;
         mark.state |= selectedRow() == row ? QStyle::State_On : QStyle::State_Off;
         mark.palette = m_markStyle->standardPalette();
+        // The style's inactive mark differs little from an active one: faded, it reads as out of reach.
+        if (!available) p->setOpacity(kUnavailableMarkOpacity);
         m_markStyle->drawPrimitive(QStyle::PE_IndicatorRadioButton, &mark, p, nullptr);
+        p->setOpacity(1.0);
         textLeft += kMarkSize;
     }
     textLeft += kTextGap;
