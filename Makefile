@@ -11,7 +11,7 @@ PACKAGES := build-essential cmake pkg-config \
 	nlohmann-json3-dev libplist-dev libsecret-1-dev libssl-dev 7zip \
 	libgtest-dev libgmock-dev libbenchmark-dev \
 	libpoppler-qt5-dev libumockdev-dev umockdev \
-	xvfb xauth fonts-dejavu-core imagemagick xcompmgr poppler-utils xdg-utils python3 \
+	xvfb xauth fonts-dejavu-core imagemagick xcompmgr poppler-utils xdg-utils shared-mime-info python3 \
 	dbus-daemon gnome-keyring nginx-light openssl curl
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

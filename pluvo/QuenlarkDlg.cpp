@@ -174,7 +174,7 @@ void CQuenlarkDlg::OnInitDialog() {
     m_update = new CUpdatePage(m_state, this);
     m_dtc = new CSearchDtcPage(this);
     m_manual = new CMannualPage(this);
-    m_setting = new CSettingPage(this);
+    m_setting = new CSettingPage(m_state, this);
     m_print = new CPrintPage(this);
     m_support = new CSupportPage(this);
     const QRect client = rect();
@@ -185,6 +185,13 @@ void CQuenlarkDlg::OnInitDialog() {
     }
     m_update->OnInitDialog();
     m_support->OnInitDialog();
+    const auto status = [this](const QString& t) { setStatus(t); };
+    m_dtc->setProgramFolder(m_state.programFolder);
+    m_dtc->setStatusHandler(status);
+    m_dtc->OnInitDialog();
+    m_manual->setProgramFolder(m_state.programFolder);
+    m_manual->setStatusHandler(status);
+    m_manual->OnInitDialog();
 
     m_title = new QLabel(this);
     m_title->setObjectName(QStringLiteral("label1018"));
@@ -204,6 +211,7 @@ void CQuenlarkDlg::OnInitDialog() {
 
     for (int i = 0; i < kNavCount; ++i)
         m_navPictures[i] = LoadPngResource(kNav[i].picture);
+    m_setting->OnInitDialog([this](int language) { m_dtc->LoadDtcFile(language); });
 
     ShowUpdatePage();
     OnDeviceChange();
@@ -393,7 +401,8 @@ void CQuenlarkDlg::switchTo(int target, int entry) {
     m_title->show();
     m_status->show();
     m_copyright->hide();
-    if (m_currentPage == PrintPage) m_print->StopCapture();
+    const bool leavingPrint = m_currentPage == PrintPage && target != PrintPage;
+    if (leavingPrint) m_print->StopCapture();
     for (int i = 0; i < 6; ++i)
         page(i)->setVisible(i == target);
     m_updateOnly->setVisible(target == UpdatePage);
@@ -402,6 +411,8 @@ void CQuenlarkDlg::switchTo(int target, int entry) {
     m_currentPage = target;
     m_currentEntry = entry;
     update();
+    // The capture had the port: the tool may have changed meanwhile, so it is identified again.
+    if (leavingPrint) QTimer::singleShot(0, this, &CQuenlarkDlg::OnDeviceChange);
 }
 
 void CQuenlarkDlg::ShowUpdatePage() {
@@ -413,7 +424,7 @@ void CQuenlarkDlg::ShowUpdatePage() {
 void CQuenlarkDlg::ShowPrintPage() {
     if (m_currentPage == PrintPage) return;
     switchTo(PrintPage, NavPrint);
-    m_print->StartCapture(m_state.devicePort);
+    m_print->StartReportCapture(m_state.devicePort, m_state.busy);
 }
 
 void CQuenlarkDlg::ShowSearchDtcPage() {
@@ -476,7 +487,7 @@ bool CQuenlarkDlg::OnClose() {
 void CQuenlarkDlg::endDialog() {
     // A running flash is woken and waited for a bounded time; its thread is never destroyed while it runs.
     if (m_update) m_update->StopWorker();
-    captureControl().stop = true;
+    if (m_print) m_print->StopReportCapture();
     done(QDialog::Accepted);
 }
 
@@ -538,6 +549,8 @@ void CQuenlarkDlg::runDeviceCheck() {
     const bool keepIdOnMiss = m_lastDeviceTick == -1 || now - m_lastDeviceTick <= kKeepIdWindowMs;
     m_lastDeviceTick = now;
     const usbtool::Scan scan = usbtool::scan(m_scanRoot);
+    // The capture holds the port it reads: it gives it up for the probe and starts again below.
+    if (m_print) m_print->StopReportCapture();
     ProbeDevicePorts(keepIdOnMiss, scan.ports);
 
     if (scan.present && !m_state.deviceId.isEmpty()) {
@@ -561,12 +574,6 @@ void CQuenlarkDlg::runDeviceCheck() {
         m_update->ResetRows();
     }
     update(QRect(m_markPos, QSize(kMarkSize, kMarkSize)));
-    if (m_currentPage == PrintPage) {
-        if (m_state.present)
-            m_print->StartCapture(m_state.devicePort);
-        else {
-            captureControl().setPort({});
-            captureControl().stop = true;
-        }
-    }
+    if (m_currentPage == PrintPage)
+        m_print->StartReportCapture(m_state.present ? m_state.devicePort : std::string(), m_state.busy);
 }

@@ -19,6 +19,7 @@
 #include <QMessageBox>
 #include <QStyle>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -91,7 +92,6 @@ TEST_F(PluvoDialog, PagesSwitchByTheirEntries) {
     EXPECT_FALSE(dlg->page(CQuenlarkDlg::UpdatePage)->isVisible());
     EXPECT_EQ(dlg->labelColor(CQuenlarkDlg::NavUpdate), QColor(Qt::black));
     dlg->printPage()->reportEdit()->setPlainText("report");
-    captureControl().stop = false;
     // Clicking the current entry changes nothing.
     QTest::mouseClick(dlg.get(), Qt::LeftButton, {}, print);
     EXPECT_EQ(dlg->printPage()->reportEdit()->toPlainText(), "report");
@@ -99,7 +99,7 @@ TEST_F(PluvoDialog, PagesSwitchByTheirEntries) {
     QTest::mouseClick(dlg.get(), Qt::LeftButton, {}, dlg->navRect(CQuenlarkDlg::NavSupport).center());
     EXPECT_EQ(dlg->currentPage(), CQuenlarkDlg::SupportPage);
     EXPECT_TRUE(dlg->printPage()->reportEdit()->toPlainText().isEmpty());
-    EXPECT_TRUE(captureControl().stop);
+    EXPECT_FALSE(dlg->printPage()->captureRunning());
     for (int entry :
          {CQuenlarkDlg::NavDtc, CQuenlarkDlg::NavManual, CQuenlarkDlg::NavSettings, CQuenlarkDlg::NavUpdate}) {
         QTest::mouseClick(dlg.get(), Qt::LeftButton, {}, dlg->navRect(entry).center());
@@ -279,4 +279,44 @@ TEST(PluvoClrButton, FourSeparatePicturesFollowTheState) {
     EXPECT_EQ(b->state(), ClrButton::Hover);
     const QColor hover = centre();
     EXPECT_LT(std::abs(hover.green() - hover.red()), 40) << "the grey picture of state 1";
+}
+
+TEST_F(PluvoDialog, TheCaptureReadsTheIdentifiedPortAndGivesItBackToTheDeviceCheck) {
+    auto sim = startSim(devices.path(), "QM82");
+    ASSERT_TRUE(sim);
+    BoxAnswerer boxes(QMessageBox::Ok); // no packages for the tool
+    dlg->OnInitDialog();
+    dlg->show();
+    ASSERT_EQ(dlg->state().deviceId, "QM82");
+    const std::string port = dlg->state().devicePort;
+    CPrintPage* print = dlg->printPage();
+    dlg->ShowPrintPage();
+    ASSERT_TRUE(print->captureRunning());
+    EXPECT_EQ(print->capturePort(), port);
+    ASSERT_TRUE(waitUntil([&] { return print->openAttempts() >= 1; }, 2000));
+    QThread::msleep(50);
+    sim->sendReport("AB");
+    ASSERT_TRUE(waitUntil([&] { return print->reportEdit()->toPlainText() == "AB"; }, 2000));
+
+    // A device event while capturing: the check gets the port for its probe, then the capture goes on.
+    int probes = sim->probes();
+    dlg->OnDeviceChange();
+    EXPECT_GT(sim->probes(), probes);
+    EXPECT_EQ(dlg->state().deviceId, "QM82");
+    EXPECT_TRUE(print->captureRunning());
+
+    // Leaving the page ends the capture; the device port stays for the next flash and the tool is probed again.
+    probes = sim->probes();
+    dlg->ShowUpdatePage();
+    EXPECT_FALSE(print->captureRunning());
+    EXPECT_EQ(dlg->state().devicePort, port);
+    ASSERT_TRUE(waitUntil([&] { return sim->probes() > probes; }, 3000));
+    EXPECT_EQ(dlg->state().deviceId, "QM82");
+
+    // While a flash runs the page captures nothing.
+    dlg->state().busy = true;
+    dlg->ShowPrintPage();
+    EXPECT_FALSE(print->captureRunning());
+    dlg->state().busy = false;
+    dlg->ShowUpdatePage();
 }

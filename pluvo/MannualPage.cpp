@@ -1,0 +1,132 @@
+#include "MannualPage.h"
+
+#include "Fonts.h"
+#include "TextIds.h"
+#include "TextLibrary.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QMimeDatabase>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QStyle>
+#include <QUrl>
+
+namespace {
+constexpr int kListId = 1027;
+constexpr int kRightGap = 20;
+// xdg-mime answers from the MIME database at once; a hung helper must not freeze the page.
+constexpr int kQueryTimeoutMs = 3000;
+
+QString text(const TextId& id) {
+    return pluvo::adsGetStdText_CString(MakeTextId(id));
+}
+} // namespace
+
+CMannualPage::CMannualPage(QWidget* parent) : CDialog(parent), m_list(new QListWidget(this)) {
+    setObjectName(QStringLiteral("page%1").arg(kTemplateId));
+    m_list->setObjectName(QStringLiteral("list%1").arg(kListId));
+    m_list->setViewMode(QListView::IconMode);
+    m_list->setGridSize(QSize(kGridWidth, kGridHeight));
+    m_list->setIconSize(QSize(32, 32));
+    m_list->setMovement(QListView::Static);
+    m_list->setResizeMode(QListView::Adjust);
+    m_list->setWordWrap(true);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(m_list, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { OnNMDblclkManualList(item); });
+    m_list->viewport()->installEventFilter(this);
+    connect(m_list, &QListWidget::itemClicked, this, &CMannualPage::OnNMClickManualList);
+}
+
+QString CMannualPage::manualFolder() const {
+    return QDir(m_folder + QStringLiteral("manual")).absolutePath() + QLatin1Char('/');
+}
+
+void CMannualPage::OnInitDialog() {
+    m_list->setFont(SmallFont());
+    m_list->clear();
+    m_viewer.clear();
+    QMimeDatabase mimes;
+    const QFileInfoList entries =
+        QDir(manualFolder()).entryInfoList(QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+    for (const QFileInfo& entry : entries) {
+        const QString name = entry.fileName();
+        if (name.size() < kMinNameLength) continue;
+        if (entry.isFile() && entry.isExecutable()) {
+            m_viewer = name; // a later one replaces an earlier one
+            continue;
+        }
+        const QMimeType type = mimes.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+        QIcon icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName()));
+        if (icon.isNull()) icon = style()->standardIcon(QStyle::SP_FileIcon);
+        auto* item = new QListWidgetItem(icon, name, m_list);
+        item->setToolTip(name);
+    }
+}
+
+QString CMannualPage::DefaultApplication(const QString& path) {
+    const QString type = QMimeDatabase().mimeTypeForFile(path).name();
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), type});
+    if (!query.waitForFinished(kQueryTimeoutMs)) {
+        query.kill();
+        query.waitForFinished();
+        return QString();
+    }
+    if (query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0) return QString();
+    return QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
+}
+
+bool CMannualPage::OnNMDblclkManualList(QListWidgetItem* item) {
+    if (!item) return false;
+    const QString document = manualFolder() + item->text();
+    if (!DefaultApplication(document).isEmpty()) {
+        if (QDesktopServices::openUrl(QUrl::fromLocalFile(document))) return true;
+        showOpenError(QStringLiteral("the desktop could not start its program for %1").arg(document));
+        return false;
+    }
+    if (m_viewer.isEmpty()) {
+        showOpenError(QStringLiteral("no program is set to open files of type %1, and no viewer lies in %2")
+                          .arg(QMimeDatabase().mimeTypeForFile(document).name(), manualFolder()));
+        return false;
+    }
+    // Paths as arguments, never a command line: a name with blanks or quotes stays one argument.
+    QProcess viewer;
+    viewer.setProgram(manualFolder() + m_viewer);
+    viewer.setArguments({document});
+    viewer.setWorkingDirectory(manualFolder());
+    qint64 pid = 0;
+    if (!viewer.startDetached(&pid)) {
+        showOpenError(QStringLiteral("%1 could not be started: %2").arg(viewer.program(), viewer.errorString()));
+        return false;
+    }
+    return true;
+}
+
+void CMannualPage::showOpenError(const QString& reason) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("pluvo"),
+                    QStringLiteral("%1 : %2").arg(text(textid::kManualOpenError), reason), QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("manualOpenError"));
+    box.exec();
+}
+
+void CMannualPage::OnNMClickManualList(QListWidgetItem* item) {
+    if (m_setStatus) m_setStatus(item ? item->text() : text(textid::kManualHint));
+}
+
+bool CMannualPage::eventFilter(QObject* watched, QEvent* e) {
+    // A click that hits no item still tells the user what the page is for.
+    if (watched == m_list->viewport() && e->type() == QEvent::MouseButtonPress) {
+        const auto* me = static_cast<QMouseEvent*>(e);
+        if (me->button() == Qt::LeftButton && !m_list->itemAt(me->pos())) OnNMClickManualList(nullptr);
+    }
+    return CDialog::eventFilter(watched, e);
+}
+
+void CMannualPage::resizeEvent(QResizeEvent* e) {
+    CDialog::resizeEvent(e);
+    m_list->setGeometry(0, 0, width() - kRightGap, height());
+}

@@ -1,0 +1,115 @@
+// The manual page: what the folder lists, and a document the desktop has no program for, opened by the shipped
+// viewer with its absolute path as one argument, or refused in a box.
+#include "Fixture.h"
+
+#include "Pages.h"
+#include "TextIds.h"
+#include "TextLibrary.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QTest>
+#include <QThread>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <optional>
+#include <sys/stat.h>
+
+namespace {
+// The desktop's MIME associations come from these folders only: the system's MIME types without any programs.
+struct NoAssociations {
+    NoAssociations() {
+        for (const char* v :
+             {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_CURRENT_DESKTOP"}) {
+            const char* old = std::getenv(v);
+            saved.emplace_back(v, old ? std::optional<std::string>(old) : std::nullopt);
+        }
+        ::setenv("XDG_DATA_HOME", (xdg.path() + "/data").c_str(), 1);
+        ::mkdir((xdg.path() + "/dirs").c_str(), 0755);
+        ::symlink("/usr/share/mime", (xdg.path() + "/dirs/mime").c_str());
+        ::setenv("XDG_DATA_DIRS", (xdg.path() + "/dirs").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (xdg.path() + "/config").c_str(), 1);
+        ::setenv("XDG_CONFIG_DIRS", (xdg.path() + "/configdirs").c_str(), 1);
+        ::unsetenv("XDG_CURRENT_DESKTOP");
+    }
+    ~NoAssociations() {
+        for (const auto& [name, value] : saved)
+            value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
+    }
+    TempDir xdg;
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved;
+};
+
+class PluvoManual : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QDir().mkpath(program.folder() + "manual");
+        page.setProgramFolder(program.folder());
+        page.setStatusHandler([this](const QString& s) { status = s; });
+    }
+    std::string manual(const std::string& name) const { return program.dir.path() + "/manual/" + name; }
+    // A viewer that writes each argument it got on a line of its own into args.txt beside it.
+    void viewer(const std::string& name) {
+        program.dir.write("manual/" + name, std::string("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > "
+                                                        "\"$(dirname \"$0\")/args.txt\"\n"));
+        ::chmod(manual(name).c_str(), 0755);
+    }
+    QStringList items() const {
+        QStringList names;
+        for (int i = 0; i < page.list()->count(); ++i)
+            names << page.list()->item(i)->text();
+        return names;
+    }
+    ProgramFolder program;
+    CMannualPage page;
+    QString status;
+    NoAssociations noAssociations;
+};
+} // namespace
+
+TEST_F(PluvoManual, ListsDocumentsAndNotTheViewerShortNamesOrFolders) {
+    program.dir.write("manual/guide.pdf", std::string("%PDF-1.4\n"));
+    program.dir.write("manual/a.pd", std::string("x"));
+    QDir().mkpath(program.folder() + "manual/old manuals");
+    viewer("reader");
+    page.OnInitDialog();
+    EXPECT_EQ(items(), QStringList{"guide.pdf"});
+    EXPECT_EQ(page.viewer(), "reader");
+    EXPECT_EQ(page.list()->gridSize(), QSize(150, 80));
+    EXPECT_EQ(page.list()->viewMode(), QListView::IconMode);
+    EXPECT_FALSE(page.list()->item(0)->icon().isNull());
+    page.OnNMClickManualList(page.list()->item(0));
+    EXPECT_EQ(status, "guide.pdf");
+    page.OnNMClickManualList(nullptr);
+    EXPECT_EQ(status, pluvo::adsGetStdText_CString(MakeTextId(textid::Own(0x04))));
+
+    QFile::remove(program.folder() + "manual/guide.pdf");
+    page.OnInitDialog();
+    EXPECT_TRUE(items().isEmpty()) << "listed anew";
+}
+
+TEST_F(PluvoManual, WithoutAnAssociationTheViewerGetsTheAbsolutePathAsOneArgument) {
+    const std::string name = "pluvo \"User\" Manual; $(x).pdf";
+    program.dir.write("manual/" + name, std::string("%PDF-1.4\n"));
+    viewer("reader.sh");
+    page.OnInitDialog();
+    ASSERT_EQ(items().size(), 1);
+    EXPECT_TRUE(CMannualPage::DefaultApplication(QString::fromStdString(manual(name))).isEmpty());
+    ASSERT_TRUE(page.OnNMDblclkManualList(page.list()->item(0)));
+    ASSERT_TRUE(waitUntil([&] { return QFile::exists(QString::fromStdString(manual("args.txt"))); }, 5000));
+    QThread::msleep(100);
+    QFile args(QString::fromStdString(manual("args.txt")));
+    ASSERT_TRUE(args.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(args.readAll()), QDir(QString::fromStdString(manual(name))).absolutePath() + "\n");
+}
+
+TEST_F(PluvoManual, WithoutAnAssociationOrAViewerABoxSaysWhy) {
+    program.dir.write("manual/guide.pdf", std::string("%PDF-1.4\n"));
+    page.OnInitDialog();
+    BoxAnswerer boxes(QMessageBox::Ok);
+    EXPECT_FALSE(page.OnNMDblclkManualList(page.list()->item(0)));
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_TRUE(boxes.texts[0].startsWith(pluvo::adsGetStdText_CString(MakeTextId(textid::Own(0x03))) + " : "));
+    EXPECT_TRUE(boxes.texts[0].contains("application/pdf")) << boxes.texts[0].toStdString();
+}

@@ -1,0 +1,250 @@
+// The print page: report capture from the simulated tool (chunks, code pages, the double-byte end marker, stopping,
+// an unplug), the buttons, and the printer's wrapping and pages checked in a PDF.
+#include "Fixture.h"
+
+#include "CodePage.h"
+#include "Pages.h"
+#include "QuenlarkApp.h"
+#include "serial.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace {
+int charWidth(const QString& s) {
+    return 10 * s.size();
+}
+
+QString pdfText(const QString& pdf) {
+    QProcess p;
+    p.start("pdftotext", {"-layout", pdf, "-"});
+    p.waitForFinished(10000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+int pdfPages(const QString& pdf) {
+    QProcess p;
+    p.start("pdfinfo", {pdf});
+    p.waitForFinished(10000);
+    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n'))
+        if (line.startsWith("Pages:")) return line.mid(6).trimmed().toInt();
+    return -1;
+}
+
+// Prints into a PDF file instead of asking the user.
+void printToPdf(CDiagSystemPrinter& printer, const QString& path, const QSizeF& pageMm = QSizeF(210, 297)) {
+    printer.setDialogRunner([path, pageMm](QPrinter& p, QWidget*) {
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(path);
+        p.setPageSize(QPageSize(pageMm, QPageSize::Millimeter));
+        p.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+        return true;
+    });
+}
+
+class PrintCapture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim = startSim(devices.path(), "QM64");
+        ASSERT_TRUE(sim);
+    }
+    void TearDown() override {
+        page.reset();
+        sim.reset();
+        CCodePage::Settle(0);
+    }
+    // Starts the capture and waits until its port is open.
+    void start() {
+        page = std::make_unique<CPrintPage>();
+        page->StartReportCapture(sim->linkPath(), false);
+        ASSERT_TRUE(waitUntil([&] { return page->openAttempts() >= 1; }, 2000));
+        QThread::msleep(50);
+    }
+    QString shown() const { return page->reportEdit()->toPlainText(); }
+    TempDir devices;
+    std::unique_ptr<ScanToolSim> sim;
+    std::unique_ptr<CPrintPage> page;
+};
+} // namespace
+
+TEST(PluvoPrinter, WrapsAtBlanksCommasAndLineEndsAndCutsWhatHasNone) {
+    const auto wrap = [](const QString& t, int limit) { return CDiagSystemPrinter::WrapLines(t, limit, charWidth); };
+    // 10 units a character, 60 a line: six characters fit.
+    EXPECT_EQ(wrap("abc def ghi", 60), (QStringList{"abc ", "def ", "ghi"}));
+    EXPECT_EQ(wrap("ab,cdefgh", 60), (QStringList{"ab,", "cdefgh"}));
+    EXPECT_EQ(wrap("abcdefghijklm", 60), (QStringList{"abcdef", "ghijkl", "m"}));
+    // A leading line end is skipped; CR LF, CR and LF each end one line; empty lines stay.
+    EXPECT_EQ(wrap("\r\nab\r\ncd\ref\n\ngh", 60), (QStringList{"ab", "cd", "ef", "", "gh"}));
+    EXPECT_EQ(wrap("", 60), QStringList{});
+    // A page narrower than any character still moves on, one character a line; a pair of surrogates stays whole.
+    const QString emoji = QString::fromUtf8("a\xF0\x9F\x98\x80"
+                                            "b");
+    EXPECT_EQ(wrap(emoji, 0), (QStringList{"a", QString::fromUtf8("\xF0\x9F\x98\x80"), "b"}));
+    EXPECT_EQ(wrap("abc", -100), (QStringList{"a", "b", "c"}));
+    // Cyrillic wraps by characters, not bytes.
+    EXPECT_EQ(wrap(QString::fromUtf8("Привет мир"), 60),
+              (QStringList{QString::fromUtf8("Привет"), QString::fromUtf8(" мир")}));
+    EXPECT_EQ(CDiagSystemPrinter::FormatPrintTime(QDateTime(QDate(2024, 3, 5), QTime(9, 7, 2))), "2024-03-05 09:07:02");
+}
+
+TEST(PluvoPrinter, PrintsTwoNumberedPagesWithTitleAndFooterIntoAPdf) {
+    TempDir out;
+    const QString pdf = QString::fromStdString(out.file("report.pdf"));
+    CDiagSystemPrinter printer;
+    printer.SetDocName("pluvo");
+    printToPdf(printer, pdf);
+    QString text;
+    for (int i = 1; i <= 70; ++i)
+        text += QString("Line %1: misfire detected, cylinder %2\r\n").arg(i).arg(i % 6 + 1);
+    text += QString(400, QLatin1Char('W')); // one word wider than the page
+    ASSERT_TRUE(printer.SetUp(nullptr));
+    ASSERT_TRUE(printer.Print(text));
+    EXPECT_EQ(printer.pageCount(), 2);
+    EXPECT_EQ(pdfPages(pdf), 2);
+    EXPECT_GT(printer.lines().size(), 71) << "the long word is cut over several lines";
+    const QString body = pdfText(pdf);
+    // pdftotext closes up the blanks of "- 1 -".
+    EXPECT_TRUE(body.contains(QRegularExpression("-\\s*1\\s*-"))) << body.toStdString();
+    EXPECT_TRUE(body.contains(QRegularExpression("-\\s*2\\s*-")));
+    EXPECT_FALSE(body.contains(QRegularExpression("-\\s*3\\s*-")));
+    EXPECT_TRUE(body.contains("pluvo"));
+    EXPECT_TRUE(body.contains("Line 70: mis")); // "fi" may come out as a ligature
+    EXPECT_TRUE(body.contains(QDate::currentDate().toString("yyyy-MM-dd")));
+    EXPECT_EQ(body.count("pluvo"), 2) << "a title on each page";
+}
+
+TEST(PluvoPrinter, APageTooSmallForOneLineStillEnds) {
+    TempDir out;
+    const QString pdf = QString::fromStdString(out.file("tiny.pdf"));
+    CDiagSystemPrinter printer;
+    printer.SetDocName("pluvo");
+    printToPdf(printer, pdf, QSizeF(20, 25));
+    ASSERT_TRUE(printer.SetUp(nullptr));
+    ASSERT_TRUE(printer.Print("abc def"));
+    EXPECT_GE(printer.pageCount(), 1);
+    EXPECT_EQ(printer.pageCount(), printer.lines().size()) << "one line a page when none fits";
+}
+
+TEST(PluvoPrintPage, ButtonsAndLayout) {
+    CPrintPage page;
+    page.resize(810, 591);
+    page.show();
+    int dialogs = 0;
+    page.printer().setDialogRunner([&](QPrinter&, QWidget*) {
+        ++dialogs;
+        return false;
+    });
+    page.OnBnClickedPrint();
+    EXPECT_EQ(dialogs, 0) << "nothing to print, no dialog";
+    page.OnReportText(QString::fromUtf8("<b>not bold</b> Ω"));
+    page.OnBnClickedPrint();
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(page.reportEdit()->toPlainText(), QString::fromUtf8("<b>not bold</b> Ω")) << "never markup";
+    page.OnBnClickedCopy();
+    EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("<b>not bold</b> Ω"));
+    page.OnBnClickedClear();
+    EXPECT_TRUE(page.reportEdit()->toPlainText().isEmpty());
+
+    EXPECT_EQ(page.reportEdit()->geometry(), QRect(0, 0, 790, 526));
+    const int a = (810 - 480) / 4;
+    EXPECT_EQ(page.printButton()->geometry(), QRect(a, 536, 160, 45));
+    EXPECT_EQ(page.clearButton()->geometry(), QRect(2 * a + 160, 536, 160, 45));
+    EXPECT_EQ(page.copyButton()->geometry(), QRect(3 * a + 320, 536, 160, 45));
+}
+
+TEST_F(PrintCapture, ChunksAppendInOrderAndScrollToTheEnd) {
+    start();
+    sim->sendReport("AB");
+    ASSERT_TRUE(waitUntil([&] { return shown() == "AB"; }, 2000)) << shown().toStdString();
+    sim->sendReport("X");
+    ASSERT_TRUE(waitUntil([&] { return shown() == "ABX"; }, 2000)) << shown().toStdString();
+    sim->sendReport("\r");
+    ASSERT_TRUE(waitUntil([&] { return shown() == "ABX\n"; }, 2000));
+    sim->sendReport("\nY\r\n");
+    ASSERT_TRUE(waitUntil([&] { return shown().startsWith("ABX\nY"); }, 2000));
+    EXPECT_EQ(shown(), "ABX\nY\n") << "a CR LF split between reads is one line end";
+    page->OnBnClickedClear();
+    std::string many;
+    for (int i = 0; i < 200; ++i)
+        many += "line " + std::to_string(i) + "\r\n";
+    sim->sendReport(many);
+    ASSERT_TRUE(waitUntil([&] { return shown().endsWith("line 199\n"); }, 3000));
+    EXPECT_EQ(shown().count("line "), 200) << "nothing lost or doubled";
+    page->resize(400, 300);
+    page->show();
+    page->OnReportText("last\r\n");
+    const QScrollBar* bar = page->reportEdit()->verticalScrollBar();
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+}
+
+TEST_F(PrintCapture, RussianInItsCodePageAndASplitCharacterOfTheDoubleByteOne) {
+    CCodePage::Settle(10);
+    start();
+    sim->sendReport(*Utf8ToCodePage(1251, "Пропуски зажигания"));
+    ASSERT_TRUE(waitUntil([&] { return shown() == QString::fromUtf8("Пропуски зажигания"); }, 2000))
+        << shown().toStdString();
+    page.reset();
+
+    // The double-byte language: nothing until the end marker, then all of it, a character split between chunks
+    // kept whole.
+    ProgramFolder program;
+    program.dir.write("pluvo.cfg", std::string("[Setting]\r\nLanguage = 11\r\n"));
+    ASSERT_EQ(::symlink(PLUVO_DIST_DIR "/language", (program.dir.path() + "/language").c_str()), 0);
+    ASSERT_TRUE(CQuenlarkApp::CheckLanguage(program.folder(), false));
+    const std::string gbk = *Utf8ToCodePage(936, "故障码");
+    start();
+    sim->sendReport(gbk.substr(0, 3));
+    QThread::msleep(100);
+    sim->sendReport(gbk.substr(3) + "\r\n\r\n");
+    ASSERT_TRUE(waitUntil([&] { return !shown().isEmpty(); }, 2000));
+    EXPECT_EQ(shown(), QString::fromUtf8("故障码\n\n"));
+    page.reset();
+    program.dir.write("pluvo.cfg", std::string("[Setting]\r\nLanguage = 0\r\n"));
+    CQuenlarkApp::CheckLanguage(program.folder(), false);
+}
+
+TEST_F(PrintCapture, StopsAndFreesThePortAtOnceAndNeverRunsWhileBusy) {
+    start();
+    ASSERT_TRUE(page->captureRunning());
+    QElapsedTimer t;
+    t.start();
+    page->StopCapture();
+    EXPECT_LT(t.elapsed(), 200);
+    EXPECT_FALSE(page->captureRunning());
+    const int fd = serial::openDevice(sim->linkPath());
+    EXPECT_GE(fd, 0) << "the port is free again";
+    if (fd >= 0) serial::closeDevice(fd);
+
+    page->StartReportCapture(sim->linkPath(), true);
+    EXPECT_FALSE(page->captureRunning()) << "a flash holds the tool";
+    page->StartReportCapture("", false);
+    EXPECT_FALSE(page->captureRunning());
+}
+
+TEST_F(PrintCapture, AnUnpluggedToolIsRetriedAtAPaceAndReadAgainWhenBack) {
+    start();
+    sim->vanish();
+    QThread::msleep(1200);
+    // Reopened after pauses, not in a loop: the first open, then about one every kReopenPauseMs.
+    EXPECT_LE(page->openAttempts(), 1 + 1200 / CPrintPage::kReopenPauseMs + 1);
+    ASSERT_TRUE(sim->start());
+    const int before = page->openAttempts();
+    ASSERT_TRUE(waitUntil([&] { return page->openAttempts() > before; }, 2000));
+    QThread::msleep(100);
+    sim->sendReport("back");
+    ASSERT_TRUE(waitUntil([&] { return shown().endsWith("back"); }, 3000)) << shown().toStdString();
+    QElapsedTimer t;
+    t.start();
+    page.reset();
+    EXPECT_LT(t.elapsed(), 200);
+}
