@@ -38,7 +38,7 @@ PassResult runPass(const Exchange& exchange, const uint8_t* section, uint32_t to
         if (progress) progress(blockProgress(remaining, total, flag));
         if (hooks.blockStarts) hooks.blockStarts(i);
         const uint32_t n = std::min(remaining, kBlockSize);
-        const auto header = blockHeaderCmd(base + offset, n);
+        const auto header = BlockHeaderCmd(base + offset, n);
         if (!step(header.data(), header.size(), timeouts.headerMs, kReplyBlockHeader)) {
             result.failedAt = PassStep::BlockHeader;
             result.failedBlock = i;
@@ -52,7 +52,7 @@ PassResult runPass(const Exchange& exchange, const uint8_t* section, uint32_t to
         }
         if (remaining < kBlockSize) break;
     }
-    if (!step(kEndCmd.data(), kEndCmd.size(), timeouts.endMs, kReplyEnd)) {
+    if (!step(EndCmd.data(), EndCmd.size(), timeouts.endMs, kReplyEnd)) {
         result.failedAt = PassStep::End;
         return result;
     }

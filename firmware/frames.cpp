@@ -17,14 +17,14 @@ void putLE32(uint8_t* p, uint32_t v) {
 }
 } // namespace
 
-Frame9 enterCmd(Section s) {
+Frame9 EnterCmd(Section s) {
     Frame9 f{kFrameLead0, kFrameLead1, kCmdEnter, 0, 0, 0, 0, 0, kFrameTail};
     for (int i = 0; i < 5; ++i)
         f[3 + i] = s == Section::Program ? kEnterKey[i] : kEnterKey[4 - i];
     return f;
 }
 
-Frame9 eraseCmd(Section s) {
+Frame9 EraseCmd(Section s) {
     Frame9 f{kFrameLead0, kFrameLead1, kCmdErase, 0, 0, 0, 0, 0, kFrameTail};
     putLE32(&f[3], sectionBase(s));
     f[7] = s == Section::Program ? kEraseTagProgram : kEraseTagData;
@@ -35,7 +35,7 @@ uint32_t sectionBase(Section s) {
     return s == Section::Program ? kProgramBase : kDataBase;
 }
 
-std::array<uint8_t, 10> blockHeaderCmd(uint32_t address, uint32_t payloadLength) {
+std::array<uint8_t, 10> BlockHeaderCmd(uint32_t address, uint32_t payloadLength) {
     std::array<uint8_t, 10> f{kFrameLead0, kFrameLead1, kCmdBlockHeader, 0, 0, 0, 0, 0, 0, kFrameTail};
     putLE32(&f[3], address);
     const uint32_t len = payloadLength + kBlockOverhead;

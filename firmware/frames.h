@@ -48,15 +48,15 @@ enum class Section { Program, Data };
 
 using Frame9 = std::array<uint8_t, 9>;
 
-constexpr std::array<uint8_t, 3> kProbeCmd = {kFrameLead0, kFrameLead1, kCmdIdentify};
-constexpr std::array<uint8_t, 4> kEndCmd = {kFrameLead0, kFrameLead1, kCmdEnd, kFrameTail};
+constexpr std::array<uint8_t, 3> ProbeCmd = {kFrameLead0, kFrameLead1, kCmdIdentify};
+constexpr std::array<uint8_t, 4> EndCmd = {kFrameLead0, kFrameLead1, kCmdEnd, kFrameTail};
 
-Frame9 enterCmd(Section s);
-Frame9 eraseCmd(Section s);
+Frame9 EnterCmd(Section s);
+Frame9 EraseCmd(Section s);
 uint32_t sectionBase(Section s);
 
 // D1 EE C1, address (LE32), payloadLength + 6 (LE16), FF.
-std::array<uint8_t, 10> blockHeaderCmd(uint32_t address, uint32_t payloadLength);
+std::array<uint8_t, 10> BlockHeaderCmd(uint32_t address, uint32_t payloadLength);
 // payload, byte sum of the payload (LE32), block index (BE16).
 std::vector<uint8_t> blockDataFrame(const uint8_t* payload, uint32_t payloadLength, uint16_t index);
 

@@ -260,8 +260,8 @@ std::string findLatestPackage() {
     return findLatestPackageIn(parent + "/update/");
 }
 
-CheckedPackage checkPackage(const uint8_t* data, size_t size) {
-    CheckedPackage c;
+UpdatePackage checkPackage(const uint8_t* data, size_t size) {
+    UpdatePackage c;
     constexpr size_t kChecksumLength = 4;
     if (size < kMagicLength + 4 || std::memcmp(data, kPackageMagic, kMagicLength) != 0) {
         c.error = "not a firmware package (magic missing)";

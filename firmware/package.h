@@ -64,7 +64,7 @@ std::string findLatestPackageIn(const std::string& folder);
 std::string findLatestPackage();
 
 // What a flasher needs of a package after checking it.
-struct CheckedPackage {
+struct UpdatePackage {
     bool ok = false;
     std::string error; // why it was refused, for logs
     uint32_t sectionFlags = 0;
@@ -76,7 +76,7 @@ struct CheckedPackage {
 
 // The flashers' check on unscrambled bytes: magic, flags 1 to 3, header, sections and checksum exactly filling
 // the data, and the checksum. Never reads outside [data, data + size).
-CheckedPackage checkPackage(const uint8_t* data, size_t size);
+UpdatePackage checkPackage(const uint8_t* data, size_t size);
 
 // Reads a whole file; false when it cannot be read.
 bool readWholeFile(const std::string& path, Bytes& out);

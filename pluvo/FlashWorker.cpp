@@ -147,7 +147,7 @@ int FlashImage(const uint8_t* payload, uint32_t length, const uint8_t* eraseFram
         return -1;
     };
     uint8_t reply[SerialPort::kReplyBufferSize];
-    const long n = port.Query(firmware::kProbeCmd.data(), long(firmware::kProbeCmd.size()), t.probeMs, reply);
+    const long n = port.Query(firmware::ProbeCmd.data(), long(firmware::ProbeCmd.size()), t.probeMs, reply);
     // The tool must still be the model the package is for: another may have been plugged in meanwhile.
     if (ParseIdentReply(reply, n) != a.deviceId || a.deviceId.isEmpty()) return fail();
 
@@ -190,7 +190,7 @@ int ApplyUpdateFile(FlashArgs& a) {
         return -1;
     }
     firmware::scramble(bytes);
-    const firmware::CheckedPackage p = firmware::checkPackage(bytes.data(), bytes.size());
+    const firmware::UpdatePackage p = firmware::checkPackage(bytes.data(), bytes.size());
     if (!p.ok) {
         failureBox(a, textid::kInvalidPackage);
         return -1;
@@ -200,18 +200,18 @@ int ApplyUpdateFile(FlashArgs& a) {
     const bool both = p.hasProgram() && p.hasData();
     if (p.hasProgram()) {
         if (FlashImage(bytes.data() + p.programOffset, uint32_t(p.programLength),
-                       firmware::eraseCmd(Section::Program).data(), firmware::enterCmd(Section::Program).data(),
+                       firmware::EraseCmd(Section::Program).data(), firmware::EnterCmd(Section::Program).data(),
                        firmware::kProgramBase, both ? 2 : 1, a) < 0)
             return done(-1);
     } else {
-        if (FlashImage(bytes.data() + p.dataOffset, uint32_t(p.dataLength), firmware::eraseCmd(Section::Data).data(),
-                       firmware::enterCmd(Section::Data).data(), firmware::kDataBase, 1, a) < 0)
+        if (FlashImage(bytes.data() + p.dataOffset, uint32_t(p.dataLength), firmware::EraseCmd(Section::Data).data(),
+                       firmware::EnterCmd(Section::Data).data(), firmware::kDataBase, 1, a) < 0)
             return done(-1);
     }
     if (!pauseUnlessStopped(a, GetFlashTiming().betweenPassesMs)) return done(-1);
     if (both &&
-        FlashImage(bytes.data() + p.dataOffset, uint32_t(p.dataLength), firmware::eraseCmd(Section::Data).data(),
-                   firmware::enterCmd(Section::Data).data(), firmware::kDataBase, 3, a) < 0)
+        FlashImage(bytes.data() + p.dataOffset, uint32_t(p.dataLength), firmware::EraseCmd(Section::Data).data(),
+                   firmware::EnterCmd(Section::Data).data(), firmware::kDataBase, 3, a) < 0)
         return done(-1);
     send(a, kMsgProgress, WPARAM(a.row), 100);
     const QString s = text(textid::kUpdateSucceeded);

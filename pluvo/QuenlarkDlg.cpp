@@ -511,7 +511,7 @@ bool CQuenlarkDlg::ProbeDevicePorts(bool keepIdOnMiss, const std::vector<std::st
             continue;
         }
         uint8_t reply[SerialPort::kReplyBufferSize];
-        const long n = sp.Query(firmware::kProbeCmd.data(), long(firmware::kProbeCmd.size()), kProbeTimeoutMs, reply);
+        const long n = sp.Query(firmware::ProbeCmd.data(), long(firmware::ProbeCmd.size()), kProbeTimeoutMs, reply);
         sp.Close();
         const QString id = ParseIdentReply(reply, n);
         if (id.isEmpty()) continue;

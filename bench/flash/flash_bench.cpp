@@ -80,8 +80,8 @@ Run flashOnce(const std::string& package) {
 double busyWaitCpu(const std::string& devicePath, int eraseMs) {
     const int fd = ::open(devicePath.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return -1;
-    const auto enter = firmware::enterCmd(firmware::Section::Program);
-    const auto erase = firmware::eraseCmd(firmware::Section::Program);
+    const auto enter = firmware::EnterCmd(firmware::Section::Program);
+    const auto erase = firmware::EraseCmd(firmware::Section::Program);
     uint8_t reply[8];
     auto exchange = [&](const uint8_t* f, size_t n, int timeoutMs) {
         (void)!::write(fd, f, n);

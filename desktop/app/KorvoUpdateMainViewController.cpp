@@ -21,7 +21,7 @@
 
 namespace {
 // The identification probe.
-const QByteArray kProbeCmd("\xD1\xEE\xC9", 3);
+const QByteArray ProbeCmd("\xD1\xEE\xC9", 3);
 
 struct TabEntry {
     const char* titleKey;
@@ -278,7 +278,7 @@ void KorvoUpdateMainViewController::refreshDeviceStatus() {
 void KorvoUpdateMainViewController::sendmessage() {
     // The reply must start the bytes read, so nothing left from before may precede it.
     m_devPort.discardWaitingInput();
-    m_devPort.sendData(kProbeCmd);
+    m_devPort.sendData(ProbeCmd);
     m_devPort.readData(kDidGetReceiveData);
 }
 

@@ -57,15 +57,15 @@ int KorvoUpdateSendProc::updateFail(const QString& path) {
     return -1;
 }
 
-int KorvoUpdateSendProc::SendProcPFile(const uint8_t* pFile, const uint8_t* enterCmd, const uint8_t* eraseCmd,
+int KorvoUpdateSendProc::SendProcPFile(const uint8_t* pFile, const uint8_t* EnterCmd, const uint8_t* EraseCmd,
                                        int32_t iTotal, uint32_t uiAddr, int iFlag, const QString& paht) {
     if (iTotal < 0 || uint64_t(iTotal) / firmware::kBlockSize >= kMaxBlocks) {
         logFailure(paht, "section too large for the block index");
         return updateFail(paht);
     }
     firmware::Frame9 enter, erase;
-    std::copy(enterCmd, enterCmd + enter.size(), enter.begin());
-    std::copy(eraseCmd, eraseCmd + erase.size(), erase.begin());
+    std::copy(EnterCmd, EnterCmd + enter.size(), enter.begin());
+    std::copy(EraseCmd, EraseCmd + erase.size(), erase.begin());
     DevicePort& port = DevicePort::sharedManager();
     const firmware::Exchange exchange = [&port](const uint8_t* frame, long long length, uint32_t timeoutMs,
                                                 uint8_t* reply) {
@@ -92,7 +92,7 @@ int KorvoUpdateSendProc::UpdateProcStrBin(const QString& path) {
         return updateFail(path);
     }
     firmware::scramble(bytes);
-    const firmware::CheckedPackage pkg = firmware::checkPackage(bytes.data(), bytes.size());
+    const firmware::UpdatePackage pkg = firmware::checkPackage(bytes.data(), bytes.size());
     if (!pkg.ok) {
         logFailure(path, pkg.error);
         return updateFail(path);
@@ -102,15 +102,15 @@ int KorvoUpdateSendProc::UpdateProcStrBin(const QString& path) {
     const auto data = firmware::Section::Data;
     int first;
     if (pkg.sectionFlags == 1) {
-        first = SendProcPFile(bytes.data() + pkg.programOffset, firmware::enterCmd(program).data(),
-                              firmware::eraseCmd(program).data(), int32_t(pkg.programLength), firmware::kProgramBase, 1,
+        first = SendProcPFile(bytes.data() + pkg.programOffset, firmware::EnterCmd(program).data(),
+                              firmware::EraseCmd(program).data(), int32_t(pkg.programLength), firmware::kProgramBase, 1,
                               path);
     } else if (pkg.sectionFlags == 2) {
-        first = SendProcPFile(bytes.data() + pkg.dataOffset, firmware::enterCmd(data).data(),
-                              firmware::eraseCmd(data).data(), int32_t(pkg.dataLength), firmware::kDataBase, 1, path);
+        first = SendProcPFile(bytes.data() + pkg.dataOffset, firmware::EnterCmd(data).data(),
+                              firmware::EraseCmd(data).data(), int32_t(pkg.dataLength), firmware::kDataBase, 1, path);
     } else {
-        first = SendProcPFile(bytes.data() + pkg.programOffset, firmware::enterCmd(program).data(),
-                              firmware::eraseCmd(program).data(), int32_t(pkg.programLength), firmware::kProgramBase, 2,
+        first = SendProcPFile(bytes.data() + pkg.programOffset, firmware::EnterCmd(program).data(),
+                              firmware::EraseCmd(program).data(), int32_t(pkg.programLength), firmware::kProgramBase, 2,
                               path);
     }
     if (first < 0) return updateFail(path);
@@ -120,8 +120,8 @@ int KorvoUpdateSendProc::UpdateProcStrBin(const QString& path) {
 
     if (pkg.sectionFlags == 3) {
         const int second =
-            SendProcPFile(bytes.data() + pkg.dataOffset, firmware::enterCmd(data).data(),
-                          firmware::eraseCmd(data).data(), int32_t(pkg.dataLength), firmware::kDataBase, 3, path);
+            SendProcPFile(bytes.data() + pkg.dataOffset, firmware::EnterCmd(data).data(),
+                          firmware::EraseCmd(data).data(), int32_t(pkg.dataLength), firmware::kDataBase, 3, path);
         if (second < 0) return updateFail(path);
     }
     didPostUpdateData(kUpdateStatusDone, 1.0f, path);

@@ -32,7 +32,7 @@ public:
     // The whole flash: 0 after success, -1 after failure.
     static int UpdateProcStrBin(const QString& path);
     // One pass over a section; 0 after its EndCmd was acknowledged, -1 after a failure already reported.
-    static int SendProcPFile(const uint8_t* pFile, const uint8_t* enterCmd, const uint8_t* eraseCmd, int32_t iTotal,
+    static int SendProcPFile(const uint8_t* pFile, const uint8_t* EnterCmd, const uint8_t* EraseCmd, int32_t iTotal,
                              uint32_t uiAddr, int iFlag, const QString& paht);
     // Posts status -1 at 0.0, closes the port, returns -1.
     static int updateFail(const QString& path);

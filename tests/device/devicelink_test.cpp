@@ -70,7 +70,7 @@ protected:
     uint8_t reply[firmware::kReplyBufferSize];
 };
 
-const firmware::Frame9 kEnterFrame = firmware::enterCmd(firmware::Section::Program);
+const firmware::Frame9 kEnterFrame = firmware::EnterCmd(firmware::Section::Program);
 const V kEnter(kEnterFrame.begin(), kEnterFrame.end());
 
 } // namespace

@@ -55,7 +55,7 @@ TEST(FlashPass, FullBlocksEndWithAnEmptyBlock) {
     ScriptedTool tool;
     std::vector<float> progress;
     const PassResult r =
-        runPass(tool.exchange(), section.data(), 4096, enterCmd(Section::Program), eraseCmd(Section::Program),
+        runPass(tool.exchange(), section.data(), 4096, EnterCmd(Section::Program), EraseCmd(Section::Program),
                 kProgramBase, 1, PassTimeouts{}, [&](float p) { progress.push_back(p); });
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(progress, (std::vector<float>{0.0f, 0.5f, 1.0f}));
@@ -75,7 +75,7 @@ TEST(FlashPass, ProgressFlagsAndAnEmptySection) {
 
     ScriptedTool tool;
     std::vector<float> progress;
-    ASSERT_TRUE(runPass(tool.exchange(), nullptr, 0, enterCmd(Section::Data), eraseCmd(Section::Data), kDataBase, 1,
+    ASSERT_TRUE(runPass(tool.exchange(), nullptr, 0, EnterCmd(Section::Data), EraseCmd(Section::Data), kDataBase, 1,
                         PassTimeouts{}, [&](float p) { progress.push_back(p); })
                     .ok);
     EXPECT_EQ(progress, std::vector<float>{0.0f});
@@ -89,8 +89,8 @@ TEST(FlashPass, NothingFollowsAFailedStep) {
             ScriptedTool tool;
             tool.failAtFrame = failAt;
             tool.failReply = reply;
-            const PassResult r = runPass(tool.exchange(), section.data(), 5000, enterCmd(Section::Program),
-                                         eraseCmd(Section::Program), kProgramBase, 1, PassTimeouts{}, nullptr);
+            const PassResult r = runPass(tool.exchange(), section.data(), 5000, EnterCmd(Section::Program),
+                                         EraseCmd(Section::Program), kProgramBase, 1, PassTimeouts{}, nullptr);
             EXPECT_FALSE(r.ok) << failAt;
             EXPECT_EQ(int(tool.frames.size()), failAt + 1) << failAt;
         }
@@ -112,7 +112,7 @@ TEST(FlashPass, HooksFollowTheStepsInOrder) {
         PassHooks hooks;
         hooks.entered = [&] { events.push_back("entered"); };
         hooks.blockStarts = [&](uint32_t i) { events.push_back("block " + std::to_string(i)); };
-        runPass(logged, section.data(), uint32_t(section.size()), enterCmd(Section::Data), eraseCmd(Section::Data),
+        runPass(logged, section.data(), uint32_t(section.size()), EnterCmd(Section::Data), EraseCmd(Section::Data),
                 kDataBase, 1, PassTimeouts{}, nullptr, hooks);
         const std::string enter = "cmd " + std::to_string(kCmdEnter), erase = "cmd " + std::to_string(kCmdErase),
                           header = "cmd " + std::to_string(kCmdBlockHeader), end = "cmd " + std::to_string(kCmdEnd);

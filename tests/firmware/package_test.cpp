@@ -107,14 +107,14 @@ TEST(PackageCheck, RefusesEveryDamage) {
 
 TEST(PackageCheck, SectionsAreWhereTheFlashersSendFrom) {
     const Bytes both = unscrambled(buildPackage({{1, pattern(100, 1)}, {2, pattern(50, 2)}}));
-    const CheckedPackage c = checkPackage(both.data(), both.size());
+    const UpdatePackage c = checkPackage(both.data(), both.size());
     ASSERT_TRUE(c.ok);
     EXPECT_EQ(c.programOffset, 19u);
     EXPECT_EQ(c.programLength, 100u);
     EXPECT_EQ(c.dataOffset, 119u);
     EXPECT_EQ(c.dataLength, 50u);
     const Bytes dataOnly = unscrambled(buildPackage({{2, pattern(50, 2)}}));
-    const CheckedPackage d = checkPackage(dataOnly.data(), dataOnly.size());
+    const UpdatePackage d = checkPackage(dataOnly.data(), dataOnly.size());
     EXPECT_TRUE(d.ok && !d.hasProgram() && d.hasData() && d.dataOffset == 15u);
 }
 

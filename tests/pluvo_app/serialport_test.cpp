@@ -15,7 +15,7 @@
 
 namespace {
 long probe(SerialPort& port, uint8_t* reply) {
-    return port.Query(firmware::kProbeCmd.data(), 3, 100, reply);
+    return port.Query(firmware::ProbeCmd.data(), 3, 100, reply);
 }
 } // namespace
 
@@ -75,9 +75,9 @@ TEST(PluvoSerialPort, ReplyClockCountsTheFrameLineTime) {
     SerialPort port;
     ASSERT_EQ(port.Open(sim->linkPath()), 1);
     uint8_t reply[SerialPort::kReplyBufferSize];
-    ASSERT_GT(port.Query(firmware::enterCmd(firmware::Section::Data).data(), 9, 100, reply), 2);
-    ASSERT_GT(port.Query(firmware::eraseCmd(firmware::Section::Data).data(), 9, 100, reply), 2);
-    const auto header = firmware::blockHeaderCmd(0, firmware::kBlockSize);
+    ASSERT_GT(port.Query(firmware::EnterCmd(firmware::Section::Data).data(), 9, 100, reply), 2);
+    ASSERT_GT(port.Query(firmware::EraseCmd(firmware::Section::Data).data(), 9, 100, reply), 2);
+    const auto header = firmware::BlockHeaderCmd(0, firmware::kBlockSize);
     ASSERT_EQ(port.Query(header.data(), long(header.size()), 100, reply), 4);
     const firmware::Bytes payload = randomBytes(firmware::kBlockSize, 7);
     const auto data = firmware::blockDataFrame(payload.data(), firmware::kBlockSize, 0);
@@ -131,13 +131,13 @@ TEST(PluvoSerialPort, AWakeEndsTheWaitAtOnce) {
     port.setWakeFd(control.wakeFd());
     ASSERT_EQ(port.Open(sim->linkPath()), 1);
     uint8_t reply[SerialPort::kReplyBufferSize];
-    ASSERT_GT(port.Query(firmware::enterCmd(firmware::Section::Data).data(), 9, 100, reply), 2);
+    ASSERT_GT(port.Query(firmware::EnterCmd(firmware::Section::Data).data(), 9, 100, reply), 2);
     std::thread waker([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         control.stop();
     });
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(port.Query(firmware::eraseCmd(firmware::Section::Data).data(), 9, 50000, reply), -1);
+    EXPECT_EQ(port.Query(firmware::EraseCmd(firmware::Section::Data).data(), 9, 50000, reply), -1);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     waker.join();
 }
@@ -151,7 +151,7 @@ TEST(PluvoSerialPort, AReplyNeverRunsPastTheCallersBuffer) {
     // runPass hands a smaller buffer than a Read could fill: the rest of the reply stays out of it.
     uint8_t buffer[16 + 8];
     std::memset(buffer, 0xAB, sizeof buffer);
-    EXPECT_EQ(port.Query(firmware::kProbeCmd.data(), 3, 100, buffer, 16), 16);
+    EXPECT_EQ(port.Query(firmware::ProbeCmd.data(), 3, 100, buffer, 16), 16);
     for (size_t i = 16; i < sizeof buffer; ++i)
         EXPECT_EQ(buffer[i], 0xAB) << i;
 }

@@ -57,19 +57,19 @@ protected:
             std::copy(r.begin(), r.end(), out);
             return (long long)r.size();
         };
-        return firmware::runPass(exchange, section.data(), uint32_t(section.size()), firmware::enterCmd(s),
-                                 firmware::eraseCmd(s), firmware::sectionBase(s), 1, t, nullptr);
+        return firmware::runPass(exchange, section.data(), uint32_t(section.size()), firmware::EnterCmd(s),
+                                 firmware::EraseCmd(s), firmware::sectionBase(s), 1, t, nullptr);
     }
 
     static firmware::PassTimeouts longTimeouts() { return {2000, 2000, 2000, 5000, 2000}; }
 
     void enterAndErase(Section s = Section::Program) {
-        ASSERT_EQ(host->transact(b(firmware::enterCmd(s))), reply(firmware::kReplyEnter));
-        ASSERT_EQ(host->transact(b(firmware::eraseCmd(s))), reply(firmware::kReplyErase));
+        ASSERT_EQ(host->transact(b(firmware::EnterCmd(s))), reply(firmware::kReplyEnter));
+        ASSERT_EQ(host->transact(b(firmware::EraseCmd(s))), reply(firmware::kReplyErase));
     }
 
     Bytes sendBlock(uint32_t address, const Bytes& payload, uint16_t index) {
-        const Bytes h = host->transact(b(firmware::blockHeaderCmd(address, uint32_t(payload.size()))));
+        const Bytes h = host->transact(b(firmware::BlockHeaderCmd(address, uint32_t(payload.size()))));
         if (h != reply(firmware::kReplyBlockHeader)) return h;
         return host->transact(firmware::blockDataFrame(payload.data(), uint32_t(payload.size()), index));
     }
@@ -80,7 +80,7 @@ protected:
 };
 
 TEST_F(SimTest, ProbeAnswersWithIdentificationText) {
-    EXPECT_EQ(host->transact(b(firmware::kProbeCmd), 11),
+    EXPECT_EQ(host->transact(b(firmware::ProbeCmd), 11),
               Bytes({'T', 'E', 'N', 'V', 'O', 'R', '-', 'Q', 'M', '8', '2'}));
     EXPECT_EQ(sim->probes(), 1);
     EXPECT_EQ(sim->linkPath(), dir.path() + "/usb-ScanTool_Virtual_COM_Port_SIM0001-if00");
@@ -89,7 +89,7 @@ TEST_F(SimTest, ProbeAnswersWithIdentificationText) {
     o.model = "QX10";
     o.linkName = "usb-Other-if00";
     startSim(o);
-    const Bytes r = host->transact(b(firmware::kProbeCmd), 11);
+    const Bytes r = host->transact(b(firmware::ProbeCmd), 11);
     EXPECT_EQ(std::string(r.begin(), r.end()), "TENVOR-QX10");
     EXPECT_TRUE(sim->violations().empty());
 }
@@ -102,7 +102,7 @@ TEST_F(SimTest, WholePassLeavesExactlyTheSection) {
     EXPECT_EQ(sendBlock(0x08004800, Bytes(section.begin() + 2048, section.end()), 1), reply(0x84));
     EXPECT_EQ(sendBlock(0x08005000, empty, 2), reply(0x84));
     EXPECT_EQ(sim->completedPasses(), 0);
-    EXPECT_EQ(host->transact(b(firmware::kEndCmd)), reply(0x85));
+    EXPECT_EQ(host->transact(b(firmware::EndCmd)), reply(0x85));
 
     EXPECT_TRUE(sim->violations().empty()) << sim->violations().front();
     const auto mem = sim->memory();
@@ -111,7 +111,7 @@ TEST_F(SimTest, WholePassLeavesExactlyTheSection) {
     EXPECT_EQ(sim->completedPasses(), 1);
     const auto frames = sim->frames();
     ASSERT_EQ(frames.size(), 9u);
-    EXPECT_EQ(frames[6], b(firmware::blockHeaderCmd(0x08005000, 0)));
+    EXPECT_EQ(frames[6], b(firmware::BlockHeaderCmd(0x08005000, 0)));
     EXPECT_EQ(frames[7].size(), 6u);
 }
 
@@ -133,10 +133,10 @@ TEST_F(SimTest, TwoPassSessionFillsBothBases) {
 
 TEST_F(SimTest, BlockDataIsTakenByCountEvenWithFrameBytesInside) {
     // Payloads that look like frames: the same header, an enter, an end.
-    Bytes section = b(firmware::blockHeaderCmd(0x08004000, 2048));
-    const auto enter = firmware::enterCmd(Section::Program);
+    Bytes section = b(firmware::BlockHeaderCmd(0x08004000, 2048));
+    const auto enter = firmware::EnterCmd(Section::Program);
     section.insert(section.end(), enter.begin(), enter.end());
-    section.insert(section.end(), firmware::kEndCmd.begin(), firmware::kEndCmd.end());
+    section.insert(section.end(), firmware::EndCmd.begin(), firmware::EndCmd.end());
     section.resize(2048 + 9, 0xD1);
     EXPECT_TRUE(pass(section, Section::Program).ok);
     EXPECT_EQ(sim->memory().at(firmware::kProgramBase), section);
@@ -153,7 +153,7 @@ TEST_F(SimTest, RefusesWrongFramesWithViolation) {
     const Case cases[] = {
         {"bad byte sum",
          [&] {
-             host->transact(b(firmware::blockHeaderCmd(0x08004000, 2048)));
+             host->transact(b(firmware::BlockHeaderCmd(0x08004000, 2048)));
              Bytes data = firmware::blockDataFrame(payload.data(), 2048, 0);
              data[2048] ^= 1;
              return host->transact(data);
@@ -161,15 +161,15 @@ TEST_F(SimTest, RefusesWrongFramesWithViolation) {
          "byte sum"},
         {"wrong index",
          [&] {
-             host->transact(b(firmware::blockHeaderCmd(0x08004000, 2048)));
+             host->transact(b(firmware::BlockHeaderCmd(0x08004000, 2048)));
              return host->transact(firmware::blockDataFrame(payload.data(), 2048, 1));
          },
          "index 1, expected 0"},
-        {"wrong address", [&] { return host->transact(b(firmware::blockHeaderCmd(0x08004800, 2048))); }, "0x08004800"},
-        {"data section erase after program enter", [&] { return host->transact(b(firmware::eraseCmd(Section::Data))); },
+        {"wrong address", [&] { return host->transact(b(firmware::BlockHeaderCmd(0x08004800, 2048))); }, "0x08004800"},
+        {"data section erase after program enter", [&] { return host->transact(b(firmware::EraseCmd(Section::Data))); },
          "does not match"},
-        {"block too long", [&] { return host->transact(b(firmware::blockHeaderCmd(0x08004000, 2049))); }, "2055"},
-        {"end without a short last block", [&] { return host->transact(b(firmware::kEndCmd)); }, "shorter than 2048"},
+        {"block too long", [&] { return host->transact(b(firmware::BlockHeaderCmd(0x08004000, 2049))); }, "2055"},
+        {"end without a short last block", [&] { return host->transact(b(firmware::EndCmd)); }, "shorter than 2048"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -183,8 +183,8 @@ TEST_F(SimTest, RefusesWrongFramesWithViolation) {
     }
 
     startSim({});
-    EXPECT_EQ(host->transact(b(firmware::eraseCmd(Section::Program))), reply(kRefused));
-    Bytes badKey = b(firmware::enterCmd(Section::Program));
+    EXPECT_EQ(host->transact(b(firmware::EraseCmd(Section::Program))), reply(kRefused));
+    Bytes badKey = b(firmware::EnterCmd(Section::Program));
     badKey[4] ^= 0xFF;
     EXPECT_EQ(host->transact(badKey), reply(kRefused));
     EXPECT_EQ(sim->violations().size(), 2u);
@@ -192,7 +192,7 @@ TEST_F(SimTest, RefusesWrongFramesWithViolation) {
 
 TEST_F(SimTest, SkipsStrayBytesAndCarriesOn) {
     ASSERT_TRUE(host->send({0x00, 0x41, 0xD1, 0x42}));
-    const Bytes r = host->transact(b(firmware::kProbeCmd), 11);
+    const Bytes r = host->transact(b(firmware::ProbeCmd), 11);
     EXPECT_EQ(std::string(r.begin(), r.end()), "TENVOR-QM82");
     ASSERT_TRUE(sim->waitFor([&] { return !sim->violations().empty(); }, 1000));
     EXPECT_NE(sim->violations()[0].find("outside a frame"), std::string::npos);
@@ -217,8 +217,8 @@ TEST_F(SimTest, HostRepeatsAfterTimeouts) {
     };
     const Bytes section = randomBytes(5000, 6);
     const auto r =
-        firmware::runPass(exchange, section.data(), uint32_t(section.size()), firmware::enterCmd(Section::Program),
-                          firmware::eraseCmd(Section::Program), firmware::kProgramBase, 1, t, nullptr);
+        firmware::runPass(exchange, section.data(), uint32_t(section.size()), firmware::EnterCmd(Section::Program),
+                          firmware::EraseCmd(Section::Program), firmware::kProgramBase, 1, t, nullptr);
     EXPECT_TRUE(r.ok) << firmware::passStepName(r.failedAt);
     EXPECT_EQ(sim->memory().at(firmware::kProgramBase), section);
     EXPECT_TRUE(sim->violations().empty()) << sim->violations().front();
@@ -240,17 +240,17 @@ TEST_F(SimTest, HostThatGivesUpMidBlockCanStartAgain) {
 TEST_F(SimTest, FaultsDoWhatTheySay) {
     // Device error with the given code; the frame does not take effect.
     sim->addFault({Step::Enter, Kind::DeviceError, 0, 1, 0xE5});
-    EXPECT_EQ(host->transact(b(firmware::enterCmd(Section::Program))), reply(0xE5));
-    EXPECT_EQ(host->transact(b(firmware::eraseCmd(Section::Program))), reply(kRefused));
+    EXPECT_EQ(host->transact(b(firmware::EnterCmd(Section::Program))), reply(0xE5));
+    EXPECT_EQ(host->transact(b(firmware::EraseCmd(Section::Program))), reply(kRefused));
     sim->clearFaults();
 
     // Short reply: only the first bytes.
     sim->addFault({Step::Enter, Kind::ShortReply, -1, 1, 0, 1});
-    EXPECT_EQ(host->transact(b(firmware::enterCmd(Section::Program)), 4, 150), Bytes({0xD1}));
+    EXPECT_EQ(host->transact(b(firmware::EnterCmd(Section::Program)), 4, 150), Bytes({0xD1}));
 
     // Split reply: two bytes, a pause, the rest.
     sim->addFault({Step::Erase, Kind::SplitReply, -1, -1, 0, 2, 300});
-    ASSERT_TRUE(host->send(b(firmware::eraseCmd(Section::Program))));
+    ASSERT_TRUE(host->send(b(firmware::EraseCmd(Section::Program))));
     const auto t0 = Clock::now();
     EXPECT_EQ(host->receive(2, 1000), Bytes({0xD1, 0xEE}));
     EXPECT_TRUE(host->receive(2, 100).empty());
@@ -259,23 +259,23 @@ TEST_F(SimTest, FaultsDoWhatTheySay) {
 
     // Silent: nothing comes; the next occurrence is answered.
     sim->addFault({Step::BlockHeader, Kind::Silent, 0, 1});
-    const Bytes header = b(firmware::blockHeaderCmd(firmware::kProgramBase, 10));
+    const Bytes header = b(firmware::BlockHeaderCmd(firmware::kProgramBase, 10));
     EXPECT_TRUE(host->transact(header, 4, 150).empty());
     EXPECT_EQ(host->transact(header), reply(firmware::kReplyBlockHeader));
 
     // A fault on the probe changes the text reply alike.
     sim->addFault({Step::Probe, Kind::ShortReply, -1, 1, 0, 2});
-    EXPECT_EQ(host->transact(b(firmware::kProbeCmd), 11, 150), Bytes({'T', 'E'}));
+    EXPECT_EQ(host->transact(b(firmware::ProbeCmd), 11, 150), Bytes({'T', 'E'}));
     EXPECT_EQ(sim->violations().size(), 1u); // the erase refused after the failed enter
 }
 
 TEST_F(SimTest, VanishingToolFailsTheHostsLine) {
     sim->addFault({Step::Erase, Kind::Vanish});
-    ASSERT_EQ(host->transact(b(firmware::enterCmd(Section::Program))), reply(firmware::kReplyEnter));
-    ASSERT_TRUE(host->send(b(firmware::eraseCmd(Section::Program))));
+    ASSERT_EQ(host->transact(b(firmware::EnterCmd(Section::Program))), reply(firmware::kReplyEnter));
+    ASSERT_TRUE(host->send(b(firmware::EraseCmd(Section::Program))));
     EXPECT_TRUE(host->receive(4, 1000).empty());
     EXPECT_NE(host->lastError(), 0); // end of file or EIO, not a time-out
-    EXPECT_FALSE(host->send(b(firmware::kProbeCmd)));
+    EXPECT_FALSE(host->send(b(firmware::ProbeCmd)));
     EXPECT_EQ(errno, EIO);
     EXPECT_FALSE(fileExists(sim->linkPath()));
     EXPECT_EQ(sim->memory().count(firmware::kProgramBase), 0u); // the erase never happened
@@ -287,7 +287,7 @@ TEST_F(SimTest, VanishingToolFailsTheHostsLine) {
     EXPECT_TRUE(pass(randomBytes(10, 8), Section::Program).ok);
 
     sim->vanish();
-    EXPECT_FALSE(host->send(b(firmware::kProbeCmd)));
+    EXPECT_FALSE(host->send(b(firmware::ProbeCmd)));
     EXPECT_FALSE(fileExists(sim->linkPath()));
     sim->vanish();
     sim->stop();
@@ -302,13 +302,13 @@ TEST_F(SimTest, ReportTextAndHostReopening) {
     host.reset();
     host = std::make_unique<HostLine>(sim->linkPath());
     ASSERT_TRUE(host->isOpen());
-    EXPECT_EQ(host->transact(b(firmware::kProbeCmd), 11).size(), 11u);
+    EXPECT_EQ(host->transact(b(firmware::ProbeCmd), 11).size(), 11u);
 }
 
 TEST_F(SimTest, StopEndsALongErasePromptly) {
     sim->setEraseMs(60000);
-    ASSERT_EQ(host->transact(b(firmware::enterCmd(Section::Program))), reply(firmware::kReplyEnter));
-    ASSERT_TRUE(host->send(b(firmware::eraseCmd(Section::Program))));
+    ASSERT_EQ(host->transact(b(firmware::EnterCmd(Section::Program))), reply(firmware::kReplyEnter));
+    ASSERT_TRUE(host->send(b(firmware::EraseCmd(Section::Program))));
     ASSERT_TRUE(sim->waitFor([&] { return sim->frames().size() == 2; }, 1000));
     const auto t0 = Clock::now();
     sim->stop();
@@ -319,9 +319,9 @@ TEST_F(SimTest, StopEndsALongErasePromptly) {
 
 TEST_F(SimTest, EraseTakesItsTime) {
     sim->setEraseMs(150);
-    ASSERT_EQ(host->transact(b(firmware::enterCmd(Section::Program))), reply(firmware::kReplyEnter));
+    ASSERT_EQ(host->transact(b(firmware::EnterCmd(Section::Program))), reply(firmware::kReplyEnter));
     const auto t0 = Clock::now();
-    EXPECT_EQ(host->transact(b(firmware::eraseCmd(Section::Program))), reply(firmware::kReplyErase));
+    EXPECT_EQ(host->transact(b(firmware::EraseCmd(Section::Program))), reply(firmware::kReplyErase));
     EXPECT_GE(msSince(t0), 140);
 }
 

@@ -51,8 +51,8 @@ TEST(ScanToolSimProgram, ServesAPassAndDumpsWhatWasFlashed) {
             std::copy(r.begin(), r.end(), out);
             return (long long)r.size();
         };
-        const auto r = firmware::runPass(exchange, section.data(), 5, firmware::enterCmd(firmware::Section::Data),
-                                         firmware::eraseCmd(firmware::Section::Data), 0, 1,
+        const auto r = firmware::runPass(exchange, section.data(), 5, firmware::EnterCmd(firmware::Section::Data),
+                                         firmware::EraseCmd(firmware::Section::Data), 0, 1,
                                          {1000, 1000, 1000, 1000, 1000}, nullptr);
         EXPECT_TRUE(r.ok);
     }
@@ -75,8 +75,8 @@ TEST(ScanToolSimProgram, FaultOptionsAndViolationsShowInTheExitStatus) {
     ASSERT_TRUE(waitForFile(dir.file("usb-x")));
     {
         HostLine host(dir.file("usb-x"));
-        EXPECT_EQ(host.transact(Bytes(firmware::kProbeCmd.begin(), firmware::kProbeCmd.end()), 8, 200), Bytes({'T'}));
-        const auto enter = firmware::enterCmd(firmware::Section::Program);
+        EXPECT_EQ(host.transact(Bytes(firmware::ProbeCmd.begin(), firmware::ProbeCmd.end()), 8, 200), Bytes({'T'}));
+        const auto enter = firmware::EnterCmd(firmware::Section::Program);
         EXPECT_EQ(host.transact(Bytes(enter.begin(), enter.end()))[2], firmware::kReplyEnter);
         EXPECT_EQ(host.transact(Bytes(enter.begin(), enter.end()))[2], 0xE5);
         EXPECT_EQ(host.transact({0xD1, 0xEE, 0xC3, 0xFF})[2], 0xEF);

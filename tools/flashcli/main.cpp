@@ -47,8 +47,7 @@ std::string identify(DevicePort& port) {
     const int fd = port.serialFileDescriptor();
     // Bytes already waiting (report text, the late reply of an earlier exchange) are not part of the reply.
     serial::discardInput(fd);
-    port.sendData(
-        QByteArray(reinterpret_cast<const char*>(firmware::kProbeCmd.data()), int(firmware::kProbeCmd.size())));
+    port.sendData(QByteArray(reinterpret_cast<const char*>(firmware::ProbeCmd.data()), int(firmware::ProbeCmd.size())));
     std::string reply;
     int waitMs = kProbeWaitMs;
     while (reply.size() < kMaxReplyLength && serial::waitReadable(fd, waitMs) == serial::Wait::Ready) {
@@ -151,7 +150,7 @@ int main(int argc, char** argv) {
         return kExitRefused;
     }
     firmware::scramble(bytes);
-    const firmware::CheckedPackage checked = firmware::checkPackage(bytes.data(), bytes.size());
+    const firmware::UpdatePackage checked = firmware::checkPackage(bytes.data(), bytes.size());
     if (!checked.ok) {
         port.closeSerialPort();
         std::fprintf(stderr, "Refused: %s is not a sound firmware package (%s). Nothing was written.\n",

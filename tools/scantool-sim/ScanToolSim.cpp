@@ -516,9 +516,9 @@ void ScanToolSim::feedData(uint8_t b) {
     m_buf.push_back(b);
     bool exact = false, prefix = false;
     if (m_buf.size() <= kHeaderLength) {
-        const Bytes candidates[] = {m_lastHeader, toBytes(firmware::kProbeCmd),
-                                    toBytes(firmware::enterCmd(firmware::Section::Program)),
-                                    toBytes(firmware::enterCmd(firmware::Section::Data))};
+        const Bytes candidates[] = {m_lastHeader, toBytes(firmware::ProbeCmd),
+                                    toBytes(firmware::EnterCmd(firmware::Section::Program)),
+                                    toBytes(firmware::EnterCmd(firmware::Section::Data))};
         for (const Bytes& c : candidates) {
             exact = exact || m_buf == c;
             prefix = prefix || isPrefix(m_buf, c);
@@ -650,8 +650,8 @@ void ScanToolSim::resetPass() {
 }
 
 ScanToolSim::Bytes ScanToolSim::enter(const Bytes& f) {
-    const bool program = f == toBytes(firmware::enterCmd(firmware::Section::Program));
-    const bool data = f == toBytes(firmware::enterCmd(firmware::Section::Data));
+    const bool program = f == toBytes(firmware::EnterCmd(firmware::Section::Program));
+    const bool data = f == toBytes(firmware::EnterCmd(firmware::Section::Data));
     if (!program && !data) {
         if (f[8] != firmware::kFrameTail) return refuse("enter frame does not end in FF: " + hex(f));
         return refuse("enter frame carries neither the program key nor its reverse: " + hex(f));
@@ -667,7 +667,7 @@ ScanToolSim::Bytes ScanToolSim::enter(const Bytes& f) {
 ScanToolSim::Bytes ScanToolSim::erase(const Bytes& f) {
     if (!m_entered) return refuse("erase before enter: " + hex(f));
     const auto expected =
-        toBytes(firmware::eraseCmd(m_dataSection ? firmware::Section::Data : firmware::Section::Program));
+        toBytes(firmware::EraseCmd(m_dataSection ? firmware::Section::Data : firmware::Section::Program));
     if (f != expected)
         return refuse(std::string("erase frame ") + hex(f) + " does not match the entered " +
                       (m_dataSection ? "data" : "program") + " section, which expects " + hex(expected));
