@@ -1,5 +1,7 @@
 #include "frames.h"
 
+#include <cstring>
+
 namespace firmware {
 
 namespace {
@@ -59,6 +61,21 @@ uint32_t byteSum(const uint8_t* data, size_t length) {
     for (size_t i = 0; i < length; ++i)
         sum += data[i];
     return sum;
+}
+
+std::optional<DeviceIdReply> deviceIdReply(const uint8_t* data, size_t count) {
+    if (!data) return std::nullopt;
+    const auto* end = static_cast<const uint8_t*>(std::memchr(data, 0, count));
+    std::string text(reinterpret_cast<const char*>(data), end ? size_t(end - data) : count);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
+        text.pop_back();
+    if (text.compare(0, sizeof kIdentPrefix - 1, kIdentPrefix) != 0) return std::nullopt;
+    const size_t lastSeparator = text.rfind(kIdentSeparator);
+    if (lastSeparator == std::string::npos) return std::nullopt;
+    DeviceIdReply reply;
+    reply.model = text.substr(lastSeparator + 1);
+    reply.text = std::move(text);
+    return reply;
 }
 
 } // namespace firmware

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace firmware {
@@ -43,6 +45,7 @@ constexpr uint32_t kDataBase = 0x00000000;
 
 // The identification reply starts with this text; the model is its last "-"-separated field.
 constexpr char kIdentPrefix[] = "TENVOR";
+constexpr char kIdentSeparator = '-';
 
 enum class Section { Program, Data };
 
@@ -61,6 +64,15 @@ std::array<uint8_t, 10> BlockHeaderCmd(uint32_t address, uint32_t payloadLength)
 std::vector<uint8_t> blockDataFrame(const uint8_t* payload, uint32_t payloadLength, uint16_t index);
 
 uint32_t byteSum(const uint8_t* data, size_t length);
+
+// The tool's answer to ProbeCmd: unframed text, "TENVOR" and "-"-separated fields, the last the model code.
+struct DeviceIdReply {
+    std::string text;  // the reply up to its first zero byte, without trailing CR and LF
+    std::string model; // its last field; empty when the text ends with "-"
+};
+// Reads at most count bytes and never past the first zero byte. Nothing when the text does not begin with
+// "TENVOR" or has no second field. No character check: callers decode and filter the text as they need.
+std::optional<DeviceIdReply> deviceIdReply(const uint8_t* data, size_t count);
 
 // A reply of three or more bytes whose third byte is E0..EF.
 inline bool isDeviceError(const uint8_t* reply, long long length) {

@@ -11,7 +11,6 @@
 #include <QMessageBox>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <fcntl.h>
 #include <mutex>
 #include <poll.h>
@@ -119,13 +118,12 @@ int BlockPercent(uint64_t index, uint64_t length, int progressMode) {
 
 QString ParseIdentReply(const uint8_t* reply, long count) {
     if (!reply || count <= kMinIdentReply) return {};
-    long end = 0;
-    while (end < count && reply[end] != 0)
-        ++end;
-    if (end < long(kIdentTextLength) || std::memcmp(reply, kIdentText, kIdentTextLength) != 0) return {};
+    const auto parsed = firmware::deviceIdReply(reply, size_t(count));
+    // The id is all that follows "TENVOR-", not only the last field.
+    if (!parsed || parsed->text.compare(0, kIdentTextLength, kIdentText) != 0) return {};
     QString id;
-    for (long i = long(kIdentTextLength); i < end && id.size() < kMaxDeviceIdLength; ++i) {
-        const uint8_t c = reply[i];
+    for (size_t i = kIdentTextLength; i < parsed->text.size() && id.size() < kMaxDeviceIdLength; ++i) {
+        const auto c = uint8_t(parsed->text[i]);
         // The id becomes a key of pluvo.cfg and a part of file names: printable ASCII only.
         if (c > 0x20 && c < 0x7F && c != '=' && c != '[' && c != ']' && c != '/' && c != '\\') id += QChar(c);
     }

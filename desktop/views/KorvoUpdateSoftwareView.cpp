@@ -87,14 +87,12 @@ QString KorvoUpdateSoftwareView::guideLanguageCode(const QString& userLanguage) 
 
 QString KorvoUpdateSoftwareView::modelFromReply(const QByteArray& reply) {
     QTextCodec::ConverterState state;
-    const QString text = QTextCodec::codecForName("UTF-8")->toUnicode(reply.constData(), reply.size(), &state);
-    if (state.invalidChars > 0 || !text.startsWith(firmware::kIdentPrefix)) return {};
-    const QStringList fields = text.split('-');
-    if (fields.size() < 2) return {};
-    QString model = fields.last();
-    while (model.endsWith(QChar('\0')) || model.endsWith('\r') || model.endsWith('\n'))
-        model.chop(1);
-    return model;
+    // A reply that is not UTF-8 names no model.
+    QTextCodec::codecForName("UTF-8")->toUnicode(reply.constData(), reply.size(), &state);
+    if (state.invalidChars > 0) return {};
+    const auto parsed =
+        firmware::deviceIdReply(reinterpret_cast<const uint8_t*>(reply.constData()), size_t(reply.size()));
+    return parsed ? QString::fromStdString(parsed->model) : QString();
 }
 
 void KorvoUpdateSoftwareView::didGetReceiveData(const QByteArray& reply) {

@@ -40,3 +40,38 @@ TEST(Frames, ReplyJudgedByItsThirdByte) {
     EXPECT_FALSE(isDeviceError(err, 2));
     EXPECT_FALSE(isDeviceError(ok, 4));
 }
+
+TEST(Frames, DeviceIdReplyTable) {
+    struct Case {
+        std::string bytes;
+        size_t count;
+        bool isReply;
+        std::string text, model;
+    };
+    const std::string bounded = std::string("TENVOR-QM82", 11) + "-XX";
+    const Case cases[] = {
+        {"TENVOR-QM82", 11, true, "TENVOR-QM82", "QM82"},
+        {"TENVOR-2024-QM82", 16, true, "TENVOR-2024-QM82", "QM82"},
+        {std::string("TENVOR-QM82\r\n\0-junk", 19), 19, true, "TENVOR-QM82", "QM82"},
+        {"TENVOR-QM82\n\r\n", 14, true, "TENVOR-QM82", "QM82"},
+        {bounded, 11, true, "TENVOR-QM82", "QM82"}, // the count bounds the scan, not the zero byte
+        {"TENVORX-QM82", 12, true, "TENVORX-QM82", "QM82"},
+        {"TENVOR-", 7, true, "TENVOR-", ""},
+        {"TENVOR-QM82-", 12, true, "TENVOR-QM82-", ""},
+        {"TENVOR", 6, false, "", ""},
+        {"TENVO", 5, false, "", ""},
+        {"HELLO-QM82", 10, false, "", ""},
+        {"xTENVOR-QM82", 12, false, "", ""},
+        {std::string("\0TENVOR-QM82", 12), 12, false, "", ""},
+        {"", 0, false, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        const auto r = deviceIdReply(reinterpret_cast<const uint8_t*>(c.bytes.data()), c.count);
+        ASSERT_EQ(r.has_value(), c.isReply);
+        if (!r) continue;
+        EXPECT_EQ(r->text, c.text);
+        EXPECT_EQ(r->model, c.model);
+    }
+    EXPECT_FALSE(deviceIdReply(nullptr, 8));
+}

@@ -63,13 +63,9 @@ std::string identify(DevicePort& port) {
 
 // The model named by an identification reply ("TENVOR", "-"-separated fields, the last one), or "" when the
 // reply is not one.
-std::string modelFromReply(std::string reply) {
-    while (!reply.empty() && (reply.back() == '\0' || reply.back() == '\r' || reply.back() == '\n'))
-        reply.pop_back();
-    if (reply.compare(0, std::strlen(firmware::kIdentPrefix), firmware::kIdentPrefix) != 0) return {};
-    const size_t dash = reply.rfind('-');
-    if (dash == std::string::npos) return {};
-    return reply.substr(dash + 1);
+std::string modelFromReply(const std::string& reply) {
+    const auto parsed = firmware::deviceIdReply(reinterpret_cast<const uint8_t*>(reply.data()), reply.size());
+    return parsed ? parsed->model : std::string();
 }
 
 std::string printable(const std::string& text) {
