@@ -9,6 +9,7 @@
 #include "KorvoUpdateSoftwareView.h"
 #include "KorvoUpdateWindow.h"
 #include "NotificationCenter.h"
+#include "frames.h"
 #include "imageresize.h"
 #include "images.h"
 #include "korvostyle.h"
@@ -20,9 +21,6 @@
 #include <atomic>
 
 namespace {
-// The identification probe.
-const QByteArray ProbeCmd("\xD1\xEE\xC9", 3);
-
 struct TabEntry {
     const char* titleKey;
     const char* icon;
@@ -278,7 +276,8 @@ void KorvoUpdateMainViewController::refreshDeviceStatus() {
 void KorvoUpdateMainViewController::sendmessage() {
     // The reply must start the bytes read, so nothing left from before may precede it.
     m_devPort.discardWaitingInput();
-    m_devPort.sendData(ProbeCmd);
+    m_devPort.sendData(
+        QByteArray(reinterpret_cast<const char*>(firmware::ProbeCmd.data()), int(firmware::ProbeCmd.size())));
     m_devPort.readData(kDidGetReceiveData);
 }
 

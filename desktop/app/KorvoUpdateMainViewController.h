@@ -90,6 +90,12 @@ public:
     // once control is back in the event loop. Nothing happens when this one is not the window's content.
     void resetMainViewController();
     KorvoUpdateAlert* exitAlert() const { return m_exitAlert.get(); }
+    // Room for a "no update" and an error alert of this screen; nothing shows either yet, so both stay null.
+    KorvoUpdateAlert* noUpdateAlert() const { return m_noUpdateAlert.get(); }
+    KorvoUpdateAlert* errorAlert() const { return m_errorAlert.get(); }
+    DevicePort& devPort() const { return m_devPort; }
+    KorvoUpdateImageView* logoImageView() const { return m_logoImageView; }
+    KorvoUpdateImageView* copyrightImageView() const { return m_copyrightImageView; }
     QLabel* titleSearchField() const { return m_titleSearchField; }
     QLabel* copyrightLabel() const { return m_copyrightLabel; }
     QLabel* comLabel() const { return m_comLabel; }
@@ -127,6 +133,8 @@ private:
     QPointer<KorvoUpdateSettingView> m_settingView;
     std::vector<QPointer<QWidget>> m_spareViews;
     std::unique_ptr<KorvoUpdateAlert> m_exitAlert;
+    std::unique_ptr<KorvoUpdateAlert> m_noUpdateAlert;
+    std::unique_ptr<KorvoUpdateAlert> m_errorAlert;
     std::vector<KorvoUpdateTabItemModel> m_items;
     QTimer m_reopenTimer;
 };

@@ -79,11 +79,16 @@ void DevicePort::setCurName(const QString& name) {
     m_curName = name;
 }
 
+const BackgroundReader* DevicePort::fileHandle() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_fileHandle.get();
+}
+
 void DevicePort::openSerialPort() {
     const QStringList devices = IOKitTool::availableSerialDevices();
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_fd.load() != -1) { // callers close first; never leak a descriptor if one forgot
-        m_reader.reset();
+        m_fileHandle.reset();
         ++m_readerGeneration;
         IOKitTool::closeSerialDevice(m_fd.exchange(-1));
     }
@@ -100,7 +105,7 @@ void DevicePort::openSerialPort() {
     }
     IOKitTool::configureSerialDevice(fd);
     m_fd.store(fd);
-    m_reader = std::make_unique<BackgroundReader>(fd);
+    m_fileHandle = std::make_unique<BackgroundReader>(fd);
 }
 
 void DevicePort::retryOpenSerialPort() {
@@ -117,7 +122,7 @@ void DevicePort::retryOpenSerialPort() {
 
 void DevicePort::closeSerialPort() {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_reader.reset();     // waits until no read is pending, so the descriptor is no longer watched
+    m_fileHandle.reset(); // waits until no read is pending, so the descriptor is no longer watched
     ++m_readerGeneration; // and what it read is not handed on once the port has closed
     const int fd = m_fd.exchange(-1);
     if (fd != -1) IOKitTool::closeSerialDevice(fd);
@@ -140,9 +145,9 @@ void DevicePort::readData(const QString& notificationName) {
         syslogline::write(kSerialPortNotOpen);
         return;
     }
-    if (!m_reader || m_exclusive) return;
+    if (!m_fileHandle || m_exclusive) return;
     const unsigned generation = m_readerGeneration;
-    m_reader->readInBackgroundAndNotify(
+    m_fileHandle->readInBackgroundAndNotify(
         [this, generation](const QByteArray& data) { didReceiveData(data, generation); });
 }
 
@@ -178,7 +183,7 @@ void DevicePort::didReceiveData(const QByteArray& data, unsigned generation) {
 void DevicePort::beginExclusive() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_exclusive = true;
-    if (m_reader) m_reader->cancel();
+    if (m_fileHandle) m_fileHandle->cancel();
 }
 
 void DevicePort::endExclusive() {

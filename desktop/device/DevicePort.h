@@ -48,6 +48,9 @@ public:
     void setPostName(const QString& name);
     QString curName() const;
     void setCurName(const QString& name);
+    // The background reader of a port opened by openSerialPort(); null when closed and after
+    // retryOpenSerialPort(). It does not own the descriptor. Only opening and closing replace it (GUI thread).
+    const BackgroundReader* fileHandle() const;
     bool isUpdating() const { return m_isUpdating.load(); }
     void setIsUpdating(bool updating) { m_isUpdating.store(updating); }
 
@@ -102,7 +105,7 @@ private:
     QString m_postName;
     QString m_curName;
     std::atomic<bool> m_isUpdating{false};
-    std::unique_ptr<BackgroundReader> m_reader;
+    std::unique_ptr<BackgroundReader> m_fileHandle;
     unsigned m_readerGeneration = 0; // changes whenever a reader goes
     bool m_exclusive = false;
     std::atomic<bool> m_aborted{false};

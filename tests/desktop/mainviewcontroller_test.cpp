@@ -3,6 +3,7 @@
 #include "KorvoUpdateButton.h"
 #include "KorvoUpdateCommonTool.h"
 #include "KorvoUpdateFlashRunner.h"
+#include "KorvoUpdateImageView.h"
 #include "KorvoUpdateMainViewController.h"
 #include "KorvoUpdateSendProc.h"
 #include "KorvoUpdateTabItemBgView.h"
@@ -149,6 +150,11 @@ TEST_F(MainView, WithNoDeviceNothingIsProbed) {
     EXPECT_EQ(controller->titleSearchField()->text(), "V1.0.0");
     EXPECT_EQ(controller->copyrightLabel()->text(), localizedText("App3"));
     EXPECT_EQ(sim->probes(), 0);
+    EXPECT_EQ(&controller->devPort(), &DevicePort::sharedManager());
+    EXPECT_FALSE(controller->logoImageView()->image().isNull());
+    EXPECT_FALSE(controller->copyrightImageView()->image().isNull());
+    EXPECT_EQ(controller->noUpdateAlert(), nullptr);
+    EXPECT_EQ(controller->errorAlert(), nullptr);
 }
 
 TEST_F(MainView, ASecondFlashIsTurnedBackAndTheBusyFlagLastsUntilTheWorkerEnds) {

@@ -86,15 +86,18 @@ TEST_F(DeviceLink, OpensTheFirstUsbDeviceOrStaysClosed) {
     PtyPeer other(dir.path(), "pci-Other-if00");
     port().openSerialPort();
     ASSERT_TRUE(port().isOpenPort());
+    EXPECT_NE(port().fileHandle(), nullptr);
     EXPECT_EQ(port().portDevices().size(), 2);
     EXPECT_EQ(port().devicePath().toStdString(), first.link());
 
     port().closeSerialPort();
     port().closeSerialPort();
     EXPECT_FALSE(port().isOpenPort());
+    EXPECT_EQ(port().fileHandle(), nullptr);
     // The reopen takes the remembered device and arms no reader.
     port().retryOpenSerialPort();
     ASSERT_TRUE(port().isOpenPort());
+    EXPECT_EQ(port().fileHandle(), nullptr);
     int posted = 0;
     NotificationCenter::defaultCenter().addObserver(this, kDidGetReceiveData, [&](const Notification&) { ++posted; });
     port().readData(kDidGetReceiveData);
