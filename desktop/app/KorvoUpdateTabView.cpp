@@ -72,8 +72,8 @@ void KorvoUpdateTabView::resizeEvent(QResizeEvent*) {
         const int bottom = columnHeight * (i + 1) / kItemCount;
         m_holders[i]->setGeometry(0, top, kMenuWidth, bottom - top);
         KorvoUpdateButtonItem* item = m_buttonList[i];
-        const int itemHeight = std::min(item->sizeHint().height(), bottom - top);
-        item->setGeometry(0, (bottom - top - itemHeight) / 2, kMenuWidth, itemHeight);
+        const int buttonHeight = std::min(item->sizeHint().height(), bottom - top);
+        item->setGeometry(0, (bottom - top - buttonHeight) / 2, kMenuWidth, buttonHeight);
     }
 }
 

@@ -58,10 +58,18 @@ public:
     void didFailToOpenPort(int openError);
 
     const std::vector<KorvoUpdateButtonItem*>& buttonList() const { return m_buttonList; }
+    QWidget* itemBgView() const { return m_itemBgView; }   // the menu column
+    QWidget* itemTopView() const { return m_itemTopView; } // empty strip above the content area
+    QWidget* itemRitView() const { return m_itemRitView; } // empty strip right of the content area
     KorvoUpdateTabItemBgView* btmView() const { return m_btmView; }
     QScrollArea* scrollView() const { return m_scrollView; }
     // The size a content view gets: the tab view less the menu column, the strips and the status bar.
     QSize contentSize() const;
+    // An entry's size: 0 until set; nothing in the tab view reads it.
+    double itemWidth() const { return m_itemWidth; }
+    void setItemWidth(double width) { m_itemWidth = width; }
+    double itemHeight() const { return m_itemHeight; }
+    void setItemHeight(double height) { m_itemHeight = height; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -83,4 +91,6 @@ private:
     QWidget* m_itemRitView = nullptr;
     KorvoUpdateTabItemBgView* m_btmView = nullptr;
     QScrollArea* m_scrollView = nullptr;
+    double m_itemWidth = 0;
+    double m_itemHeight = 0;
 };

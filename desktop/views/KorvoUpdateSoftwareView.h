@@ -62,6 +62,9 @@ public:
     KorvoUpdateAlert* alert() const { return m_alert.get(); }
     KorvoUpdateMyUpdatesListModel::Rows listModels() const;
     QString curName() const { return m_curName; }
+    // The row awaiting confirmation: its package path and index.
+    QString curPath() const { return m_curPath; }
+    int cIndex() const { return m_cIndex; }
     QStringList allBins() const { return m_allBins; }
 
     // The model named by an identification reply ("TENVOR", "-"-separated fields, the last one), or "" when the

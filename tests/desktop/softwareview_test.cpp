@@ -171,6 +171,8 @@ TEST_F(FirmwareList, ClicksSheetsAndProgress) {
     view->tableView(view->tableView(), 0);
     ASSERT_NE(view->alert(), nullptr);
     EXPECT_TRUE(row->isSelected());
+    EXPECT_EQ(view->curPath(), path);
+    EXPECT_EQ(view->cIndex(), 0);
     view->alertSheetDidEnd(view->alert(), KorvoUpdateAlert::kReturnCancel, nullptr);
     EXPECT_FALSE(row->isSelected());
     EXPECT_TRUE(flashes.empty());

@@ -66,6 +66,15 @@ TEST_F(TabBar, BuildsFiveLocalizedEntriesAndTheContentArea) {
     EXPECT_EQ(tab.buttonList()[4]->label()->text(), "Language");
     EXPECT_EQ(tab.contentSize(), QSize(910, 525));
     EXPECT_EQ(tab.currentItemIndex(), -1);
+    EXPECT_EQ(tab.itemWidth(), 0.0);
+    EXPECT_EQ(tab.itemHeight(), 0.0);
+
+    // The menu column and the two empty strips frame the content area.
+    tab.show();
+    EXPECT_EQ(tab.itemBgView()->geometry(), QRect(0, 0, 200, 640));
+    EXPECT_EQ(tab.itemTopView()->geometry(), QRect(200, 0, 940, 50));
+    EXPECT_EQ(tab.itemRitView()->geometry(), QRect(1110, 0, 30, 655));
+    EXPECT_EQ(tab.scrollView()->geometry(), QRect(200, 50, 910, 525));
 }
 
 TEST_F(TabBar, WithoutDataSourceSelectionOnlyMovesTheIndex) {
@@ -132,6 +141,8 @@ TEST(HoverButton, LookFollowsPointerAndPressByItsFlags) {
     button.show();
     EXPECT_EQ(button.focusPolicy(), Qt::NoFocus);
     EXPECT_EQ(button.imageName(), "Btn_Nor");
+    EXPECT_EQ(button.normalBackgroundColor(), QColor(Qt::transparent));
+    EXPECT_EQ(button.highlightedBackgroundColor(), QColor(Qt::transparent));
     QEvent enter(QEvent::Enter), leave(QEvent::Leave);
     QCoreApplication::sendEvent(&button, &enter);
     EXPECT_EQ(button.imageName(), "Btn_Fcs");

@@ -18,6 +18,8 @@ public:
     void setHighlightedBackgroundColor(const QColor& c) { m_highlightedBackgroundColor = c; }
     QColor normalTextColor() const { return m_normalTextColor; }
     QColor highlightedTextColor() const { return m_highlightedTextColor; }
+    QColor normalBackgroundColor() const { return m_normalBackgroundColor; }
+    QColor highlightedBackgroundColor() const { return m_highlightedBackgroundColor; }
 
     bool onlyShowTextColor() const { return m_onlyShowTextColor; }
     void setOnlyShowTextColor(bool flag);
