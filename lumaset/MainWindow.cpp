@@ -192,6 +192,8 @@ MainWindow::PatchResult MainWindow::applyLogoToLatestPackage() {
     if (!firmware::readWholeFile(package, bytes) || !firmware::readWholeFile(kSavedFile, logo))
         return PatchResult::Failed;
     firmware::scramble(bytes);
+    // The copy gets a fresh checksum: a damaged package would come out as one the flashers accept.
+    if (!firmware::checkPackage(bytes.data(), bytes.size()).ok) return PatchResult::Failed;
     const firmware::SectionMap sections = firmware::parsePackage(bytes);
     if (sections.empty()) return PatchResult::Failed;
     // Without a logo entry the patcher would write a dated copy equal to its source: nothing to save into.

@@ -402,6 +402,33 @@ TEST_F(MainWindowTest, PackageWithoutALogoEntryIsRefusedAndNotCopied) {
     EXPECT_EQ(QDir(path("update")).entryList(QDir::Files).size(), 1);
 }
 
+// A damaged package (a flipped byte, a download cut short) is refused: a dated copy would carry a fresh checksum
+// over the damage, and pluvo would then flash it.
+TEST_F(MainWindowTest, DamagedPackageIsRefusedAndNotGivenANewChecksum) {
+    const std::string name = "QM82_V1.20_EN_20240115.bin";
+    const auto good = readFileBytes(addPackage(name));
+    auto flipped = good;
+    flipped[100] ^= 0x01;                                     // a byte of the program section
+    const firmware::Bytes cut(good.begin(), good.end() - 40); // the logo entry still fits
+    open();
+    for (const auto& damaged : {flipped, cut}) {
+        notices.clear();
+        QDir(path("update")).removeRecursively();
+        QDir(path("")).mkpath("update");
+        QFile f(QString::fromStdString(updateFile(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(reinterpret_cast<const char*>(damaged.data()), qint64(damaged.size()));
+        f.close();
+        choosePicture(Qt::red);
+        window->onSavePicture();
+        ASSERT_EQ(notices.size(), 1u);
+        EXPECT_TRUE(notices[0].second);
+        EXPECT_NE(notices[0].first, QString::fromUtf8("文件已保存"));
+        EXPECT_EQ(QDir(path("update")).entryList(QDir::Files), QStringList{QString::fromStdString(name)});
+        EXPECT_EQ(readFileBytes(updateFile(name)), damaged);
+    }
+}
+
 TEST_F(MainWindowTest, CloseBeforeAnyPictureAsksNothingAndRestartsPluvo) {
     dir.write("Result_temp.bmp", std::string("stale"));
     dir.write("Result.bmp", std::string("kept"));
