@@ -23,6 +23,12 @@ constexpr int kQueryTimeoutMs = 3000;
 QString text(const TextId& id) {
     return pluvo::adsGetStdText_CString(MakeTextId(id));
 }
+
+// By content, not by the executable bit alone: files copied from a FAT stick carry that bit, documents too.
+bool isProgram(const QMimeType& type) {
+    return type.inherits(QStringLiteral("application/x-executable")) ||
+           type.inherits(QStringLiteral("application/x-sharedlib"));
+}
 } // namespace
 
 CMannualPage::CMannualPage(QWidget* parent) : CDialog(parent), m_list(new QListWidget(this)) {
@@ -55,7 +61,7 @@ void CMannualPage::OnInitDialog() {
     for (const QFileInfo& entry : entries) {
         const QString name = entry.fileName();
         if (name.size() < kMinNameLength) continue;
-        if (entry.isFile() && entry.isExecutable()) {
+        if (entry.isFile() && entry.isExecutable() && isProgram(mimes.mimeTypeForFile(entry.filePath()))) {
             m_viewer = name; // a later one replaces an earlier one
             continue;
         }

@@ -89,6 +89,16 @@ TEST_F(PluvoManual, ListsDocumentsAndNotTheViewerShortNamesOrFolders) {
     EXPECT_TRUE(items().isEmpty()) << "listed anew";
 }
 
+// Files copied from a FAT stick all carry the executable bit: a document among them is still a document.
+TEST_F(PluvoManual, AnExecutableDocumentIsListedAndNotTakenForTheViewer) {
+    viewer("reader");
+    program.dir.write("manual/guide.pdf", std::string("%PDF-1.4\n"));
+    ::chmod(manual("guide.pdf").c_str(), 0755);
+    page.OnInitDialog();
+    EXPECT_EQ(items(), QStringList{"guide.pdf"});
+    EXPECT_EQ(page.viewer(), "reader");
+}
+
 TEST_F(PluvoManual, WithoutAnAssociationTheViewerGetsTheAbsolutePathAsOneArgument) {
     const std::string name = "pluvo \"User\" Manual; $(x).pdf";
     program.dir.write("manual/" + name, std::string("%PDF-1.4\n"));
