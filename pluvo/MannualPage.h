@@ -1,7 +1,7 @@
 // CMannualPage: lists the documents of the manual folder in an icon view and opens the one double-clicked with the
 // desktop's default program for its type. When the desktop associates no program with the type, a viewer program
-// shipped in the folder (an executable regular file) opens it, started with an argument list of absolute paths.
-// Interface thread only.
+// shipped in the folder (an executable regular file that holds a program or a script) opens it, started with an
+// argument list of absolute paths. Interface thread only.
 #pragma once
 
 #include "Dialog.h"
