@@ -1,6 +1,7 @@
 #include "KorvoUpdateMainViewController.h"
 
 #include "DevicePort.h"
+#include "IOKitTool.h"
 #include "KorvoUpdateCommonTool.h"
 #include "KorvoUpdateFlashRunner.h"
 #include "KorvoUpdateImageView.h"
@@ -15,6 +16,7 @@
 #include "korvostyle.h"
 #include "mainbundle.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 
@@ -282,13 +284,40 @@ void KorvoUpdateMainViewController::sendmessage() {
 }
 
 void KorvoUpdateMainViewController::deviceDidMounted(void*) {
-    KorvoUpdateFlashRunner::stop();
+    if (KorvoUpdateFlashRunner::isRunning()) {
+        // The tool being flashed is attached already, so another device came: the flash goes on, and the reopen
+        // that brings the list and status up to date waits for its end.
+        QPointer<KorvoUpdateMainViewController> self(this);
+        KorvoUpdateFlashRunner::whenIdle([self] {
+            if (self) self->m_reopenTimer.start();
+        });
+        return;
+    }
     // One pending reopen serves any number of reports that come together (a tool can be seen by udev and by its
     // serial link at once).
     m_reopenTimer.start();
 }
 
 void KorvoUpdateMainViewController::deviceDidUnMounted(void*) {
+    if (KorvoUpdateFlashRunner::isRunning() && !toolPortIsGone()) {
+        // Another device went. The tool's own link may vanish only after its report, so its port is looked at
+        // again once the flash has ended.
+        QPointer<KorvoUpdateMainViewController> self(this);
+        KorvoUpdateFlashRunner::whenIdle([self] {
+            if (self && self->toolPortIsGone()) self->didDetachTool();
+        });
+        return;
+    }
+    didDetachTool();
+}
+
+bool KorvoUpdateMainViewController::toolPortIsGone() const {
+    const QString path = m_devPort.devicePath();
+    return path.isEmpty() || !QFileInfo::exists(path) || !IOKitTool::availableSerialDevices().contains(path) ||
+           !IOKitTool::isScanToolDevice(path);
+}
+
+void KorvoUpdateMainViewController::didDetachTool() {
     KorvoUpdateFlashRunner::stop();
     m_tabView->didChangeStatus(false);
     m_devPort.setCurName(QString(""));

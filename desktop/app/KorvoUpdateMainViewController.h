@@ -3,10 +3,11 @@
 // and probes the port when its view loads and one second after a tool is attached, closes it when the tool goes
 // away, and starts a flash when the firmware list asks for one.
 //
-// A flash holds the port until its worker has ended (KorvoUpdateFlashRunner): an attach or detach during a flash
-// stops it, and the reopen or close waits for the worker. Several controllers may exist one after another (the
-// language settings rebuild the screen); only the newest keeps the port, so releasing an older one never closes
-// the port the newer one has opened. GUI thread, except didGetUpdateData, which runs on the flash worker.
+// A flash holds the port until its worker has ended (KorvoUpdateFlashRunner). An attach during a flash leaves it
+// alone (the tool being flashed is there already) and its reopen waits for the flash's end; a detach stops it only
+// when the port being flashed has gone, and the close waits for the worker. Several controllers may exist one after
+// another (the language settings rebuild the screen); only the newest keeps the port, so releasing an older one never
+// closes the port the newer one has opened. GUI thread, except didGetUpdateData, which runs on the flash worker.
 #pragma once
 
 #include "KorvoUpdateAlert.h"
@@ -112,6 +113,10 @@ private:
     void buildTitleAndBottomBars();
     void viewDidLayout();
     void closeWindowWhenIdle();
+    // The port last opened for the tool is no longer listed, or no longer the tool's; true when none was opened.
+    bool toolPortIsGone() const;
+    // Stops a flash, shows the tool disconnected and closes the port once no flash runs.
+    void didDetachTool();
 
     DevicePort& m_devPort;
     QWidget* m_titleBarView = nullptr;

@@ -199,25 +199,107 @@ TEST_F(MainView, WorkWaitingForTheEndOfAFlashWaitsAlsoForAFlashStartedMeanwhile)
     EXPECT_FALSE(ranWhileBusy);
 }
 
-TEST_F(MainView, AnAttachDuringAFlashStopsItAndTheReopenWaitsForTheWorker) {
+// Another "Virtual" device plugged in and pulled out again while a flash runs: the flash goes on to the end, and
+// the reopen of the attach waits for it, so that the tool is listed and shown connected afterwards.
+TEST_F(MainView, AnotherToolsPortComingAndGoingDuringAFlashLeavesIt) {
     ASSERT_TRUE(sim->start());
-    sim->setEraseMs(2500); // longer than the wait for the failure below; the tool answers nothing meanwhile
+    sim->setEraseMs(800);
     load();
-    ASSERT_TRUE(sim->waitFor([&] { return sim->probes() == 1; }, 2000));
-    const QString path = QString::fromStdString(writePackage());
-    controller->softwareItemClick(path, 0);
-    ASSERT_TRUE(sim->waitFor([&] { return sim->frames().size() >= 2; }, 3000)); // enter, then erase under way
+    ASSERT_TRUE(waitUntil([] { return DevicePort::sharedManager().curName() == "QM82"; }, 2000));
+    const QString connected = statusText();
+    ASSERT_NE(connected, localizedText("Update7"));
+    KorvoUpdateDeviceManager monitor([&] {
+        std::vector<std::unique_ptr<KorvoUpdateDeviceManager::Source>> sources;
+        sources.push_back(KorvoUpdateDeviceManager::folderSource(QString::fromStdString(devices.path())));
+        return sources;
+    }());
+    monitor.addObservers();
+    monitor.setDelegate(controller.get());
 
-    controller->deviceDidMounted(nullptr);
+    firmware::Bytes program(7000);
+    for (size_t i = 0; i < program.size(); ++i)
+        program[i] = uint8_t(i * 13 + 5);
+    const std::string package = packages.write("QM82_V1.20_EN_20240105.bin", firmware::buildPackage({{1, program}}));
+    controller->softwareItemClick(QString::fromStdString(package), 0);
+    ASSERT_TRUE(sim->waitFor([&] { return sim->frames().size() >= 3; }, 3000)); // probe, enter, erase
+
+    // Its name sorts before the tool's, so it would be the first tool port listed.
+    int master = -1, slave = -1;
+    ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    const std::string other = devices.file("usb-Acme_Virtual_COM_Port_B2-if00");
+    ASSERT_EQ(symlink(ptsname(master), other.c_str()), 0);
+    spin(200);
+    EXPECT_TRUE(KorvoUpdateFlashRunner::isRunning());
+    ASSERT_EQ(unlink(other.c_str()), 0);
+    spin(200);
+    EXPECT_TRUE(KorvoUpdateFlashRunner::isRunning());
+    EXPECT_EQ(statusText(), connected);
+
+    EXPECT_TRUE(waitUntil([] { return !KorvoUpdateFlashRunner::isRunning(); }, 10000));
+    EXPECT_EQ(reportsWithStatus(kUpdateStatusDone).size(), 1u);
+    EXPECT_TRUE(reportsWithStatus(kUpdateStatusFailed).empty());
+    EXPECT_EQ(sim->completedPasses(), 1);
+    EXPECT_TRUE(sim->violations().empty());
+    EXPECT_EQ(sim->memory().at(firmware::kProgramBase), program);
+    EXPECT_EQ(sim->probes(), 1); // nothing was probed during the flash
+
+    // The attach's reopen, once the flash is over: the tool is probed and identified again.
+    EXPECT_TRUE(waitUntil([&] { return sim->probes() == 2; }, 3000));
+    EXPECT_TRUE(waitUntil([] { return DevicePort::sharedManager().curName() == "QM82"; }, 3000));
+    EXPECT_TRUE(DevicePort::sharedManager().isOpenPort());
+    EXPECT_EQ(statusText(), localizedText("Update8"));
+    monitor.setDelegate(nullptr);
+    close(slave);
+    close(master);
+}
+
+// The tool's own link goes during the erase (the tool answers nothing meanwhile): the flash fails at once, the
+// tool is shown gone and the port is closed once the worker is done.
+TEST_F(MainView, TheToolGoingDuringAFlashStopsItAtOnce) {
+    ASSERT_TRUE(sim->start());
+    sim->setEraseMs(2500); // longer than the wait for the failure below
+    load();
+    ASSERT_TRUE(waitUntil([] { return DevicePort::sharedManager().curName() == "QM82"; }, 2000));
+    KorvoUpdateDeviceManager monitor([&] {
+        std::vector<std::unique_ptr<KorvoUpdateDeviceManager::Source>> sources;
+        sources.push_back(KorvoUpdateDeviceManager::folderSource(QString::fromStdString(devices.path())));
+        return sources;
+    }());
+    monitor.addObservers();
+    monitor.setDelegate(controller.get());
+    controller->softwareItemClick(QString::fromStdString(writePackage()), 0);
+    ASSERT_TRUE(sim->waitFor([&] { return sim->frames().size() >= 3; }, 3000)); // probe, enter, erase
+
+    ASSERT_EQ(unlink(sim->linkPath().c_str()), 0);
     EXPECT_TRUE(waitUntil([&] { return !reportsWithStatus(kUpdateStatusFailed).empty(); }, 1500));
     for (const Report& r : reportsWithStatus(kUpdateStatusFailed))
         EXPECT_TRUE(r.busyWhenPosted);
     EXPECT_TRUE(waitUntil([] { return !KorvoUpdateFlashRunner::isRunning(); }, 3000));
     EXPECT_FALSE(controller->isUpdate());
     EXPECT_TRUE(reportsWithStatus(kUpdateStatusDone).empty());
-    // The port is reopened and the tool probed again once the worker is done.
-    EXPECT_TRUE(waitUntil([&] { return sim->probes() == 2; }, 5000));
-    EXPECT_TRUE(DevicePort::sharedManager().isOpenPort());
+    EXPECT_EQ(statusText(), localizedText("Update7"));
+    EXPECT_EQ(DevicePort::sharedManager().curName(), "");
+    EXPECT_TRUE(waitUntil([] { return !DevicePort::sharedManager().isOpenPort(); }, 1000));
+    EXPECT_EQ(sim->probes(), 1);
+    monitor.setDelegate(nullptr);
+}
+
+// A detach reported while the tool's link is still there (udev may report the device before its link goes)
+// leaves the flash; once the flash has ended the tool is found gone and shown so.
+TEST_F(MainView, AToolWhoseLinkGoesAfterItsDetachIsShownGoneWhenTheFlashEnds) {
+    ASSERT_TRUE(sim->start());
+    load();
+    ASSERT_TRUE(DevicePort::sharedManager().isOpenPort());
+    blockingFlash();
+    controller->softwareItemClick("/pkg.bin", 0);
+    controller->deviceDidUnMounted(nullptr);
+    EXPECT_NE(statusText(), localizedText("Update7"));
+    ASSERT_EQ(unlink(sim->linkPath().c_str()), 0);
+    release = true;
+    EXPECT_TRUE(waitUntil([] { return !KorvoUpdateFlashRunner::isRunning(); }, 2000));
+    EXPECT_TRUE(waitUntil([&] { return statusText() == localizedText("Update7"); }, 1000));
+    EXPECT_EQ(DevicePort::sharedManager().curName(), "");
+    EXPECT_FALSE(DevicePort::sharedManager().isOpenPort());
 }
 
 TEST_F(MainView, AGoodFlashClosesThePortAndClearsTheFlag) {
@@ -300,8 +382,8 @@ TEST_F(MainView, TextWaitingOnTheLineDoesNotHideTheIdentification) {
     EXPECT_TRUE(waitUntil([] { return DevicePort::sharedManager().curName() == "QM82"; }, 2000));
 }
 
-// A flash stopped during the erase: the tool's late reply to it comes after the port was reopened, and the probe
-// waits until the line is quiet, so the tool is identified again without a replug.
+// A flash stopped during the erase by a replug: the tool's late reply to it comes after the port was reopened, and
+// the probe waits until the line is quiet, so the tool is identified again without a replug.
 TEST_F(MainView, AfterAStoppedFlashTheLineFallsQuietBeforeTheProbe) {
     DevicePort::ExchangeTiming e = DevicePort::sharedManager().exchangeTiming();
     e.settleQuietMs = 700;
@@ -313,8 +395,15 @@ TEST_F(MainView, AfterAStoppedFlashTheLineFallsQuietBeforeTheProbe) {
     ASSERT_TRUE(waitUntil([] { return DevicePort::sharedManager().curName() == "QM82"; }, 2000));
     controller->softwareItemClick(QString::fromStdString(writePackage()), 0);
     ASSERT_TRUE(sim->waitFor([&] { return sim->frames().size() >= 3; }, 3000)); // probe, enter, erase
+    // The tool is unplugged and plugged in again: its detach stops the flash, its attach reopens the port.
+    char target[256] = {};
+    ASSERT_GT(readlink(sim->linkPath().c_str(), target, sizeof target - 1), 0);
+    ASSERT_EQ(unlink(sim->linkPath().c_str()), 0);
+    controller->deviceDidUnMounted(nullptr);
+    EXPECT_EQ(DevicePort::sharedManager().curName(), "");
+    ASSERT_EQ(symlink(target, sim->linkPath().c_str()), 0);
     controller->deviceDidMounted(nullptr);
-    DevicePort::sharedManager().setCurName("");
+    EXPECT_TRUE(waitUntil([&] { return !reportsWithStatus(kUpdateStatusFailed).empty(); }, 1500));
     EXPECT_TRUE(waitUntil([&] { return sim->probes() == 2; }, 6000));
     EXPECT_TRUE(waitUntil([] { return DevicePort::sharedManager().curName() == "QM82"; }, 3000));
 }
