@@ -38,10 +38,10 @@ test: deps
 	cd $(BUILD_ASAN) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 
 run: build
-	./tools/run-desktop.sh $(BUILD)
+	./tools/run-with-tool.sh desktop $(BUILD)
 
 run-pluvo: build
-	./tools/run-pluvo.sh $(BUILD)
+	./tools/run-with-tool.sh pluvo $(BUILD)
 
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF -DBUILD_BENCH=ON >/dev/null
