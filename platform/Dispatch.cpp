@@ -4,6 +4,10 @@
 #include <QMetaObject>
 #include <QThread>
 
+#include <chrono>
+#include <list>
+#include <vector>
+
 namespace dispatch {
 
 void mainAsync(std::function<void()> fn) {
@@ -18,8 +22,65 @@ void mainSync(const std::function<void()>& fn) {
     QMetaObject::invokeMethod(QCoreApplication::instance(), fn, Qt::BlockingQueuedConnection);
 }
 
+namespace {
+
+class Workers {
+public:
+    void start(std::function<void()> fn) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        joinFinishedLocked();
+        ++m_running;
+        m_threads.emplace_back([this, fn = std::move(fn)]() mutable {
+            fn();
+            fn = nullptr; // what the work captured goes before the thread counts as done
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_finished.push_back(std::this_thread::get_id());
+            --m_running;
+            m_cv.notify_all();
+        });
+    }
+
+    // Called once, at exit. The registry itself stays: a thread left behind still reports to it.
+    void waitAtExit() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_cv.wait_for(lock, std::chrono::milliseconds(kWorkerExitWaitMs), [this] { return m_running == 0; });
+        joinFinishedLocked();
+        for (std::thread& t : m_threads) t.detach();
+    }
+
+private:
+    // A finished thread has left its work and only ends; joining it waits for its thread-local clean-up.
+    void joinFinishedLocked() {
+        for (const std::thread::id id : m_finished) {
+            for (auto it = m_threads.begin(); it != m_threads.end(); ++it) {
+                if (it->get_id() != id) continue;
+                it->join();
+                m_threads.erase(it);
+                break;
+            }
+        }
+        m_finished.clear();
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    std::list<std::thread> m_threads;
+    std::vector<std::thread::id> m_finished;
+    int m_running = 0;
+};
+
+Workers& workers() {
+    static Workers* const w = new Workers;
+    static const struct ExitWait {
+        ~ExitWait() { w->waitAtExit(); }
+    } exitWait;
+    return *w;
+}
+
+} // namespace
+
 void globalAsync(std::function<void()> fn) {
-    std::thread(std::move(fn)).detach();
+    workers().start(std::move(fn));
 }
 
 bool isMainThread() {

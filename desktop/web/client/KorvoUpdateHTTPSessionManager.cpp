@@ -245,9 +245,9 @@ void KorvoUpdateHTTPSessionManager::dataTask(const Request& request, const HTTPP
         return;
     }
     const QString ca = caFile();
-    std::thread([request, ca, progress, success, failure] {
+    dispatch::globalAsync([request, ca, progress, success, failure] {
         perform(request, ca, progress, success, failure);
-    }).detach();
+    });
 }
 
 QByteArray KorvoUpdateHTTPSessionManager::formEncode(const QByteArray& text) {

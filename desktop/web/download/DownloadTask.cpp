@@ -1,5 +1,6 @@
 #include "DownloadTask.h"
 
+#include "Dispatch.h"
 #include "urlrule.h"
 
 #include <QDir>
@@ -145,7 +146,7 @@ void DownloadTask::resume() {
         m_started = true;
     }
     // The thread keeps the task alive until it has delivered its completion.
-    std::thread([self = shared_from_this()] { self->run(); }).detach();
+    dispatch::globalAsync([self = shared_from_this()] { self->run(); });
 }
 
 void DownloadTask::cancel() {
