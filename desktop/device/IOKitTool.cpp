@@ -49,8 +49,11 @@ bool IOKitTool::isScanToolDevice(const QString& path) {
 }
 
 QString IOKitTool::scanToolDevice(const QStringList& paths) {
+    // The tool's USB identity goes before the mark: another device may carry "Virtual" in its name and sort first.
     for (const QString& path : paths)
-        if (isScanToolDevice(path)) return path;
+        if (hasToolIdentity(path)) return path;
+    for (const QString& path : paths)
+        if (KorvoUpdateDeviceManager::isScanToolName(QFileInfo(path).fileName())) return path;
     return QString();
 }
 

@@ -13,7 +13,7 @@ public:
     // ("Virtual"), or udev says the tty belongs to a USB device of the tool's identity (3d17:a5c2). Another
     // adapter's port is never written to.
     static bool isScanToolDevice(const QString& path);
-    // The first of paths that is the scan tool's port; empty when none is.
+    // The first of paths with the tool's USB identity, else the first with the mark; empty when none is.
     static QString scanToolDevice(const QStringList& paths);
     // Non-blocking, read-write, not the controlling terminal; -1 on failure.
     static int openSerialDevice(const QString& path);

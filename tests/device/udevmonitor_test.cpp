@@ -118,7 +118,11 @@ TEST_F(Udev, APortIsTheToolsByItsUsbIdentity) {
     EXPECT_TRUE(IOKitTool::isScanToolDevice(toolLink));
     EXPECT_FALSE(IOKitTool::isScanToolDevice(otherLink));
     EXPECT_EQ(IOKitTool::scanToolDevice({otherLink, toolLink}), toolLink);
-    EXPECT_TRUE(IOKitTool::isScanToolDevice(QString::fromStdString(links.file("usb-ScanTool_Virtual_COM_Port-if00"))));
+    const QString markOnly = QString::fromStdString(links.file("usb-Another_Virtual_COM_Port-if00"));
+    EXPECT_TRUE(IOKitTool::isScanToolDevice(markOnly));
+    // Another device with the mark in its name sorts first: the port with the tool's identity is still chosen.
+    EXPECT_EQ(IOKitTool::scanToolDevice({markOnly, otherLink, toolLink}), toolLink);
+    EXPECT_EQ(IOKitTool::scanToolDevice({otherLink, markOnly}), markOnly);
 }
 
 } // namespace
