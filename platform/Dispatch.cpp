@@ -4,6 +4,8 @@
 #include <QMetaObject>
 #include <QThread>
 
+#include <unistd.h>
+
 #include <chrono>
 #include <list>
 #include <vector>
@@ -28,6 +30,7 @@ class Workers {
 public:
     void start(std::function<void()> fn) {
         std::lock_guard<std::mutex> lock(m_mutex);
+        forgetParentsLocked();
         joinFinishedLocked();
         ++m_running;
         m_threads.emplace_back([this, fn = std::move(fn)]() mutable {
@@ -43,12 +46,23 @@ public:
     // Called once, at exit. The registry itself stays: a thread left behind still reports to it.
     void waitAtExit() {
         std::unique_lock<std::mutex> lock(m_mutex);
+        forgetParentsLocked();
         m_cv.wait_for(lock, std::chrono::milliseconds(kWorkerExitWaitMs), [this] { return m_running == 0; });
         joinFinishedLocked();
         for (std::thread& t : m_threads) t.detach();
     }
 
 private:
+    // In a forked child the threads listed are the parent's: none of them runs here, and none may be joined.
+    void forgetParentsLocked() {
+        if (m_pid == getpid()) return;
+        static auto* const inherited = new std::list<std::thread>;
+        inherited->splice(inherited->end(), m_threads);
+        m_finished.clear();
+        m_running = 0;
+        m_pid = getpid();
+    }
+
     // A finished thread has left its work and only ends; joining it waits for its thread-local clean-up.
     void joinFinishedLocked() {
         for (const std::thread::id id : m_finished) {
@@ -67,6 +81,7 @@ private:
     std::list<std::thread> m_threads;
     std::vector<std::thread::id> m_finished;
     int m_running = 0;
+    pid_t m_pid = getpid();
 };
 
 Workers& workers() {

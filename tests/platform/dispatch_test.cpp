@@ -56,6 +56,34 @@ TEST(Dispatch, WorkersEndBeforeTheProcessDoes) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
+// A child forked while a worker runs has none of the parent's threads: it neither waits for nor joins them.
+TEST(Dispatch, AForkedChildLeavesItsParentsWorkersAlone) {
+    std::promise<void> release, started;
+    std::shared_future<void> released = release.get_future().share();
+    dispatch::globalAsync([released, &started] {
+        started.set_value();
+        released.wait();
+    });
+    started.get_future().wait();
+
+    const auto begun = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::promise<void> ran;
+        dispatch::globalAsync([&ran] { ran.set_value(); });
+        ran.get_future().wait();
+        exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    const auto tookMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begun).count();
+    release.set_value();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_LT(tookMs, dispatch::kWorkerExitWaitMs - 1000);
+}
+
 TEST(Dispatch, ManyShortWorkersAllRunAndAreReaped) {
     std::atomic<int> ran{0};
     for (int i = 0; i < 200; ++i)
