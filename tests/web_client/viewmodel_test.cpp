@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 using ojson = nlohmann::ordered_json;
 
 namespace {
@@ -170,7 +172,7 @@ protected:
         return ojson::parse(TestWebServer::formValue(requests[index].body, bodyKey), nullptr, false);
     }
     template <class T> struct Seen {
-        bool done = false;
+        std::atomic<bool> done{false}; // set on the network queue, read on the test thread
         std::shared_ptr<T> model;
         std::optional<KorvoUpdateNetworkError> error;
         KorvoUpdateCompletion<T> block() {
@@ -196,14 +198,14 @@ TEST_F(MainViewModelRequests, WrappersFillTheirParametersFromTheSavedAccount) {
     });
     Seen<KorvoUpdateProductResultModel> products;
     model.requestProductSerialNumbersWithCompletion(products.block());
-    ASSERT_TRUE(waitUntil([&] { return products.done; }));
+    ASSERT_TRUE(waitUntil([&] { return products.done.load(); }));
     EXPECT_TRUE(products.model && !products.error);
     EXPECT_EQ(server.requests()[0].target, "/webs/WebService.asmx/UserProductInformation");
     EXPECT_EQ(sent(0), (ojson{{"user_name", "ann"}}));
 
     Seen<KorvoUpdateUpgradeResultModel> updates;
     model.requestMyUpdatesWithSerialID(std::nullopt, updates.block());
-    ASSERT_TRUE(waitUntil([&] { return updates.done; }));
+    ASSERT_TRUE(waitUntil([&] { return updates.done.load(); }));
     ASSERT_TRUE(updates.model && updates.model->upgrade && updates.model->upgrade->size() == 1);
     EXPECT_EQ(updates.model->upgrade->at(0)->filePath(), "a/b.zip");
     EXPECT_EQ(updates.model->upgrade->at(0)->price(), 1.5);
@@ -211,17 +213,17 @@ TEST_F(MainViewModelRequests, WrappersFillTheirParametersFromTheSavedAccount) {
 
     Seen<KorvoUpdateSoftwareResultModel> software;
     model.requestSoftwareInfoWithProductID(42, software.block());
-    ASSERT_TRUE(waitUntil([&] { return software.done; }));
+    ASSERT_TRUE(waitUntil([&] { return software.done.load(); }));
     EXPECT_EQ(sent(2).dump(), R"({"product_id":42})");
 
     Seen<KorvoUpdateProductResultModel> catalogue;
     model.requestProductIDsWithCompletion(catalogue.block());
-    ASSERT_TRUE(waitUntil([&] { return catalogue.done; }));
+    ASSERT_TRUE(waitUntil([&] { return catalogue.done.load(); }));
     EXPECT_EQ(server.requests()[3].body, "information={}");
 
     Seen<KorvoUpdateOrderResultModel> order;
     model.getOrderStatusWithOrderID("A-17", order.block());
-    ASSERT_TRUE(waitUntil([&] { return order.done; }));
+    ASSERT_TRUE(waitUntil([&] { return order.done.load(); }));
     EXPECT_EQ(sent(4).dump(), R"({"order":"A-17"})");
 
     KorvoUpdateSupportTicketsModel ticket;
@@ -235,7 +237,7 @@ TEST_F(MainViewModelRequests, WrappersFillTheirParametersFromTheSavedAccount) {
     ticket.version = "V1.2";
     Seen<KorvoUpdateResultModel> complaint;
     model.requestUserComplaint(&ticket, complaint.block());
-    ASSERT_TRUE(waitUntil([&] { return complaint.done; }));
+    ASSERT_TRUE(waitUntil([&] { return complaint.done.load(); }));
     EXPECT_EQ(server.requests()[5].target, "/webs/WebService.asmx/UserComplaint");
     EXPECT_EQ(sent(5, "contents").dump(),
               R"({"user_name":"ann","title":"No power & no light","product_name":"QM82","software_name":"BMW",)"
@@ -268,6 +270,6 @@ TEST_F(MainViewModelRequests, WithoutASavedLogInTheEmptyNameIsSent) {
     QFile::remove(KorvoUpdateUserManager::documentPath(kKorvoUpdateUserInfoFile));
     Seen<KorvoUpdateProductResultModel> products;
     model.requestProductSerialNumbersWithCompletion(products.block());
-    ASSERT_TRUE(waitUntil([&] { return products.done; }));
+    ASSERT_TRUE(waitUntil([&] { return products.done.load(); }));
     EXPECT_EQ(sent(0).dump(), R"({"user_name":""})");
 }
