@@ -80,8 +80,8 @@ QStringList CDiagSystemPrinter::WrapLines(const QString& text, int limit,
             continue;
         }
         const int len = charLength(text, i);
-        if (i > start && width(text.mid(start, i + len - start)) > limit) {
-            // Too wide with this character: end after the last blank or comma, else before this character.
+        if (i > start && (i + len - start > kMaxLineCharacters || width(text.mid(start, i + len - start)) > limit)) {
+            // Too wide or too long with this character: end after the last blank or comma, else before it.
             const int end = afterBreak > start ? afterBreak : i;
             lines << text.mid(start, end - start);
             start = end;

@@ -27,6 +27,9 @@ public:
     static constexpr int kRuleWidth = 10;
     // The first body line sits this many device units below the top of the text area.
     static constexpr int kBodyTopOffset = 5;
+    // Most characters one printed line holds. Far more than the page's width shows of visible ones; it bounds the
+    // cost of measuring a line of characters of no width (soft hyphens, combining marks) that the tool can send.
+    static constexpr int kMaxLineCharacters = 512;
 
     // Shows the print dialog for the printer and answers whether the user confirmed it. Replaceable for tests.
     using DialogRunner = std::function<bool(QPrinter& printer, QWidget* parent)>;
@@ -50,7 +53,8 @@ public:
 
     // Wraps text into lines no wider than limit as width() measures them: a leading line end is skipped, CR LF, CR
     // or LF end a line, a line too wide ends after its last blank or comma, else before the character that did
-    // not fit. Every line holds at least one character, so any text ends in a finite number of lines.
+    // not fit, as does a line that reached kMaxLineCharacters. Every line holds at least one character, so any text
+    // ends in a finite number of lines.
     static QStringList WrapLines(const QString& text, int limit, const std::function<int(const QString&)>& width);
     // "2024-03-05 09:07:02".
     static QString FormatPrintTime(const QDateTime& t);

@@ -96,6 +96,28 @@ TEST(PluvoPrinter, WrapsAtBlanksCommasAndLineEndsAndCutsWhatHasNone) {
     EXPECT_EQ(CDiagSystemPrinter::FormatPrintTime(QDateTime(QDate(2024, 3, 5), QTime(9, 7, 2))), "2024-03-05 09:07:02");
 }
 
+TEST(PluvoPrinter, ZeroWidthCharactersFromThePortNeitherHangTheWrapNorMakeEndlessLines) {
+    // A soft hyphen (byte 0xAD in every single-byte code page of the report) measures nothing: a report of them
+    // must still wrap in time linear in its length, into lines that lose no character.
+    const QString text(20000, QChar(0x00AD));
+    long long measured = 0;
+    const auto zeroWidth = [&](const QString& s) {
+        measured += s.size();
+        return 0;
+    };
+    const QStringList lines = CDiagSystemPrinter::WrapLines(text, 4000, zeroWidth);
+    EXPECT_EQ(lines.join(QString()), text);
+    for (const QString& line : lines)
+        EXPECT_LE(line.size(), CDiagSystemPrinter::kMaxLineCharacters);
+    EXPECT_LT(measured, 20000LL * CDiagSystemPrinter::kMaxLineCharacters) << "quadratic in the line's length";
+    // A line of them with blanks still ends after its last blank.
+    const QString mixed = QString(300, QChar(0x00AD)) + " " + QString(300, QChar(0x00AD));
+    const QStringList parts = CDiagSystemPrinter::WrapLines(mixed, 4000, zeroWidth);
+    ASSERT_GE(parts.size(), 2);
+    EXPECT_TRUE(parts[0].endsWith(' ') || parts[0].size() == CDiagSystemPrinter::kMaxLineCharacters);
+    EXPECT_EQ(parts.join(QString()), mixed);
+}
+
 TEST(PluvoPrinter, PrintsTwoNumberedPagesWithTitleAndFooterIntoAPdf) {
     TempDir out;
     const QString pdf = QString::fromStdString(out.file("report.pdf"));
