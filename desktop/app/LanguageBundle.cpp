@@ -32,6 +32,13 @@ public:
     int line() const { return m_line; }
 
 private:
+    static int hexDigit(QChar c) {
+        const ushort u = c.unicode();
+        if (u >= '0' && u <= '9') return u - '0';
+        if (u >= 'a' && u <= 'f') return u - 'a' + 10;
+        if (u >= 'A' && u <= 'F') return u - 'A' + 10;
+        return -1;
+    }
     bool atEnd() const { return m_pos >= m_text.size(); }
     QChar peek(int ahead = 0) const { return m_pos + ahead < m_text.size() ? m_text[m_pos + ahead] : QChar(); }
     QChar take() {
@@ -91,10 +98,13 @@ private:
                 break;
             case 'U':
             case 'u': {
-                if (m_pos + 4 > m_text.size()) return false;
-                bool ok = false;
-                const uint code = m_text.mid(m_pos, 4).toUInt(&ok, 16);
-                if (!ok) return false;
+                // Exactly four hexadecimal digits: toUInt alone would also take blanks, a sign or "0x".
+                uint code = 0;
+                for (int i = 0; i < 4; ++i) {
+                    const int digit = hexDigit(peek(i));
+                    if (digit < 0) return false;
+                    code = code << 4 | uint(digit);
+                }
                 m_pos += 4;
                 out += QChar(code);
                 break;

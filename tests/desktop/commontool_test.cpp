@@ -146,6 +146,17 @@ TEST(LanguageBundle, MissingKeyShowsTheKeyAndTablesParseEscapesAndComments) {
     EXPECT_EQ(table.value("a"), "1");
     EXPECT_EQ(line, 3);
 
+    // A \u escape takes exactly four hexadecimal digits: a sign, a blank, a line break or "0x" among them is a
+    // malformed table, reported at its line, not a character.
+    for (const char* bad : {"\"a\" = \"\\u0x41\";", "\"a\" = \"\\u 41A\";", "\"a\" = \"\\u+41A\";",
+                            "\"a\" = \"\\u41A \";", "\"a\" = \"\\u\n41A\";"}) {
+        table.clear();
+        line = 0;
+        EXPECT_FALSE(LanguageBundle::parseStrings(QString("\"z\" = \"1\";\n") + bad, table, &line)) << bad;
+        EXPECT_EQ(line, 2) << bad;
+        EXPECT_EQ(table.value("z"), "1");
+    }
+
     TempDir dir;
     dir.write("Localizable.strings", std::string("\"Main1\" = \"Update\";"));
     auto bundle = LanguageBundle::bundleWithPath(QString::fromStdString(dir.path()));
