@@ -34,6 +34,29 @@ long long integerFromDouble(double value) {
     return static_cast<long long>(value);
 }
 
+// Whether the arrays and objects of a JSON text nest at most kMaxNesting deep, brackets inside texts aside. A text
+// that is no JSON may pass; the parser then refuses it before it gets deeper than counted here.
+bool nestingWithinLimit(const char* p, const char* end) {
+    int depth = 0;
+    bool inText = false;
+    for (; p != end; ++p) {
+        if (inText) {
+            if (*p == '\\') {
+                if (++p == end) break;
+            } else if (*p == '"') {
+                inText = false;
+            }
+        } else if (*p == '"') {
+            inText = true;
+        } else if (*p == '[' || *p == '{') {
+            if (++depth > kMaxNesting) return false;
+        } else if (*p == ']' || *p == '}') {
+            --depth;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 long long readInteger(const json& value) {
@@ -106,7 +129,9 @@ json textValue(const QString& text) {
 }
 
 json parseJSON(const QByteArray& bytes) {
-    return json::parse(bytes.constData(), bytes.constData() + bytes.size(), nullptr, false);
+    const char* const end = bytes.constData() + bytes.size();
+    if (!nestingWithinLimit(bytes.constData(), end)) return json(json::value_t::discarded);
+    return json::parse(bytes.constData(), end, nullptr, false);
 }
 
 json encodeText(const QString& text) {

@@ -124,7 +124,11 @@ template <class T> std::shared_ptr<T> mj_objectWithKeyValues(const json& object)
     return ModelReader<T>::read(object);
 }
 
-// Parses bytes as JSON; a discarded value (is_discarded()) when they are not JSON.
+// Replies and archives nest a few levels. Copying or converting a JSON value recurses once per level, so deeper
+// input could overflow the stack; parseJSON refuses it.
+inline constexpr int kMaxNesting = 128;
+
+// Parses bytes as JSON; a discarded value (is_discarded()) when they are not JSON or nest deeper than kMaxNesting.
 json parseJSON(const QByteArray& bytes);
 
 // ---- Archives: {"class": <class name>, "properties": {<property name>: value, ...}}
