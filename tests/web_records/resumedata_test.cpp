@@ -316,6 +316,22 @@ TEST(ResumeDataRepair, DeepNestingIsRefusedBeforeTheParserRecurses) {
     EXPECT_FALSE(getCorrectResumeDataWithData(xml));
     EXPECT_FALSE(getCorrectRequestDataWithData(xml));
 
+    // Closing tags where the parser skips them (a comment, a quoted attribute) must not hide the depth that follows.
+    const auto deepBehind = [](const QByteArray& opening, const QByteArray& closing) {
+        QByteArray text("<?xml version=\"1.0\"?><plist version=\"1.0\">" + opening);
+        for (int i = 0; i < 300000; ++i)
+            text.append("</array>");
+        text.append(closing);
+        for (int i = 0; i < 300000; ++i)
+            text.append("<array>");
+        for (int i = 0; i < 300000; ++i)
+            text.append("</array>");
+        return text + "</plist>";
+    };
+    EXPECT_FALSE(getCorrectResumeDataWithData(deepBehind("<!-- ", " -->")));
+    EXPECT_FALSE(decodeRequestWithData(deepBehind("<!-- ", " -->")));
+    EXPECT_FALSE(getResumeDictionaryWithData(deepBehind("<dict note=\"", "\"><key>a</key>")));
+
     // A cycle of references in a binary list.
     QByteArray cycle = nestedBinaryArrays(3);
     cycle[8 + 5 + 4] = 0; // the second array's reference now points back at the first

@@ -84,8 +84,8 @@ bool normaliseUids(plist_t node, int depth) {
     return true;
 }
 
-// libplist's readers recurse once per level of nesting, so deep nesting would overflow the stack; request archives
-// nest a handful of levels. Checked before parsing, for both formats.
+// libplist's readers and plist_free recurse once per level of nesting, so deep nesting would overflow the stack;
+// request archives nest a handful of levels. Checked before parsing, for both formats.
 constexpr int kMaxNesting = 256;
 
 uint64_t readBigEndian(const uchar* p, int size) {
@@ -95,9 +95,13 @@ uint64_t readBigEndian(const uchar* p, int size) {
     return value;
 }
 
-// XML: the open container tags, counted without a full parse (text that only looks like a tag can only refuse).
+// XML: every container tag counts and closing tags do not, which bounds the depth without a full parse. A closing
+// tag can stand where the parser skips it (a comment, a CDATA section, a quoted attribute), so subtracting closing
+// tags would let deep nesting through. Request archives and resume data hold a few dozen containers.
+constexpr int kMaxXmlContainers = 4096;
+
 bool xmlNestingWithinLimit(const QByteArray& data) {
-    int depth = 0;
+    int containers = 0;
     for (int i = data.indexOf('<'); i >= 0; i = data.indexOf('<', i + 1)) {
         const char* p = data.constData() + i + 1;
         const int left = data.size() - i - 1;
@@ -105,13 +109,7 @@ bool xmlNestingWithinLimit(const QByteArray& data) {
             const int n = int(strlen(word));
             return left >= n && memcmp(p, word, size_t(n)) == 0;
         };
-        if (startsWith("/array") || startsWith("/dict")) {
-            --depth;
-        } else if (startsWith("array") || startsWith("dict")) {
-            const int end = data.indexOf('>', i);
-            if (end < 0) return true; // unterminated: the parser refuses it
-            if (data[end - 1] != '/' && ++depth > kMaxNesting) return false;
-        }
+        if ((startsWith("array") || startsWith("dict")) && ++containers > kMaxXmlContainers) return false;
     }
     return true;
 }
