@@ -196,3 +196,21 @@ TEST(ResultModels, DeepNestingIsRefusedBeforeAnythingRecursesIntoIt) {
     ASSERT_TRUE(result);
     EXPECT_EQ(result->msgInfo.size(), 1003);
 }
+
+// A damaged account file can hold anything where the class tag stands; it is no archive, and reading it must not
+// throw (the account store reads these files on the GUI thread).
+TEST(ResultModels, ArchivesWhoseClassTagIsNoTextAreRefused) {
+    for (const char* text :
+         {R"({"class": ["array"], "items": []})", R"({"class": 7, "value": "x"})",
+          R"({"class": {"a": 1}, "properties": {}})", R"({"class": null, "items": []})",
+          R"({"class": "array", "class": [], "items": []})", R"({"class": "text", "class": true})"}) {
+        SCOPED_TRACE(text);
+        const json archive = modelcoding::readArchive(text);
+        ASSERT_FALSE(archive.is_discarded());
+        EXPECT_FALSE(modelcoding::decodeArray<KorvoUpdateUserRegisteInfoModel>(archive));
+        EXPECT_FALSE(modelcoding::decodeText(archive));
+        EXPECT_FALSE(modelcoding::mj_decode<KorvoUpdateLoginResultModel>(archive));
+    }
+    EXPECT_TRUE(modelcoding::decodeArray<KorvoUpdateUserRegisteInfoModel>(
+        modelcoding::readArchive(R"({"class": "array", "items": []})")));
+}

@@ -134,12 +134,18 @@ json parseJSON(const QByteArray& bytes) {
     return json::parse(bytes.constData(), end, nullptr, false);
 }
 
+bool isArchiveOfClass(const json& archive, const char* className) {
+    if (!archive.is_object()) return false;
+    const auto cls = archive.find(kArchiveClassKey);
+    return cls != archive.end() && cls->is_string() && cls->get_ref<const std::string&>() == className;
+}
+
 json encodeText(const QString& text) {
     return json{{kArchiveClassKey, kTextClassName}, {kArchiveValueKey, textValue(text)}};
 }
 
 std::optional<QString> decodeText(const json& archive) {
-    if (!archive.is_object() || archive.value(kArchiveClassKey, std::string()) != kTextClassName) return std::nullopt;
+    if (!isArchiveOfClass(archive, kTextClassName)) return std::nullopt;
     const auto value = archive.find(kArchiveValueKey);
     if (value == archive.end() || !value->is_string()) return std::nullopt;
     return QString::fromStdString(value->get<std::string>());
