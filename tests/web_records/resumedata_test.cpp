@@ -386,4 +386,41 @@ TEST(ResumeDataRepair, TaskFromRepairedDataGetsItsRequestsBack) {
     EXPECT_FALSE(downloadTaskWithCorrectResumeData(refusing, data));
 }
 
+// libplist asserts, ending the program, when a key or text it hands out holds a NUL character: such data is refused
+// before it is parsed, in both formats, for keys and values.
+TEST(ResumeDataRepair, TextsWithANulCharacterAreRefusedBeforeParsing) {
+    const auto withNul = [](QByteArray data, const QByteArray& text) {
+        const int at = data.indexOf(text);
+        EXPECT_GE(at, 0) << text.toStdString();
+        data[at + 1] = '\0';
+        return data;
+    };
+    const QByteArray request = archivedRequest({"$0", kLong0}, false);
+    ASSERT_TRUE(decodeRequestWithData(request));
+    ASSERT_TRUE(getCorrectRequestDataWithData(request));
+    for (const QByteArray& text : {QByteArray("link"), QByteArray("NSMutableURLRequest"), QByteArray("NS.relative")}) {
+        SCOPED_TRACE(text.toStdString());
+        const QByteArray damaged = withNul(request, text);
+        EXPECT_FALSE(getCorrectRequestDataWithData(damaged));
+        EXPECT_FALSE(decodeRequestWithData(damaged));
+        const auto repaired = getCorrectResumeDataWithData(resumeData(damaged, request));
+        ASSERT_TRUE(repaired);
+        Plist resume = parse(*repaired);
+        EXPECT_FALSE(plist_dict_get_item(resume.get(), kResumeCurrentRequestKey)) << "the damaged entry is removed";
+        EXPECT_TRUE(plist_dict_get_item(resume.get(), kResumeOriginalRequestKey));
+    }
+    const QByteArray xmlRequest = archivedRequest({"$0", kLong0}, false, false);
+    ASSERT_TRUE(decodeRequestWithData(xmlRequest));
+    EXPECT_FALSE(getCorrectRequestDataWithData(withNul(xmlRequest, "<key>link")));
+    EXPECT_FALSE(decodeRequestWithData(withNul(xmlRequest, "NSMutableURLRequest")));
+    for (bool binary : {false, true}) {
+        const QByteArray resume = withNul(resumeData(request, request, binary), "NSURLSessionDownloadURL");
+        EXPECT_FALSE(getResumeDictionaryWithData(resume));
+        EXPECT_FALSE(getCorrectResumeDataWithData(resume));
+        FakeSession session;
+        EXPECT_TRUE(downloadTaskWithCorrectResumeData(session, resume));
+        EXPECT_EQ(session.given, resume) << "the data as it came";
+    }
+}
+
 } // namespace

@@ -101,6 +101,7 @@ uint64_t readBigEndian(const uchar* p, int size) {
 constexpr int kMaxXmlContainers = 4096;
 
 bool xmlNestingWithinLimit(const QByteArray& data) {
+    if (data.contains('\0')) return false; // no XML character; see the binary check for why it matters
     int containers = 0;
     for (int i = data.indexOf('<'); i >= 0; i = data.indexOf('<', i + 1)) {
         const char* p = data.constData() + i + 1;
@@ -115,7 +116,8 @@ bool xmlNestingWithinLimit(const QByteArray& data) {
 }
 
 // Binary: the longest chain of containers from the top object, walked without recursion; a structure this walk
-// cannot follow, or a cycle, is refused.
+// cannot follow, or a cycle, is refused. So is a text (a key or a value) holding a NUL character: libplist's dictionary
+// iterator and text getters assert that a text's length is that of its C string, which would end the program.
 bool binaryNestingWithinLimit(const QByteArray& data) {
     constexpr int kHeaderSize = 8;
     constexpr int kTrailerSize = 32;
@@ -135,14 +137,16 @@ bool binaryNestingWithinLimit(const QByteArray& data) {
         return readBigEndian(bytes + table + object * offsetSize, offsetSize);
     };
 
-    // The references of a container object, or none for a scalar; false when they do not fit in the data.
+    // The references of a container object, or none for a scalar; false when they do not fit in the data, or the
+    // object is a text holding a NUL character.
     const auto children = [&](uint64_t object, std::vector<uint64_t>& refs) {
         refs.clear();
         uint64_t at = offsetOf(object);
         if (at >= table) return false;
         const uchar marker = bytes[at++];
         const int type = marker >> 4;
-        if (type != 0xA && type != 0xC && type != 0xD) return true;
+        const bool text = type == 0x5 || type == 0x6; // ASCII, UTF-16
+        if (!text && type != 0xA && type != 0xC && type != 0xD) return true;
         uint64_t n = marker & 0x0F;
         if (n == 0x0F) {
             if (at >= table || (bytes[at] >> 4) != 0x1) return false;
@@ -150,6 +154,13 @@ bool binaryNestingWithinLimit(const QByteArray& data) {
             if (intSize > 8 || table - at - 1 < uint64_t(intSize)) return false;
             n = readBigEndian(bytes + at + 1, intSize);
             at += 1 + intSize;
+        }
+        if (text) {
+            const uint64_t unit = type == 0x6 ? 2 : 1;
+            if (n > size || (table - at) / unit < n) return false;
+            for (uint64_t i = 0; i < n; ++i)
+                if (bytes[at + i * unit] == 0 && (unit == 1 || bytes[at + i * unit + 1] == 0)) return false;
+            return true;
         }
         if (type == 0xD) {
             if (n > size) return false;
