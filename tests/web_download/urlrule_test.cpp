@@ -47,5 +47,12 @@ TEST(UrlRule, OnlyHttpsOrLoopbackHttpForTheClientAndTheEngine) {
         EXPECT_EQ(DownloadTask::isAllowedUrl(url), c.downloadAllowed) << c.url;
     }
     EXPECT_EQ(urlrule::check("not a url"), urlrule::Verdict::Invalid);
+
+    // The host test alone: only the whole text counts, also past a NUL character.
+    EXPECT_TRUE(urlrule::isLoopbackHost("127.0.0.1"));
+    EXPECT_TRUE(urlrule::isLoopbackHost("::1"));
+    EXPECT_FALSE(urlrule::isLoopbackHost(QString("127.0.0.1") + QChar(0) + "evil.example.com"));
+    EXPECT_FALSE(urlrule::isLoopbackHost(QString("::1") + QChar(0) + "x"));
+    EXPECT_FALSE(urlrule::isLoopbackHost(QString("localhost") + QChar(0)));
     EXPECT_EQ(urlrule::check("http://example.com/x"), urlrule::Verdict::NotSecure);
 }

@@ -14,6 +14,8 @@ bool isLoopbackHost(const QString& host) {
     // inet_pton takes only complete dotted quads and real IPv6 forms, so a name such as 127.0.0.1.example.com
     // is no address here.
     const QByteArray text = host.toLatin1();
+    // inet_pton reads up to the first NUL: "127.0.0.1" followed by a NUL and anything is not this computer.
+    if (text.contains('\0')) return false;
     in_addr v4{};
     if (inet_pton(AF_INET, text.constData(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
     in6_addr v6{};
