@@ -5,6 +5,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace urlrule {
@@ -28,7 +29,10 @@ Verdict check(const QString& text) {
     if (!url.isValid() || url.host().isEmpty()) return Verdict::Invalid;
     const QString scheme = url.scheme().toLower();
     if (scheme == QLatin1String("https")) return Verdict::Allowed;
-    if (scheme == QLatin1String("http") && isLoopbackHost(url.host())) return Verdict::Allowed;
+    // Plain http only in ASCII: QUrl and libcurl map other characters of a host name by their own IDNA rules, so
+    // the host checked here need not be the one connected to.
+    const bool ascii = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (scheme == QLatin1String("http") && ascii && isLoopbackHost(url.host())) return Verdict::Allowed;
     return Verdict::NotSecure;
 }
 
