@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -139,6 +140,35 @@ TEST_F(AccountStore, AnUnreadableFileIsLeftAloneADamagedOneReplaced) {
     ASSERT_TRUE(users.saveUserRegInfo(*record("ann", "a1")));
     EXPECT_EQ(names(), QStringList{"ann:a1"});
     EXPECT_NE(log.back().find("damaged"), std::string::npos);
+}
+
+// The files are ours but lie in the user's Documents: a password written into one is neither read nor kept, and a
+// file far larger than any of ours is not read into memory (nor replaced).
+TEST_F(AccountStore, APasswordInTheFileIsNotTakenAndAHugeFileNotRead) {
+    const QString path = KorvoUpdateUserManager::documentPath(kKorvoUpdateRegisteInfoFile);
+    const auto write = [&](const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    };
+    write(R"({"class": "array", "items": [{"class": "KorvoUpdateUserRegisteInfoModel",
+              "properties": {"login_name": "eve", "email": "e1", "pwd": "pw-eve"}}]})");
+    const auto stored = users.getUserRegInfos();
+    ASSERT_TRUE(stored && stored->size() == 1);
+    EXPECT_EQ(stored->at(0)->login_name, "eve");
+    EXPECT_TRUE(stored->at(0)->pwd.isNull());
+    ASSERT_TRUE(users.saveUserRegInfo(*record("ann", "a1")));
+    EXPECT_EQ(names(), (QStringList{"eve:e1", "ann:a1"}));
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(saved.readAll().contains("pw-eve"));
+    saved.close();
+
+    write(QByteArray(5 * 1024 * 1024, ' '));
+    EXPECT_FALSE(users.getUserRegInfos());
+    EXPECT_FALSE(users.saveUserRegInfo(*record("ann", "a2")));
+    EXPECT_EQ(QFileInfo(path).size(), 5 * 1024 * 1024) << "left as it is";
+    EXPECT_NE(log.back().find("larger than"), std::string::npos);
 }
 
 TEST_F(AccountStore, KeychainSaveReplacesInOneCall) {

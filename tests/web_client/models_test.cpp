@@ -1,11 +1,13 @@
 // The result models: keys and renamed keys, tolerant readers, arrays and nested objects, archives.
 #include "KorvoUpdateFileUploadResultModel.h"
 #include "KorvoUpdateLoginResultModel.h"
+#include "KorvoUpdateNetworkManager.h"
 #include "KorvoUpdateOrderResultModel.h"
 #include "KorvoUpdateProductResultModel.h"
 #include "KorvoUpdateRegisteResultModel.h"
 #include "KorvoUpdateResultModel.h"
 #include "KorvoUpdateSoftwareResultModel.h"
+#include "KorvoUpdateUpgradeResultModel.h"
 #include "KorvoUpdateUserInfoResultModel.h"
 #include "KorvoUpdateUserRegisteInfoModel.h"
 
@@ -164,4 +166,51 @@ TEST(ResultModels, ArchivesKeepEveryPropertyUnderItsNameAndTheirClass) {
 
     EXPECT_EQ(modelcoding::decodeText(modelcoding::encodeText("s3cret&+%")).value_or(""), "s3cret&+%");
     EXPECT_FALSE(modelcoding::decodeText(archive));
+}
+
+// Copying a reply or turning a package element into a download record recurses once per level of nesting; a reply
+// nested deeper than any real one is refused whole instead of overflowing the stack.
+TEST(ResultModels, DeepNestingIsRefusedBeforeAnythingRecursesIntoIt) {
+    const auto nested = [](int levels) { return std::string(levels, '[') + std::string(levels, ']'); };
+    const std::string deep = R"({"MSG_CODE": 1, "UPGRADE": [{"software": "BMW", "x": )" + nested(200000) + "}]}";
+    const QByteArray bytes = QByteArray::fromStdString(deep);
+    EXPECT_TRUE(modelcoding::parseJSON(bytes).is_discarded());
+    EXPECT_FALSE(mj_objectWithKeyValues<KorvoUpdateUpgradeResultModel>(modelcoding::parseJSON(bytes)));
+    EXPECT_FALSE(KorvoUpdateNetworkManager::jsonOfReply("<string>" + bytes + "</string>"));
+    EXPECT_TRUE(
+        modelcoding::readArchive("{\"class\": " + QByteArray::fromStdString(nested(200000)) + "}").is_discarded());
+
+    // Up to the limit everything is read; brackets inside texts do not count.
+    const std::string deepest =
+        R"({"UPGRADE": [{"software": "BMW", "x": )" + nested(modelcoding::kMaxNesting - 3) + "}]}";
+    auto upgrade = mj_objectWithKeyValues<KorvoUpdateUpgradeResultModel>(
+        modelcoding::parseJSON(QByteArray::fromStdString(deepest)));
+    ASSERT_TRUE(upgrade && upgrade->upgrade && upgrade->upgrade->size() == 1);
+    EXPECT_EQ(upgrade->upgrade->at(0)->software(), "BMW");
+    const std::string tooDeep =
+        R"({"UPGRADE": [{"software": "BMW", "x": )" + nested(modelcoding::kMaxNesting - 2) + "}]}";
+    EXPECT_TRUE(modelcoding::parseJSON(QByteArray::fromStdString(tooDeep)).is_discarded()) << "one level more";
+    const std::string brackets = R"({"MSG_INFO": ")" + std::string(1000, '[') + R"(\"{{"})";
+    auto result =
+        mj_objectWithKeyValues<KorvoUpdateResultModel>(modelcoding::parseJSON(QByteArray::fromStdString(brackets)));
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->msgInfo.size(), 1003);
+}
+
+// A damaged account file can hold anything where the class tag stands; it is no archive, and reading it must not
+// throw (the account store reads these files on the GUI thread).
+TEST(ResultModels, ArchivesWhoseClassTagIsNoTextAreRefused) {
+    for (const char* text :
+         {R"({"class": ["array"], "items": []})", R"({"class": 7, "value": "x"})",
+          R"({"class": {"a": 1}, "properties": {}})", R"({"class": null, "items": []})",
+          R"({"class": "array", "class": [], "items": []})", R"({"class": "text", "class": true})"}) {
+        SCOPED_TRACE(text);
+        const json archive = modelcoding::readArchive(text);
+        ASSERT_FALSE(archive.is_discarded());
+        EXPECT_FALSE(modelcoding::decodeArray<KorvoUpdateUserRegisteInfoModel>(archive));
+        EXPECT_FALSE(modelcoding::decodeText(archive));
+        EXPECT_FALSE(modelcoding::mj_decode<KorvoUpdateLoginResultModel>(archive));
+    }
+    EXPECT_TRUE(modelcoding::decodeArray<KorvoUpdateUserRegisteInfoModel>(
+        modelcoding::readArchive(R"({"class": "array", "items": []})")));
 }

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 
 using ojson = nlohmann::ordered_json;
 
@@ -121,6 +122,25 @@ TEST(MainViewModelLists, TransformDwonloadModels) {
         EXPECT_EQ(describe(groups), c["expected"]) << describe(groups).dump();
         EXPECT_EQ(given[0]->vehicle(), "Europe");
     }
+}
+
+// A package list as large as a reply may be, every package of its own make: grouping stays linear, not a search
+// of all groups per package.
+TEST(MainViewModelLists, GroupingALargeListOfDistinctMakesIsQuick) {
+    std::vector<KorvoUpdateDownloadModelPtr> given;
+    for (int i = 0; i < 100000; ++i) {
+        auto record = KorvoUpdateDownloadModel::create();
+        record->setSoftware(QStringLiteral("MAKE%1").arg(i, 6, 10, QLatin1Char('0')));
+        given.push_back(record);
+    }
+    given.push_back(given.front());
+    const auto start = std::chrono::steady_clock::now();
+    const auto groups = KorvoUpdateMainViewModel().transformFullDwonloadModels(given, {}, QStringLiteral("TD610"));
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ASSERT_EQ(groups.size(), 100000u);
+    EXPECT_EQ(groups.front().size(), 2u);
+    EXPECT_EQ(groups.back().front()->vehicle, "MAKE099999");
+    EXPECT_LT(seconds, 10.0);
 }
 
 TEST(MainViewModelLists, RelatedMakesModelTestsAndDropLists) {

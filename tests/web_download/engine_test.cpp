@@ -21,6 +21,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <nlohmann/json.hpp>
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -407,6 +409,31 @@ TEST_F(EngineTest, UnsafeAddressesFailAndFinishedFilesAreNotFetchedAgain) {
     engine->sync();
     EXPECT_EQ(server.requests(), 0);
     EXPECT_EQ(done->tmpFileSize(), 100u);
+}
+
+// The speed interval's start is a field of the record, which the service's package list or a damaged store can fill
+// with any number; the download goes on and only the speed is unknown.
+TEST_F(EngineTest, ASpeedIntervalStartOfAnyNumberKeepsTheDownloadGoing) {
+    const auto bytes = randomBytes(60000, 21);
+    www.write("Seat_V1.0_EN.zip", bytes);
+    www.write("Mini_V1.0_EN.zip", bytes);
+    NginxServer nginx(www.path());
+    ASSERT_TRUE(nginx.ok());
+    setLimit(2);
+    for (const auto& [name, start] : {std::pair<std::string, double>{"Seat_V1.0_EN.zip", -1e300},
+                                      std::pair<std::string, double>{"Mini_V1.0_EN.zip", -2e25}}) {
+        SCOPED_TRACE(name);
+        const std::string url = nginx.url(name);
+        const auto listed = KorvoUpdateDownloadModel::mj_objectWithKeyValues(
+            {{"software", "DIAG"}, {"url", url}, {"file_path", name}, {"lastSpeedTime", start}});
+        ASSERT_TRUE(listed);
+        listed->setVehicle(QString::fromStdString(name.substr(0, 4)));
+        listed->setTotalFileSize(bytes.size());
+        store->insertModel(*listed);
+        engine->startDownloadTask(store->getModelWithUrl(QString::fromStdString(url)));
+        ASSERT_TRUE(waitFor([&] { return stateOf(url) == KorvoUpdateDownloadStateFinished; }));
+        EXPECT_EQ(readFileBytes(update(name.substr(0, name.size() - 3) + "7z")), bytes);
+    }
 }
 
 TEST_F(EngineTest, AFinishedFileThatCannotBeMovedFailsTheRecord) {

@@ -224,10 +224,20 @@ TEST_F(TransferTest, OnlyHttpsOrLoopbackHttpAndSafeNames) {
     ASSERT_TRUE(out.error);
     EXPECT_EQ(out.error->code, DownloadErrorUnsupportedURL);
 
-    for (const char* name : {"../x", "/etc/passwd", "a/b", ".hidden", "..", ""}) {
+    for (const char* name : {"../x", "/etc/passwd", "a/b", ".hidden", "..", "", "KorvoDownload_a.part\n"}) {
         DownloadResumeData r{"https://h/x", name, 1, "\"e\"", {}, 2};
         EXPECT_FALSE(DownloadResumeData::fromData(r.toData())) << name;
     }
+    // Stored validators go back into a request header line: one that would split or cut it is damaged data.
+    for (const QString& validator : {QString("\"e\"\r\nX-Injected: 1"), QString("\"e\"\n"), QString("\"e\"\r"),
+                                     QString(QChar(0)) + "\"e\"", QString("\"e\"\x7f")}) {
+        DownloadResumeData etag{"https://h/x", "KorvoDownload_a.part", 1, validator, {}, 2};
+        EXPECT_FALSE(DownloadResumeData::fromData(etag.toData())) << validator.toStdString();
+        DownloadResumeData date{"https://h/x", "KorvoDownload_a.part", 1, {}, validator, 2};
+        EXPECT_FALSE(DownloadResumeData::fromData(date.toData())) << validator.toStdString();
+    }
+    DownloadResumeData good{"https://h/x", "KorvoDownload_a.part", 1, "\"e\"", "Wed, 21 Oct 2015 07:28:00 GMT", 2};
+    EXPECT_TRUE(DownloadResumeData::fromData(good.toData()));
     EXPECT_FALSE(DownloadResumeData::fromData("not json"));
     EXPECT_FALSE(DownloadTask::withResumeData("{\"url\":\"https://h/x\"}", options()));
 

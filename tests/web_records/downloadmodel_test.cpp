@@ -84,6 +84,16 @@ TEST(DownloadModel, JsonUsesTheReplacedKeysOnly) {
     EXPECT_EQ(m->resumeCount(), 0);
     EXPECT_FALSE(m->isSelected());
 
+    // Texts that Qt reads as no finite number are no number here either.
+    const auto notNumbers = KorvoUpdateDownloadModel::mj_objectWithKeyValues(nlohmann::json::parse(
+        R"({"price": "nan", "progress": "inf", "lastSpeedTime": "-inf", "ratio": " NaN ", "totalFileSize": "inf"})"));
+    ASSERT_TRUE(notNumbers);
+    EXPECT_EQ(notNumbers->price(), 0);
+    EXPECT_EQ(notNumbers->progress(), 0);
+    EXPECT_EQ(notNumbers->lastSpeedTime(), 0);
+    EXPECT_EQ(notNumbers->ratio(), 0);
+    EXPECT_EQ(notNumbers->totalFileSize(), 0u);
+
     const auto onlyOwnNames =
         KorvoUpdateDownloadModel::mj_objectWithKeyValues(nlohmann::json::parse(R"({"filePath": "x", "sdPath": null})"));
     ASSERT_TRUE(onlyOwnNames);

@@ -316,6 +316,22 @@ TEST(ResumeDataRepair, DeepNestingIsRefusedBeforeTheParserRecurses) {
     EXPECT_FALSE(getCorrectResumeDataWithData(xml));
     EXPECT_FALSE(getCorrectRequestDataWithData(xml));
 
+    // Closing tags where the parser skips them (a comment, a quoted attribute) must not hide the depth that follows.
+    const auto deepBehind = [](const QByteArray& opening, const QByteArray& closing) {
+        QByteArray text("<?xml version=\"1.0\"?><plist version=\"1.0\">" + opening);
+        for (int i = 0; i < 300000; ++i)
+            text.append("</array>");
+        text.append(closing);
+        for (int i = 0; i < 300000; ++i)
+            text.append("<array>");
+        for (int i = 0; i < 300000; ++i)
+            text.append("</array>");
+        return text + "</plist>";
+    };
+    EXPECT_FALSE(getCorrectResumeDataWithData(deepBehind("<!-- ", " -->")));
+    EXPECT_FALSE(decodeRequestWithData(deepBehind("<!-- ", " -->")));
+    EXPECT_FALSE(getResumeDictionaryWithData(deepBehind("<dict note=\"", "\"><key>a</key>")));
+
     // A cycle of references in a binary list.
     QByteArray cycle = nestedBinaryArrays(3);
     cycle[8 + 5 + 4] = 0; // the second array's reference now points back at the first
@@ -368,6 +384,43 @@ TEST(ResumeDataRepair, TaskFromRepairedDataGetsItsRequestsBack) {
     FakeSession refusing;
     refusing.refuse = true;
     EXPECT_FALSE(downloadTaskWithCorrectResumeData(refusing, data));
+}
+
+// libplist asserts, ending the program, when a key or text it hands out holds a NUL character: such data is refused
+// before it is parsed, in both formats, for keys and values.
+TEST(ResumeDataRepair, TextsWithANulCharacterAreRefusedBeforeParsing) {
+    const auto withNul = [](QByteArray data, const QByteArray& text) {
+        const int at = data.indexOf(text);
+        EXPECT_GE(at, 0) << text.toStdString();
+        data[at + 1] = '\0';
+        return data;
+    };
+    const QByteArray request = archivedRequest({"$0", kLong0}, false);
+    ASSERT_TRUE(decodeRequestWithData(request));
+    ASSERT_TRUE(getCorrectRequestDataWithData(request));
+    for (const QByteArray& text : {QByteArray("link"), QByteArray("NSMutableURLRequest"), QByteArray("NS.relative")}) {
+        SCOPED_TRACE(text.toStdString());
+        const QByteArray damaged = withNul(request, text);
+        EXPECT_FALSE(getCorrectRequestDataWithData(damaged));
+        EXPECT_FALSE(decodeRequestWithData(damaged));
+        const auto repaired = getCorrectResumeDataWithData(resumeData(damaged, request));
+        ASSERT_TRUE(repaired);
+        Plist resume = parse(*repaired);
+        EXPECT_FALSE(plist_dict_get_item(resume.get(), kResumeCurrentRequestKey)) << "the damaged entry is removed";
+        EXPECT_TRUE(plist_dict_get_item(resume.get(), kResumeOriginalRequestKey));
+    }
+    const QByteArray xmlRequest = archivedRequest({"$0", kLong0}, false, false);
+    ASSERT_TRUE(decodeRequestWithData(xmlRequest));
+    EXPECT_FALSE(getCorrectRequestDataWithData(withNul(xmlRequest, "<key>link")));
+    EXPECT_FALSE(decodeRequestWithData(withNul(xmlRequest, "NSMutableURLRequest")));
+    for (bool binary : {false, true}) {
+        const QByteArray resume = withNul(resumeData(request, request, binary), "NSURLSessionDownloadURL");
+        EXPECT_FALSE(getResumeDictionaryWithData(resume));
+        EXPECT_FALSE(getCorrectResumeDataWithData(resume));
+        FakeSession session;
+        EXPECT_TRUE(downloadTaskWithCorrectResumeData(session, resume));
+        EXPECT_EQ(session.given, resume) << "the data as it came";
+    }
 }
 
 } // namespace

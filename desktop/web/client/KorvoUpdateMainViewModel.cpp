@@ -2,6 +2,8 @@
 
 #include "KorvoUpdateUserManager.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -262,14 +264,15 @@ KorvoUpdateMainViewModel::sortAndGroup(std::vector<KorvoUpdateVehicleFamilyModel
         return a->vehicle.compare(b->vehicle, Qt::CaseInsensitive) < 0;
     });
     std::vector<KorvoUpdateVehicleGroup> groups;
-    QStringList seen;
+    // Vehicle to its group: a list may hold as many vehicles as packages, so no search through the groups.
+    QHash<QString, size_t> seen;
     for (const auto& family : families) {
-        const int index = seen.indexOf(family->vehicle);
-        if (index < 0) {
-            seen.append(family->vehicle);
+        const auto index = seen.constFind(family->vehicle);
+        if (index == seen.constEnd()) {
+            seen.insert(family->vehicle, groups.size());
             groups.push_back({family});
         } else {
-            groups[static_cast<size_t>(index)].push_back(family);
+            groups[*index].push_back(family);
         }
     }
     return groups;

@@ -18,6 +18,10 @@ namespace {
 
 enum class FileRead { Read, Missing, Unreadable };
 
+// The account files hold one log-in reply and a few sign-up records; a larger file is not ours and is not read into
+// memory.
+constexpr qint64 kMaxAccountFileBytes = 4 * 1024 * 1024;
+
 FileRead readFile(const QString& path, QByteArray& bytes, QString& why) {
     const QByteArray name = QFile::encodeName(path);
     const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
@@ -37,9 +41,23 @@ FileRead readFile(const QString& path, QByteArray& bytes, QString& why) {
             return FileRead::Unreadable;
         }
         bytes.append(buffer, static_cast<int>(n));
+        if (bytes.size() > kMaxAccountFileBytes) {
+            why = QStringLiteral("larger than %1 bytes").arg(kMaxAccountFileBytes);
+            ::close(fd);
+            return FileRead::Unreadable;
+        }
     }
     ::close(fd);
     return FileRead::Read;
+}
+
+// The sign-up records of an archive. The file never holds a password; one found there is not taken.
+std::optional<KorvoUpdateUserRegisteInfos> regInfosOf(const QByteArray& bytes) {
+    auto records = modelcoding::decodeArray<KorvoUpdateUserRegisteInfoModel>(modelcoding::readArchive(bytes));
+    if (records)
+        for (auto& record : *records)
+            record->pwd = QString();
+    return records;
 }
 
 } // namespace
@@ -104,7 +122,7 @@ std::optional<KorvoUpdateUserRegisteInfos> KorvoUpdateUserManager::getUserRegInf
     QByteArray bytes;
     QString why;
     if (readFile(documentPath(kKorvoUpdateRegisteInfoFile), bytes, why) != FileRead::Read) return std::nullopt;
-    return modelcoding::decodeArray<KorvoUpdateUserRegisteInfoModel>(modelcoding::readArchive(bytes));
+    return regInfosOf(bytes);
 }
 
 bool KorvoUpdateUserManager::saveUserRegInfo(const KorvoUpdateUserRegisteInfoModel& info) {
@@ -122,7 +140,7 @@ bool KorvoUpdateUserManager::saveUserRegInfo(const KorvoUpdateUserRegisteInfoMod
     case FileRead::Missing:
         break;
     case FileRead::Read:
-        if (auto stored = modelcoding::decodeArray<KorvoUpdateUserRegisteInfoModel>(modelcoding::readArchive(bytes)))
+        if (auto stored = regInfosOf(bytes))
             records = std::move(*stored);
         else
             syslogline::write(("The sign-up records in " + path +

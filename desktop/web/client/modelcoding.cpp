@@ -34,6 +34,29 @@ long long integerFromDouble(double value) {
     return static_cast<long long>(value);
 }
 
+// Whether the arrays and objects of a JSON text nest at most kMaxNesting deep, brackets inside texts aside. A text
+// that is no JSON may pass; the parser then refuses it before it gets deeper than counted here.
+bool nestingWithinLimit(const char* p, const char* end) {
+    int depth = 0;
+    bool inText = false;
+    for (; p != end; ++p) {
+        if (inText) {
+            if (*p == '\\') {
+                if (++p == end) break;
+            } else if (*p == '"') {
+                inText = false;
+            }
+        } else if (*p == '"') {
+            inText = true;
+        } else if (*p == '[' || *p == '{') {
+            if (++depth > kMaxNesting) return false;
+        } else if (*p == ']' || *p == '}') {
+            --depth;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 long long readInteger(const json& value) {
@@ -106,7 +129,15 @@ json textValue(const QString& text) {
 }
 
 json parseJSON(const QByteArray& bytes) {
-    return json::parse(bytes.constData(), bytes.constData() + bytes.size(), nullptr, false);
+    const char* const end = bytes.constData() + bytes.size();
+    if (!nestingWithinLimit(bytes.constData(), end)) return json(json::value_t::discarded);
+    return json::parse(bytes.constData(), end, nullptr, false);
+}
+
+bool isArchiveOfClass(const json& archive, const char* className) {
+    if (!archive.is_object()) return false;
+    const auto cls = archive.find(kArchiveClassKey);
+    return cls != archive.end() && cls->is_string() && cls->get_ref<const std::string&>() == className;
 }
 
 json encodeText(const QString& text) {
@@ -114,7 +145,7 @@ json encodeText(const QString& text) {
 }
 
 std::optional<QString> decodeText(const json& archive) {
-    if (!archive.is_object() || archive.value(kArchiveClassKey, std::string()) != kTextClassName) return std::nullopt;
+    if (!isArchiveOfClass(archive, kTextClassName)) return std::nullopt;
     const auto value = archive.find(kArchiveValueKey);
     if (value == archive.end() || !value->is_string()) return std::nullopt;
     return QString::fromStdString(value->get<std::string>());

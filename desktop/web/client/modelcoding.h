@@ -124,7 +124,11 @@ template <class T> std::shared_ptr<T> mj_objectWithKeyValues(const json& object)
     return ModelReader<T>::read(object);
 }
 
-// Parses bytes as JSON; a discarded value (is_discarded()) when they are not JSON.
+// Replies and archives nest a few levels. Copying or converting a JSON value recurses once per level, so deeper
+// input could overflow the stack; parseJSON refuses it.
+inline constexpr int kMaxNesting = 128;
+
+// Parses bytes as JSON; a discarded value (is_discarded()) when they are not JSON or nest deeper than kMaxNesting.
 json parseJSON(const QByteArray& bytes);
 
 // ---- Archives: {"class": <class name>, "properties": {<property name>: value, ...}}
@@ -162,14 +166,14 @@ template <class T> json mj_encode(const T& model) {
     return json{{kArchiveClassKey, T::className}, {kArchivePropertiesKey, properties}};
 }
 
+// Whether archive is an object tagged with the class name; a tag that is no text is no class.
+bool isArchiveOfClass(const json& archive, const char* className);
+
 // The model read back from an archive of its own class; null for anything else.
 template <class T> std::shared_ptr<T> mj_decode(const json& archive) {
-    if (!archive.is_object()) return nullptr;
-    const auto cls = archive.find(kArchiveClassKey);
+    if (!isArchiveOfClass(archive, T::className)) return nullptr;
     const auto properties = archive.find(kArchivePropertiesKey);
-    if (cls == archive.end() || !cls->is_string() || cls->get<std::string>() != T::className ||
-        properties == archive.end() || !properties->is_object())
-        return nullptr;
+    if (properties == archive.end() || !properties->is_object()) return nullptr;
     auto model = std::make_shared<T>();
     // An archive is keyed by property names: the JSON reader without renames.
     static const KeyMap kPropertyNames;
@@ -187,7 +191,7 @@ template <class T> json encodeArray(const std::vector<std::shared_ptr<T>>& model
 
 // The array read back with elements of class T only; null when the archive is no array or holds another class.
 template <class T> std::optional<std::vector<std::shared_ptr<T>>> decodeArray(const json& archive) {
-    if (!archive.is_object() || archive.value(kArchiveClassKey, std::string()) != kArrayClassName) return std::nullopt;
+    if (!isArchiveOfClass(archive, kArrayClassName)) return std::nullopt;
     const auto items = archive.find(kArchiveItemsKey);
     if (items == archive.end() || !items->is_array()) return std::nullopt;
     std::vector<std::shared_ptr<T>> models;

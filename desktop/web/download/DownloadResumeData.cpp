@@ -5,12 +5,19 @@
 #include <QRegularExpression>
 #include <QUuid>
 
+#include <algorithm>
+
 namespace {
 
 // Marks the data as ours and lets a later layout be told apart.
 constexpr int kResumeDataVersion = 1;
 // File names stay well inside the limits of every file system.
 constexpr int kMaxPartialNameLength = 128;
+
+// A validator goes back to the server in an If-Range header line, which a control character would break or split.
+bool isHeaderValue(const QString& text) {
+    return std::none_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
+}
 
 } // namespace
 
@@ -42,12 +49,15 @@ std::optional<DownloadResumeData> DownloadResumeData::fromData(const QByteArray&
     r.total = o.value(QStringLiteral("total")).toString().toULongLong(&okTotal);
     r.etag = o.value(QStringLiteral("etag")).toString();
     r.lastModified = o.value(QStringLiteral("lastModified")).toString();
-    if (r.url.isEmpty() || !okBytes || !okTotal || !isSafePartialName(r.partialName)) return std::nullopt;
+    if (r.url.isEmpty() || !okBytes || !okTotal || !isSafePartialName(r.partialName) || !isHeaderValue(r.etag) ||
+        !isHeaderValue(r.lastModified))
+        return std::nullopt;
     return r;
 }
 
 bool DownloadResumeData::isSafePartialName(const QString& name) {
-    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z0-9_][A-Za-z0-9._-]*$"));
+    // \z, not $: "$" also matches before a final line feed.
+    static const QRegularExpression pattern(QStringLiteral("\\A[A-Za-z0-9_][A-Za-z0-9._-]*\\z"));
     return !name.isEmpty() && name.size() <= kMaxPartialNameLength && pattern.match(name).hasMatch();
 }
 

@@ -483,7 +483,10 @@ void KorvoUpdateDownloadManager::didWriteData(const std::shared_ptr<DownloadTask
     const double now = nowMicroseconds();
     const double elapsed = std::floor((now - model->lastSpeedTime()) / 1e6);
     if (elapsed >= 1) {
-        model->setSpeed(model->intervalFileSize() / uint64_t(elapsed));
+        // The interval's start comes from the record, which may hold any number: a span past what an integer holds
+        // gives no speed (converting it is undefined, and came out as a division by zero).
+        const uint64_t seconds = elapsed < 18446744073709551616.0 ? uint64_t(elapsed) : 0;
+        model->setSpeed(seconds > 0 ? model->intervalFileSize() / seconds : 0);
         model->setIntervalFileSize(0);
         model->setLastSpeedTime(now);
     }

@@ -24,9 +24,10 @@ std::optional<double> jsonDouble(const nlohmann::json& value) {
     if (value.is_number()) return value.get<double>();
     if (value.is_boolean()) return value.get<bool>() ? 1.0 : 0.0;
     if (value.is_string()) {
+        // Qt also reads "nan" and "inf", which no price, progress or time is.
         bool ok = false;
         const double d = QString::fromStdString(value.get<std::string>()).trimmed().toDouble(&ok);
-        if (ok) return d;
+        if (ok && std::isfinite(d)) return d;
     }
     return std::nullopt;
 }

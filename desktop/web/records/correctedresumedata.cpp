@@ -84,8 +84,8 @@ bool normaliseUids(plist_t node, int depth) {
     return true;
 }
 
-// libplist's readers recurse once per level of nesting, so deep nesting would overflow the stack; request archives
-// nest a handful of levels. Checked before parsing, for both formats.
+// libplist's readers and plist_free recurse once per level of nesting, so deep nesting would overflow the stack;
+// request archives nest a handful of levels. Checked before parsing, for both formats.
 constexpr int kMaxNesting = 256;
 
 uint64_t readBigEndian(const uchar* p, int size) {
@@ -95,9 +95,14 @@ uint64_t readBigEndian(const uchar* p, int size) {
     return value;
 }
 
-// XML: the open container tags, counted without a full parse (text that only looks like a tag can only refuse).
+// XML: every container tag counts and closing tags do not, which bounds the depth without a full parse. A closing
+// tag can stand where the parser skips it (a comment, a CDATA section, a quoted attribute), so subtracting closing
+// tags would let deep nesting through. Request archives and resume data hold a few dozen containers.
+constexpr int kMaxXmlContainers = 4096;
+
 bool xmlNestingWithinLimit(const QByteArray& data) {
-    int depth = 0;
+    if (data.contains('\0')) return false; // no XML character; see the binary check for why it matters
+    int containers = 0;
     for (int i = data.indexOf('<'); i >= 0; i = data.indexOf('<', i + 1)) {
         const char* p = data.constData() + i + 1;
         const int left = data.size() - i - 1;
@@ -105,19 +110,14 @@ bool xmlNestingWithinLimit(const QByteArray& data) {
             const int n = int(strlen(word));
             return left >= n && memcmp(p, word, size_t(n)) == 0;
         };
-        if (startsWith("/array") || startsWith("/dict")) {
-            --depth;
-        } else if (startsWith("array") || startsWith("dict")) {
-            const int end = data.indexOf('>', i);
-            if (end < 0) return true; // unterminated: the parser refuses it
-            if (data[end - 1] != '/' && ++depth > kMaxNesting) return false;
-        }
+        if ((startsWith("array") || startsWith("dict")) && ++containers > kMaxXmlContainers) return false;
     }
     return true;
 }
 
 // Binary: the longest chain of containers from the top object, walked without recursion; a structure this walk
-// cannot follow, or a cycle, is refused.
+// cannot follow, or a cycle, is refused. So is a text (a key or a value) holding a NUL character: libplist's dictionary
+// iterator and text getters assert that a text's length is that of its C string, which would end the program.
 bool binaryNestingWithinLimit(const QByteArray& data) {
     constexpr int kHeaderSize = 8;
     constexpr int kTrailerSize = 32;
@@ -137,14 +137,16 @@ bool binaryNestingWithinLimit(const QByteArray& data) {
         return readBigEndian(bytes + table + object * offsetSize, offsetSize);
     };
 
-    // The references of a container object, or none for a scalar; false when they do not fit in the data.
+    // The references of a container object, or none for a scalar; false when they do not fit in the data, or the
+    // object is a text holding a NUL character.
     const auto children = [&](uint64_t object, std::vector<uint64_t>& refs) {
         refs.clear();
         uint64_t at = offsetOf(object);
         if (at >= table) return false;
         const uchar marker = bytes[at++];
         const int type = marker >> 4;
-        if (type != 0xA && type != 0xC && type != 0xD) return true;
+        const bool text = type == 0x5 || type == 0x6; // ASCII, UTF-16
+        if (!text && type != 0xA && type != 0xC && type != 0xD) return true;
         uint64_t n = marker & 0x0F;
         if (n == 0x0F) {
             if (at >= table || (bytes[at] >> 4) != 0x1) return false;
@@ -152,6 +154,13 @@ bool binaryNestingWithinLimit(const QByteArray& data) {
             if (intSize > 8 || table - at - 1 < uint64_t(intSize)) return false;
             n = readBigEndian(bytes + at + 1, intSize);
             at += 1 + intSize;
+        }
+        if (text) {
+            const uint64_t unit = type == 0x6 ? 2 : 1;
+            if (n > size || (table - at) / unit < n) return false;
+            for (uint64_t i = 0; i < n; ++i)
+                if (bytes[at + i * unit] == 0 && (unit == 1 || bytes[at + i * unit + 1] == 0)) return false;
+            return true;
         }
         if (type == 0xD) {
             if (n > size) return false;
