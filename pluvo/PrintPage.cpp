@@ -27,6 +27,7 @@ constexpr int kRightGap = 20, kBottomGap = 65, kButtonsFromBottom = 55;
 constexpr char kDocName[] = "pluvo";
 // The double-byte report is shown once its end marker has come.
 constexpr char kEndMarker[] = "\r\n\r\n";
+constexpr size_t kEndMarkerLength = sizeof kEndMarker - 1;
 
 QString text(const TextId& id) {
     return pluvo::adsGetStdText_CString(MakeTextId(id));
@@ -165,8 +166,12 @@ void CPrintPage::ReportReceiveThread(CPrintPage* page, std::string port, int wak
             if (n <= 0) break;
             const char* bytes = reinterpret_cast<const char*>(buffer);
             if (doubleByte && !shared->endMarkerSeen) {
+                // Search only where the marker can newly end, so a long report without it is not scanned again and
+                // again.
+                const size_t tail = kEndMarkerLength - 1;
+                const size_t from = accumulated.size() > tail ? accumulated.size() - tail : 0;
                 accumulated.append(bytes, size_t(n));
-                if (accumulated.find(kEndMarker) == std::string::npos) continue;
+                if (accumulated.find(kEndMarker, from) == std::string::npos) continue;
                 shared->endMarkerSeen = true;
                 post(decoder->toUnicode(accumulated.data(), int(accumulated.size())));
                 accumulated.clear();

@@ -217,8 +217,8 @@ TEST_F(PrintCapture, RussianInItsCodePageAndASplitCharacterOfTheDoubleByteOne) {
         << shown().toStdString();
     page.reset();
 
-    // The double-byte language: nothing until the end marker, then all of it, a character split between chunks
-    // kept whole.
+    // The double-byte language: nothing until the end marker, then all of it, a character and the marker split
+    // between chunks kept whole.
     ProgramFolder program;
     program.dir.write("pluvo.cfg", std::string("[Setting]\r\nLanguage = 11\r\n"));
     ASSERT_EQ(::symlink(PLUVO_DIST_DIR "/language", (program.dir.path() + "/language").c_str()), 0);
@@ -227,7 +227,9 @@ TEST_F(PrintCapture, RussianInItsCodePageAndASplitCharacterOfTheDoubleByteOne) {
     start();
     sim->sendReport(gbk.substr(0, 3));
     QThread::msleep(100);
-    sim->sendReport(gbk.substr(3) + "\r\n\r\n");
+    sim->sendReport(gbk.substr(3) + "\r\n\r");
+    QThread::msleep(100);
+    sim->sendReport("\n");
     ASSERT_TRUE(waitUntil([&] { return !shown().isEmpty(); }, 2000));
     EXPECT_EQ(shown(), QString::fromUtf8("故障码\n\n"));
     page.reset();
