@@ -216,6 +216,19 @@ TEST_F(TransferTest, StallIsATimeOutThatCanResume) {
     const Outcome done = run(DownloadTask::withResumeData(out.error->resumeData, options()));
     ASSERT_FALSE(done.error);
     EXPECT_EQ(done.finished, content);
+
+    // A validator the server sent with a bare CR inside would split the If-Range line: it is no validator, so there
+    // is nothing to resume from and the download starts again from zero.
+    server.setContent(content, "\"v2\rX-Injected: 1\"");
+    server.setMode(ScriptedServer::Mode::Stall);
+    const Outcome cut = run(DownloadTask::withUrl(QString::fromStdString(server.url()), quick));
+    ASSERT_TRUE(cut.error);
+    EXPECT_EQ(cut.error->code, DownloadErrorTimedOut);
+    EXPECT_TRUE(cut.error->resumeData.isEmpty()) << cut.error->resumeData.toStdString();
+    server.setMode(ScriptedServer::Mode::Normal);
+    const Outcome again = run(DownloadTask::withUrl(QString::fromStdString(server.url()), options()));
+    ASSERT_FALSE(again.error);
+    EXPECT_EQ(again.finished, content);
 }
 
 // The address rule itself is tested, for both of its users, in urlrule_test.cpp.

@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -46,6 +47,17 @@ std::string headerValue(const std::string& line) {
     while (e > b && (line[e - 1] == '\r' || line[e - 1] == '\n' || line[e - 1] == ' ' || line[e - 1] == '\t'))
         --e;
     return line.substr(b, e - b);
+}
+
+// A validator goes back in an If-Range line: one holding a control character (a bare CR inside the value) is no
+// validator, so the resume starts from zero instead of sending a broken or split header.
+std::string validatorValue(const std::string& line) {
+    std::string value = headerValue(line);
+    const bool control = std::any_of(value.begin(), value.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 || u == 0x7f;
+    });
+    return control ? std::string() : value;
 }
 
 bool writeAll(int fd, const char* data, size_t length) {
@@ -210,9 +222,9 @@ size_t onHeader(char* data, size_t size, size_t count, void* user) {
         a->lastModified.clear();
         a->contentLength = -1;
     } else if (startsWithNoCase(line, "ETag:")) {
-        a->etag = headerValue(line);
+        a->etag = validatorValue(line);
     } else if (startsWithNoCase(line, "Last-Modified:")) {
-        a->lastModified = headerValue(line);
+        a->lastModified = validatorValue(line);
     } else if (startsWithNoCase(line, "Content-Range:")) {
         a->contentRange = headerValue(line);
     } else if (startsWithNoCase(line, "Content-Length:")) {
