@@ -14,11 +14,6 @@ constexpr int kResumeDataVersion = 1;
 // File names stay well inside the limits of every file system.
 constexpr int kMaxPartialNameLength = 128;
 
-// A validator goes back to the server in an If-Range header line, which a control character would break or split.
-bool isHeaderValue(const QString& text) {
-    return std::none_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
-}
-
 } // namespace
 
 QByteArray DownloadResumeData::toData() const {
@@ -53,6 +48,10 @@ std::optional<DownloadResumeData> DownloadResumeData::fromData(const QByteArray&
         !isHeaderValue(r.lastModified))
         return std::nullopt;
     return r;
+}
+
+bool DownloadResumeData::isHeaderValue(const QString& text) {
+    return std::none_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
 }
 
 bool DownloadResumeData::isSafePartialName(const QString& name) {

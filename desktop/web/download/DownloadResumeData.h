@@ -23,6 +23,9 @@ struct DownloadResumeData {
     static std::optional<DownloadResumeData> fromData(const QByteArray& data);
     // A plain file name of the kind this program makes: letters, digits, ".", "_" and "-", no leading dot pair.
     static bool isSafePartialName(const QString& name);
+    // A validator goes back to the server in an If-Range header line, which a control character would break or
+    // split: only text without one is a validator.
+    static bool isHeaderValue(const QString& text);
     // A fresh unique partial-file name.
     static QString newPartialName();
 };

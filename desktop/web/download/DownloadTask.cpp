@@ -49,15 +49,10 @@ std::string headerValue(const std::string& line) {
     return line.substr(b, e - b);
 }
 
-// A validator goes back in an If-Range line: one holding a control character (a bare CR inside the value) is no
-// validator, so the resume starts from zero instead of sending a broken or split header.
+// A value that is no validator (a bare CR inside it) is none: the resume then starts from zero.
 std::string validatorValue(const std::string& line) {
     std::string value = headerValue(line);
-    const bool control = std::any_of(value.begin(), value.end(), [](char c) {
-        const auto u = static_cast<unsigned char>(c);
-        return u < 0x20 || u == 0x7f;
-    });
-    return control ? std::string() : value;
+    return DownloadResumeData::isHeaderValue(QString::fromStdString(value)) ? value : std::string();
 }
 
 bool writeAll(int fd, const char* data, size_t length) {
