@@ -32,13 +32,11 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         forgetParentsLocked();
         joinFinishedLocked();
-        ++m_running;
         m_threads.emplace_back([this, fn = std::move(fn)]() mutable {
             fn();
             fn = nullptr; // what the work captured goes before the thread counts as done
             std::lock_guard<std::mutex> lock(m_mutex);
             m_finished.push_back(std::this_thread::get_id());
-            --m_running;
             m_cv.notify_all();
         });
     }
@@ -47,9 +45,11 @@ public:
     void waitAtExit() {
         std::unique_lock<std::mutex> lock(m_mutex);
         forgetParentsLocked();
-        m_cv.wait_for(lock, std::chrono::milliseconds(kWorkerExitWaitMs), [this] { return m_running == 0; });
+        m_cv.wait_for(lock, std::chrono::milliseconds(kWorkerExitWaitMs),
+                      [this] { return m_finished.size() == m_threads.size(); });
         joinFinishedLocked();
-        for (std::thread& t : m_threads) t.detach();
+        for (std::thread& t : m_threads)
+            t.detach();
     }
 
 private:
@@ -59,7 +59,6 @@ private:
         static auto* const inherited = new std::list<std::thread>;
         inherited->splice(inherited->end(), m_threads);
         m_finished.clear();
-        m_running = 0;
         m_pid = getpid();
     }
 
@@ -79,8 +78,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_cv;
     std::list<std::thread> m_threads;
-    std::vector<std::thread::id> m_finished;
-    int m_running = 0;
+    std::vector<std::thread::id> m_finished; // of m_threads: their work is over, they are still to be joined
     pid_t m_pid = getpid();
 };
 
