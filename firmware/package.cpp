@@ -87,6 +87,19 @@ long dateKey(const std::string& name) {
     return std::strtol(digits.c_str(), nullptr, 10);
 }
 
+// Copies a file about to be replaced to its name + kOriginalSuffix. The first copy stays: a later save of the same
+// day must not replace the package the user started from with one of our own patches.
+bool keepOriginal(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) return errno == ENOENT;
+    if (!S_ISREG(st.st_mode)) return false; // not a package, and reading a FIFO would wait for a writer
+    const std::string original = path + kOriginalSuffix;
+    struct stat kept {};
+    if (lstat(original.c_str(), &kept) == 0) return true;
+    Bytes bytes;
+    return readWholeFile(path, bytes) && writeFileAtomically(original, bytes);
+}
+
 } // namespace
 
 void scramble(Bytes& bytes) {
@@ -206,7 +219,8 @@ bool patchLogoInPackage(const SectionMap& sections, const std::string& packagePa
     }
     const Bytes built = buildPackage(patched);
     if (built.empty()) return false;
-    return writeFileAtomically(datedPackagePath(packagePath, yyyymmdd), built);
+    const std::string out = datedPackagePath(packagePath, yyyymmdd);
+    return keepOriginal(out) && writeFileAtomically(out, built);
 }
 
 bool loadAndPatchPackage(const std::string& packagePath, const std::string& logoPath) {
@@ -217,6 +231,7 @@ bool loadAndPatchPackage(const std::string& packagePath, const std::string& logo
     Bytes bytes;
     if (packagePath.empty() || !readWholeFile(packagePath, bytes)) return false;
     scramble(bytes);
+    if (!checkPackage(bytes.data(), bytes.size()).ok) return false;
     const SectionMap map = parsePackage(bytes);
     if (map.empty()) return false;
     return patchLogoInPackage(map, packagePath, logoPath, yyyymmdd);

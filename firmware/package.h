@@ -23,6 +23,9 @@ constexpr char kLogoEntryName[] = "RB350_LOGO.cbf";
 // Offsets of the logo entry's offset and size fields from the start of its name.
 constexpr size_t kLogoOffsetField = 44;
 constexpr size_t kLogoSizeField = 48;
+// Appended to a package's name to keep it when a patch is written under that very name: no program's package
+// search takes the result, since every one looks for names ending in ".bin".
+constexpr char kOriginalSuffix[] = ".orig";
 
 // XOR with the package key; its own inverse.
 void scramble(Bytes& bytes);
@@ -48,13 +51,15 @@ std::string datedPackagePath(const std::string& packagePath, const std::string& 
 std::string todayYyyyMmDd();
 
 // Replaces the logo entry of section 2 with the logo file's bytes (cut or zero-padded to the entry's size) and
-// writes the package under the dated name, through a temporary file renamed into place.
-// False when nothing could be built, the logo entry lies outside section 2, or writing failed.
+// writes the package under the dated name, through a temporary file renamed into place. A file already under that
+// name (a package dated today) is first kept beside it as name + kOriginalSuffix, unless one is kept there already.
+// False when nothing could be built, the logo entry lies outside section 2, or keeping or writing failed.
 bool patchLogoInPackage(const SectionMap& sections, const std::string& packagePath, const std::string& logoPath);
 bool patchLogoInPackage(const SectionMap& sections, const std::string& packagePath, const std::string& logoPath,
                         const std::string& yyyymmdd);
 
-// Reads, unscrambles and parses the package, then patches it. False when the file cannot be read or has no section.
+// Reads, unscrambles, checks (as the flashers do) and parses the package, then patches it. False when the file cannot
+// be read or is not a sound package: a damaged one is never given a fresh checksum.
 bool loadAndPatchPackage(const std::string& packagePath, const std::string& logoPath);
 bool loadAndPatchPackage(const std::string& packagePath, const std::string& logoPath, const std::string& yyyymmdd);
 

@@ -144,12 +144,15 @@ int Lumaset::bmp24ToRgb565(const std::string& bmpPath, const std::string& destin
 }
 
 bool convertToLogo(const std::string& source, const std::string& destination) {
+    const size_t slash = destination.find_last_of('/');
+    const std::string temp =
+        slash == std::string::npos ? kTempBitmapName : destination.substr(0, slash + 1) + kTempBitmapName;
     Lumaset converter;
-    if (converter.resizePicture(source, kTempBitmapName, Lumaset::kLogoWidth, Lumaset::kLogoHeight)) {
-        const int flags = converter.bmp24ToRgb565(kTempBitmapName, destination);
-        std::remove(kTempBitmapName);
+    if (converter.resizePicture(source, temp, Lumaset::kLogoWidth, Lumaset::kLogoHeight)) {
+        const int flags = converter.bmp24ToRgb565(temp, destination);
+        std::remove(temp.c_str());
         return flags == 0;
     }
-    std::remove(kTempBitmapName);
+    std::remove(temp.c_str());
     return false;
 }

@@ -40,12 +40,13 @@ private:
     std::array<uint8_t, kHeaderSize> m_header;
 };
 
-// Name of the intermediate 24-bit bitmap, in the current directory; removed after every conversion.
+// Name of the intermediate 24-bit bitmap, made in the destination's folder; removed after every conversion.
 constexpr char kTempBitmapName[] = "temp.bmp";
 
 // Whether the picture library recognises the file's format (by its content, not its name); says nothing of
 // whether the picture is intact.
 bool pictureLibraryReads(const std::string& path);
 
-// True when destination now holds the logo of source. Never leaves "temp.bmp" behind.
+// True when destination now holds the logo of source. Never leaves "temp.bmp" behind; a file of that name beside
+// the destination is replaced, so the caller keeps the destination in a folder of its own.
 bool convertToLogo(const std::string& source, const std::string& destination);

@@ -23,6 +23,8 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -30,7 +32,11 @@ const char kWorkingCopyStem[] = "SourcePictureCopy";
 const char kPreviewFile[] = "Result_temp.bmp";
 const char kSavedFile[] = "Result.bmp";
 const char kPluvoProgram[] = "pluvo";
-const char kPictureFilter[] = " (*.png *.xpm *.jpg *.bmp)";
+const char kPictureFilter[] = " (*.png *.xpm *.jpg *.jpeg *.bmp *.gif)";
+// The private folder of the working files, inside the system's temporary folder.
+const char kWorkFolderTemplate[] = "/Lumaset-XXXXXX";
+const char kTempFolderVariable[] = "TMPDIR"; // where the system's temporary folder is named
+constexpr int64_t kPixelsPerMegapixel = 1'000'000;
 const char kOwnerLine[] = "Lumaset";
 const char kOwnerText[] = "Lumaset - boot logos for the scan tools";
 // A data section of this many bytes or fewer is never patched, whatever it holds.
@@ -99,6 +105,16 @@ MainWindow::MainWindow(QWidget* parent) : MainWindow(MainWindowEnvironment(), pa
 
 MainWindow::MainWindow(const MainWindowEnvironment& environment, QWidget* parent)
     : QMainWindow(parent), m_env(completed(environment)) {
+    // Qt names no folder when $TMPDIR does not exist: a template made from that would land in "/".
+    const QString temp = QDir::tempPath();
+    if (!temp.isEmpty()) m_workDir = std::make_unique<QTemporaryDir>(temp + kWorkFolderTemplate);
+    if (workFolder().isEmpty()) {
+        const QString named = temp.isEmpty() ? QFile::decodeName(qgetenv(kTempFolderVariable)) : temp;
+        const QString reason = m_workDir ? m_workDir->errorString() : QString::fromLocal8Bit(std::strerror(ENOENT));
+        m_workFolderProblem =
+            tr("无法在 %1 中创建临时工作文件夹: %2。图片无法转换。请确认临时文件夹可写,然后重新启动本程序。")
+                .arg(QDir::toNativeSeparators(named), reason);
+    }
     setupUi();
     showMaximized();
     setWindowTitle(tr("图片转换工具") + " " + kOwnerLine);
@@ -107,6 +123,7 @@ MainWindow::MainWindow(const MainWindowEnvironment& environment, QWidget* parent
     setCentralWidget(m_pictureWidget);
     connect(this, &MainWindow::pictureChanged, m_pictureWidget, &MyPictureWidget::drawPicture);
     m_timerId = startTimer(m_env.refreshIntervalMs, Qt::CoarseTimer);
+    if (!m_workFolderProblem.isEmpty()) m_env.notify(this, m_workFolderProblem, true);
 }
 
 MainWindow::~MainWindow() = default;
@@ -153,12 +170,16 @@ QString MainWindow::workingCopyName(const QString& picturePath) {
     return suffix.isEmpty() ? QString(kWorkingCopyStem) : QString(kWorkingCopyStem) + "." + suffix;
 }
 
-bool MainWindow::makeWorkingCopy(const QString& copy) {
-    QFile::remove(copy);
-    // A grab that yields nothing (no screen access, as under Wayland) falls back to the picture file.
-    if (m_capture && m_capture->isVisible() && m_env.grab(m_capture, copy)) return true;
-    QFile::remove(copy);
-    const QString picture = m_pictureWidget->getPictureName();
+QString MainWindow::workFolder() const {
+    return m_workDir && m_workDir->isValid() ? m_workDir->path() : QString();
+}
+
+QString MainWindow::workFile(const QString& name) const {
+    // Without the private folder no name is given at all, so nothing lands in the current or root folder.
+    return workFolder().isEmpty() ? QString() : m_workDir->filePath(name);
+}
+
+bool MainWindow::makeWorkingCopy(const QString& picture, const QString& copy) {
     // What the view shows but the converter cannot decode (XPM, GIF) is handed over as PNG pixels.
     if (!pictureLibraryReads(localPath(picture))) {
         const QImage image(picture);
@@ -167,30 +188,91 @@ bool MainWindow::makeWorkingCopy(const QString& copy) {
     return QFile::copy(picture, copy);
 }
 
-bool MainWindow::convertPicture() {
-    const QString copy = workingCopyName(m_pictureWidget->getPictureName());
-    const bool converted = makeWorkingCopy(copy) && convertToLogo(localPath(copy), kPreviewFile);
+MainWindow::PreviewResult MainWindow::updatePreview() {
+    if (workFolder().isEmpty()) return PreviewResult::NoWorkFolder;
+    const QString picture = m_pictureWidget->getPictureName();
+    const QString copy = workFile(workingCopyName(picture));
+    const QString preview = workFile(kPreviewFile);
     QFile::remove(copy);
-    return converted;
+    // A grab that yields nothing (no screen access, as under Wayland) falls back to the picture file.
+    if (m_capture && m_capture->isVisible()) {
+        if (m_env.grab(m_capture, copy)) {
+            m_previewOfPicture = false;
+            const bool converted = convertToLogo(localPath(copy), localPath(preview));
+            QFile::remove(copy);
+            return converted ? PreviewResult::Converted : PreviewResult::Failed;
+        }
+        QFile::remove(copy);
+    }
+    const picturefile::Check check = picturefile::inspect(picture);
+    // Not written since it was last converted or refused: that result stands, and the picture is not read again.
+    if (m_previewOfPicture && check.stamp.size >= 0 && check.stamp == m_previewCheck.stamp) return m_previewResult;
+    m_previewCheck = check;
+    m_previewOfPicture = true;
+    if (check.verdict != picturefile::Verdict::Ok) {
+        m_previewResult = PreviewResult::Refused;
+        return m_previewResult;
+    }
+    const bool converted = makeWorkingCopy(picture, copy) && convertToLogo(localPath(copy), localPath(preview));
+    QFile::remove(copy);
+    m_previewResult = converted ? PreviewResult::Converted : PreviewResult::Failed;
+    return m_previewResult;
 }
 
 void MainWindow::refreshPreview() {
-    convertPicture();
+    // A refusal is told once per file: the timer would raise the same box every few seconds.
+    if (updatePreview() == PreviewResult::Refused && m_previewCheck.stamp != m_toldRefused) {
+        m_toldRefused = m_previewCheck.stamp;
+        m_env.notify(this, refusalText(m_previewCheck), true);
+    }
 }
 
-bool MainWindow::savePicture() {
-    return convertPicture() && replaceFile(kPreviewFile, kSavedFile);
+MainWindow::PreviewResult MainWindow::savePicture() {
+    const PreviewResult result = updatePreview();
+    if (result != PreviewResult::Converted) return result;
+    return replaceFile(workFile(kPreviewFile), workFile(kSavedFile)) ? PreviewResult::Converted : PreviewResult::Failed;
 }
 
-MainWindow::PatchResult MainWindow::applyLogoToLatestPackage() {
+QString MainWindow::refusalText(const picturefile::Check& check) {
+    const QString name = QFileInfo(check.stamp.path).fileName();
+    switch (check.verdict) {
+    case picturefile::Verdict::NotRegular:
+        return tr("%1 不是普通文件,不能作为图片打开。请选择一个图片文件。").arg(name);
+    case picturefile::Verdict::TooLarge:
+        return tr("图片太大: %1 x %2 像素。最多可用 %3 百万像素,请选择较小的图片。")
+            .arg(check.size.width())
+            .arg(check.size.height())
+            .arg(picturefile::kMaxPicturePixels / kPixelsPerMegapixel);
+    case picturefile::Verdict::Ok:
+    case picturefile::Verdict::Missing:
+    case picturefile::Verdict::Unreadable:
+        break;
+    }
+    return tr("无法读取图片 %1。请选择 PNG、JPEG、GIF、BMP 或 XPM 图片。").arg(name);
+}
+
+QString MainWindow::previewFailureText(PreviewResult result) const {
+    switch (result) {
+    case PreviewResult::NoWorkFolder:
+        return m_workFolderProblem;
+    case PreviewResult::Refused:
+        return refusalText(m_previewCheck);
+    case PreviewResult::Converted:
+    case PreviewResult::Failed:
+        break;
+    }
+    return tr("图片无法转换,文件未保存。请选择其他图片。");
+}
+
+MainWindow::PatchResult MainWindow::applyLogoToLatestPackage(QString* written) {
     const std::string package = m_env.updateFolder.isEmpty()
                                     ? firmware::findLatestPackage()
                                     : firmware::findLatestPackageIn(localPath(m_env.updateFolder));
     if (package.empty()) return PatchResult::NoPackage;
     firmware::Bytes bytes, logo;
+    const std::string saved = localPath(workFile(kSavedFile));
     // Without the saved logo the patcher would also write a copy equal to its source.
-    if (!firmware::readWholeFile(package, bytes) || !firmware::readWholeFile(kSavedFile, logo))
-        return PatchResult::Failed;
+    if (!firmware::readWholeFile(package, bytes) || !firmware::readWholeFile(saved, logo)) return PatchResult::Failed;
     firmware::scramble(bytes);
     // The copy gets a fresh checksum: a damaged package would come out as one the flashers accept.
     if (!firmware::checkPackage(bytes.data(), bytes.size()).ok) return PatchResult::Failed;
@@ -198,13 +280,18 @@ MainWindow::PatchResult MainWindow::applyLogoToLatestPackage() {
     if (sections.empty()) return PatchResult::Failed;
     // Without a logo entry the patcher would write a dated copy equal to its source: nothing to save into.
     if (!hasLogoEntry(sections)) return PatchResult::NoLogoEntry;
-    return firmware::patchLogoInPackage(sections, package, kSavedFile) ? PatchResult::Patched : PatchResult::Failed;
+    // One date for the patch and the name reported, also across midnight.
+    const std::string today = firmware::todayYyyyMmDd();
+    if (!firmware::patchLogoInPackage(sections, package, saved, today)) return PatchResult::Failed;
+    if (written) *written = QFile::decodeName(firmware::datedPackagePath(package, today).c_str());
+    return PatchResult::Patched;
 }
 
-void MainWindow::reportPatch(PatchResult result, bool reportSuccess) {
+void MainWindow::reportPatch(PatchResult result, const QString& written, bool reportSuccess) {
     switch (result) {
     case PatchResult::Patched:
-        if (reportSuccess) m_env.notify(this, tr("文件已保存"), false);
+        // Named, since pluvo then lists the new copy beside the package it was made from.
+        if (reportSuccess) m_env.notify(this, tr("文件已保存") + "\n" + QFileInfo(written).fileName(), false);
         break;
     case PatchResult::NoPackage:
         m_env.notify(this, tr("update 文件夹中没有固件包,标志未写入。请先放入固件包再保存。"), true);
@@ -219,17 +306,33 @@ void MainWindow::reportPatch(PatchResult result, bool reportSuccess) {
 }
 
 void MainWindow::onSavePicture() {
-    if (!hasPicture()) return;
-    if (!savePicture()) {
-        m_env.notify(this, tr("图片无法转换,文件未保存。请选择其他图片。"), true);
+    // Also with the capture frame shown: the frame is converted only once a picture is open.
+    if (!hasPicture()) {
+        m_env.notify(this, tr("请先打开一张图片(文件 → 打开),再保存。"), true);
         return;
     }
-    reportPatch(applyLogoToLatestPackage(), true);
+    const PreviewResult saved = savePicture();
+    if (saved != PreviewResult::Converted) {
+        if (saved == PreviewResult::Refused) m_toldRefused = m_previewCheck.stamp;
+        m_env.notify(this, previewFailureText(saved), true);
+        return;
+    }
+    QString written;
+    const PatchResult patched = applyLogoToLatestPackage(&written);
+    reportPatch(patched, written, true);
 }
 
 void MainWindow::onOpenPicture() {
     const QString path = QFileDialog::getOpenFileName(this, tr("选择图片"), QString(), tr("图片格式") + kPictureFilter);
-    if (!path.isEmpty()) emit pictureChanged(path);
+    if (path.isEmpty()) return;
+    // A refused choice leaves the picture as it was.
+    const picturefile::Check check = picturefile::inspect(path);
+    if (check.verdict != picturefile::Verdict::Ok) {
+        m_toldRefused = check.stamp;
+        m_env.notify(this, refusalText(check), true);
+        return;
+    }
+    emit pictureChanged(path);
 }
 
 void MainWindow::onExit() {
@@ -274,18 +377,22 @@ void MainWindow::timerEvent(QTimerEvent*) {
 void MainWindow::askSaveOnClose() {
     if (m_timerId) killTimer(m_timerId);
     m_timerId = 0;
+    const QString preview = workFile(kPreviewFile), saved = workFile(kSavedFile);
     if (!hasPicture()) {
-        QFile::remove(kPreviewFile);
+        QFile::remove(preview);
         return;
     }
-    if (md5Of(kPreviewFile) != md5Of(kSavedFile) && m_env.askSave(this)) {
-        if (replaceFile(kPreviewFile, kSavedFile))
-            reportPatch(applyLogoToLatestPackage(), false);
-        else
+    if (md5Of(preview) != md5Of(saved) && m_env.askSave(this)) {
+        QString written;
+        if (replaceFile(preview, saved)) {
+            const PatchResult patched = applyLogoToLatestPackage(&written);
+            reportPatch(patched, written, false);
+        } else {
             m_env.notify(this, tr("图片无法转换,文件未保存。请选择其他图片。"), true);
+        }
     }
-    QFile::remove(kSavedFile);
-    QFile::remove(kPreviewFile);
+    QFile::remove(saved);
+    QFile::remove(preview);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

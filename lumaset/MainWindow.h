@@ -2,14 +2,21 @@
 // save into a dated copy of the newest package, and the close flow that restarts pluvo. GUI thread only; every
 // conversion and patch runs on it and blocks the window for its length.
 //
-// Working files ("SourcePictureCopy.<ext>", "Result_temp.bmp", "Result.bmp") live in the current directory.
+// Working files ("SourcePictureCopy.<ext>", "Result_temp.bmp", "Result.bmp" and the converter's "temp.bmp") live in
+// a private temporary folder made with the window and removed with it, never beside the user's pictures. A picture
+// is converted again only when its file was written since, or while the capture frame is shown; one that is no
+// regular file, cannot be read or is too large is refused in words, once.
 #pragma once
+
+#include "picturefile.h"
 
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <functional>
+#include <memory>
 
 class CapturingDialog;
 class MyPictureWidget;
@@ -39,6 +46,8 @@ class MainWindow : public QMainWindow {
 public:
     // What applyLogoToLatestPackage achieved; only Patched wrote a package.
     enum class PatchResult { Patched, NoPackage, NoLogoEntry, Failed };
+    // What became of the preview; only Converted left a preview of the current picture or capture.
+    enum class PreviewResult { Converted, NoWorkFolder, Refused, Failed };
 
     explicit MainWindow(QWidget* parent = nullptr);
     MainWindow(const MainWindowEnvironment& environment, QWidget* parent = nullptr);
@@ -51,11 +60,15 @@ public:
 
     // "SourcePictureCopy" plus the extension of the picture's file name (none when the name has none).
     static QString workingCopyName(const QString& picturePath);
+    // The private folder of the working files; empty when it could not be made.
+    QString workFolder() const;
 
+    // Brings the preview up to date; a picture refused for what it is is told once.
     void refreshPreview();
-    // Converts and, when that worked, makes the result the saved logo. False when nothing was saved.
-    bool savePicture();
-    PatchResult applyLogoToLatestPackage();
+    // Brings the preview up to date and, when that worked, makes it the saved logo.
+    PreviewResult savePicture();
+    // Writes the saved logo into a dated copy of the newest package; written receives that copy's path.
+    PatchResult applyLogoToLatestPackage(QString* written = nullptr);
     void askSaveOnClose();
 
 signals:
@@ -81,11 +94,21 @@ private:
     void createMenus();
     void ensureCapture();
     bool hasPicture() const;
-    bool makeWorkingCopy(const QString& copy);
-    bool convertPicture();
-    void reportPatch(PatchResult result, bool reportSuccess);
+    QString workFile(const QString& name) const;
+    bool makeWorkingCopy(const QString& picture, const QString& copy);
+    PreviewResult updatePreview();
+    QString previewFailureText(PreviewResult result) const;
+    static QString refusalText(const picturefile::Check& check);
+    void reportPatch(PatchResult result, const QString& written, bool reportSuccess);
 
     MainWindowEnvironment m_env;
+    std::unique_ptr<QTemporaryDir> m_workDir; // null when the system names no temporary folder
+    QString m_workFolderProblem;              // why there is no private folder, as the user is told
+    // The picture file the preview was last made from (or refused for), and what came of it; cleared by a capture.
+    picturefile::Check m_previewCheck;
+    PreviewResult m_previewResult = PreviewResult::Failed;
+    bool m_previewOfPicture = false;
+    picturefile::Stamp m_toldRefused; // the refused picture the user was last told of
     MyPictureWidget* m_pictureWidget = nullptr;
     CapturingDialog* m_capture = nullptr;
     QAction* m_openCaptureAction = nullptr;

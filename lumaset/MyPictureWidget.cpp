@@ -34,16 +34,29 @@ void MyPictureWidget::drawPicture(QString strPicName) {
     update();
 }
 
+const QImage& MyPictureWidget::pictureToDraw() {
+    // A look at the file's metadata on every paint, so a picture changed on disk shows as it is now; the pixels are
+    // read only when it changed.
+    const picturefile::Stamp stamp = picturefile::stampOf(m_pictureName);
+    if (stamp.size >= 0 && stamp == m_shownStamp && size() == m_shownFor) return m_shown;
+    m_shown = QImage();
+    m_shownStamp = stamp;
+    m_shownFor = size();
+    const picturefile::Check check = picturefile::inspect(m_pictureName);
+    if (check.verdict != picturefile::Verdict::Ok) return m_shown;
+    QImage picture;
+    if (!picture.load(m_pictureName)) return m_shown;
+    const QSize drawn = drawnSize(picture.size(), size());
+    m_shown = drawn == picture.size() ? picture : picture.scaled(drawn, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    return m_shown;
+}
+
 void MyPictureWidget::paintEvent(QPaintEvent* event) {
     QOpenGLWidget::paintEvent(event);
     QPainter painter(this);
     painter.fillRect(rect(), kBackground);
-    // Read on every paint, so a picture changed on disk shows as it is now.
-    QImage picture;
-    if (m_pictureName.isEmpty() || !picture.load(m_pictureName)) return;
-    const QSize size = drawnSize(picture.size(), this->size());
-    if (size != picture.size()) picture = picture.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    painter.drawImage(QPoint(0, 0), picture);
+    const QImage& picture = pictureToDraw();
+    if (!picture.isNull()) painter.drawImage(QPoint(0, 0), picture);
 }
 
 void MyPictureWidget::dragEnterEvent(QDragEnterEvent* event) {

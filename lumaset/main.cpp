@@ -14,8 +14,10 @@ constexpr int kLockWaitMs = 100; // a second start gives up at once rather than 
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QLockFile lock(QDir::tempPath() + "/" + kLockFileName);
-    if (!lock.tryLock(kLockWaitMs)) return 0;
+    const QString temp = QDir::tempPath();
+    QLockFile lock(temp + "/" + kLockFileName);
+    // Only another instance ends this one silently; without a temporary folder the window says what is wrong.
+    if (!temp.isEmpty() && !lock.tryLock(kLockWaitMs) && lock.error() == QLockFile::LockFailedError) return 0;
 
     QTranslator translator;
     loadTranslation(translator, readLanguageCode(), QCoreApplication::applicationDirPath());

@@ -94,7 +94,7 @@ Scan scan(const std::string& root) {
         for (const std::string& tty : ttys)
             result.ports.push_back(stablePath(root, tty));
     }
-    if (const char* env = std::getenv(serial::kDeviceDirEnv); env && *env) {
+    if (serial::deviceDirIsSet()) {
         for (const std::string& link : serial::listUsbSerialDevices()) {
             result.present = true;
             if (std::find(result.ports.begin(), result.ports.end(), link) == result.ports.end())

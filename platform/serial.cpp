@@ -6,6 +6,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -36,9 +37,31 @@ Wait waitFor(int fd, short events, int timeoutMs, int wakeFd) {
 }
 } // namespace
 
+namespace {
+// The folder relative to the current one; as given when it is absolute or the current folder is unknown.
+std::string absoluteFolder(const std::string& folder) {
+    if (folder.empty() || folder.front() == '/') return folder;
+    char cwd[PATH_MAX];
+    if (!::getcwd(cwd, sizeof cwd)) return folder;
+    return std::string(cwd) + "/" + folder;
+}
+
+// Runs before main, while the program is still in the folder it was started in and has no other threads.
+const bool pinnedDeviceDir = [] {
+    const char* env = std::getenv(kDeviceDirEnv);
+    if (!env || !*env || *env == '/') return false;
+    return ::setenv(kDeviceDirEnv, absoluteFolder(env).c_str(), 1) == 0;
+}();
+} // namespace
+
 std::string deviceDir() {
     const char* env = std::getenv(kDeviceDirEnv);
-    return env && *env ? env : kDefaultDeviceDir;
+    return env && *env ? absoluteFolder(env) : kDefaultDeviceDir;
+}
+
+bool deviceDirIsSet() {
+    const char* env = std::getenv(kDeviceDirEnv);
+    return env && *env;
 }
 
 std::vector<std::string> listUsbSerialDevices() {

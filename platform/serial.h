@@ -1,6 +1,9 @@
 // Serial devices: listing of the USB serial devices, open, line set-up, and waits with poll() on a tty.
 // The folder where devices are found defaults to udev's /dev/serial/by-id and can be set through the
-// environment variable SCANTOOL_SERIAL_DIR, so that a simulated tool can stand in for a real one.
+// environment variable SCANTOOL_SERIAL_DIR, so that a simulated tool can stand in for a real one. A relative
+// folder there is taken relative to the folder the program was started in: as the program loads, the variable is
+// made absolute, so that programs it starts in other folders (pluvo restarted by the picture tool or its helper)
+// find the same devices.
 #pragma once
 
 #include <string>
@@ -11,7 +14,10 @@ namespace serial {
 constexpr char kDeviceDirEnv[] = "SCANTOOL_SERIAL_DIR";
 constexpr char kDefaultDeviceDir[] = "/dev/serial/by-id";
 
+// The device folder, always absolute; a relative value set later is taken relative to the current folder.
 std::string deviceDir();
+// Whether the environment names the device folder (a simulated tool), rather than udev's default.
+bool deviceDirIsSet();
 // Full paths of the entries of deviceDir() whose name contains "usb" (case-sensitive), in name order.
 std::vector<std::string> listUsbSerialDevices();
 

@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const fs::path dir = tmpl;
-    fs::current_path(dir); // the converter keeps its temp.bmp in the current directory
+    fs::current_path(dir); // the converter keeps its temp.bmp beside the destination, "logo.bmp" here
 
     const std::string photo = (dir / "photo.jpg").string();
     cv::imwrite(photo, makePhoto(width, height), {cv::IMWRITE_JPEG_QUALITY, kJpegQuality});

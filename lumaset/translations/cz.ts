@@ -106,5 +106,25 @@
         <source>截图需要开启窗口合成的桌面。没有合成管理器时截图框只显示黑色,保存将转换所选图片。</source>
         <translation>Snímání obrazovky vyžaduje pracovní plochu s kompozicí, která neběží. Rámeček snímání je černý a Uložit převede vybraný obrázek místo oblasti rámečku.</translation>
     </message>
+    <message>
+        <source>请先打开一张图片(文件 → 打开),再保存。</source>
+        <translation>Nejprve otevřete obrázek (Soubor → Otevřít) a potom jej uložte.</translation>
+    </message>
+    <message>
+        <source>无法读取图片 %1。请选择 PNG、JPEG、GIF、BMP 或 XPM 图片。</source>
+        <translation>Obrázek %1 nelze přečíst. Vyberte obrázek ve formátu PNG, JPEG, GIF, BMP nebo XPM.</translation>
+    </message>
+    <message>
+        <source>无法在 %1 中创建临时工作文件夹: %2。图片无法转换。请确认临时文件夹可写,然后重新启动本程序。</source>
+        <translation>Dočasnou pracovní složku nelze vytvořit v %1: %2. Obrázky nelze převést. Zkontrolujte, zda lze do dočasné složky zapisovat, a potom program spusťte znovu.</translation>
+    </message>
+    <message>
+        <source>图片太大: %1 x %2 像素。最多可用 %3 百万像素,请选择较小的图片。</source>
+        <translation>Obrázek je příliš velký: %1 x %2 pixelů. Použít lze nejvýše %3 megapixelů; vyberte menší obrázek.</translation>
+    </message>
+    <message>
+        <source>%1 不是普通文件,不能作为图片打开。请选择一个图片文件。</source>
+        <translation>%1 není běžný soubor a nelze jej otevřít jako obrázek. Vyberte soubor s obrázkem.</translation>
+    </message>
 </context>
 </TS>

@@ -106,5 +106,25 @@
         <source>截图需要开启窗口合成的桌面。没有合成管理器时截图框只显示黑色,保存将转换所选图片。</source>
         <translation>Die Bildschirmaufnahme braucht einen Desktop mit Compositing, und keiner läuft. Der Aufnahmerahmen bleibt schwarz, und Speichern wandelt das gewählte Bild statt des Rahmenbereichs um.</translation>
     </message>
+    <message>
+        <source>请先打开一张图片(文件 → 打开),再保存。</source>
+        <translation>Öffnen Sie zuerst ein Bild (Datei → Öffnen) und speichern Sie dann.</translation>
+    </message>
+    <message>
+        <source>无法读取图片 %1。请选择 PNG、JPEG、GIF、BMP 或 XPM 图片。</source>
+        <translation>Das Bild %1 kann nicht gelesen werden. Wählen Sie ein PNG-, JPEG-, GIF-, BMP- oder XPM-Bild.</translation>
+    </message>
+    <message>
+        <source>无法在 %1 中创建临时工作文件夹: %2。图片无法转换。请确认临时文件夹可写,然后重新启动本程序。</source>
+        <translation>Der temporäre Arbeitsordner kann in %1 nicht angelegt werden: %2. Bilder können nicht umgewandelt werden. Sorgen Sie dafür, dass der temporäre Ordner beschreibbar ist, und starten Sie das Programm neu.</translation>
+    </message>
+    <message>
+        <source>图片太大: %1 x %2 像素。最多可用 %3 百万像素,请选择较小的图片。</source>
+        <translation>Das Bild ist zu groß: %1 x %2 Pixel. Höchstens %3 Megapixel sind möglich; wählen Sie ein kleineres Bild.</translation>
+    </message>
+    <message>
+        <source>%1 不是普通文件,不能作为图片打开。请选择一个图片文件。</source>
+        <translation>%1 ist keine normale Datei und kann nicht als Bild geöffnet werden. Wählen Sie eine Bilddatei.</translation>
+    </message>
 </context>
 </TS>

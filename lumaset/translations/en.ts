@@ -106,5 +106,25 @@
         <source>截图需要开启窗口合成的桌面。没有合成管理器时截图框只显示黑色,保存将转换所选图片。</source>
         <translation>Capturing needs a desktop with compositing, and none is running. The capture frame shows black, and Save converts the chosen picture instead of the frame&apos;s area.</translation>
     </message>
+    <message>
+        <source>请先打开一张图片(文件 → 打开),再保存。</source>
+        <translation>Open a picture first (File → Open), then save.</translation>
+    </message>
+    <message>
+        <source>无法读取图片 %1。请选择 PNG、JPEG、GIF、BMP 或 XPM 图片。</source>
+        <translation>The picture %1 cannot be read. Choose a PNG, JPEG, GIF, BMP or XPM picture.</translation>
+    </message>
+    <message>
+        <source>无法在 %1 中创建临时工作文件夹: %2。图片无法转换。请确认临时文件夹可写,然后重新启动本程序。</source>
+        <translation>The temporary working folder cannot be made in %1: %2. Pictures cannot be converted. Make sure the temporary folder can be written, then start the program again.</translation>
+    </message>
+    <message>
+        <source>图片太大: %1 x %2 像素。最多可用 %3 百万像素,请选择较小的图片。</source>
+        <translation>The picture is too large: %1 x %2 pixels. At most %3 megapixels can be used; choose a smaller picture.</translation>
+    </message>
+    <message>
+        <source>%1 不是普通文件,不能作为图片打开。请选择一个图片文件。</source>
+        <translation>%1 is not a regular file and cannot be opened as a picture. Choose a picture file.</translation>
+    </message>
 </context>
 </TS>

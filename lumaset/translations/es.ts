@@ -106,5 +106,25 @@
         <source>截图需要开启窗口合成的桌面。没有合成管理器时截图框只显示黑色,保存将转换所选图片。</source>
         <translation>La captura necesita un escritorio con composición y no hay ninguno activo. El marco de captura se ve negro y Guardar convierte la imagen elegida en lugar del área del marco.</translation>
     </message>
+    <message>
+        <source>请先打开一张图片(文件 → 打开),再保存。</source>
+        <translation>Abra primero una imagen (Archivo → Abrir) y después guarde.</translation>
+    </message>
+    <message>
+        <source>无法读取图片 %1。请选择 PNG、JPEG、GIF、BMP 或 XPM 图片。</source>
+        <translation>No se puede leer la imagen %1. Elija una imagen PNG, JPEG, GIF, BMP o XPM.</translation>
+    </message>
+    <message>
+        <source>无法在 %1 中创建临时工作文件夹: %2。图片无法转换。请确认临时文件夹可写,然后重新启动本程序。</source>
+        <translation>No se puede crear la carpeta de trabajo temporal en %1: %2. Las imágenes no se pueden convertir. Compruebe que se puede escribir en la carpeta temporal y vuelva a iniciar el programa.</translation>
+    </message>
+    <message>
+        <source>图片太大: %1 x %2 像素。最多可用 %3 百万像素,请选择较小的图片。</source>
+        <translation>La imagen es demasiado grande: %1 x %2 píxeles. Se admiten como máximo %3 megapíxeles; elija una imagen más pequeña.</translation>
+    </message>
+    <message>
+        <source>%1 不是普通文件,不能作为图片打开。请选择一个图片文件。</source>
+        <translation>%1 no es un archivo normal y no se puede abrir como imagen. Elija un archivo de imagen.</translation>
+    </message>
 </context>
 </TS>

@@ -106,5 +106,25 @@
         <source>截图需要开启窗口合成的桌面。没有合成管理器时截图框只显示黑色,保存将转换所选图片。</source>
         <translation>La capture nécessite un bureau avec composition, et aucun n&apos;est actif. Le cadre de capture apparaît noir et Enregistrer convertit l&apos;image choisie au lieu de la zone du cadre.</translation>
     </message>
+    <message>
+        <source>请先打开一张图片(文件 → 打开),再保存。</source>
+        <translation>Ouvrez d'abord une image (Fichier → Ouvrir), puis enregistrez.</translation>
+    </message>
+    <message>
+        <source>无法读取图片 %1。请选择 PNG、JPEG、GIF、BMP 或 XPM 图片。</source>
+        <translation>L'image %1 ne peut pas être lue. Choisissez une image PNG, JPEG, GIF, BMP ou XPM.</translation>
+    </message>
+    <message>
+        <source>无法在 %1 中创建临时工作文件夹: %2。图片无法转换。请确认临时文件夹可写,然后重新启动本程序。</source>
+        <translation>Impossible de créer le dossier de travail temporaire dans %1 : %2. Les images ne peuvent pas être converties. Vérifiez que le dossier temporaire est accessible en écriture, puis redémarrez le programme.</translation>
+    </message>
+    <message>
+        <source>图片太大: %1 x %2 像素。最多可用 %3 百万像素,请选择较小的图片。</source>
+        <translation>L'image est trop grande : %1 x %2 pixels. Au plus %3 mégapixels sont acceptés ; choisissez une image plus petite.</translation>
+    </message>
+    <message>
+        <source>%1 不是普通文件,不能作为图片打开。请选择一个图片文件。</source>
+        <translation>%1 n'est pas un fichier ordinaire et ne peut pas être ouvert comme image. Choisissez un fichier image.</translation>
+    </message>
 </context>
 </TS>

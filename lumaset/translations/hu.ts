@@ -106,5 +106,25 @@
         <source>截图需要开启窗口合成的桌面。没有合成管理器时截图框只显示黑色,保存将转换所选图片。</source>
         <translation>A képernyőkivágáshoz kompozitálást használó asztal kell, de egy sem fut. A kivágókeret fekete, és a Mentés a kiválasztott képet alakítja át a keret területe helyett.</translation>
     </message>
+    <message>
+        <source>请先打开一张图片(文件 → 打开),再保存。</source>
+        <translation>Előbb nyisson meg egy képet (Fájl → Megnyitás), majd mentsen.</translation>
+    </message>
+    <message>
+        <source>无法读取图片 %1。请选择 PNG、JPEG、GIF、BMP 或 XPM 图片。</source>
+        <translation>A(z) %1 kép nem olvasható. Válasszon PNG, JPEG, GIF, BMP vagy XPM képet.</translation>
+    </message>
+    <message>
+        <source>无法在 %1 中创建临时工作文件夹: %2。图片无法转换。请确认临时文件夹可写,然后重新启动本程序。</source>
+        <translation>Az ideiglenes munkamappa nem hozható létre itt: %1 (%2). A képek nem alakíthatók át. Ellenőrizze, hogy az ideiglenes mappa írható-e, majd indítsa újra a programot.</translation>
+    </message>
+    <message>
+        <source>图片太大: %1 x %2 像素。最多可用 %3 百万像素,请选择较小的图片。</source>
+        <translation>A kép túl nagy: %1 x %2 képpont. Legfeljebb %3 megapixel használható; válasszon kisebb képet.</translation>
+    </message>
+    <message>
+        <source>%1 不是普通文件,不能作为图片打开。请选择一个图片文件。</source>
+        <translation>A(z) %1 nem közönséges fájl, ezért nem nyitható meg képként. Válasszon egy képfájlt.</translation>
+    </message>
 </context>
 </TS>

@@ -106,5 +106,25 @@
         <source>截图需要开启窗口合成的桌面。没有合成管理器时截图框只显示黑色,保存将转换所选图片。</source>
         <translation>La cattura richiede un desktop con composizione, e non ce n&apos;è uno attivo. La cornice di cattura appare nera e Salva converte l&apos;immagine scelta invece dell&apos;area della cornice.</translation>
     </message>
+    <message>
+        <source>请先打开一张图片(文件 → 打开),再保存。</source>
+        <translation>Aprite prima un'immagine (File → Apri), poi salvate.</translation>
+    </message>
+    <message>
+        <source>无法读取图片 %1。请选择 PNG、JPEG、GIF、BMP 或 XPM 图片。</source>
+        <translation>Impossibile leggere l'immagine %1. Scegliete un'immagine PNG, JPEG, GIF, BMP o XPM.</translation>
+    </message>
+    <message>
+        <source>无法在 %1 中创建临时工作文件夹: %2。图片无法转换。请确认临时文件夹可写,然后重新启动本程序。</source>
+        <translation>Impossibile creare la cartella di lavoro temporanea in %1: %2. Le immagini non possono essere convertite. Verificate che la cartella temporanea sia scrivibile, poi riavviate il programma.</translation>
+    </message>
+    <message>
+        <source>图片太大: %1 x %2 像素。最多可用 %3 百万像素,请选择较小的图片。</source>
+        <translation>L'immagine è troppo grande: %1 x %2 pixel. Sono ammessi al massimo %3 megapixel; scegliete un'immagine più piccola.</translation>
+    </message>
+    <message>
+        <source>%1 不是普通文件,不能作为图片打开。请选择一个图片文件。</source>
+        <translation>%1 non è un file normale e non può essere aperto come immagine. Scegliete un file immagine.</translation>
+    </message>
 </context>
 </TS>

@@ -106,5 +106,25 @@
         <source>截图需要开启窗口合成的桌面。没有合成管理器时截图框只显示黑色,保存将转换所选图片。</source>
         <translation>A captura precisa de um ambiente de trabalho com composição, e nenhum está ativo. A moldura de captura aparece preta e Guardar converte a imagem escolhida em vez da área da moldura.</translation>
     </message>
+    <message>
+        <source>请先打开一张图片(文件 → 打开),再保存。</source>
+        <translation>Abra primeiro uma imagem (Arquivo → Abrir) e depois salve.</translation>
+    </message>
+    <message>
+        <source>无法读取图片 %1。请选择 PNG、JPEG、GIF、BMP 或 XPM 图片。</source>
+        <translation>Não é possível ler a imagem %1. Escolha uma imagem PNG, JPEG, GIF, BMP ou XPM.</translation>
+    </message>
+    <message>
+        <source>无法在 %1 中创建临时工作文件夹: %2。图片无法转换。请确认临时文件夹可写,然后重新启动本程序。</source>
+        <translation>Não é possível criar a pasta de trabalho temporária em %1: %2. As imagens não podem ser convertidas. Verifique se a pasta temporária permite gravação e inicie o programa novamente.</translation>
+    </message>
+    <message>
+        <source>图片太大: %1 x %2 像素。最多可用 %3 百万像素,请选择较小的图片。</source>
+        <translation>A imagem é grande demais: %1 x %2 pixels. São aceitos no máximo %3 megapixels; escolha uma imagem menor.</translation>
+    </message>
+    <message>
+        <source>%1 不是普通文件,不能作为图片打开。请选择一个图片文件。</source>
+        <translation>%1 não é um arquivo comum e não pode ser aberto como imagem. Escolha um arquivo de imagem.</translation>
+    </message>
 </context>
 </TS>

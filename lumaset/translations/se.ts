@@ -106,5 +106,25 @@
         <source>截图需要开启窗口合成的桌面。没有合成管理器时截图框只显示黑色,保存将转换所选图片。</source>
         <translation>Skärmklipp kräver ett skrivbord med komposition, och inget sådant körs. Klipprutan visas svart, och Spara konverterar den valda bilden i stället för rutans område.</translation>
     </message>
+    <message>
+        <source>请先打开一张图片(文件 → 打开),再保存。</source>
+        <translation>Öppna först en bild (Arkiv → Öppna) och spara sedan.</translation>
+    </message>
+    <message>
+        <source>无法读取图片 %1。请选择 PNG、JPEG、GIF、BMP 或 XPM 图片。</source>
+        <translation>Bilden %1 kan inte läsas. Välj en PNG-, JPEG-, GIF-, BMP- eller XPM-bild.</translation>
+    </message>
+    <message>
+        <source>无法在 %1 中创建临时工作文件夹: %2。图片无法转换。请确认临时文件夹可写,然后重新启动本程序。</source>
+        <translation>Den tillfälliga arbetsmappen kan inte skapas i %1: %2. Bilder kan inte konverteras. Se till att det går att skriva i den tillfälliga mappen och starta sedan programmet igen.</translation>
+    </message>
+    <message>
+        <source>图片太大: %1 x %2 像素。最多可用 %3 百万像素,请选择较小的图片。</source>
+        <translation>Bilden är för stor: %1 x %2 bildpunkter. Högst %3 megapixel kan användas; välj en mindre bild.</translation>
+    </message>
+    <message>
+        <source>%1 不是普通文件,不能作为图片打开。请选择一个图片文件。</source>
+        <translation>%1 är ingen vanlig fil och kan inte öppnas som bild. Välj en bildfil.</translation>
+    </message>
 </context>
 </TS>

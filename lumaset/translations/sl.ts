@@ -106,5 +106,25 @@
         <source>截图需要开启窗口合成的桌面。没有合成管理器时截图框只显示黑色,保存将转换所选图片。</source>
         <translation>Snímanie obrazovky vyžaduje pracovnú plochu s kompozíciou, ktorá nie je spustená. Rámik snímania je čierny a Uložiť prevedie vybraný obrázok namiesto oblasti rámika.</translation>
     </message>
+    <message>
+        <source>请先打开一张图片(文件 → 打开),再保存。</source>
+        <translation>Najprv otvorte obrázok (Súbor → Otvoriť) a potom ho uložte.</translation>
+    </message>
+    <message>
+        <source>无法读取图片 %1。请选择 PNG、JPEG、GIF、BMP 或 XPM 图片。</source>
+        <translation>Obrázok %1 sa nedá prečítať. Vyberte obrázok vo formáte PNG, JPEG, GIF, BMP alebo XPM.</translation>
+    </message>
+    <message>
+        <source>无法在 %1 中创建临时工作文件夹: %2。图片无法转换。请确认临时文件夹可写,然后重新启动本程序。</source>
+        <translation>Dočasný pracovný priečinok sa nedá vytvoriť v %1: %2. Obrázky sa nedajú previesť. Skontrolujte, či sa dá do dočasného priečinka zapisovať, a potom program spustite znova.</translation>
+    </message>
+    <message>
+        <source>图片太大: %1 x %2 像素。最多可用 %3 百万像素,请选择较小的图片。</source>
+        <translation>Obrázok je príliš veľký: %1 x %2 pixelov. Použiť sa dá najviac %3 megapixelov; vyberte menší obrázok.</translation>
+    </message>
+    <message>
+        <source>%1 不是普通文件,不能作为图片打开。请选择一个图片文件。</source>
+        <translation>%1 nie je bežný súbor a nedá sa otvoriť ako obrázok. Vyberte súbor s obrázkom.</translation>
+    </message>
 </context>
 </TS>

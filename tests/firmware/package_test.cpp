@@ -196,7 +196,57 @@ TEST(LogoPatch, OutputNamesAndFailures) {
     const std::string pkg = dir.write("p_20250101.bin", buildPackage(map));
     ASSERT_TRUE(loadAndPatchPackage(pkg, dir.file("none"), "20250101"));
     EXPECT_EQ(readFileBytes(pkg), buildPackage(map));
-    EXPECT_EQ(dir.list(), (std::vector<std::string>{"junk_20240101.bin", "p_20250101.bin"})); // no temporary left
+    EXPECT_EQ(dir.list(), (std::vector<std::string>{"junk_20240101.bin", "p_20250101.bin",
+                                                    "p_20250101.bin.orig"})); // no temporary left
+}
+
+// A package already under the output name (dated today, or a newer one the newest-package rule passed over) is
+// kept beside it before it is replaced; the first one kept stays, and no package search takes it.
+TEST(LogoPatch, PackageUnderTheOutputNameIsKeptOnce) {
+    TempDir dir;
+    const SectionMap map{{1, pattern(30, 4)}, {2, dataWithLogoEntry(200, 0, 100, 20)}};
+    const Bytes original = buildPackage(map);
+    const std::string pkg = dir.write("QM82_V1.20_EN_20250101.bin", original);
+    const std::string first = dir.write("first.bmp", Bytes(20, 0xAA));
+    const std::string second = dir.write("second.bmp", Bytes(20, 0xBB));
+
+    ASSERT_TRUE(loadAndPatchPackage(pkg, first, "20250101"));
+    EXPECT_EQ(readFileBytes(pkg + kOriginalSuffix), original);
+    const Bytes patchedOnce = readFileBytes(pkg);
+    EXPECT_NE(patchedOnce, original);
+    ASSERT_TRUE(loadAndPatchPackage(pkg, second, "20250101"));
+    EXPECT_EQ(readFileBytes(pkg + kOriginalSuffix), original);
+    const Bytes data = parsePackage(unscrambled(readFileBytes(pkg))).at(2);
+    EXPECT_EQ(Bytes(data.begin() + 100, data.begin() + 120), Bytes(20, 0xBB));
+    EXPECT_EQ(findLatestPackageIn(dir.path()), pkg);
+
+    // Patching an older package whose dated name is taken keeps what stood there.
+    const std::string older = dir.write("QM64_V1.00_EN_20240101.bin", original);
+    const std::string taken = dir.write("QM64_V1.00_EN_20250101.bin", pattern(64, 9));
+    ASSERT_TRUE(loadAndPatchPackage(older, first, "20250101"));
+    EXPECT_EQ(readFileBytes(taken + kOriginalSuffix), pattern(64, 9));
+    EXPECT_EQ(readFileBytes(older), original);
+
+    // Nothing is kept when no file stood under the output name.
+    ASSERT_TRUE(loadAndPatchPackage(older, first, "20250202"));
+    EXPECT_FALSE(fileExists(dir.file("QM64_V1.00_EN_20250202.bin") + kOriginalSuffix));
+}
+
+// The patcher checks the package as the flashers do: a damaged one would otherwise leave it with a checksum that
+// hides the damage.
+TEST(LogoPatch, DamagedPackageIsNotRewritten) {
+    TempDir dir;
+    const std::string logo = dir.write("logo.bmp", Bytes(20, 0xAA));
+    const Bytes good = buildPackage({{1, pattern(300, 4)}, {2, dataWithLogoEntry(200, 0, 100, 20)}});
+    Bytes flipped = good;
+    flipped[50] ^= 0x01;
+    const Bytes cut(good.begin(), good.end() - 10);
+    for (const Bytes& damaged : {flipped, cut}) {
+        const std::string pkg = dir.write("QM82_V1.20_EN_20240101.bin", damaged);
+        EXPECT_FALSE(loadAndPatchPackage(pkg, logo, "20250101"));
+        EXPECT_EQ(readFileBytes(pkg), damaged);
+        EXPECT_FALSE(fileExists(dir.file("QM82_V1.20_EN_20250101.bin")));
+    }
 }
 
 TEST(NewestPackage, DateKeyTiesAndNonDates) {

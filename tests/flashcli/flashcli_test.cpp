@@ -14,8 +14,13 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <memory>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace {
 
@@ -127,16 +132,55 @@ TEST_F(Flashcli, PackageForAnotherModelIsRefusedUnlessAskedFor) {
     EXPECT_TRUE(flashed());
 }
 
-TEST_F(Flashcli, DamagedPackageIsRefusedWithoutBlamingTheCable) {
+// The file is checked before the tool is contacted, and each problem is told once, as what it is: a missing
+// package for another model is a missing file, not a model problem.
+TEST_F(Flashcli, BadPackageIsRefusedBeforeTheToolIsContacted) {
     startTool("QM82");
-    const Outcome run = flash({package("QM82_V1.20_EN_20240312.bin", true)});
-    EXPECT_EQ(run.status, kExitRefused) << run.output;
-    EXPECT_EQ(run.output.find(kCableAdvice), std::string::npos) << run.output;
-    EXPECT_FALSE(anythingWritten());
+    const struct {
+        std::string path, says;
+    } cases[] = {
+        {package("QM82_V1.20_EN_20240312.bin", true), "Not a firmware package: "},
+        {dir.file("QM64_V1.30_EN_20240312.bin"), "Cannot read "},
+        {devices, "Cannot read "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const Outcome run = flash({c.path});
+        EXPECT_EQ(run.status, kExitRefused) << run.output;
+        EXPECT_EQ(run.output.rfind(c.says + c.path, 0), 0u) << run.output;
+        EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << run.output;
+        EXPECT_EQ(run.output.find(kCableAdvice), std::string::npos) << run.output;
+        EXPECT_EQ(sim->probes(), 0);
+    }
+}
 
-    const Outcome missing = flash({dir.file("QM82_V1.30_EN_20240312.bin")});
-    EXPECT_EQ(missing.status, kExitRefused) << missing.output;
-    EXPECT_EQ(missing.output.find(kCableAdvice), std::string::npos) << missing.output;
+// Help is asked for: standard output and success. A wrong argument is a usage error on standard error.
+TEST(FlashcliUsage, HelpIsOutputAndSuccess) {
+    TempDir dir;
+    const auto run = [&dir](const std::string& arg) {
+        pid_t pid = -1;
+        posix_spawn_file_actions_t fa;
+        posix_spawn_file_actions_init(&fa);
+        posix_spawn_file_actions_addopen(&fa, 1, dir.file("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&fa, 2, dir.file("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        std::string exe = FLASHCLI_EXE, a = arg;
+        char* argv[] = {exe.data(), a.data(), nullptr};
+        const bool spawned = posix_spawn(&pid, FLASHCLI_EXE, &fa, nullptr, argv, environ) == 0;
+        posix_spawn_file_actions_destroy(&fa);
+        int status = -1;
+        if (spawned) waitpid(pid, &status, 0);
+        const auto out = readFileBytes(dir.file("out")), err = readFileBytes(dir.file("err"));
+        return std::make_tuple(WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::string(out.begin(), out.end()),
+                               std::string(err.begin(), err.end()));
+    };
+    const auto [helpStatus, helpOut, helpErr] = run("--help");
+    EXPECT_EQ(helpStatus, 0);
+    EXPECT_EQ(helpOut.rfind("usage: flashcli", 0), 0u) << helpOut;
+    EXPECT_EQ(helpErr, "");
+    const auto [badStatus, badOut, badErr] = run("--no-such-option");
+    EXPECT_EQ(badStatus, 2);
+    EXPECT_EQ(badOut, "");
+    EXPECT_EQ(badErr.rfind("usage: flashcli", 0), 0u) << badErr;
 }
 
 } // namespace

@@ -63,8 +63,8 @@ TEST_F(FlashLogo, SavedLogoIsFlashedIntoTheLogoEntry) {
     emit window.pictureChanged(path("logo.png"));
     window.onSavePicture();
     ASSERT_EQ(notices.size(), 1u);
-    EXPECT_EQ(notices[0], QString::fromUtf8("文件已保存"));
-    const auto logo = readFileBytes("Result.bmp");
+    EXPECT_TRUE(notices[0].startsWith(QString::fromUtf8("文件已保存\n"))) << notices[0].toStdString();
+    const auto logo = readFileBytes(window.workFolder().toStdString() + "/Result.bmp");
     ASSERT_EQ(logo.size(), Lumaset::kLogoFileSize);
 
     DevicePort::sharedManager().openSerialPort();

@@ -5,6 +5,7 @@
 #include "Lumaset.h"
 #include "LumasetTestSupport.h"
 #include "MyPictureWidget.h"
+#include "picturefile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,16 +14,19 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QThread>
 #include <QTimer>
 #include <QTranslator>
 #include <QUrl>
 
+#include <map>
 #include <memory>
 
 namespace {
@@ -67,6 +71,8 @@ protected:
         emit window->pictureChanged(path(QString::fromStdString(name)));
     }
     std::string updateFile(const std::string& name) const { return dir.file("update/" + name); }
+    // A working file of the window, in its private folder.
+    std::string work(const std::string& name) const { return window->workFolder().toStdString() + "/" + name; }
     // A package whose data section holds a logo entry of the given size at kLogoEntryOffset.
     std::string addPackage(const std::string& name, uint32_t logoSize = uint32_t(Lumaset::kLogoFileSize)) {
         firmware::SectionMap sections;
@@ -188,13 +194,13 @@ TEST_F(MainWindowTest, TimerRefreshesThePreviewOnlyWithAPicture) {
     clock.start();
     while (clock.elapsed() < 200)
         QApplication::processEvents(QEventLoop::AllEvents, 20);
-    EXPECT_FALSE(fileExists("Result_temp.bmp"));
+    EXPECT_FALSE(fileExists(work("Result_temp.bmp")));
     choosePicture(Qt::red);
     clock.restart();
-    while (!fileExists("Result_temp.bmp") && clock.elapsed() < 5000)
+    while (!fileExists(work("Result_temp.bmp")) && clock.elapsed() < 5000)
         QApplication::processEvents(QEventLoop::AllEvents, 20);
-    ASSERT_TRUE(fileExists("Result_temp.bmp"));
-    EXPECT_EQ(readFileBytes("Result_temp.bmp").size(), Lumaset::kLogoFileSize);
+    ASSERT_TRUE(fileExists(work("Result_temp.bmp")));
+    EXPECT_EQ(readFileBytes(work("Result_temp.bmp")).size(), Lumaset::kLogoFileSize);
 }
 
 TEST_F(MainWindowTest, WorkingCopyTakesTheExtensionFromTheFileName) {
@@ -207,10 +213,10 @@ TEST_F(MainWindowTest, WorkingCopyTakesTheExtensionFromTheFileName) {
     ASSERT_TRUE(QDir(path("")).mkpath("my.pictures"));
     choosePicture(Qt::blue, "my.pictures/logo");
     window->refreshPreview();
-    const auto logo = readFileBytes("Result_temp.bmp");
+    const auto logo = readFileBytes(work("Result_temp.bmp"));
     ASSERT_EQ(logo.size(), Lumaset::kLogoFileSize);
     EXPECT_EQ(logo[Lumaset::kHeaderSize], 0x1F);
-    EXPECT_FALSE(fileExists("SourcePictureCopy"));
+    EXPECT_FALSE(fileExists(work("SourcePictureCopy")));
 }
 
 // Every picture the Open dialog offers and the view shows converts, also those the converter cannot decode itself.
@@ -221,11 +227,11 @@ TEST_F(MainWindowTest, PictureTheViewShowsAlsoConverts) {
     ASSERT_FALSE(QImage(path(QString::fromStdString(name))).isNull());
     emit w.pictureChanged(path(QString::fromStdString(name)));
     w.refreshPreview();
-    const auto logo = readFileBytes("Result_temp.bmp");
+    const auto logo = readFileBytes(work("Result_temp.bmp"));
     ASSERT_EQ(logo.size(), Lumaset::kLogoFileSize);
     EXPECT_EQ(logo[Lumaset::kHeaderSize], 0x00);
     EXPECT_EQ(logo[Lumaset::kHeaderSize + 1], 0xF8);
-    EXPECT_FALSE(fileExists("SourcePictureCopy.xpm"));
+    EXPECT_FALSE(fileExists(work("SourcePictureCopy.xpm")));
 
     addPackage("QM82_V1.20_EN_20240115.bin");
     w.onSavePicture();
@@ -244,7 +250,7 @@ TEST_F(MainWindowTest, EmptyScreenGrabFallsBackToThePictureFile) {
     w.onOpenCapture();
     w.refreshPreview();
     EXPECT_EQ(grabs, 1);
-    const auto logo = readFileBytes("Result_temp.bmp");
+    const auto logo = readFileBytes(work("Result_temp.bmp"));
     ASSERT_EQ(logo.size(), Lumaset::kLogoFileSize);
     EXPECT_EQ(logo[Lumaset::kHeaderSize], 0xE0);
     EXPECT_EQ(logo[Lumaset::kHeaderSize + 1], 0x07);
@@ -260,10 +266,10 @@ TEST_F(MainWindowTest, VisibleCaptureFrameIsGrabbedInsteadOfThePicture) {
     choosePicture(Qt::red);
     w.onOpenCapture();
     w.refreshPreview();
-    EXPECT_EQ(readFileBytes("Result_temp.bmp").at(Lumaset::kHeaderSize), 0xFF);
+    EXPECT_EQ(readFileBytes(work("Result_temp.bmp")).at(Lumaset::kHeaderSize), 0xFF);
     w.onCloseCapture();
     w.refreshPreview();
-    EXPECT_EQ(readFileBytes("Result_temp.bmp").at(Lumaset::kHeaderSize + 1), 0xF8);
+    EXPECT_EQ(readFileBytes(work("Result_temp.bmp")).at(Lumaset::kHeaderSize + 1), 0xF8);
 }
 
 TEST_F(MainWindowTest, SavePatchesADatedCopyOfTheNewestPackage) {
@@ -275,8 +281,10 @@ TEST_F(MainWindowTest, SavePatchesADatedCopyOfTheNewestPackage) {
     choosePicture(Qt::red);
     w.onSavePicture();
 
+    // The notice names the copy: pluvo then lists it beside the package it was made from.
     ASSERT_EQ(notices.size(), 1u);
-    EXPECT_EQ(notices[0].first, QString::fromUtf8("文件已保存"));
+    EXPECT_EQ(notices[0].first,
+              QString::fromUtf8("文件已保存\nQM82_V1.20_EN_") + QString::fromStdString(today()) + ".bin");
     EXPECT_FALSE(notices[0].second);
     const std::string patched = updateFile("QM82_V1.20_EN_" + today() + ".bin");
     ASSERT_TRUE(fileExists(patched));
@@ -284,7 +292,7 @@ TEST_F(MainWindowTest, SavePatchesADatedCopyOfTheNewestPackage) {
     EXPECT_EQ(readFileBytes(newest), newestBytes) << "the original is never changed or deleted";
     EXPECT_TRUE(fileExists(undated));
 
-    const auto saved = readFileBytes("Result.bmp");
+    const auto saved = readFileBytes(work("Result.bmp"));
     ASSERT_EQ(saved.size(), Lumaset::kLogoFileSize);
     EXPECT_EQ(logoEntryOf(patched, uint32_t(saved.size())), saved);
     // The rest of the package is as it was, and a flasher accepts it.
@@ -307,7 +315,7 @@ TEST_F(MainWindowTest, LogoIsCutOrPaddedToTheEntrySize) {
         open();
         choosePicture(Qt::white);
         window->onSavePicture();
-        const auto saved = readFileBytes("Result.bmp");
+        const auto saved = readFileBytes(work("Result.bmp"));
         auto expected = saved;
         expected.resize(entrySize, 0);
         const std::string patched = updateFile("QM82_V1.20_EN_" + today() + ".bin");
@@ -316,39 +324,66 @@ TEST_F(MainWindowTest, LogoIsCutOrPaddedToTheEntrySize) {
     }
 }
 
-TEST_F(MainWindowTest, PackageDatedTodayIsReplacedInPlace) {
+// A package already dated today is replaced in place; the one it was is kept beside it, once, under a name that no
+// package search takes, so the next save still patches the package of today.
+TEST_F(MainWindowTest, PackageDatedTodayIsReplacedInPlaceAndKeptAsOrig) {
     const std::string todays = addPackage("QM82_V1.20_EN_" + today() + ".bin");
+    const auto original = readFileBytes(todays);
     addPackage("QM82_V1.10_EN_20200101.bin");
     open();
     choosePicture(Qt::blue);
     window->onSavePicture();
-    EXPECT_EQ(QDir(path("update")).entryList(QDir::Files).size(), 2);
-    EXPECT_EQ(logoEntryOf(todays, uint32_t(Lumaset::kLogoFileSize)), readFileBytes("Result.bmp"));
+    EXPECT_EQ(QDir(path("update")).entryList(QDir::Files).size(), 3);
+    EXPECT_EQ(logoEntryOf(todays, uint32_t(Lumaset::kLogoFileSize)), readFileBytes(work("Result.bmp")));
+    EXPECT_EQ(readFileBytes(todays + ".orig"), original);
+
+    choosePicture(Qt::red, "second.png");
+    window->onSavePicture();
+    EXPECT_EQ(logoEntryOf(todays, uint32_t(Lumaset::kLogoFileSize)), readFileBytes(work("Result.bmp")));
+    EXPECT_EQ(readFileBytes(todays + ".orig"), original);
+    EXPECT_EQ(firmware::findLatestPackageIn(dir.file("update")), todays);
+    EXPECT_EQ(notices.size(), 2u);
+    for (const auto& notice : notices)
+        EXPECT_FALSE(notice.second) << notice.first.toStdString();
+}
+
+// Save without a picture tells the user to open one first, also while the capture frame is shown: the frame is
+// converted only once a picture is open, and nothing is written.
+TEST_F(MainWindowTest, SaveWithoutAPictureAsksForOneFirst) {
+    addPackage("QM82_V1.20_EN_20240115.bin");
+    MainWindow& w = open();
+    w.onSavePicture();
+    w.onOpenCapture();
+    w.onSavePicture();
+    ASSERT_EQ(notices.size(), 2u);
+    for (const auto& notice : notices) {
+        EXPECT_TRUE(notice.second);
+        EXPECT_EQ(notice.first, QString::fromUtf8("请先打开一张图片(文件 → 打开),再保存。"));
+    }
+    EXPECT_EQ(QDir(path("update")).entryList(QDir::Files).size(), 1);
+    EXPECT_FALSE(fileExists(work("Result.bmp")));
 }
 
 TEST_F(MainWindowTest, SaveReportsWhatFailedInsteadOfSuccess) {
     open();
-    // Without a picture Save does nothing at all.
-    window->onSavePicture();
-    EXPECT_TRUE(notices.empty());
-
     // No package: the logo is saved, the notice says the package was not written.
     choosePicture(Qt::red);
     window->onSavePicture();
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_TRUE(notices.back().second);
     EXPECT_NE(notices.back().first, QString::fromUtf8("文件已保存"));
-    EXPECT_TRUE(fileExists("Result.bmp"));
+    EXPECT_TRUE(fileExists(work("Result.bmp")));
 
     // A picture that cannot be read: Result.bmp and the package stay as they were.
     const std::string package = addPackage("QM82_V1.20_EN_20240115.bin");
-    const auto savedBefore = readFileBytes("Result.bmp");
+    const auto savedBefore = readFileBytes(work("Result.bmp"));
     dir.write("broken.png", std::string("not a picture"));
     emit window->pictureChanged(path("broken.png"));
     window->onSavePicture();
     ASSERT_EQ(notices.size(), 2u);
     EXPECT_TRUE(notices.back().second);
-    EXPECT_EQ(readFileBytes("Result.bmp"), savedBefore);
+    EXPECT_TRUE(notices.back().first.contains("broken.png")) << notices.back().first.toStdString();
+    EXPECT_EQ(readFileBytes(work("Result.bmp")), savedBefore);
     EXPECT_EQ(QDir(path("update")).entryList(QDir::Files).size(), 1);
 
     // A package whose logo entry points outside its data section is refused, not rewritten.
@@ -429,13 +464,198 @@ TEST_F(MainWindowTest, DamagedPackageIsRefusedAndNotGivenANewChecksum) {
     }
 }
 
+// The files of the current folder by name, with their bytes; folders are left out.
+std::map<std::string, std::vector<uint8_t>> filesIn(const std::string& folder) {
+    std::map<std::string, std::vector<uint8_t>> files;
+    for (const QFileInfo& f : QDir(QString::fromStdString(folder)).entryInfoList(QDir::Files | QDir::System))
+        files[f.fileName().toStdString()] = readFileBytes(f.filePath().toStdString());
+    return files;
+}
+
+// The working files never go beside the user's pictures: the user's own files named like them are neither taken as
+// working files nor removed, and the current folder (the tool's own) is not written at all.
+TEST_F(MainWindowTest, WorkingFilesStayOutOfTheCurrentFolder) {
+    addPackage("QM82_V1.20_EN_20240115.bin");
+    for (const char* name : {"SourcePictureCopy.png", "temp.bmp", "Result_temp.bmp"})
+        writeSolidPicture(name, 40, 30, Qt::green);
+    writeSolidPicture("Result.bmp", 40, 30, Qt::blue);
+    const auto before = filesIn(dir.path());
+    MainWindow& w = open();
+    const QString work = w.workFolder();
+    ASSERT_FALSE(work.isEmpty());
+    EXPECT_FALSE(QDir(work).absolutePath().startsWith(QDir(path("")).absolutePath()));
+
+    emit w.pictureChanged(path("SourcePictureCopy.png"));
+    w.refreshPreview();
+    w.onSavePicture();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_FALSE(notices[0].second) << notices[0].first.toStdString();
+    EXPECT_EQ(readFileBytes(this->work("Result.bmp")).at(Lumaset::kHeaderSize), 0xE0); // the user's green picture
+    emit w.pictureChanged(path("Result.bmp"));
+    w.refreshPreview();
+    w.close();
+    EXPECT_EQ(questions, 1);
+    EXPECT_EQ(filesIn(dir.path()), before);
+    window.reset();
+    EXPECT_FALSE(QDir(work).exists());
+}
+
+// Without a temporary folder nothing can be converted: the user hears why at once and on Save, and nothing is
+// written anywhere else instead (Qt names no temporary folder at all when $TMPDIR does not exist).
+TEST_F(MainWindowTest, WorkFolderThatCannotBeMadeIsToldAtOnce) {
+    addPackage("QM82_V1.20_EN_20240115.bin");
+    const std::string notAFolder = dir.write("not-a-folder", std::string("a file"));
+    for (const QString& temp : {path("no-such-folder"), QString::fromStdString(notAFolder)}) {
+        SCOPED_TRACE(temp.toStdString());
+        notices.clear();
+        launches.clear();
+        const QByteArray previous = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(temp));
+        open();
+        if (previous.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", previous);
+        ASSERT_EQ(notices.size(), 1u);
+        EXPECT_TRUE(notices[0].second);
+        EXPECT_TRUE(notices[0].first.contains(temp)) << notices[0].first.toStdString();
+        EXPECT_TRUE(window->workFolder().isEmpty());
+
+        choosePicture(Qt::red);
+        const auto before = filesIn(dir.path());
+        window->refreshPreview();
+        window->onSavePicture();
+        ASSERT_EQ(notices.size(), 2u);
+        EXPECT_EQ(notices[1], notices[0]);
+        window->close();
+        EXPECT_EQ(filesIn(dir.path()), before);
+        EXPECT_EQ(QDir(path("update")).entryList(QDir::Files).size(), 1);
+        EXPECT_EQ(launches.size(), 1u);
+    }
+}
+
+// Answers the Open dialog as a user would: notes the patterns of the filter it offers and chooses the file.
+QStringList openThroughDialog(MainWindow& w, const QString& file) {
+    QStringList patterns;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        poll.stop();
+        const QStringList filters = dialog->nameFilters();
+        const QRegularExpression inBrackets(R"(\(([^)]*)\))");
+        for (const QString& filter : filters)
+            patterns += inBrackets.match(filter).captured(1).split(' ', Qt::SkipEmptyParts);
+        dialog->selectFile(file);
+        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+    });
+    poll.start();
+    w.onOpenPicture();
+    return patterns;
+}
+
+TEST_F(MainWindowTest, OpenDialogOffersEveryPictureTypeItConverts) {
+    MainWindow& w = open();
+    writeBlueGif(dir.file("logo.gif"));
+    EXPECT_EQ(openThroughDialog(w, path("logo.gif")),
+              QStringList({"*.png", "*.xpm", "*.jpg", "*.jpeg", "*.bmp", "*.gif"}));
+    ASSERT_EQ(w.pictureWidget()->getPictureName(), path("logo.gif"));
+    w.refreshPreview();
+    EXPECT_EQ(readFileBytes(work("Result_temp.bmp")).at(Lumaset::kHeaderSize), 0x1F);
+
+    writeSolidPicture("photo.jpeg", 320, 240, Qt::red);
+    openThroughDialog(w, path("photo.jpeg"));
+    ASSERT_EQ(w.pictureWidget()->getPictureName(), path("photo.jpeg"));
+    w.refreshPreview();
+    EXPECT_EQ(readFileBytes(work("Result_temp.bmp")).at(Lumaset::kHeaderSize + 1), 0xF8);
+    EXPECT_TRUE(notices.empty());
+}
+
+// A picture whose header claims too many pixels is refused before anything decodes it (the sanitizer build caps
+// single allocations far below what it would take): told once by the refresh, again on Save, and from the Open
+// dialog not taken at all.
+TEST_F(MainWindowTest, PictureTooLargeIsRefusedBeforeItIsDecoded) {
+    addPackage("QM82_V1.20_EN_20240115.bin");
+    writeHugePng("huge.png", 30000, 30000);
+    writeJpegClaiming("liar.jpg", 30000, 30000);
+    MainWindow& w = open();
+    choosePicture(Qt::red);
+    w.refreshPreview();
+    const auto preview = readFileBytes(work("Result_temp.bmp"));
+    for (const char* name : {"huge.png", "liar.jpg"}) {
+        SCOPED_TRACE(name);
+        notices.clear();
+        emit w.pictureChanged(path(name));
+        w.refreshPreview();
+        w.refreshPreview();
+        w.onSavePicture();
+        ASSERT_EQ(notices.size(), 2u);
+        for (const auto& notice : notices) {
+            EXPECT_TRUE(notice.second);
+            EXPECT_TRUE(notice.first.contains("30000 x 30000")) << notice.first.toStdString();
+        }
+        EXPECT_EQ(readFileBytes(work("Result_temp.bmp")), preview);
+        EXPECT_EQ(QDir(path("update")).entryList(QDir::Files).size(), 1);
+    }
+
+    notices.clear();
+    emit w.pictureChanged(path("picture.png"));
+    openThroughDialog(w, path("huge.png"));
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_TRUE(notices[0].first.contains("30000 x 30000"));
+    EXPECT_EQ(w.pictureWidget()->getPictureName(), path("picture.png"));
+}
+
+// The 10-second refresh converts only a picture whose file was written since: the same size and time mean the
+// preview stands.
+TEST_F(MainWindowTest, PictureIsConvertedAgainOnlyWhenItsFileChanged) {
+    MainWindow& w = open();
+    choosePicture(Qt::red, "p.bmp"); // a bitmap keeps its size whatever its colour
+    w.refreshPreview();
+    EXPECT_EQ(readFileBytes(work("Result_temp.bmp")).at(Lumaset::kHeaderSize + 1), 0xF8);
+    const picturefile::Stamp stamp = picturefile::stampOf(path("p.bmp"));
+    writeSolidPicture("p.bmp", 320, 240, Qt::blue);
+    setModifiedNs("p.bmp", stamp.modifiedNs);
+    ASSERT_EQ(picturefile::stampOf(path("p.bmp")), stamp);
+    w.refreshPreview();
+    EXPECT_EQ(readFileBytes(work("Result_temp.bmp")).at(Lumaset::kHeaderSize + 1), 0xF8);
+
+    setModifiedNs("p.bmp", stamp.modifiedNs + 1);
+    w.refreshPreview();
+    EXPECT_EQ(readFileBytes(work("Result_temp.bmp")).at(Lumaset::kHeaderSize), 0x1F);
+}
+
+// A FIFO named like a picture would block every reader until something writes to it: it is never opened, and the
+// user is told what it is.
+TEST_F(MainWindowTest, FifoNamedLikeAPictureIsNeverOpened) {
+    addPackage("QM82_V1.20_EN_20240115.bin");
+    FifoWatch fifo(dir.file("pipe.png"));
+    MainWindow& w = open();
+    emit w.pictureChanged(path("pipe.png"));
+    w.refreshPreview();
+    w.refreshPreview();
+    w.onSavePicture();
+    EXPECT_TRUE(w.pictureWidget()->pictureToDraw().isNull());
+    w.close();
+    EXPECT_EQ(fifo.readers(), 0);
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_TRUE(notices[0].first.contains("pipe.png")) << notices[0].first.toStdString();
+    EXPECT_EQ(notices[1], notices[0]);
+    EXPECT_EQ(QDir(path("update")).entryList(QDir::Files).size(), 1);
+}
+
 TEST_F(MainWindowTest, CloseBeforeAnyPictureAsksNothingAndRestartsPluvo) {
-    dir.write("Result_temp.bmp", std::string("stale"));
-    dir.write("Result.bmp", std::string("kept"));
-    open().close();
+    open();
+    for (const char* name : {"Result_temp.bmp", "Result.bmp"}) {
+        QFile file(QString::fromStdString(work(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("left from before");
+    }
+    window->close();
     EXPECT_EQ(questions, 0);
-    EXPECT_FALSE(fileExists("Result_temp.bmp"));
-    EXPECT_TRUE(fileExists("Result.bmp"));
+    EXPECT_FALSE(fileExists(work("Result_temp.bmp")));
+    EXPECT_TRUE(fileExists(work("Result.bmp")));
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(QDir::cleanPath(launches[0].program), QDir::cleanPath(path("pluvo/pluvo")));
     EXPECT_TRUE(launches[0].arguments.isEmpty());
@@ -447,8 +667,8 @@ TEST_F(MainWindowTest, CloseRightAfterChoosingAPictureAsksNothing) {
     choosePicture(Qt::red);
     window->close();
     EXPECT_EQ(questions, 0);
-    EXPECT_FALSE(fileExists("Result_temp.bmp"));
-    EXPECT_FALSE(fileExists("Result.bmp"));
+    EXPECT_FALSE(fileExists(work("Result_temp.bmp")));
+    EXPECT_FALSE(fileExists(work("Result.bmp")));
     EXPECT_EQ(launches.size(), 1u);
 }
 
@@ -457,14 +677,14 @@ TEST_F(MainWindowTest, UnsavedChangeAsksOnceAndYesPatchesThePreview) {
     open();
     choosePicture(Qt::red);
     window->refreshPreview();
-    const auto preview = readFileBytes("Result_temp.bmp");
+    const auto preview = readFileBytes(work("Result_temp.bmp"));
     window->close();
     window->close();
     EXPECT_EQ(questions, 1);
     EXPECT_EQ(logoEntryOf(updateFile("QM82_V1.20_EN_" + today() + ".bin"), uint32_t(preview.size())), preview);
     EXPECT_TRUE(fileExists(package));
-    EXPECT_FALSE(fileExists("Result_temp.bmp"));
-    EXPECT_FALSE(fileExists("Result.bmp"));
+    EXPECT_FALSE(fileExists(work("Result_temp.bmp")));
+    EXPECT_FALSE(fileExists(work("Result.bmp")));
     EXPECT_EQ(launches.size(), 1u) << "pluvo is started once per close";
     EXPECT_TRUE(notices.empty());
 }
@@ -478,7 +698,7 @@ TEST_F(MainWindowTest, AnsweringNoWritesNoPackage) {
     window->onExit();
     EXPECT_EQ(questions, 1);
     EXPECT_EQ(QDir(path("update")).entryList(QDir::Files).size(), 1);
-    EXPECT_FALSE(fileExists("Result_temp.bmp"));
+    EXPECT_FALSE(fileExists(work("Result_temp.bmp")));
     EXPECT_EQ(launches.size(), 1u);
 }
 
@@ -490,7 +710,7 @@ TEST_F(MainWindowTest, SavedPreviewAsksNothingOnClose) {
     window->refreshPreview();
     window->close();
     EXPECT_EQ(questions, 0);
-    EXPECT_FALSE(fileExists("Result.bmp"));
+    EXPECT_FALSE(fileExists(work("Result.bmp")));
 }
 
 TEST_F(MainWindowTest, DefaultLauncherStartsPluvoWithoutArgumentsInItsFolder) {

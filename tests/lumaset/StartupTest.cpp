@@ -124,10 +124,10 @@ TEST(Translations, LoadingInstallsEvenWhenTheFileIsMissing) {
 class RealProgram : public InWorkingFolder {
 protected:
     // Runs the program with its lock in this test's own temporary folder; -1 while it still runs after waitMs.
-    int runFor(int waitMs) {
+    int runFor(int waitMs, const QString& temp = QString()) {
         QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("TMPDIR", path("tmp"));
+        environment.insert("TMPDIR", temp.isEmpty() ? path("tmp") : temp);
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         // Qt's offscreen platform leaves its screen objects behind at exit; the exit code must be the program's.
         environment.insert("ASAN_OPTIONS", "detect_leaks=0");
@@ -150,6 +150,13 @@ TEST_F(RealProgram, SecondInstanceEndsAtOnce) {
     QLockFile first(path("tmp/Lumaset_app.lock"));
     ASSERT_TRUE(first.tryLock(0));
     EXPECT_EQ(runFor(5000), 0);
+}
+
+// A temporary folder that cannot hold the lock is no second instance: the program starts, and its window tells why
+// it cannot convert pictures.
+TEST_F(RealProgram, StartsWhenTheTemporaryFolderCannotHoldTheLock) {
+    const QString notAFolder = QString::fromStdString(dir.write("not-a-folder", std::string("a file")));
+    EXPECT_EQ(runFor(1500, notAFolder), -1);
 }
 
 } // namespace

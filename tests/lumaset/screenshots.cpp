@@ -4,19 +4,24 @@
 // (or, without compositing, was not refused and explained once). With --composited a compositing manager must
 // come up within a few seconds. Usage: lumaset_screenshots <output folder> [--composited]
 #include "CapturingDialog.h"
+#include "Lumaset.h"
 #include "MainWindow.h"
 #include "MyPictureWidget.h"
+#include "package.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QLinearGradient>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
@@ -53,6 +58,68 @@ QImage samplePicture() {
 
 QImage screen() {
     return QApplication::primaryScreen()->grabWindow(0).toImage();
+}
+
+// A package whose data section holds the logo entry, as the patcher expects it.
+void writePackage(const QString& path) {
+    constexpr uint32_t kEntryOffset = 256;
+    firmware::Bytes data(kEntryOffset + Lumaset::kLogoFileSize, 0);
+    const std::string name = firmware::kLogoEntryName;
+    std::copy(name.begin(), name.end(), data.begin());
+    for (int i = 0; i < 4; ++i) {
+        data[firmware::kLogoOffsetField + i] = uint8_t(kEntryOffset >> (8 * i));
+        data[firmware::kLogoSizeField + i] = uint8_t(uint32_t(Lumaset::kLogoFileSize) >> (8 * i));
+    }
+    firmware::writeFileAtomically(QFile::encodeName(path).toStdString(),
+                                  firmware::buildPackage({{firmware::kDataSectionKey, data}}));
+}
+
+// Once the next message box is open: saves what the screen shows, puts the box's text in *text and closes it.
+void answerNextBox(const QString& file, QString* text) {
+    auto* poll = new QTimer;
+    poll->setInterval(50);
+    QObject::connect(poll, &QTimer::timeout, [poll, file, text] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        poll->stop();
+        poll->deleteLater();
+        settle();
+        screen().save(file);
+        *text = box->text();
+        box->buttons().first()->click();
+    });
+    poll->start();
+}
+
+// The program's own boxes as the user sees them: "File saved" naming the written package, and the refusal of a
+// picture too large to take. True when both came with their texts.
+bool showNotices(const QString& work, const QString& out) {
+    QDir(work).mkpath("update");
+    writePackage(work + "/update/QM82_V1.20_EN_20240115.bin");
+    const QString picture = work + "/logo.png";
+    samplePicture().save(picture);
+    QImage huge(30000, 30000, QImage::Format_Mono);
+    huge.fill(0);
+    huge.save(work + "/huge.png");
+
+    MainWindowEnvironment env;
+    env.updateFolder = work + "/update";
+    env.pluvoFolder = work;
+    env.askSave = [](QWidget*) { return false; };
+    env.launch = [](const QString&, const QStringList&, const QString&) { return true; };
+    MainWindow window(env);
+    emit window.pictureChanged(picture);
+    settle();
+
+    QString saved, refused;
+    answerNextBox(out + "/lumaset-saved.png", &saved);
+    window.onSavePicture();
+    emit window.pictureChanged(work + "/huge.png");
+    answerNextBox(out + "/lumaset-too-large.png", &refused);
+    window.onSavePicture();
+    window.close();
+    std::printf("saved box: %s\nrefusal box: %s\n", qPrintable(saved), qPrintable(refused));
+    return saved.contains("QM82_V1.20_EN_") && refused.contains("30000 x 30000");
 }
 
 } // namespace
@@ -132,5 +199,6 @@ int main(int argc, char* argv[]) {
     const bool pictureShown = corner.red() > 200 && corner.blue() < 120;
     const bool frameShown = frameLine.blue() > 200 && frameLine.red() < 60 && handle.red() > 200 && handle.blue() < 60;
     window.close();
-    return pictureShown && frameShown && grabRight ? 0 : 1;
+    const bool boxesShown = showNotices(work.path(), out);
+    return pictureShown && frameShown && grabRight && boxesShown ? 0 : 1;
 }

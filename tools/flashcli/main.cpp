@@ -1,8 +1,8 @@
-// flashcli: identifies the scan tool on the USB serial device, checks that the package is meant for its model and
-// is sound, and only then flashes it, printing progress and the result. A console front to the desktop updater's
-// device link and flasher.
+// flashcli: checks that the package is a sound one, identifies the scan tool on the USB serial device, checks that
+// the package is meant for its model, and only then flashes it, printing progress and the result. A console front
+// to the desktop updater's device link and flasher.
 //   flashcli [--any-model] PACKAGE.bin
-// Exit codes: 0 flashed; 1 no tool, no answer or a failed flash (the link); 2 usage; 3 package refused.
+// Exit codes: 0 flashed (or --help); 1 no tool, no answer or a failed flash (the link); 2 usage; 3 package refused.
 #include "DevicePort.h"
 #include "KorvoUpdateSendProc.h"
 #include "NotificationCenter.h"
@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -33,13 +34,42 @@ constexpr int kReplyQuietMs = 100;
 // An identification reply is a short text; more than this is report text or noise, not a reply.
 constexpr size_t kMaxReplyLength = 256;
 
-int usage() {
-    std::fprintf(stderr,
+// Asked for (--help): on standard output, success. Otherwise a usage error: on standard error.
+int usage(bool asked) {
+    std::fprintf(asked ? stdout : stderr,
                  "usage: flashcli [--any-model] PACKAGE.bin\n"
                  "  --any-model  flash even when the package's model differs from the tool's\n"
+                 "  --help       show this text\n"
                  "(devices are looked for in %s, or $%s)\n",
                  serial::kDefaultDeviceDir, serial::kDeviceDirEnv);
-    return kExitUsage;
+    return asked ? kExitDone : kExitUsage;
+}
+
+// Reads and checks the package before any tool is contacted; prints the one reason when it cannot be flashed.
+bool loadPackage(const std::string& path, firmware::Bytes& bytes) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        std::fprintf(stderr, "Cannot read %s: %s. Nothing was written.\n", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    // A FIFO or a device would block the read or never end it.
+    if (!S_ISREG(st.st_mode)) {
+        std::fprintf(stderr, "Cannot read %s: not a regular file. Nothing was written.\n", path.c_str());
+        return false;
+    }
+    if (!firmware::readWholeFile(path, bytes)) {
+        const int err = errno;
+        std::fprintf(stderr, "Cannot read %s: %s. Nothing was written.\n", path.c_str(), std::strerror(err));
+        return false;
+    }
+    firmware::scramble(bytes);
+    const firmware::UpdatePackage checked = firmware::checkPackage(bytes.data(), bytes.size());
+    if (!checked.ok) {
+        std::fprintf(stderr, "Not a firmware package: %s (%s). Nothing was written.\n", path.c_str(),
+                     checked.error.c_str());
+        return false;
+    }
+    return true;
 }
 
 // Sends the probe on a quiet line and gathers the reply; empty when the tool did not answer.
@@ -83,14 +113,17 @@ int main(int argc, char** argv) {
     std::string package;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") return usage(true);
         if (arg == "--any-model")
             anyModel = true;
         else if (!arg.empty() && arg[0] != '-' && package.empty())
             package = arg;
         else
-            return usage();
+            return usage(false);
     }
-    if (package.empty()) return usage();
+    if (package.empty()) return usage(false);
+    firmware::Bytes bytes;
+    if (!loadPackage(package, bytes)) return kExitRefused;
 
     DevicePort& port = DevicePort::sharedManager();
     port.openSerialPort();
@@ -136,22 +169,6 @@ int main(int argc, char** argv) {
             return kExitRefused;
         }
         std::printf("Flashing %s into a %s tool as asked (--any-model).\n", fileName.c_str(), model.c_str());
-    }
-
-    firmware::Bytes bytes;
-    if (!firmware::readWholeFile(package, bytes)) {
-        port.closeSerialPort();
-        std::fprintf(stderr, "Refused: %s cannot be read (%s). Nothing was written.\n", package.c_str(),
-                     std::strerror(errno));
-        return kExitRefused;
-    }
-    firmware::scramble(bytes);
-    const firmware::UpdatePackage checked = firmware::checkPackage(bytes.data(), bytes.size());
-    if (!checked.ok) {
-        port.closeSerialPort();
-        std::fprintf(stderr, "Refused: %s is not a sound firmware package (%s). Nothing was written.\n",
-                     package.c_str(), checked.error.c_str());
-        return kExitRefused;
     }
 
     int lastPercent = -1;
