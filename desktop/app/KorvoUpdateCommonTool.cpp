@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -286,7 +287,10 @@ float KorvoUpdateCommonTool::getVersionNumber(const QString& text) {
             number.append(char(text[i].unicode()));
     }
     if (number.isEmpty() || number == ".") return 0.0f;
-    return std::strtof(number.constData(), nullptr);
+    // Read with a point before the fraction whatever the user's locale says.
+    float value = 0.0f;
+    std::from_chars(number.constData(), number.constData() + number.size(), value);
+    return value;
 }
 
 float KorvoUpdateCommonTool::compare2Version1(const QString& version1, const QString& version2) {

@@ -1,6 +1,7 @@
 #include "modelcoding.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -16,14 +17,18 @@ std::string trimmed(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
-// The whole text as a number, or nothing when it holds anything else.
+// The whole text as a decimal number (a point before the fraction, whatever the user's locale), or nothing when
+// it holds anything else.
 std::optional<double> parseNumber(const std::string& text) {
     const std::string digits = trimmed(text);
-    if (digits.empty()) return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const double value = std::strtod(digits.c_str(), &end);
-    if (end != digits.c_str() + digits.size() || errno == ERANGE || !std::isfinite(value)) return std::nullopt;
+    const char* begin = digits.data();
+    const char* const end = begin + digits.size();
+    const bool plus = begin != end && *begin == '+';
+    if (plus) ++begin;
+    if (begin == end || (plus && *begin == '-')) return std::nullopt;
+    double value = 0;
+    const auto [stop, error] = std::from_chars(begin, end, value);
+    if (error != std::errc() || stop != end || !std::isfinite(value)) return std::nullopt;
     return value;
 }
 
