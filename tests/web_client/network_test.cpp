@@ -315,6 +315,49 @@ TEST_F(WebService, UnreadableRepliesAndTransportErrorsReachTheFailureBlockOnTheM
     EXPECT_EQ(server.requests().size(), 6u) << "refused addresses are never sent, redirects not followed";
 }
 
+TEST_F(WebService, RepliesMayHoldOnlySoManyElements) {
+    // Values, counted by the commas between them outside texts: up to the cap a reply is read, one more is refused.
+    const auto numbers = [](long count) {
+        std::string text = "[0";
+        for (long i = 1; i < count; ++i)
+            text += ",0";
+        return QByteArray::fromStdString(text + "]");
+    };
+    QString refusal;
+    EXPECT_FALSE(modelcoding::parseJSON(numbers(modelcoding::kMaxElements), &refusal).is_discarded());
+    EXPECT_TRUE(refusal.isEmpty());
+    EXPECT_TRUE(modelcoding::parseJSON(numbers(modelcoding::kMaxElements + 1), &refusal).is_discarded());
+    EXPECT_TRUE(refusal.contains("elements")) << refusal.toStdString();
+    const std::string commas(modelcoding::kMaxElements + 1, ',');
+    EXPECT_FALSE(modelcoding::parseJSON(QByteArray::fromStdString("[\"" + commas + "\"]")).is_discarded())
+        << "commas inside a text do not count";
+
+    // Empty records in a JSON text, and empty elements around it: cheap to send, dear to hold.
+    std::string records = R"({"MSG_CODE": 1, "UPGRADE": [{})";
+    for (long i = 0; i < modelcoding::kMaxElements; ++i)
+        records += ",{}";
+    records += "]}";
+    std::string tags = "<string>{\"MSG_CODE\": 1}";
+    for (long i = 0; i < modelcoding::kMaxElements; ++i)
+        tags += "<a/>";
+    tags += "</string>";
+    for (const std::string& body : {TestWebServer::xmlReply(records), tags}) {
+        server.setHandler([body](const TestRequest&) {
+            TestResponse r;
+            r.body = body;
+            return r;
+        });
+        Outcome outcome;
+        manager.requestUpdateProductWithParams(nullptr, outcome.success<KorvoUpdateUpgradeResultModel>(),
+                                               outcome.failure());
+        ASSERT_TRUE(outcome.wait());
+        EXPECT_FALSE(outcome.succeeded);
+        EXPECT_EQ(outcome.error.kind, KorvoUpdateNetworkError::Kind::Parse);
+        EXPECT_TRUE(outcome.error.message.contains(QString::number(modelcoding::kMaxElements)))
+            << outcome.error.message.toStdString();
+    }
+}
+
 TEST_F(WebService, TheTimeOutIsAnIdleTimeNotATotal) {
     // A reply that keeps moving takes longer than the time-out in all, and still arrives.
     KorvoUpdateNetworkRequest::setRequestTimeoutInterval(1);

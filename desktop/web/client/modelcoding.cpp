@@ -39,10 +39,13 @@ long long integerFromDouble(double value) {
     return static_cast<long long>(value);
 }
 
-// Whether the arrays and objects of a JSON text nest at most kMaxNesting deep, brackets inside texts aside. A text
-// that is no JSON may pass; the parser then refuses it before it gets deeper than counted here.
-bool nestingWithinLimit(const char* p, const char* end) {
+// Why a JSON text passes a limit: its arrays and objects nest deeper than kMaxNesting, or they hold more than
+// kMaxElements values in all, counted by the commas between them; brackets and commas inside texts aside. Empty
+// within the limits. A text that is no JSON may pass; the parser then refuses it before it gets deeper or larger
+// than counted.
+QString limitPassed(const char* p, const char* end) {
     int depth = 0;
+    long separators = 0;
     bool inText = false;
     for (; p != end; ++p) {
         if (inText) {
@@ -54,12 +57,15 @@ bool nestingWithinLimit(const char* p, const char* end) {
         } else if (*p == '"') {
             inText = true;
         } else if (*p == '[' || *p == '{') {
-            if (++depth > kMaxNesting) return false;
+            if (++depth > kMaxNesting) return QStringLiteral("it nests deeper than %1 levels").arg(kMaxNesting);
         } else if (*p == ']' || *p == '}') {
             --depth;
+        } else if (*p == ',') {
+            // Every value but the first of an array or object follows one.
+            if (++separators >= kMaxElements) return QStringLiteral("it holds more than %1 elements").arg(kMaxElements);
         }
     }
-    return true;
+    return {};
 }
 
 } // namespace
@@ -133,9 +139,11 @@ json textValue(const QString& text) {
     return text.toStdString();
 }
 
-json parseJSON(const QByteArray& bytes) {
+json parseJSON(const QByteArray& bytes, QString* refusal) {
     const char* const end = bytes.constData() + bytes.size();
-    if (!nestingWithinLimit(bytes.constData(), end)) return json(json::value_t::discarded);
+    const QString passed = limitPassed(bytes.constData(), end);
+    if (refusal) *refusal = passed;
+    if (!passed.isEmpty()) return json(json::value_t::discarded);
     return json::parse(bytes.constData(), end, nullptr, false);
 }
 

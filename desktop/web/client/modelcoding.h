@@ -127,9 +127,15 @@ template <class T> std::shared_ptr<T> mj_objectWithKeyValues(const json& object)
 // Replies and archives nest a few levels. Copying or converting a JSON value recurses once per level, so deeper
 // input could overflow the stack; parseJSON refuses it.
 inline constexpr int kMaxNesting = 128;
+// Every value costs memory and time, a record made from it far more than its bytes: 8 MiB of empty records ("{},")
+// would take well over a gigabyte. A product's package list, some thousands of records of twenty values each, holds
+// far fewer; parseJSON refuses a text whose arrays and objects hold more values than this in all.
+inline constexpr long kMaxElements = 400000;
 
-// Parses bytes as JSON; a discarded value (is_discarded()) when they are not JSON or nest deeper than kMaxNesting.
-json parseJSON(const QByteArray& bytes);
+// Parses bytes as JSON; a discarded value (is_discarded()) when they are not JSON, nest deeper than kMaxNesting or
+// hold more than kMaxElements values. *refusal (when given) then says which limit was passed, and stays empty for
+// bytes that are no JSON.
+json parseJSON(const QByteArray& bytes, QString* refusal = nullptr);
 
 // ---- Archives: {"class": <class name>, "properties": {<property name>: value, ...}}
 
