@@ -9,12 +9,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <memory>
+#include <thread>
 
 using json = nlohmann::ordered_json;
 
@@ -187,6 +190,55 @@ TEST_F(WebService, BodyAndPathEncoding) {
     ASSERT_TRUE(server.waitForRequests(1));
     EXPECT_EQ(server.requests()[0].target, "/webs/a%20b");
     EXPECT_EQ(server.requests()[0].body, "information={}");
+}
+
+TEST_F(WebService, AnIPv6BaseURLKeepsItsBrackets) {
+    EXPECT_EQ(KorvoUpdateNetworkRequest::formURL("http://[::1]:8080/", "webs/a b").toStdString(),
+              "http://[::1]:8080/webs/a%20b");
+    EXPECT_EQ(KorvoUpdateNetworkRequest::formURL("https://h.example/base dir/", "x?y=[1]").toStdString(),
+              "https://h.example/base%20dir/x?y=%5B1%5D");
+
+    // The test server listens on 127.0.0.1 alone; one request on ::1 is served here.
+    const int listener = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    socklen_t length = sizeof address;
+    if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener, 1) != 0 || ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        if (listener >= 0) ::close(listener);
+        GTEST_SKIP() << "this machine has no IPv6 loopback address";
+    }
+    int stop[2];
+    ASSERT_EQ(::pipe2(stop, O_CLOEXEC), 0);
+    TestRequest seen;
+    std::thread serve([&] {
+        pollfd waiting{listener, POLLIN, 0};
+        if (::poll(&waiting, 1, 10000) != 1) return;
+        const int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+        LoopbackConnection connection(fd, nullptr, stop[0]);
+        if (readHttpRequest(connection, seen, 10000)) {
+            const std::string body = TestWebServer::xmlReply(R"({"MSG_CODE": 1, "User_reName": "ann"})");
+            connection.writeAll("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " +
+                                std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+        }
+        ::close(fd);
+    });
+    KorvoUpdateHTTPSessionManager::sharedManager().setBaseURL(
+        QStringLiteral("http://[::1]:%1/").arg(ntohs(address.sin6_port)));
+    Outcome outcome;
+    manager.requestLoginWithParams(json{{"login_name", "ann"}}, outcome.success<KorvoUpdateLoginResultModel>(),
+                                   outcome.failure());
+    const bool answered = outcome.wait();
+    serve.join();
+    ::close(listener);
+    ::close(stop[0]);
+    ::close(stop[1]);
+    ASSERT_TRUE(answered);
+    ASSERT_TRUE(outcome.succeeded) << outcome.error.message.toStdString();
+    EXPECT_EQ(outcome.as<KorvoUpdateLoginResultModel>()->userReName, "ann");
+    EXPECT_EQ(seen.method + " " + seen.target, "POST /webs/WebService.asmx/UserLogin");
+    EXPECT_EQ(TestWebServer::formValue(seen.body, "information"), R"({"login_name":"ann"})");
 }
 
 TEST(ReplyCleaning, FormatXMLStringInItsSixSteps) {
