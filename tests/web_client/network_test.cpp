@@ -481,11 +481,12 @@ TEST_F(WebService, UploadSendsItsPartsByteForByte) {
     EXPECT_EQ(third.error.kind, KorvoUpdateNetworkError::Kind::Parse);
 }
 
-TEST(WebServiceTls, CertificatesAndHostNamesAreVerified) {
+TEST(WebServiceTls, CertificatesHostNamesAndRedirectsAreVerifiedAndExplained) {
     TempDir dir;
     const TestCertificates certs = TestCertificates::make(dir.path());
     TestWebServer good(certs.certFile, certs.keyFile);
     TestWebServer wrongHost(certs.wrongCertFile, certs.wrongKeyFile);
+    TestWebServer plain;
     auto& session = KorvoUpdateHTTPSessionManager::sharedManager();
     KorvoUpdateNetworkRequest::setRequestTimeoutInterval(10);
 
@@ -501,6 +502,10 @@ TEST(WebServiceTls, CertificatesAndHostNamesAreVerified) {
     ASSERT_TRUE(login(unknownCA));
     EXPECT_FALSE(unknownCA.succeeded) << "a certificate of an unknown authority is refused by default";
     EXPECT_EQ(unknownCA.error.kind, KorvoUpdateNetworkError::Kind::Transport);
+    EXPECT_EQ(unknownCA.error.code, 60);
+    EXPECT_TRUE(unknownCA.error.message.startsWith("The certificate of 127.0.0.1 is not trusted"))
+        << unknownCA.error.message.toStdString();
+    EXPECT_TRUE(unknownCA.error.message.contains("CA file"));
 
     session.setCAFile(QString::fromStdString(certs.caFile));
     Outcome trusted;
@@ -508,10 +513,33 @@ TEST(WebServiceTls, CertificatesAndHostNamesAreVerified) {
     EXPECT_TRUE(trusted.succeeded) << trusted.error.message.toStdString();
     EXPECT_EQ(good.requests().size(), 1u);
 
+    // A reading request follows a redirect to https only; one to plain http is refused and explained.
+    const std::string away = plain.baseURL() + "elsewhere";
+    good.setHandler([&](const TestRequest&) {
+        TestResponse r;
+        r.status = 302;
+        r.location = away;
+        return r;
+    });
+    Outcome redirected;
+    session.GET(
+        "items", nullptr, {}, {}, [&](const QByteArray&) { redirected.done = true; }, redirected.failure());
+    ASSERT_TRUE(redirected.wait());
+    EXPECT_EQ(redirected.error.kind, KorvoUpdateNetworkError::Kind::Transport);
+    EXPECT_EQ(redirected.error.code, 1);
+    EXPECT_TRUE(redirected.error.message.contains(QString::fromStdString(away) + ", which is no https address"))
+        << redirected.error.message.toStdString();
+    EXPECT_TRUE(redirected.error.message.contains("set that as the server address"));
+    EXPECT_TRUE(plain.requests().empty());
+
     session.setBaseURL(QString::fromStdString(wrongHost.baseURL()));
     Outcome mismatch;
     ASSERT_TRUE(login(mismatch));
     EXPECT_FALSE(mismatch.succeeded) << "a certificate for another host name is refused";
+    EXPECT_EQ(mismatch.error.kind, KorvoUpdateNetworkError::Kind::Transport);
+    EXPECT_EQ(mismatch.error.code, KorvoUpdateNetworkError::kHostNameMismatch);
+    EXPECT_TRUE(mismatch.error.message.startsWith("The certificate of 127.0.0.1 was made for another host name"))
+        << mismatch.error.message.toStdString();
     EXPECT_TRUE(wrongHost.requests().empty());
     session.setCAFile({});
 }
