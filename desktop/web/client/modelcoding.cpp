@@ -153,6 +153,36 @@ bool isArchiveOfClass(const json& archive, const char* className) {
     return cls != archive.end() && cls->is_string() && cls->get_ref<const std::string&>() == className;
 }
 
+std::optional<ArchiveItems> readArrayArchiveItems(const QByteArray& bytes) {
+    const char* const end = bytes.constData() + bytes.size();
+    if (!limitPassed(bytes.constData(), end).isEmpty()) return std::nullopt;
+    // The parser reports each value as it completes it, so the items before a cut are seen even when the whole text
+    // is refused. Depth 1 holds the archive's keys and their values, depth 2 the items.
+    ArchiveItems read;
+    std::string rootKey;
+    bool isArray = false;
+    const json whole = json::parse(
+        bytes.constData(), end,
+        [&](int depth, json::parse_event_t event, json& parsed) {
+            using Event = json::parse_event_t;
+            if (depth == 1 && event == Event::key) {
+                rootKey = parsed.get<std::string>();
+                // A later class tag replaces an earlier one, as in the whole text.
+                if (rootKey == kArchiveClassKey) isArray = false;
+            } else if (depth == 1 && event == Event::value && rootKey == kArchiveClassKey) {
+                isArray = parsed.is_string() && parsed.get_ref<const std::string&>() == kArrayClassName;
+            } else if (depth == 2 && rootKey == kArchiveItemsKey &&
+                       (event == Event::value || event == Event::object_end || event == Event::array_end)) {
+                read.items.push_back(parsed);
+            }
+            return true;
+        },
+        false);
+    if (!isArray) return std::nullopt;
+    read.complete = isArchiveOfClass(whole, kArrayClassName) && whole[kArchiveItemsKey].is_array();
+    return read;
+}
+
 json encodeText(const QString& text) {
     return json{{kArchiveClassKey, kTextClassName}, {kArchiveValueKey, textValue(text)}};
 }

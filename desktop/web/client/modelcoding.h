@@ -195,18 +195,33 @@ template <class T> json encodeArray(const std::vector<std::shared_ptr<T>>& model
     return json{{kArchiveClassKey, kArrayClassName}, {kArchiveItemsKey, items}};
 }
 
-// The array read back with elements of class T only; null when the archive is no array or holds another class.
-template <class T> std::optional<std::vector<std::shared_ptr<T>>> decodeArray(const json& archive) {
-    if (!isArchiveOfClass(archive, kArrayClassName)) return std::nullopt;
-    const auto items = archive.find(kArchiveItemsKey);
-    if (items == archive.end() || !items->is_array()) return std::nullopt;
+// The items of an array archive, read as far as they go: of a text cut short, the items before the cut. Nothing
+// when the bytes do not begin an array archive. complete is false when the text was cut short, is no JSON or is no
+// whole array archive.
+struct ArchiveItems {
+    std::vector<json> items;
+    bool complete = false;
+};
+std::optional<ArchiveItems> readArrayArchiveItems(const QByteArray& bytes);
+
+// The elements of class T of an array archive, as many as can be read: an element of another class is left out,
+// and of a text cut short the elements before the cut are kept. damaged tells whether anything was left out.
+template <class T> struct SalvagedArray {
     std::vector<std::shared_ptr<T>> models;
-    for (const json& item : *items) {
-        auto model = mj_decode<T>(item);
-        if (!model) return std::nullopt;
-        models.push_back(std::move(model));
+    bool damaged = false;
+};
+template <class T> std::optional<SalvagedArray<T>> salvageArray(const QByteArray& bytes) {
+    const std::optional<ArchiveItems> read = readArrayArchiveItems(bytes);
+    if (!read) return std::nullopt;
+    SalvagedArray<T> salvaged;
+    salvaged.damaged = !read->complete;
+    for (const json& item : read->items) {
+        if (auto model = mj_decode<T>(item))
+            salvaged.models.push_back(std::move(model));
+        else
+            salvaged.damaged = true;
     }
-    return models;
+    return salvaged;
 }
 
 json encodeText(const QString& text);
