@@ -4,8 +4,8 @@
 // and report to an optional delegate (on that thread) and by "DecompressFinished" / "CompressFinished" on the
 // workspace centre; abortDecompress / abortCompress may be called from any other thread and end the child.
 // Names reach 7zz after "--" and with wildcard matching off, so a name is never read as a switch, a list file or a
-// pattern. Before an extraction the archive is listed: an encrypted archive without its password, or one that
-// unpacks to more than the destination's free space, is refused before anything is written. Extraction goes to a
+// pattern. Before an extraction the archive is listed: one that unpacks to more than the destination's free space
+// is refused before anything is written; a missing or wrong password gives ErrorPassword. Extraction goes to a
 // staging folder inside the destination first (one left by a killed extraction is removed by the next one there):
 // links that would lead out of the destination are dropped, and the items are moved into place only when none of
 // them would replace a folder of the destination; a folder in both is merged. A new archive is written to a
