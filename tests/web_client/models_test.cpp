@@ -29,6 +29,8 @@ TEST(ResultModels, ScalarsAreReadTolerantly) {
         {"\" 7 \"", 7, true, " 7 "},
         {"3.9", 3, true, "3.9"},
         {"\"2.5\"", 2, true, "2.5"},
+        {"\"+0.5\"", 0, true, "+0.5"},
+        {"\"+-2.5\"", 0, false, "+-2.5"},
         {"true", 1, true, "1"},
         {"\"true\"", 0, true, "true"},
         {"\"YES\"", 0, true, "YES"},
