@@ -11,7 +11,11 @@
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -209,6 +213,14 @@ bool isFolderEntryName(const QString& name) {
     return !name.isEmpty() && name != "." && name != "..";
 }
 
+// A card-relative path that names a place strictly below the card root: usable text whose every "/"-separated
+// component is a name, none empty, "." or "..". Nothing is cleaned: "Scan/BMW/.." is refused, not read as "Scan".
+bool isCardRelativePath(const QString& path) {
+    if (!KorvoUpdateCommonTool::isUsableText(path)) return false;
+    const QStringList components = path.split('/');
+    return std::all_of(components.begin(), components.end(), isFolderEntryName);
+}
+
 bool pathExists(const QString& path) {
     if (path.isEmpty()) return false;
     const QFileInfo info(path);
@@ -286,7 +298,10 @@ float KorvoUpdateCommonTool::getVersionNumber(const QString& text) {
             number.append(char(text[i].unicode()));
     }
     if (number.isEmpty() || number == ".") return 0.0f;
-    return std::strtof(number.constData(), nullptr);
+    // Read with a point before the fraction whatever the user's locale says.
+    float value = 0.0f;
+    std::from_chars(number.constData(), number.constData() + number.size(), value);
+    return value;
 }
 
 float KorvoUpdateCommonTool::compare2Version1(const QString& version1, const QString& version2) {
@@ -418,7 +433,8 @@ QString KorvoUpdateCommonTool::getPathByDirectoryEnumerator(const QString& fullP
 
 bool KorvoUpdateCommonTool::getHasSoftwarePath(const KorvoUpdateDownloadModel& model) const {
     const QString root = saveFilePath();
-    return !root.isEmpty() && pathExists(appendPathComponent(root, model.sdPath()));
+    return !root.isEmpty() && isCardRelativePath(model.sdPath()) &&
+           pathExists(appendPathComponent(root, model.sdPath()));
 }
 
 bool KorvoUpdateCommonTool::getHasDownFile(const KorvoUpdateDownloadModel& model) {
@@ -429,7 +445,7 @@ bool KorvoUpdateCommonTool::unInstallSoftwore(const KorvoUpdateDownloadModel& mo
     // sdPath comes from the web service: an empty path, "..", or an unset root must never reach the removal.
     const QString root = saveFilePath();
     const QString relative = model.sdPath();
-    if (root.isEmpty() || !isUsableText(relative)) return false;
+    if (root.isEmpty() || !isCardRelativePath(relative)) return false;
     const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
     if (canonicalRoot.isEmpty()) return false;
     const QString target = QDir::cleanPath(appendPathComponent(root, relative));
@@ -444,12 +460,17 @@ bool KorvoUpdateCommonTool::unInstallSoftwore(const KorvoUpdateDownloadModel& mo
 }
 
 bool KorvoUpdateCommonTool::removeItemAtPath(const QString& path) {
-    if (path.isEmpty()) return false;
-    const QFileInfo info(path);
+    // "link/" names the folder behind the link; the item is the path without its trailing slashes.
+    QString item = path;
+    while (item.size() > 1 && item.endsWith('/'))
+        item.chop(1);
+    if (item.isEmpty()) return false;
+    const QByteArray name = QFile::encodeName(item);
+    struct stat st {};
+    if (::lstat(name.constData(), &st) != 0) return false;
     // A link goes by itself: following it would empty the folder it points to.
-    if (info.isSymLink() || info.isFile()) return QFile::remove(path);
-    if (info.isDir()) return QDir(path).removeRecursively();
-    return false;
+    if (S_ISDIR(st.st_mode)) return QDir(item).removeRecursively();
+    return ::unlink(name.constData()) == 0;
 }
 
 QString KorvoUpdateCommonTool::getLinkFromFilePath(const QString& folder) {

@@ -110,14 +110,17 @@ public:
     // The first of these that exists, the parent kept as it is: the last component upper-cased, its first character
     // upper-cased, its first character lower-cased, lower-cased. Empty when none exists.
     static QString getPathByDirectoryEnumerator(const QString& fullPath);
-    // True when the card root + the record's sdPath exists (no letter-case variants).
+    // True when the card root + the record's sdPath exists (no letter-case variants); false for an sdPath with an
+    // empty, "." or ".." component.
     bool getHasSoftwarePath(const KorvoUpdateDownloadModel& model) const;
     // True when something exists at the record's zipPath.
     static bool getHasDownFile(const KorvoUpdateDownloadModel& model);
-    // Removes the card root + the record's sdPath with everything below it. Refused (false) unless the root is set
-    // and the path, cleaned, lies strictly inside it, its parent checked with links resolved.
+    // Removes the card root + the record's sdPath with everything below it. Refused (false) unless the root is set,
+    // no component of sdPath is empty, "." or "..", and the path lies strictly inside the root, its parent checked
+    // with links resolved.
     bool unInstallSoftwore(const KorvoUpdateDownloadModel& model) const;
-    // Removes a file, a link (not what it points to) or a folder tree; true on success.
+    // Removes a file, a link (not what it points to) or a folder tree; true on success. Trailing slashes are
+    // ignored: "link/" removes the link, not the folder behind it.
     static bool removeItemAtPath(const QString& path);
     // folder/link.txt, else folder/LINK.TXT, whichever exists first; else empty.
     static QString getLinkFromFilePath(const QString& folder);

@@ -5,6 +5,7 @@
 #include "UserDefaults.h"
 #include "fakesecretstore.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+
+using json = nlohmann::ordered_json;
 
 namespace {
 
@@ -21,6 +24,8 @@ protected:
         QFile::remove(KorvoUpdateUserManager::documentPath(kKorvoUpdateUserInfoFile));
         QDir(KorvoUpdateUserManager::documentPath(kKorvoUpdateRegisteInfoFile)).removeRecursively();
         QFile::remove(KorvoUpdateUserManager::documentPath(kKorvoUpdateRegisteInfoFile));
+        for (const QString& copy : damagedCopies())
+            QFile::remove(copy);
         KorvoUpdateKeychainManager::sharedManager().setBackend(&secrets);
         previousSink = syslogline::setSink([this](const std::string& line) { log.push_back(line); });
     }
@@ -35,6 +40,24 @@ protected:
         r->email = email;
         if (pwd) r->pwd = pwd;
         return r;
+    }
+    // The damaged sign-up files moved aside, oldest first.
+    static QStringList damagedCopies() {
+        const QDir documents = QFileInfo(KorvoUpdateUserManager::documentPath(kKorvoUpdateRegisteInfoFile)).dir();
+        QStringList copies;
+        for (const QFileInfo& info :
+             documents.entryInfoList({"registeInfo.data.damaged-*"}, QDir::Files, QDir::Time | QDir::Reversed))
+            copies << info.absoluteFilePath();
+        return copies;
+    }
+    static QByteArray contents(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    static void write(const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
     }
     static QStringList names() {
         QStringList list;
@@ -121,7 +144,7 @@ TEST_F(AccountStore, SignUpRecordsAreUpsertedInPlaceWithTheirPasswordsInTheSecre
     EXPECT_EQ(names(), (QStringList{"ann:a2", "bob:b1", "Ann:A1"}));
 }
 
-TEST_F(AccountStore, AnUnreadableFileIsLeftAloneADamagedOneReplaced) {
+TEST_F(AccountStore, AnUnreadableFileIsLeftAloneADamagedOneMovedAside) {
     const QString path = KorvoUpdateUserManager::documentPath(kKorvoUpdateRegisteInfoFile);
     // A folder in the file's place cannot be read, even by root (for whom permissions do not count).
     ASSERT_TRUE(QDir().mkpath(path + "/keep"));
@@ -132,14 +155,58 @@ TEST_F(AccountStore, AnUnreadableFileIsLeftAloneADamagedOneReplaced) {
     EXPECT_NE(log.back().find("cannot be read"), std::string::npos);
     QDir(path).removeRecursively();
 
-    QFile damaged(path);
-    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
-    damaged.write("{\"class\": \"array\", \"items\": [{\"class\": \"Other\"");
-    damaged.close();
+    const QByteArray damaged = "{\"class\": \"array\", \"items\": [{\"class\": \"Other\"";
+    write(path, damaged);
     EXPECT_FALSE(users.getUserRegInfos());
+    // Copies of earlier damage under the names this second and the next would give: neither is overwritten.
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QStringList earlier = {path + ".damaged-" + now.toString("yyyyMMdd'T'HHmmss'Z'"),
+                                 path + ".damaged-" + now.addSecs(1).toString("yyyyMMdd'T'HHmmss'Z'")};
+    for (const QString& copy : earlier)
+        write(copy, copy.toUtf8());
     ASSERT_TRUE(users.saveUserRegInfo(*record("ann", "a1")));
     EXPECT_EQ(names(), QStringList{"ann:a1"});
     EXPECT_NE(log.back().find("damaged"), std::string::npos);
+    for (const QString& copy : earlier)
+        EXPECT_EQ(contents(copy), copy.toUtf8());
+    QStringList copies = damagedCopies();
+    ASSERT_EQ(copies.size(), 3);
+    for (const QString& copy : earlier)
+        copies.removeOne(copy);
+    EXPECT_EQ(contents(copies.value(0)), damaged);
+    EXPECT_NE(log.back().find(copies.value(0).toStdString()), std::string::npos);
+}
+
+TEST_F(AccountStore, TheReadableRecordsOfADamagedFileAreKept) {
+    const QString path = KorvoUpdateUserManager::documentPath(kKorvoUpdateRegisteInfoFile);
+    for (const char* name : {"ann", "bob", "carl"})
+        ASSERT_TRUE(users.saveUserRegInfo(*record(name, "1")));
+    const QByteArray whole = contents(path);
+
+    // One record of another class among readable ones.
+    json archive = json::parse(whole.toStdString());
+    archive["items"][1]["class"] = "Other";
+    const QByteArray oneUnreadable = QByteArray::fromStdString(archive.dump());
+    write(path, oneUnreadable);
+    EXPECT_EQ(names(), (QStringList{"ann:1", "carl:1"}));
+    ASSERT_TRUE(users.saveUserRegInfo(*record("dave", "1")));
+    EXPECT_EQ(names(), (QStringList{"ann:1", "carl:1", "dave:1"}));
+
+    // A file cut short inside its third record, as a full disk or a crash leaves it.
+    const QByteArray cut = whole.left(whole.indexOf("carl") + 2);
+    write(path, cut);
+    EXPECT_EQ(names(), (QStringList{"ann:1", "bob:1"}));
+    ASSERT_TRUE(users.saveUserRegInfo(*record("erin", "1")));
+    EXPECT_EQ(names(), (QStringList{"ann:1", "bob:1", "erin:1"}));
+
+    // Each damaged file is kept as it was, the second beside the first, not over it.
+    const QStringList copies = damagedCopies();
+    ASSERT_EQ(copies.size(), 2);
+    QList<QByteArray> kept = {contents(copies[0]), contents(copies[1])};
+    std::sort(kept.begin(), kept.end());
+    QList<QByteArray> expected = {oneUnreadable, cut};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(kept, expected);
 }
 
 // The files are ours but lie in the user's Documents: a password written into one is neither read nor kept, and a

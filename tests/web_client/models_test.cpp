@@ -29,6 +29,8 @@ TEST(ResultModels, ScalarsAreReadTolerantly) {
         {"\" 7 \"", 7, true, " 7 "},
         {"3.9", 3, true, "3.9"},
         {"\"2.5\"", 2, true, "2.5"},
+        {"\"+0.5\"", 0, true, "+0.5"},
+        {"\"+-2.5\"", 0, false, "+-2.5"},
         {"true", 1, true, "1"},
         {"\"true\"", 0, true, "true"},
         {"\"YES\"", 0, true, "YES"},
@@ -158,11 +160,15 @@ TEST(ResultModels, ArchivesKeepEveryPropertyUnderItsNameAndTheirClass) {
     one.email = "ann@example.org";
     auto list = modelcoding::encodeArray<KorvoUpdateUserRegisteInfoModel>(
         {std::make_shared<KorvoUpdateUserRegisteInfoModel>(one)});
-    auto read = modelcoding::decodeArray<KorvoUpdateUserRegisteInfoModel>(list);
-    ASSERT_TRUE(read && read->size() == 1);
-    EXPECT_EQ(read->at(0)->email, "ann@example.org");
-    EXPECT_TRUE(read->at(0)->pwd.isNull());
-    EXPECT_FALSE(modelcoding::decodeArray<KorvoUpdateLoginResultModel>(list)) << "elements of another class";
+    auto read = modelcoding::salvageArray<KorvoUpdateUserRegisteInfoModel>(modelcoding::archivedData(list));
+    ASSERT_TRUE(read && read->models.size() == 1);
+    EXPECT_FALSE(read->damaged);
+    EXPECT_EQ(read->models[0]->email, "ann@example.org");
+    EXPECT_TRUE(read->models[0]->pwd.isNull());
+    auto other = modelcoding::salvageArray<KorvoUpdateLoginResultModel>(modelcoding::archivedData(list));
+    ASSERT_TRUE(other);
+    EXPECT_TRUE(other->models.empty());
+    EXPECT_TRUE(other->damaged) << "elements of another class are left out";
 
     EXPECT_EQ(modelcoding::decodeText(modelcoding::encodeText("s3cret&+%")).value_or(""), "s3cret&+%");
     EXPECT_FALSE(modelcoding::decodeText(archive));
@@ -207,10 +213,12 @@ TEST(ResultModels, ArchivesWhoseClassTagIsNoTextAreRefused) {
         SCOPED_TRACE(text);
         const json archive = modelcoding::readArchive(text);
         ASSERT_FALSE(archive.is_discarded());
-        EXPECT_FALSE(modelcoding::decodeArray<KorvoUpdateUserRegisteInfoModel>(archive));
+        EXPECT_FALSE(modelcoding::salvageArray<KorvoUpdateUserRegisteInfoModel>(text));
         EXPECT_FALSE(modelcoding::decodeText(archive));
         EXPECT_FALSE(modelcoding::mj_decode<KorvoUpdateLoginResultModel>(archive));
     }
-    EXPECT_TRUE(modelcoding::decodeArray<KorvoUpdateUserRegisteInfoModel>(
-        modelcoding::readArchive(R"({"class": "array", "items": []})")));
+    const auto empty = modelcoding::salvageArray<KorvoUpdateUserRegisteInfoModel>(R"({"class": "array", "items": []})");
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->models.empty());
+    EXPECT_FALSE(empty->damaged);
 }

@@ -9,12 +9,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <memory>
+#include <thread>
 
 using json = nlohmann::ordered_json;
 
@@ -189,6 +192,55 @@ TEST_F(WebService, BodyAndPathEncoding) {
     EXPECT_EQ(server.requests()[0].body, "information={}");
 }
 
+TEST_F(WebService, AnIPv6BaseURLKeepsItsBrackets) {
+    EXPECT_EQ(KorvoUpdateNetworkRequest::formURL("http://[::1]:8080/", "webs/a b").toStdString(),
+              "http://[::1]:8080/webs/a%20b");
+    EXPECT_EQ(KorvoUpdateNetworkRequest::formURL("https://h.example/base dir/", "x?y=[1]").toStdString(),
+              "https://h.example/base%20dir/x?y=%5B1%5D");
+
+    // The test server listens on 127.0.0.1 alone; one request on ::1 is served here.
+    const int listener = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    socklen_t length = sizeof address;
+    if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener, 1) != 0 || ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        if (listener >= 0) ::close(listener);
+        GTEST_SKIP() << "this machine has no IPv6 loopback address";
+    }
+    int stop[2];
+    ASSERT_EQ(::pipe2(stop, O_CLOEXEC), 0);
+    TestRequest seen;
+    std::thread serve([&] {
+        pollfd waiting{listener, POLLIN, 0};
+        if (::poll(&waiting, 1, 10000) != 1) return;
+        const int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+        LoopbackConnection connection(fd, nullptr, stop[0]);
+        if (readHttpRequest(connection, seen, 10000)) {
+            const std::string body = TestWebServer::xmlReply(R"({"MSG_CODE": 1, "User_reName": "ann"})");
+            connection.writeAll("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " +
+                                std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+        }
+        ::close(fd);
+    });
+    KorvoUpdateHTTPSessionManager::sharedManager().setBaseURL(
+        QStringLiteral("http://[::1]:%1/").arg(ntohs(address.sin6_port)));
+    Outcome outcome;
+    manager.requestLoginWithParams(json{{"login_name", "ann"}}, outcome.success<KorvoUpdateLoginResultModel>(),
+                                   outcome.failure());
+    const bool answered = outcome.wait();
+    serve.join();
+    ::close(listener);
+    ::close(stop[0]);
+    ::close(stop[1]);
+    ASSERT_TRUE(answered);
+    ASSERT_TRUE(outcome.succeeded) << outcome.error.message.toStdString();
+    EXPECT_EQ(outcome.as<KorvoUpdateLoginResultModel>()->userReName, "ann");
+    EXPECT_EQ(seen.method + " " + seen.target, "POST /webs/WebService.asmx/UserLogin");
+    EXPECT_EQ(TestWebServer::formValue(seen.body, "information"), R"({"login_name":"ann"})");
+}
+
 TEST(ReplyCleaning, FormatXMLStringInItsSixSteps) {
     struct Case {
         const char* in;
@@ -315,6 +367,49 @@ TEST_F(WebService, UnreadableRepliesAndTransportErrorsReachTheFailureBlockOnTheM
     EXPECT_EQ(server.requests().size(), 6u) << "refused addresses are never sent, redirects not followed";
 }
 
+TEST_F(WebService, RepliesMayHoldOnlySoManyElements) {
+    // Values, counted by the commas between them outside texts: up to the cap a reply is read, one more is refused.
+    const auto numbers = [](long count) {
+        std::string text = "[0";
+        for (long i = 1; i < count; ++i)
+            text += ",0";
+        return QByteArray::fromStdString(text + "]");
+    };
+    QString refusal;
+    EXPECT_FALSE(modelcoding::parseJSON(numbers(modelcoding::kMaxElements), &refusal).is_discarded());
+    EXPECT_TRUE(refusal.isEmpty());
+    EXPECT_TRUE(modelcoding::parseJSON(numbers(modelcoding::kMaxElements + 1), &refusal).is_discarded());
+    EXPECT_TRUE(refusal.contains("elements")) << refusal.toStdString();
+    const std::string commas(modelcoding::kMaxElements + 1, ',');
+    EXPECT_FALSE(modelcoding::parseJSON(QByteArray::fromStdString("[\"" + commas + "\"]")).is_discarded())
+        << "commas inside a text do not count";
+
+    // Empty records in a JSON text, and empty elements around it: cheap to send, dear to hold.
+    std::string records = R"({"MSG_CODE": 1, "UPGRADE": [{})";
+    for (long i = 0; i < modelcoding::kMaxElements; ++i)
+        records += ",{}";
+    records += "]}";
+    std::string tags = "<string>{\"MSG_CODE\": 1}";
+    for (long i = 0; i < modelcoding::kMaxElements; ++i)
+        tags += "<a/>";
+    tags += "</string>";
+    for (const std::string& body : {TestWebServer::xmlReply(records), tags}) {
+        server.setHandler([body](const TestRequest&) {
+            TestResponse r;
+            r.body = body;
+            return r;
+        });
+        Outcome outcome;
+        manager.requestUpdateProductWithParams(nullptr, outcome.success<KorvoUpdateUpgradeResultModel>(),
+                                               outcome.failure());
+        ASSERT_TRUE(outcome.wait());
+        EXPECT_FALSE(outcome.succeeded);
+        EXPECT_EQ(outcome.error.kind, KorvoUpdateNetworkError::Kind::Parse);
+        EXPECT_TRUE(outcome.error.message.contains(QString::number(modelcoding::kMaxElements)))
+            << outcome.error.message.toStdString();
+    }
+}
+
 TEST_F(WebService, TheTimeOutIsAnIdleTimeNotATotal) {
     // A reply that keeps moving takes longer than the time-out in all, and still arrives.
     KorvoUpdateNetworkRequest::setRequestTimeoutInterval(1);
@@ -386,11 +481,12 @@ TEST_F(WebService, UploadSendsItsPartsByteForByte) {
     EXPECT_EQ(third.error.kind, KorvoUpdateNetworkError::Kind::Parse);
 }
 
-TEST(WebServiceTls, CertificatesAndHostNamesAreVerified) {
+TEST(WebServiceTls, CertificatesHostNamesAndRedirectsAreVerifiedAndExplained) {
     TempDir dir;
     const TestCertificates certs = TestCertificates::make(dir.path());
     TestWebServer good(certs.certFile, certs.keyFile);
     TestWebServer wrongHost(certs.wrongCertFile, certs.wrongKeyFile);
+    TestWebServer plain;
     auto& session = KorvoUpdateHTTPSessionManager::sharedManager();
     KorvoUpdateNetworkRequest::setRequestTimeoutInterval(10);
 
@@ -406,6 +502,10 @@ TEST(WebServiceTls, CertificatesAndHostNamesAreVerified) {
     ASSERT_TRUE(login(unknownCA));
     EXPECT_FALSE(unknownCA.succeeded) << "a certificate of an unknown authority is refused by default";
     EXPECT_EQ(unknownCA.error.kind, KorvoUpdateNetworkError::Kind::Transport);
+    EXPECT_EQ(unknownCA.error.code, 60);
+    EXPECT_TRUE(unknownCA.error.message.startsWith("The certificate of 127.0.0.1 is not trusted"))
+        << unknownCA.error.message.toStdString();
+    EXPECT_TRUE(unknownCA.error.message.contains("CA file"));
 
     session.setCAFile(QString::fromStdString(certs.caFile));
     Outcome trusted;
@@ -413,10 +513,33 @@ TEST(WebServiceTls, CertificatesAndHostNamesAreVerified) {
     EXPECT_TRUE(trusted.succeeded) << trusted.error.message.toStdString();
     EXPECT_EQ(good.requests().size(), 1u);
 
+    // A reading request follows a redirect to https only; one to plain http is refused and explained.
+    const std::string away = plain.baseURL() + "elsewhere";
+    good.setHandler([&](const TestRequest&) {
+        TestResponse r;
+        r.status = 302;
+        r.location = away;
+        return r;
+    });
+    Outcome redirected;
+    session.GET(
+        "items", nullptr, {}, {}, [&](const QByteArray&) { redirected.done = true; }, redirected.failure());
+    ASSERT_TRUE(redirected.wait());
+    EXPECT_EQ(redirected.error.kind, KorvoUpdateNetworkError::Kind::Transport);
+    EXPECT_EQ(redirected.error.code, 1);
+    EXPECT_TRUE(redirected.error.message.contains(QString::fromStdString(away) + ", which is no https address"))
+        << redirected.error.message.toStdString();
+    EXPECT_TRUE(redirected.error.message.contains("set that as the server address"));
+    EXPECT_TRUE(plain.requests().empty());
+
     session.setBaseURL(QString::fromStdString(wrongHost.baseURL()));
     Outcome mismatch;
     ASSERT_TRUE(login(mismatch));
     EXPECT_FALSE(mismatch.succeeded) << "a certificate for another host name is refused";
+    EXPECT_EQ(mismatch.error.kind, KorvoUpdateNetworkError::Kind::Transport);
+    EXPECT_EQ(mismatch.error.code, KorvoUpdateNetworkError::kHostNameMismatch);
+    EXPECT_TRUE(mismatch.error.message.startsWith("The certificate of 127.0.0.1 was made for another host name"))
+        << mismatch.error.message.toStdString();
     EXPECT_TRUE(wrongHost.requests().empty());
     session.setCAFile({});
 }

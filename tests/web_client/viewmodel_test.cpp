@@ -81,6 +81,8 @@ TEST(MainViewModelLists, FilterLastestSoftware) {
     EXPECT_EQ(KorvoUpdateMainViewModel::versionNumber("QM82_V1.2.3_EN"), 1.2);
     EXPECT_EQ(KorvoUpdateMainViewModel::versionNumber("V 2.5e1x"), 25);
     EXPECT_EQ(KorvoUpdateMainViewModel::versionNumber("v2"), 0);
+    EXPECT_EQ(KorvoUpdateMainViewModel::versionNumber("V+1.5"), 1.5);
+    EXPECT_EQ(KorvoUpdateMainViewModel::versionNumber("V-1.5"), -1.5);
 }
 
 TEST(MainViewModelLists, TransformFullDwonloadModels) {

@@ -11,10 +11,16 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cstring>
 #include <fstream>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -43,6 +49,7 @@ protected:
         NotificationCenter::workspaceCenter().removeObserver(this);
         LzmaTool::tool().setDelegate(nullptr);
         LzmaTool::tool().setProgram({});
+        LzmaTool::tool().setFreeSpaceQuery({});
     }
     QString q(const std::string& s) { return QString::fromStdString(s); }
     std::string makeTree() {
@@ -55,6 +62,20 @@ protected:
     static bool listsWithoutPassword(const std::string& archive) {
         const std::string cmd = "7zz l '" + archive + "' </dev/null >/dev/null 2>&1";
         return std::system(cmd.c_str()) == 0;
+    }
+    // Everything in folder, hidden entries too, sorted.
+    QStringList entries(const std::string& folder) {
+        return QDir(q(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                         QDir::Name);
+    }
+    // A stand-in for 7zz that runs the real one, then does more in its output folder when it extracted.
+    std::string sevenZipThen(const std::string& shellAfterExtraction) {
+        const std::string wrapper =
+            tmp.write("7zz-then", "#!/bin/sh\n7zz \"$@\" || exit $?\n[ \"$1\" = x ] || exit 0\n"
+                                  "for a; do case \"$a\" in -o*) out=\"${a#-o}\";; esac; done\ncd \"$out\" && " +
+                                      shellAfterExtraction + "\n");
+        ::chmod(wrapper.c_str(), 0755);
+        return wrapper;
     }
 
     TempDir tmp;
@@ -83,17 +104,181 @@ TEST_F(ArchiveTest, EncryptedRoundTripKeepsEveryItemAndHidesTheNames) {
               QStringList{"src"});
 }
 
-TEST_F(ArchiveTest, WrongOrMissingPasswordFailsWithoutFinished) {
+TEST_F(ArchiveTest, WrongOrMissingPasswordIsAPasswordError) {
     const std::string archive = tmp.file("pack.7z");
     LzmaTool::tool().compressWithDestinationPath(q(archive), "right", 1, q(makeTree()));
     ASSERT_EQ(compressed, 1);
-    LzmaTool::tool().decompressWithPath(q(archive), "wrong", 1, q(tmp.file("dest")));
-    LzmaTool::tool().decompressWithPath(q(archive), {}, 1, q(tmp.file("dest")));
-    ASSERT_EQ(recorder->decompressErrors.size(), 2u);
-    EXPECT_EQ(recorder->decompressErrors[0].code, LzmaTool::ErrorArchive);
-    EXPECT_EQ(recorder->decompressErrors[1].code, LzmaTool::ErrorArchive);
+    // Only the content encrypted, the names readable: 7zz lists it without a password.
+    ASSERT_EQ(
+        std::system(
+            ("cd '" + tmp.path() + "' && printf 'right\\nright\\n' | 7zz a -p content.7z src >/dev/null").c_str()),
+        0);
+    for (const std::string& name : {archive, tmp.file("content.7z")}) {
+        SCOPED_TRACE(name);
+        recorder->decompressErrors.clear();
+        LzmaTool::tool().decompressWithPath(q(name), "wrong", 1, q(tmp.file("dest")));
+        LzmaTool::tool().decompressWithPath(q(name), {}, 1, q(tmp.file("dest")));
+        ASSERT_EQ(recorder->decompressErrors.size(), 2u);
+        EXPECT_EQ(recorder->decompressErrors[0].code, LzmaTool::ErrorPassword);
+        EXPECT_EQ(recorder->decompressErrors[1].code, LzmaTool::ErrorPassword);
+        EXPECT_EQ(decompressed, 0);
+        EXPECT_TRUE(entries(tmp.file("dest")).isEmpty());
+    }
+    LzmaTool::tool().decompressWithPath(q(tmp.file("content.7z")), "right", 1, q(tmp.file("dest")));
+    EXPECT_EQ(decompressed, 1);
+    EXPECT_EQ(readFileBytes(tmp.file("dest/src/sub/b.bin")), readFileBytes(tmp.file("src/sub/b.bin")));
+}
+
+// Names that 7zz would take for a switch (-sdel deletes what it archived), a list file (@files) or a pattern.
+TEST_F(ArchiveTest, NamesAreNeverReadAsSwitchesListsOrPatterns) {
+    QDir().mkpath(q(tmp.file("p/-sdel")));
+    QDir().mkpath(q(tmp.file("p/@files")));
+    QDir().mkpath(q(tmp.file("p/-x!*")));
+    QDir().mkpath(q(tmp.file("p/-x!abc")));
+    tmp.write("p/-sdel/a", "a");
+    tmp.write("p/@files/b", "b");
+    tmp.write("p/-x!*/c", "c");
+    tmp.write("p/-x!abc/d", "d");
+    tmp.write("p/sibling.txt", "sibling");
+    tmp.write("p/files", "sibling.txt\n");
+    const QStringList before = entries(tmp.file("p"));
+    int made = 0;
+    for (const char* name : {"-sdel", "@files", "-x!*"}) {
+        SCOPED_TRACE(name);
+        const std::string archive = tmp.file(std::string("out/") + std::to_string(made++) + ".7z");
+        LzmaTool::tool().compressWithDestinationPath(q(archive), {}, 1, q(tmp.file(std::string("p/") + name)));
+        ASSERT_TRUE(recorder->compressErrors.empty()) << recorder->compressErrors[0].message.toStdString();
+        const std::string dest = tmp.file("x" + std::to_string(made));
+        LzmaTool::tool().decompressWithPath(q(archive), {}, 1, q(dest));
+        ASSERT_TRUE(recorder->decompressErrors.empty()) << recorder->decompressErrors[0].message.toStdString();
+        EXPECT_EQ(entries(dest), QStringList{name}) << "the archive holds the named item alone";
+        EXPECT_EQ(entries(tmp.file("p")), before) << "nothing was deleted";
+    }
+    EXPECT_EQ(compressed, 3);
+    EXPECT_EQ(readFileBytes(tmp.file("x1/-sdel/a")), readFileBytes(tmp.file("p/-sdel/a")));
+
+    // An archive whose name is a pattern that also matches another archive is extracted alone.
+    ASSERT_TRUE(QFile::rename(q(tmp.file("out/0.7z")), q(tmp.file("out/a*.7z"))));
+    ASSERT_TRUE(QFile::rename(q(tmp.file("out/1.7z")), q(tmp.file("out/ab.7z"))));
+    // Room for its one byte only: the listing before the extraction must not count the other archive either.
+    LzmaTool::tool().setFreeSpaceQuery([](const QString&) { return std::optional<unsigned long long>(1); });
+    LzmaTool::tool().decompressWithPath(q(tmp.file("out/a*.7z")), {}, 1, q(tmp.file("star")));
+    ASSERT_TRUE(recorder->decompressErrors.empty()) << recorder->decompressErrors[0].message.toStdString();
+    EXPECT_EQ(entries(tmp.file("star")), QStringList{"-sdel"});
+}
+
+TEST_F(ArchiveTest, AFolderOfTheTargetIsNeverReplacedByAFile) {
+    QDir().mkpath(q(tmp.file("src/data")));
+    tmp.write("src/data/new.txt", "new");
+    tmp.write("src/readme.txt", "new readme");
+    tmp.write("src/conf", "a file in the archive");
+    LzmaTool::tool().compressWithDestinationPath(q(tmp.file("pack.7z")), {}, 1, q(tmp.file("src")));
+    ASSERT_EQ(compressed, 1);
+
+    // The target has a folder where the archive has the file "conf": nothing is extracted, nothing removed.
+    QDir().mkpath(q(tmp.file("dest/src/conf/mine")));
+    QDir().mkpath(q(tmp.file("dest/src/data")));
+    tmp.write("dest/src/conf/mine/settings.ini", "keep me");
+    tmp.write("dest/src/data/old.txt", "old");
+    tmp.write("dest/src/readme.txt", "old readme");
+    LzmaTool::tool().decompressWithPath(q(tmp.file("pack.7z")), {}, 1, q(tmp.file("dest")));
+    ASSERT_EQ(recorder->decompressErrors.size(), 1u);
+    EXPECT_EQ(recorder->decompressErrors[0].code, LzmaTool::ErrorConflict);
+    EXPECT_TRUE(recorder->decompressErrors[0].message.contains(q(tmp.file("dest/src/conf"))))
+        << recorder->decompressErrors[0].message.toStdString();
     EXPECT_EQ(decompressed, 0);
-    EXPECT_TRUE(QDir(q(tmp.file("dest"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+    const std::string kept = "keep me";
+    EXPECT_EQ(readFileBytes(tmp.file("dest/src/conf/mine/settings.ini")),
+              std::vector<uint8_t>(kept.begin(), kept.end()));
+    EXPECT_EQ(entries(tmp.file("dest/src/data")), QStringList{"old.txt"}) << "nothing was moved in";
+    EXPECT_EQ(entries(tmp.file("dest")), QStringList{"src"}) << "no staging folder is left";
+
+    // Without the folder in the way, folders merge and a file replaces the file of its name.
+    ASSERT_TRUE(QDir(q(tmp.file("dest/src/conf"))).removeRecursively());
+    LzmaTool::tool().decompressWithPath(q(tmp.file("pack.7z")), {}, 1, q(tmp.file("dest")));
+    EXPECT_EQ(decompressed, 1);
+    EXPECT_EQ(entries(tmp.file("dest/src/data")), (QStringList{"new.txt", "old.txt"}));
+    EXPECT_EQ(readFileBytes(tmp.file("dest/src/readme.txt")), readFileBytes(tmp.file("src/readme.txt")));
+    EXPECT_EQ(readFileBytes(tmp.file("dest/src/conf")), readFileBytes(tmp.file("src/conf")));
+}
+
+TEST_F(ArchiveTest, StagingLeftByAKilledExtractionIsRemovedByTheNextOne) {
+    LzmaTool::tool().compressWithDestinationPath(q(tmp.file("pack.7z")), {}, 1, q(makeTree()));
+    ASSERT_EQ(compressed, 1);
+    // What a killed extraction leaves: its staging folder with part of the items.
+    QDir().mkpath(q(tmp.file("dest/.extract-Ab12Cd/src/sub")));
+    tmp.write("dest/.extract-Ab12Cd/src/sub/b.bin", randomBytes(5000, 4));
+    // One whose extraction still runs holds its lock; a hidden folder of another name is not ours.
+    QDir().mkpath(q(tmp.file("dest/.extract-Busy12")));
+    QDir().mkpath(q(tmp.file("dest/.extract-mine")));
+    const int busy = ::open(tmp.file("dest/.extract-Busy12").c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(busy, 0);
+    ASSERT_EQ(::flock(busy, LOCK_EX | LOCK_NB), 0);
+
+    LzmaTool::tool().decompressWithPath(q(tmp.file("pack.7z")), {}, 1, q(tmp.file("dest")));
+    ::close(busy);
+    ASSERT_TRUE(recorder->decompressErrors.empty()) << recorder->decompressErrors[0].message.toStdString();
+    EXPECT_EQ(entries(tmp.file("dest")), (QStringList{".extract-Busy12", ".extract-mine", "src"}));
+}
+
+TEST_F(ArchiveTest, AnExtractionUnderWayKeepsItsStagingFromTheNextOne) {
+    LzmaTool::tool().compressWithDestinationPath(q(tmp.file("first.7z")), {}, 1, q(makeTree()));
+    QDir().mkpath(q(tmp.file("other")));
+    tmp.write("other/x.txt", "x");
+    LzmaTool::tool().compressWithDestinationPath(q(tmp.file("second.7z")), {}, 1, q(tmp.file("other")));
+    ASSERT_EQ(compressed, 2);
+    // The first extraction stops once 7zz is done, with its items still in its staging folder, until the test lets
+    // it go on through the pipe.
+    const std::string gate = tmp.write("gate", "");
+    const std::string pipe = tmp.file("pipe");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    LzmaTool::tool().setProgram(
+        q(sevenZipThen("if [ -e '" + gate + "' ]; then rm '" + gate + "'; read line < '" + pipe + "'; fi")));
+    std::thread first(
+        [&] { LzmaTool::tool().decompressWithPath(q(tmp.file("first.7z")), {}, 1, q(tmp.file("dest"))); });
+    const int release = ::open(pipe.c_str(), O_WRONLY); // returns once the first extraction waits
+    ASSERT_GE(release, 0);
+    LzmaTool::tool().decompressWithPath(q(tmp.file("second.7z")), {}, 1, q(tmp.file("dest")));
+    ASSERT_EQ(::write(release, "go\n", 3), 3);
+    ::close(release);
+    first.join();
+    ASSERT_TRUE(recorder->decompressErrors.empty()) << recorder->decompressErrors[0].message.toStdString();
+    EXPECT_EQ(decompressed, 2);
+    EXPECT_EQ(entries(tmp.file("dest")), (QStringList{"other", "src"}));
+    EXPECT_EQ(readFileBytes(tmp.file("dest/src/sub/b.bin")), readFileBytes(tmp.file("src/sub/b.bin")));
+}
+
+TEST_F(ArchiveTest, AnArchiveLargerThanTheFreeSpaceIsRefusedBeforeExtraction) {
+    const std::string src = makeTree();
+    LzmaTool::tool().compressWithDestinationPath(q(tmp.file("pack.7z")), "pw", 1, q(src));
+    LzmaTool::tool().compressWithDestinationPath(q(tmp.file("pack.tar")), {}, 3, q(src));
+    ASSERT_EQ(compressed, 2);
+    const unsigned long long unpacked = 70000 + 11; // b.bin and a.txt
+    QStringList asked;
+    unsigned long long free = unpacked - 1;
+    LzmaTool::tool().setFreeSpaceQuery([&](const QString& folder) {
+        asked << folder;
+        return std::optional<unsigned long long>(free);
+    });
+    for (const auto& [archive, type, password] :
+         {std::make_tuple("pack.7z", 1, "pw"), std::make_tuple("pack.tar", 3, "")}) {
+        SCOPED_TRACE(archive);
+        recorder->decompressErrors.clear();
+        free = unpacked - 1;
+        LzmaTool::tool().decompressWithPath(q(tmp.file(archive)), password, type, q(tmp.file("dest")));
+        ASSERT_EQ(recorder->decompressErrors.size(), 1u);
+        EXPECT_EQ(recorder->decompressErrors[0].code, LzmaTool::ErrorSpace);
+        EXPECT_TRUE(recorder->decompressErrors[0].message.contains(QString::number(unpacked)))
+            << recorder->decompressErrors[0].message.toStdString();
+        EXPECT_TRUE(entries(tmp.file("dest")).isEmpty());
+        EXPECT_EQ(asked.last(), QFileInfo(q(tmp.file("dest"))).canonicalFilePath());
+
+        free = unpacked;
+        LzmaTool::tool().decompressWithPath(q(tmp.file(archive)), password, type, q(tmp.file("dest")));
+        EXPECT_EQ(recorder->decompressErrors.size(), 1u);
+        ASSERT_TRUE(QDir(q(tmp.file("dest"))).removeRecursively());
+    }
+    EXPECT_EQ(decompressed, 2);
 }
 
 TEST_F(ArchiveTest, PasswordReachesSevenZipOnItsInputOnly) {
@@ -227,6 +412,28 @@ TEST_F(ArchiveTest, TarItemsCannotReachOutsideTheTarget) {
     walk(target);
     // 7zz reports the dangerous link, so the extraction is an error and nothing is "finished".
     EXPECT_EQ(decompressed + recorder->decompressErrors.size(), 1u);
+}
+
+TEST_F(ArchiveTest, LinksThatWouldLeadOutOfTheTargetAreDropped) {
+    // 7zz extracts this tar without complaint, writing the absolute link as one into its output folder.
+    std::string tar;
+    tarEntry(tar, "f", '0', "data");
+    tarEntry(tar, "ok", '2', "", "f");
+    tarEntry(tar, "abs", '2', "", "/etc/hostname");
+    tar.append(1024, '\0');
+    tmp.write("links.tar", tar);
+    QDir().mkpath(q(tmp.file("work/target")));
+    QDir().mkpath(q(tmp.file("work/target-evil")));
+    tmp.write("work/target-evil/secret", "secret");
+    // A 7zz that would let a link climb out through a sibling whose name begins with the target's.
+    LzmaTool::tool().setProgram(q(sevenZipThen("ln -s ../target-evil/secret evil")));
+
+    LzmaTool::tool().decompressWithPath(q(tmp.file("links.tar")), {}, 3, q(tmp.file("work/target")));
+    ASSERT_TRUE(recorder->decompressErrors.empty()) << recorder->decompressErrors[0].message.toStdString();
+    EXPECT_EQ(decompressed, 1);
+    EXPECT_EQ(entries(tmp.file("work/target")), (QStringList{"f", "ok"}));
+    EXPECT_EQ(QFileInfo(q(tmp.file("work/target/ok"))).symLinkTarget(), q(tmp.file("work/target/f")))
+        << "a link that stays inside is kept";
 }
 
 TEST_F(ArchiveTest, AbortEndsTheChildAndGivesNoFinished) {

@@ -217,12 +217,19 @@ TEST_F(CommonToolFiles, UninstallStaysStrictlyInsideTheCard) {
     writeFile(outside + "/keep.txt", "keep");
     writeFile(onCard("Scan/BMW/VERSION.TXT"), "V1");
     writeFile(onCard("Scan/Benz/VERSION.TXT"), "V1");
-    for (const char* path :
-         {"", "<null>", "NULL", ".", "..", "../outside", "Scan/../..", "Scan/../../outside", "/", "Scan/Absent"})
+    // Paths with an empty, "." or ".." component are refused, even where they would stay on the card: "Scan/BMW/.."
+    // is every vehicle's software.
+    for (const char* path : {"", "<null>", "NULL", ".", "..", "../outside", "Scan/../..", "Scan/../../outside", "/",
+                             "Scan/Absent", "Scan/BMW/..", "Scan/./BMW", "Scan//BMW", "Scan/BMW/", "/Scan/BMW"}) {
         EXPECT_FALSE(tool().unInstallSoftwore(*record(path))) << path;
+        if (QString(path) != "Scan/Absent") {
+            EXPECT_FALSE(tool().getHasSoftwarePath(*record(path))) << path << ": names no software folder";
+        }
+    }
     EXPECT_FALSE(tool().unInstallSoftwore(*record("Scan/bmw"))) << "no letter-case variants";
     EXPECT_TRUE(QFile::exists(outside + "/keep.txt"));
     EXPECT_TRUE(QFile::exists(onCard("Scan/BMW/VERSION.TXT")));
+    EXPECT_TRUE(QFile::exists(onCard("Scan/Benz/VERSION.TXT")));
 
     // A link on the card that leads outside: what lies behind it stays.
     ASSERT_TRUE(QFile::link(outside, onCard("Scan/Link")));
@@ -242,6 +249,25 @@ TEST_F(CommonToolFiles, UninstallStaysStrictlyInsideTheCard) {
     EXPECT_FALSE(tool().unInstallSoftwore(*record("Scan/Benz")));
     QDir::setCurrent(previous);
     EXPECT_TRUE(QFileInfo::exists(onCard("Scan/Benz")));
+}
+
+TEST_F(CommonToolFiles, RemovingALinkNeverEmptiesWhatItLeadsTo) {
+    const QString outside = documents() + "/outside";
+    writeFile(outside + "/keep.txt", "keep");
+    QDir().mkpath(card());
+    for (const char* suffix : {"", "/", "//"}) {
+        ASSERT_TRUE(QFile::link(outside, onCard("link")));
+        EXPECT_TRUE(KorvoUpdateCommonTool::removeItemAtPath(onCard("link") + suffix)) << suffix;
+        EXPECT_FALSE(QFileInfo(onCard("link")).isSymLink()) << suffix;
+        EXPECT_TRUE(QFile::exists(outside + "/keep.txt")) << suffix;
+    }
+    writeFile(onCard("Scan/VW/sub/a.txt"), "a");
+    EXPECT_TRUE(KorvoUpdateCommonTool::removeItemAtPath(onCard("Scan/VW/")));
+    EXPECT_FALSE(QFileInfo::exists(onCard("Scan/VW")));
+    writeFile(onCard("file.txt"), "f");
+    EXPECT_TRUE(KorvoUpdateCommonTool::removeItemAtPath(onCard("file.txt")));
+    EXPECT_FALSE(KorvoUpdateCommonTool::removeItemAtPath(onCard("file.txt")));
+    EXPECT_FALSE(KorvoUpdateCommonTool::removeItemAtPath(""));
 }
 
 TEST_F(CommonToolFiles, SaveFilePathIsSafeAcrossThreads) {

@@ -6,6 +6,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -188,9 +189,10 @@ Args parseArgs(int argc, char** argv) {
             a.report = unescape(next(i));
         } else if (opt == "--report-every") {
             const std::string v = next(i);
-            char* end = nullptr;
-            a.reportEvery = std::strtod(v.c_str(), &end);
-            if (*end != '\0' || !(a.reportEvery > 0)) badArgs("--report-every needs a number of seconds above 0");
+            // A point before the fraction, whatever the locale.
+            const auto [end, error] = std::from_chars(v.data(), v.data() + v.size(), a.reportEvery);
+            if (error != std::errc() || end != v.data() + v.size() || !(a.reportEvery > 0))
+                badArgs("--report-every needs a number of seconds above 0");
         } else if (opt == "--dump") {
             a.dumpDir = next(i);
         } else if (opt == "--quiet" || opt == "-q") {

@@ -17,6 +17,10 @@ namespace {
 const char* const kBaseURLKey = "KorvoUpdateServerBaseURL";
 const char* const kCAFileKey = "KorvoUpdateServerCAFile";
 const char* const kUserAgent = "KorvoUpdate";
+// libcurl gives an untrusted certificate and one made for another host name the same code; only its text of the
+// second names the host ("... does not match target host name '...'", "no alternative certificate subject name
+// matches target host name '...'").
+const char* const kHostNameRefusal = "target host name";
 
 struct Transfer {
     QByteArray reply;
@@ -137,23 +141,46 @@ void perform(const KorvoUpdateHTTPSessionManager::Request& request, const QStrin
     const CURLcode code = curl_easy_perform(curl);
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    char* lastURL = nullptr;
+    curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &lastURL);
+    const QString effectiveURL = QString::fromUtf8(lastURL ? lastURL : "");
     curl_easy_cleanup(curl);
     curl_mime_free(mime);
     curl_slist_free_all(headers);
 
     if (code != CURLE_OK) {
+        const QString detail = QString::fromLocal8Bit(errorText[0] ? errorText : curl_easy_strerror(code));
+        const QString host = QUrl(request.url).host();
         QString message;
-        CURLcode reported = code;
+        long reported = code;
         if (transfer.idle) {
             reported = CURLE_OPERATION_TIMEDOUT;
             message = QStringLiteral("The server sent nothing for %1 s; check the network and try again.")
                           .arg(request.timeoutInterval);
-        } else if (transfer.tooLarge || code == CURLE_FILESIZE_EXCEEDED)
+        } else if (transfer.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
             message = QStringLiteral("The server's reply is larger than %1 bytes and was refused.")
                           .arg(KorvoUpdateHTTPSessionManager::kMaxReplyBytes);
-        else
-            message = QString::fromLocal8Bit(errorText[0] ? errorText : curl_easy_strerror(code));
-        failOnMain(failure, {KorvoUpdateNetworkError::Kind::Transport, static_cast<long>(reported), message});
+        } else if (code == CURLE_UNSUPPORTED_PROTOCOL) {
+            // The first address passed urlrule, so only a redirect can lead to a scheme that is not allowed; the
+            // effective URL is then where it led.
+            message = QStringLiteral("The server sent the request on to %1, which is no https address, and it was not "
+                                     "followed: passwords and packages travel only over https. Ask the service for "
+                                     "its https address and set that as the server address.")
+                          .arg(effectiveURL);
+        } else if (code == CURLE_PEER_FAILED_VERIFICATION && detail.contains(QLatin1String(kHostNameRefusal))) {
+            reported = KorvoUpdateNetworkError::kHostNameMismatch;
+            message = QStringLiteral("The certificate of %1 was made for another host name, so nothing was sent. "
+                                     "Check the server address: it must name the host the certificate is for (%2).")
+                          .arg(host, detail);
+        } else if (code == CURLE_PEER_FAILED_VERIFICATION) {
+            message = QStringLiteral("The certificate of %1 is not trusted, so nothing was sent. Check the computer's "
+                                     "date and the server address; a server whose certificate comes from an "
+                                     "authority of its own needs that authority's file set as the CA file (%2).")
+                          .arg(host, detail);
+        } else {
+            message = detail;
+        }
+        failOnMain(failure, {KorvoUpdateNetworkError::Kind::Transport, reported, message});
         return;
     }
     if (status < 200 || status > 299) {
@@ -245,9 +272,8 @@ void KorvoUpdateHTTPSessionManager::dataTask(const Request& request, const HTTPP
         return;
     }
     const QString ca = caFile();
-    dispatch::globalAsync([request, ca, progress, success, failure] {
-        perform(request, ca, progress, success, failure);
-    });
+    dispatch::globalAsync(
+        [request, ca, progress, success, failure] { perform(request, ca, progress, success, failure); });
 }
 
 QByteArray KorvoUpdateHTTPSessionManager::formEncode(const QByteArray& text) {

@@ -20,8 +20,12 @@
 #include <mutex>
 #include <vector>
 
-// Why a request failed. The code is libcurl's (transport), the HTTP status (status) or 0.
+// Why a request failed. The code is libcurl's (transport), the HTTP status (status) or 0. The refusals that need
+// the user's hand carry messages of ours with the next step: a redirect away from https (libcurl's
+// CURLE_UNSUPPORTED_PROTOCOL, 1), a certificate that is not trusted (CURLE_PEER_FAILED_VERIFICATION, 60) and a
+// certificate made for another host name, which libcurl reports with 60 too and which gets kHostNameMismatch.
 struct KorvoUpdateNetworkError {
+    static constexpr long kHostNameMismatch = 1060;
     enum class Kind {
         Transport, // no reply: refused, timed out, TLS refused, reply too large
         Status,    // a reply whose status is outside 200 to 299

@@ -5,6 +5,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 
 namespace {
@@ -210,7 +211,12 @@ double KorvoUpdateMainViewModel::versionNumber(const QString& version) {
             i = j;
         }
     }
-    return std::strtod(rest.substr(start, i - start).c_str(), nullptr);
+    // The prefix is parsed without the C library's locale, which may want a comma before the fraction.
+    const char* first = rest.data() + start;
+    if (*first == '+') ++first;
+    double value = 0;
+    std::from_chars(first, rest.data() + i, value);
+    return value;
 }
 
 std::vector<KorvoUpdateDownloadModelPtr>

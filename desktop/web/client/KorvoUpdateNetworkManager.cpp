@@ -3,6 +3,8 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include <algorithm>
+
 namespace {
 
 thread_local bool t_onNetworkQueue = false;
@@ -74,7 +76,13 @@ QString KorvoUpdateNetworkManager::formatXMLString(const QString& text) {
     return cleaned;
 }
 
-std::optional<QString> KorvoUpdateNetworkManager::rootTextOfXMLDocument(const QByteArray& reply) {
+std::optional<QString> KorvoUpdateNetworkManager::rootTextOfXMLDocument(const QByteArray& reply, QString* refusal) {
+    // Every node of the document is held in memory; each one but a text opens with "<", and the service's replies
+    // have a handful.
+    if (std::count(reply.begin(), reply.end(), '<') > modelcoding::kMaxElements) {
+        if (refusal) *refusal = QStringLiteral("its XML holds more than %1 elements").arg(modelcoding::kMaxElements);
+        return std::nullopt;
+    }
     // No network, no entity substitution, no external DTD; errors are ours to report, not libxml2's to print.
     const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
     xmlDocPtr document = xmlReadMemory(reply.constData(), reply.size(), nullptr, nullptr, options);
@@ -89,10 +97,11 @@ std::optional<QString> KorvoUpdateNetworkManager::rootTextOfXMLDocument(const QB
     return text;
 }
 
-std::optional<nlohmann::ordered_json> KorvoUpdateNetworkManager::jsonOfReply(const QByteArray& reply) {
-    const auto text = rootTextOfXMLDocument(reply);
+std::optional<nlohmann::ordered_json> KorvoUpdateNetworkManager::jsonOfReply(const QByteArray& reply,
+                                                                             QString* refusal) {
+    const auto text = rootTextOfXMLDocument(reply, refusal);
     if (!text) return std::nullopt;
-    const nlohmann::ordered_json object = modelcoding::parseJSON(formatXMLString(*text).toUtf8());
+    const nlohmann::ordered_json object = modelcoding::parseJSON(formatXMLString(*text).toUtf8(), refusal);
     if (object.is_discarded()) return std::nullopt;
     return object;
 }
@@ -105,7 +114,8 @@ void KorvoUpdateNetworkManager::postForm(const Parameters& params, const QString
         [this, deliver, failure](const QByteArray& reply) {
             networkQueue().async([deliver, failure, reply] {
                 t_onNetworkQueue = true;
-                const auto object = jsonOfReply(reply);
+                QString refusal;
+                const auto object = jsonOfReply(reply, &refusal);
                 bool delivered = false;
                 if (!object)
                     delivered = false;
@@ -114,8 +124,9 @@ void KorvoUpdateNetworkManager::postForm(const Parameters& params, const QString
                 t_onNetworkQueue = false;
                 if (delivered || !failure) return;
                 const KorvoUpdateNetworkError error =
-                    parseError(object ? QStringLiteral("its JSON text is no object")
-                                      : QStringLiteral("no XML document with a JSON text"));
+                    parseError(object              ? QStringLiteral("its JSON text is no object")
+                               : refusal.isEmpty() ? QStringLiteral("no XML document with a JSON text")
+                                                   : refusal);
                 dispatch::mainAsync([failure, error] { failure(error); });
             });
         },
@@ -154,10 +165,11 @@ void KorvoUpdateNetworkManager::requestUploadWithParams(const KorvoUpdateUploadP
     KorvoUpdateNetworkRequest::postFormDataWithParameters(
         params, QLatin1String(kUploadPath), fileName, {QStringLiteral("serial"), QStringLiteral("Filedata")},
         [success, failure](const QByteArray& reply) {
-            auto model =
-                modelcoding::mj_objectWithKeyValues<KorvoUpdateFileUploadResultModel>(modelcoding::parseJSON(reply));
+            QString refusal;
+            auto model = modelcoding::mj_objectWithKeyValues<KorvoUpdateFileUploadResultModel>(
+                modelcoding::parseJSON(reply, &refusal));
             if (!model) {
-                if (failure) failure(parseError(QStringLiteral("no JSON object")));
+                if (failure) failure(parseError(refusal.isEmpty() ? QStringLiteral("no JSON object") : refusal));
                 return;
             }
             if (success) success(model);

@@ -77,10 +77,12 @@ public:
     // The cleaning of a reply's text, in order: trim spaces and tabs; every line feed becomes kLineBreakMarker;
     // trim white space and line breaks; "\" becomes "/"; "False" becomes "false"; "True" becomes "true".
     static QString formatXMLString(const QString& text);
-    // The text inside the root element of an XML document, markup removed; nothing when the bytes are no XML.
-    static std::optional<QString> rootTextOfXMLDocument(const QByteArray& reply);
-    // Root text, cleaned, parsed: the JSON object of a form-POST reply, or nothing.
-    static std::optional<nlohmann::ordered_json> jsonOfReply(const QByteArray& reply);
+    // The text inside the root element of an XML document, markup removed; nothing when the bytes are no XML or
+    // hold more than modelcoding::kMaxElements tags. *refusal (when given) names a limit that was passed.
+    static std::optional<QString> rootTextOfXMLDocument(const QByteArray& reply, QString* refusal = nullptr);
+    // Root text, cleaned, parsed: the JSON object of a form-POST reply, or nothing; *refusal as above, also for the
+    // limits of modelcoding::parseJSON.
+    static std::optional<nlohmann::ordered_json> jsonOfReply(const QByteArray& reply, QString* refusal = nullptr);
 
     template <class T>
     void postForm(const Parameters& params, const QString& path, const QString& bodyKey, const ModelSuccess<T>& success,

@@ -1,14 +1,23 @@
 #include "KorvoUpdateNetworkRequest.h"
 
-#include <QUrl>
-
 #include <atomic>
 
 namespace {
 const char* const kFormFieldKey = "serial";
 const char* const kFileMimeType = "application/octet-stream";
+// Besides letters and digits, the characters a URL query allows; every other one is percent-encoded.
+const char* const kQueryCharacters = "!$&'()*+,-./:;=?@_~";
 std::atomic<double> g_requestTimeoutInterval{KorvoUpdateHTTPSessionManager::kDefaultTimeoutInterval};
 } // namespace
+
+QString KorvoUpdateNetworkRequest::formURL(const QString& baseURL, const QString& path) {
+    const QString url = baseURL + path;
+    // The scheme and host stay as they are: an IPv6 address keeps its brackets ("http://[::1]:8080").
+    const int scheme = url.indexOf(QLatin1String("://"));
+    int rest = scheme < 0 ? 0 : url.indexOf(QLatin1Char('/'), scheme + 3);
+    if (rest < 0) rest = url.size();
+    return url.left(rest) + QString::fromLatin1(url.mid(rest).toUtf8().toPercentEncoding(kQueryCharacters));
+}
 
 double KorvoUpdateNetworkRequest::requestTimeoutInterval() {
     return g_requestTimeoutInterval;
@@ -44,9 +53,7 @@ void KorvoUpdateNetworkRequest::postDataWithParameters(const nlohmann::ordered_j
     auto& session = KorvoUpdateHTTPSessionManager::sharedManager();
     KorvoUpdateHTTPSessionManager::Request request;
     request.method = "POST";
-    // Characters a URL query allows stay as they are; a space and the like are escaped.
-    request.url =
-        QString::fromLatin1((session.baseURL() + interfaceUrlString).toUtf8().toPercentEncoding("!$&'()*+,-./:;=?@_~"));
+    request.url = formURL(session.baseURL(), interfaceUrlString);
     request.headers.append(qMakePair(QByteArray("Content-Type"), QByteArray("application/x-www-form-urlencoded")));
     request.body = formBody(parameters, bodyKey);
     request.timeoutInterval = requestTimeoutInterval();

@@ -20,6 +20,8 @@ public:
                                        const QString& bodyKey, const HTTPSuccess& success, const HTTPFailure& failure);
     // The body of the form POST above, for tests and logs.
     static QByteArray formBody(const nlohmann::ordered_json& parameters, const QString& bodyKey);
+    // Its URL: base URL + path, the characters a URL query does not allow percent-encoded after the host.
+    static QString formURL(const QString& baseURL, const QString& path);
 
     // Multipart POST to base URL + path (not encoded). One part per body key, in their order; a key without a value
     // is left out. "serial" goes in as a form field, every other key as a file part with fileName and the type

@@ -6,6 +6,7 @@
 #include "UserDefaults.h"
 #include "safefile.h"
 
+#include <QDateTime>
 #include <QDir>
 
 #include <cerrno>
@@ -51,13 +52,34 @@ FileRead readFile(const QString& path, QByteArray& bytes, QString& why) {
     return FileRead::Read;
 }
 
-// The sign-up records of an archive. The file never holds a password; one found there is not taken.
-std::optional<KorvoUpdateUserRegisteInfos> regInfosOf(const QByteArray& bytes) {
-    auto records = modelcoding::decodeArray<KorvoUpdateUserRegisteInfoModel>(modelcoding::readArchive(bytes));
-    if (records)
-        for (auto& record : *records)
+using SalvagedRegInfos = modelcoding::SalvagedArray<KorvoUpdateUserRegisteInfoModel>;
+
+// The sign-up records of an archive, as many as can be read. The file never holds a password; one found there is
+// not taken.
+std::optional<SalvagedRegInfos> regInfosOf(const QByteArray& bytes) {
+    auto salvaged = modelcoding::salvageArray<KorvoUpdateUserRegisteInfoModel>(bytes);
+    if (salvaged)
+        for (auto& record : salvaged->models)
             record->pwd = QString();
-    return records;
+    return salvaged;
+}
+
+// Moves a damaged file to "<path>.damaged-<UTC time>" (with "-2", "-3", ... when that name is taken, for no copy is
+// ever overwritten) and gives the new path; empty when it cannot be moved, why then says why.
+QString moveAside(const QString& path, QString& why) {
+    // Two damaged files met in one second are told apart by a number; this many is far beyond any real case.
+    constexpr int kMaxCopiesPerSecond = 100;
+    const QString stem = path + QStringLiteral(".damaged-") +
+                         QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    const QByteArray from = QFile::encodeName(path);
+    for (int copy = 1; copy <= kMaxCopiesPerSecond; ++copy) {
+        const QString to = copy == 1 ? stem : stem + QStringLiteral("-%1").arg(copy);
+        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, QFile::encodeName(to).constData(), RENAME_NOREPLACE) == 0)
+            return to;
+        if (errno != EEXIST) break;
+    }
+    why = QString::fromLocal8Bit(std::strerror(errno));
+    return {};
 }
 
 } // namespace
@@ -122,7 +144,9 @@ std::optional<KorvoUpdateUserRegisteInfos> KorvoUpdateUserManager::getUserRegInf
     QByteArray bytes;
     QString why;
     if (readFile(documentPath(kKorvoUpdateRegisteInfoFile), bytes, why) != FileRead::Read) return std::nullopt;
-    return regInfosOf(bytes);
+    const auto salvaged = regInfosOf(bytes);
+    if (!salvaged || (salvaged->damaged && salvaged->models.empty())) return std::nullopt;
+    return salvaged->models;
 }
 
 bool KorvoUpdateUserManager::saveUserRegInfo(const KorvoUpdateUserRegisteInfoModel& info) {
@@ -130,6 +154,7 @@ bool KorvoUpdateUserManager::saveUserRegInfo(const KorvoUpdateUserRegisteInfoMod
     QByteArray bytes;
     QString why;
     KorvoUpdateUserRegisteInfos records;
+    bool damaged = false;
     switch (readFile(path, bytes, why)) {
     case FileRead::Unreadable:
         syslogline::write(("The sign-up records in " + path + " cannot be read (" + why +
@@ -140,18 +165,31 @@ bool KorvoUpdateUserManager::saveUserRegInfo(const KorvoUpdateUserRegisteInfoMod
     case FileRead::Missing:
         break;
     case FileRead::Read:
-        if (auto stored = regInfosOf(bytes))
-            records = std::move(*stored);
-        else
-            syslogline::write(("The sign-up records in " + path +
-                               " are damaged and are replaced by a new list holding the new record.")
-                                  .toStdString());
+        if (auto stored = regInfosOf(bytes)) {
+            records = std::move(stored->models);
+            damaged = stored->damaged;
+        } else {
+            damaged = true;
+        }
         break;
     }
 
     if (!info.pwd.isEmpty() &&
         !KorvoUpdateKeychainManager::sharedManager().saveDataForKeyChain(info.pwd, info.login_name))
         return false;
+    if (damaged) {
+        const QString aside = moveAside(path, why);
+        if (aside.isEmpty()) {
+            syslogline::write(("The sign-up records in " + path + " are damaged and cannot be moved aside (" + why +
+                               "); the file is left as it is and the new record is not saved. Check that the "
+                               "Documents folder is writable.")
+                                  .toStdString());
+            return false;
+        }
+        syslogline::write(("The sign-up records in " + path + " were damaged; the " + QString::number(records.size()) +
+                           " readable ones are kept, and the damaged file is kept as " + aside + ".")
+                              .toStdString());
+    }
     auto record = std::make_shared<KorvoUpdateUserRegisteInfoModel>(info);
     record->pwd = QString();
 

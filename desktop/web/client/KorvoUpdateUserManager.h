@@ -36,10 +36,13 @@ public:
     std::shared_ptr<KorvoUpdateLoginResultModel> getUserInfo() const;
 
     // Replaces every record of the same login_name (exact) in place, or appends; the password goes to the secret
-    // store. False when the password or the file could not be saved, or the file exists but cannot be read (it is
-    // then left alone rather than replaced by a list that lost its records).
+    // store. A damaged file (a record of another class, a file cut short) keeps its readable records and is moved
+    // aside as "registeInfo.data.damaged-<UTC time>" before the new list is written; no such copy is overwritten.
+    // False when the password or the file could not be saved, or the file exists but cannot be read or moved aside
+    // (it is then left alone rather than replaced by a list that lost its records).
     bool saveUserRegInfo(const KorvoUpdateUserRegisteInfoModel& info);
-    // The saved records (their pwd null); nothing when the file is missing or unreadable.
+    // The saved records (their pwd null), those that can be read of a damaged file; nothing when the file is missing
+    // or no record of it can be read.
     std::optional<KorvoUpdateUserRegisteInfos> getUserRegInfos() const;
 
     static QString documentPath(const char* fileName);

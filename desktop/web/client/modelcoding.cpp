@@ -1,6 +1,7 @@
 #include "modelcoding.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -16,14 +17,18 @@ std::string trimmed(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
-// The whole text as a number, or nothing when it holds anything else.
+// The whole text as a decimal number (a point before the fraction, whatever the user's locale), or nothing when
+// it holds anything else.
 std::optional<double> parseNumber(const std::string& text) {
     const std::string digits = trimmed(text);
-    if (digits.empty()) return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const double value = std::strtod(digits.c_str(), &end);
-    if (end != digits.c_str() + digits.size() || errno == ERANGE || !std::isfinite(value)) return std::nullopt;
+    const char* begin = digits.data();
+    const char* const end = begin + digits.size();
+    const bool plus = begin != end && *begin == '+';
+    if (plus) ++begin;
+    if (begin == end || (plus && *begin == '-')) return std::nullopt;
+    double value = 0;
+    const auto [stop, error] = std::from_chars(begin, end, value);
+    if (error != std::errc() || stop != end || !std::isfinite(value)) return std::nullopt;
     return value;
 }
 
@@ -34,10 +39,13 @@ long long integerFromDouble(double value) {
     return static_cast<long long>(value);
 }
 
-// Whether the arrays and objects of a JSON text nest at most kMaxNesting deep, brackets inside texts aside. A text
-// that is no JSON may pass; the parser then refuses it before it gets deeper than counted here.
-bool nestingWithinLimit(const char* p, const char* end) {
+// Why a JSON text passes a limit: its arrays and objects nest deeper than kMaxNesting, or they hold more than
+// kMaxElements values in all, counted by the commas between them; brackets and commas inside texts aside. Empty
+// within the limits. A text that is no JSON may pass; the parser then refuses it before it gets deeper or larger
+// than counted.
+QString limitPassed(const char* p, const char* end) {
     int depth = 0;
+    long separators = 0;
     bool inText = false;
     for (; p != end; ++p) {
         if (inText) {
@@ -49,12 +57,15 @@ bool nestingWithinLimit(const char* p, const char* end) {
         } else if (*p == '"') {
             inText = true;
         } else if (*p == '[' || *p == '{') {
-            if (++depth > kMaxNesting) return false;
+            if (++depth > kMaxNesting) return QStringLiteral("it nests deeper than %1 levels").arg(kMaxNesting);
         } else if (*p == ']' || *p == '}') {
             --depth;
+        } else if (*p == ',') {
+            // Every value but the first of an array or object follows one.
+            if (++separators >= kMaxElements) return QStringLiteral("it holds more than %1 elements").arg(kMaxElements);
         }
     }
-    return true;
+    return {};
 }
 
 } // namespace
@@ -128,9 +139,11 @@ json textValue(const QString& text) {
     return text.toStdString();
 }
 
-json parseJSON(const QByteArray& bytes) {
+json parseJSON(const QByteArray& bytes, QString* refusal) {
     const char* const end = bytes.constData() + bytes.size();
-    if (!nestingWithinLimit(bytes.constData(), end)) return json(json::value_t::discarded);
+    const QString passed = limitPassed(bytes.constData(), end);
+    if (refusal) *refusal = passed;
+    if (!passed.isEmpty()) return json(json::value_t::discarded);
     return json::parse(bytes.constData(), end, nullptr, false);
 }
 
@@ -138,6 +151,36 @@ bool isArchiveOfClass(const json& archive, const char* className) {
     if (!archive.is_object()) return false;
     const auto cls = archive.find(kArchiveClassKey);
     return cls != archive.end() && cls->is_string() && cls->get_ref<const std::string&>() == className;
+}
+
+std::optional<ArchiveItems> readArrayArchiveItems(const QByteArray& bytes) {
+    const char* const end = bytes.constData() + bytes.size();
+    if (!limitPassed(bytes.constData(), end).isEmpty()) return std::nullopt;
+    // The parser reports each value as it completes it, so the items before a cut are seen even when the whole text
+    // is refused. Depth 1 holds the archive's keys and their values, depth 2 the items.
+    ArchiveItems read;
+    std::string rootKey;
+    bool isArray = false;
+    const json whole = json::parse(
+        bytes.constData(), end,
+        [&](int depth, json::parse_event_t event, json& parsed) {
+            using Event = json::parse_event_t;
+            if (depth == 1 && event == Event::key) {
+                rootKey = parsed.get<std::string>();
+                // A later class tag replaces an earlier one, as in the whole text.
+                if (rootKey == kArchiveClassKey) isArray = false;
+            } else if (depth == 1 && event == Event::value && rootKey == kArchiveClassKey) {
+                isArray = parsed.is_string() && parsed.get_ref<const std::string&>() == kArrayClassName;
+            } else if (depth == 2 && rootKey == kArchiveItemsKey &&
+                       (event == Event::value || event == Event::object_end || event == Event::array_end)) {
+                read.items.push_back(parsed);
+            }
+            return true;
+        },
+        false);
+    if (!isArray) return std::nullopt;
+    read.complete = isArchiveOfClass(whole, kArrayClassName) && whole[kArchiveItemsKey].is_array();
+    return read;
 }
 
 json encodeText(const QString& text) {

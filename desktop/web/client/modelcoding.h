@@ -127,9 +127,15 @@ template <class T> std::shared_ptr<T> mj_objectWithKeyValues(const json& object)
 // Replies and archives nest a few levels. Copying or converting a JSON value recurses once per level, so deeper
 // input could overflow the stack; parseJSON refuses it.
 inline constexpr int kMaxNesting = 128;
+// Every value costs memory and time, a record made from it far more than its bytes: 8 MiB of empty records ("{},")
+// would take well over a gigabyte. A product's package list, some thousands of records of twenty values each, holds
+// far fewer; parseJSON refuses a text whose arrays and objects hold more values than this in all.
+inline constexpr long kMaxElements = 400000;
 
-// Parses bytes as JSON; a discarded value (is_discarded()) when they are not JSON or nest deeper than kMaxNesting.
-json parseJSON(const QByteArray& bytes);
+// Parses bytes as JSON; a discarded value (is_discarded()) when they are not JSON, nest deeper than kMaxNesting or
+// hold more than kMaxElements values. *refusal (when given) then says which limit was passed, and stays empty for
+// bytes that are no JSON.
+json parseJSON(const QByteArray& bytes, QString* refusal = nullptr);
 
 // ---- Archives: {"class": <class name>, "properties": {<property name>: value, ...}}
 
@@ -189,18 +195,33 @@ template <class T> json encodeArray(const std::vector<std::shared_ptr<T>>& model
     return json{{kArchiveClassKey, kArrayClassName}, {kArchiveItemsKey, items}};
 }
 
-// The array read back with elements of class T only; null when the archive is no array or holds another class.
-template <class T> std::optional<std::vector<std::shared_ptr<T>>> decodeArray(const json& archive) {
-    if (!isArchiveOfClass(archive, kArrayClassName)) return std::nullopt;
-    const auto items = archive.find(kArchiveItemsKey);
-    if (items == archive.end() || !items->is_array()) return std::nullopt;
+// The items of an array archive, read as far as they go: of a text cut short, the items before the cut. Nothing
+// when the bytes do not begin an array archive. complete is false when the text was cut short, is no JSON or is no
+// whole array archive.
+struct ArchiveItems {
+    std::vector<json> items;
+    bool complete = false;
+};
+std::optional<ArchiveItems> readArrayArchiveItems(const QByteArray& bytes);
+
+// The elements of class T of an array archive, as many as can be read: an element of another class is left out,
+// and of a text cut short the elements before the cut are kept. damaged tells whether anything was left out.
+template <class T> struct SalvagedArray {
     std::vector<std::shared_ptr<T>> models;
-    for (const json& item : *items) {
-        auto model = mj_decode<T>(item);
-        if (!model) return std::nullopt;
-        models.push_back(std::move(model));
+    bool damaged = false;
+};
+template <class T> std::optional<SalvagedArray<T>> salvageArray(const QByteArray& bytes) {
+    const std::optional<ArchiveItems> read = readArrayArchiveItems(bytes);
+    if (!read) return std::nullopt;
+    SalvagedArray<T> salvaged;
+    salvaged.damaged = !read->complete;
+    for (const json& item : read->items) {
+        if (auto model = mj_decode<T>(item))
+            salvaged.models.push_back(std::move(model));
+        else
+            salvaged.damaged = true;
     }
-    return models;
+    return salvaged;
 }
 
 json encodeText(const QString& text);

@@ -11,8 +11,12 @@
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdio>
 #include <functional>
 
@@ -23,6 +27,12 @@ namespace {
 
 // The compression level of every archive made here: the smallest downloads, time being no concern.
 constexpr int kCompressionLevel = 9;
+// Staging folders are hidden folders of the destination, so that moving their items into place is a rename on one
+// file system; QTemporaryDir fills the six X with letters and digits.
+constexpr char kStagingTemplate[] = "/.extract-XXXXXX";
+constexpr char kStagingPattern[] = "^\\.extract-[A-Za-z0-9]{6}$";
+// 7zz's own diagnosis when a password does not open an archive (its messages are not translated).
+constexpr char kWrongPasswordText[] = "Wrong password";
 
 const char* typeSwitch(int fileType) {
     switch (fileType) {
@@ -78,32 +88,54 @@ bool insideRoot(const QString& root, const QString& path) {
     return clean == root || clean.startsWith(root + QLatin1Char('/'));
 }
 
-// Removes every link under root that is absolute or leads out of root: after the move into the destination it
-// would point outside it, or into the staging folder that is about to go.
-void dropEscapingLinks(const QString& root) {
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+// Removes every link under staging that would lead out of destination once moved there: an absolute one (7zz
+// writes an archive's absolute link as one into the staging folder, which is about to go), or one whose text
+// climbs above the destination from the place the link will have.
+void dropEscapingLinks(const QString& staging, const QString& destination) {
+    QDirIterator it(staging, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     QStringList drop;
     while (it.hasNext()) {
         const QString path = it.next();
         const QFileInfo info(path);
         if (!info.isSymLink()) continue;
-        const QByteArray target = QFile::encodeName(path);
         char buffer[4096];
-        const ssize_t n = ::readlink(target.constData(), buffer, sizeof buffer - 1);
+        const ssize_t n = ::readlink(QFile::encodeName(path).constData(), buffer, sizeof buffer - 1);
         if (n <= 0) {
             drop << path;
             continue;
         }
         const QString linkText = QFile::decodeName(QByteArray(buffer, int(n)));
-        if (QDir::isAbsolutePath(linkText) || !insideRoot(root, info.absolutePath() + QLatin1Char('/') + linkText))
+        const QString folder = QDir(staging).relativeFilePath(info.absolutePath());
+        const QString place = folder == QLatin1String(".") ? destination : destination + QLatin1Char('/') + folder;
+        if (QDir::isAbsolutePath(linkText) || !insideRoot(destination, place + QLatin1Char('/') + linkText))
             drop << path;
     }
     for (const QString& path : drop)
         QFile::remove(path);
 }
 
-// Moves the items of from into to, merging folders that are in both; a file replaces one of the same name.
+bool isRealFolder(const QFileInfo& info) {
+    return info.isDir() && !info.isSymLink();
+}
+
+// The first folder under to that moving the items of from into it would remove: a real folder where from holds
+// something that is not one. Folders in both are merged, so they are looked into.
+QString folderInTheWay(const QString& from, const QString& to) {
+    const QFileInfoList entries =
+        QDir(from).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& entry : entries) {
+        const QString target = to + QLatin1Char('/') + entry.fileName();
+        if (!isRealFolder(QFileInfo(target))) continue;
+        if (!isRealFolder(entry)) return target;
+        const QString inner = folderInTheWay(entry.absoluteFilePath(), target);
+        if (!inner.isEmpty()) return inner;
+    }
+    return {};
+}
+
+// Moves the items of from into to, merging folders that are in both; a file or link replaces a file or link of the
+// same name. A folder of to is never removed (folderInTheWay finds those first).
 bool moveInto(const QString& from, const QString& to) {
     bool ok = true;
     const QFileInfoList entries =
@@ -111,21 +143,90 @@ bool moveInto(const QString& from, const QString& to) {
     for (const QFileInfo& entry : entries) {
         const QString target = to + QLatin1Char('/') + entry.fileName();
         const QFileInfo existing(target);
-        if (entry.isDir() && !entry.isSymLink() && existing.isDir() && !existing.isSymLink()) {
+        if (isRealFolder(entry) && isRealFolder(existing)) {
             ok = moveInto(entry.absoluteFilePath(), target) && ok;
             continue;
         }
-        if (existing.exists() || existing.isSymLink()) {
-            if (existing.isDir() && !existing.isSymLink())
-                QDir(target).removeRecursively();
-            else
-                QFile::remove(target);
-        }
+        if (!isRealFolder(existing) && (existing.exists() || existing.isSymLink())) QFile::remove(target);
         if (std::rename(QFile::encodeName(entry.absoluteFilePath()).constData(),
                         QFile::encodeName(target).constData()) != 0)
             ok = false;
     }
     return ok;
+}
+
+// Removes the staging folders that extractions killed before their end left in destination. A running extraction
+// holds a lock on its own, which therefore stays.
+void removeStaleStaging(const QString& destination) {
+    static const QRegularExpression pattern(QString::fromLatin1(kStagingPattern));
+    const QStringList names =
+        QDir(destination).entryList(QDir::Dirs | QDir::Hidden | QDir::NoSymLinks | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        if (!pattern.match(name).hasMatch()) continue;
+        const QString path = destination + QLatin1Char('/') + name;
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) QDir(path).removeRecursively();
+        ::close(fd);
+    }
+}
+
+// The lock a running extraction holds on its staging folder, so that no other extraction takes it for stale.
+class StagingLock {
+public:
+    explicit StagingLock(const QString& folder)
+        : m_fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)) {
+        if (m_fd >= 0) ::flock(m_fd, LOCK_EX | LOCK_NB);
+    }
+    ~StagingLock() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    StagingLock(const StagingLock&) = delete;
+    StagingLock& operator=(const StagingLock&) = delete;
+
+private:
+    int m_fd;
+};
+
+// The unpacked size of all items: the sum of the "Size = " lines of a technical listing (7zz l -slt; the archive's
+// own block has none). Lines can be cut between two reads, so the tail waits for the next one.
+class ListingParser {
+public:
+    void feed(const char* data, size_t length) {
+        for (size_t i = 0; i < length; ++i) {
+            if (data[i] != '\n') {
+                m_line.push_back(data[i]);
+                continue;
+            }
+            line();
+            m_line.clear();
+        }
+    }
+    unsigned long long unpackedBytes() const { return m_bytes; }
+
+private:
+    void line() {
+        static const std::string size = "Size = ";
+        if (m_line.compare(0, size.size(), size) == 0) {
+            unsigned long long value = 0;
+            const char* first = m_line.data() + size.size();
+            const char* last = m_line.data() + m_line.size();
+            if (std::from_chars(first, last, value).ec == std::errc())
+                m_bytes = value > ~0ULL - m_bytes ? ~0ULL : m_bytes + value;
+        }
+    }
+    std::string m_line;
+    unsigned long long m_bytes = 0;
+};
+
+std::optional<unsigned long long> fileSystemFreeBytes(const QString& folder) {
+    struct statvfs st {};
+    if (::statvfs(QFile::encodeName(folder).constData(), &st) != 0) return std::nullopt;
+    return static_cast<unsigned long long>(st.f_bavail) * st.f_frsize;
+}
+
+bool saysWrongPassword(const std::string& errorText) {
+    return errorText.find(kWrongPasswordText) != std::string::npos;
 }
 
 bool usablePassword(const QString& password) {
@@ -162,12 +263,40 @@ void LzmaTool::setProgram(const QString& program) {
     m_program = program.isEmpty() ? QStringLiteral("7zz") : program;
 }
 
+void LzmaTool::setFreeSpaceQuery(FreeSpaceQuery query) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_freeSpace = std::move(query);
+}
+
+QString LzmaTool::program() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_program;
+}
+
 void LzmaTool::decompressError(int code, const QString& message) {
     if (auto d = delegate()) d->decompressErrorWithError({code, message});
 }
 
 void LzmaTool::compressError(int code, const QString& message) {
     if (auto d = delegate()) d->compressErrorWithError({code, message});
+}
+
+ChildProcess::Result LzmaTool::run(const std::vector<std::string>& argv, const std::string& input,
+                                   const std::string& workingDirectory, std::weak_ptr<ChildProcess> LzmaTool::*slot,
+                                   const std::function<void(const char*, size_t)>& output, std::string* errorText) {
+    auto child = std::make_shared<ChildProcess>();
+    if (!child->start(argv, input, workingDirectory)) return {};
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        this->*slot = child;
+    }
+    const ChildProcess::Result result = child->wait(output);
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        (this->*slot).reset();
+    }
+    if (errorText) *errorText = child->errorText();
+    return result;
 }
 
 void LzmaTool::decompressWithPath(const QString& path, const QString& password, int fileType,
@@ -184,53 +313,76 @@ void LzmaTool::decompressWithPath(const QString& path, const QString& password, 
     if (destinationPath.isEmpty() || !QDir().mkpath(destinationPath))
         return decompressError(ErrorOutput, QStringLiteral("The folder %1 cannot be made.").arg(destinationPath));
     const QString destination = QFileInfo(destinationPath).canonicalFilePath();
-    QTemporaryDir staging(destination + QStringLiteral("/.extract-XXXXXX"));
-    if (!staging.isValid())
+    removeStaleStaging(destination);
+
+    const std::string programName = program().toStdString();
+    const std::string archiveName = QFile::encodeName(archive.absoluteFilePath()).toStdString();
+    // 7zz asks for the password of an encrypted archive on its input; an empty line answers when none is given, so
+    // the ask ends in 7zz's wrong-password error instead of waiting.
+    const std::string input = password.toStdString() + "\n";
+    const QString cannotStart = QStringLiteral("%1 cannot be started; is the 7zip package installed?").arg(program());
+    const QString wrongPassword =
+        QStringLiteral("The password does not open %1; extract it again with the right one.").arg(path);
+
+    ListingParser listing;
+    std::string errorText;
+    ChildProcess::Result result = run(
+        {programName, "l", "-slt", type, "-bsp0", "-spd", "--", archiveName}, input, {}, &LzmaTool::m_decoder,
+        [&listing](const char* data, size_t length) { listing.feed(data, length); }, &errorText);
+    if (!result.started) return decompressError(ErrorProgram, cannotStart);
+    if (result.terminated) return decompressError(ErrorAborted, QStringLiteral("The extraction was aborted."));
+    if (!result.exited || result.exitCode != 0) {
+        if (saysWrongPassword(errorText)) return decompressError(ErrorPassword, wrongPassword);
+        return decompressError(ErrorArchive, QStringLiteral("%1 cannot be read (7zz status %2): %3")
+                                                 .arg(path)
+                                                 .arg(result.exitCode)
+                                                 .arg(QString::fromLocal8Bit(errorText.c_str()).trimmed()));
+    }
+    FreeSpaceQuery freeSpace;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        freeSpace = m_freeSpace;
+    }
+    const std::optional<unsigned long long> freeBytes =
+        freeSpace ? freeSpace(destination) : fileSystemFreeBytes(destination);
+    if (freeBytes && listing.unpackedBytes() > *freeBytes)
+        return decompressError(ErrorSpace, QStringLiteral("%1 unpacks to %2 bytes, but only %3 bytes are free in %4; "
+                                                          "free some space there and extract again.")
+                                               .arg(path)
+                                               .arg(listing.unpackedBytes())
+                                               .arg(*freeBytes)
+                                               .arg(destination));
+
+    QTemporaryDir staging(destination + QLatin1String(kStagingTemplate));
+    const QString stagingPath = staging.isValid() ? QFileInfo(staging.path()).canonicalFilePath() : QString();
+    if (stagingPath.isEmpty())
         return decompressError(ErrorOutput, QStringLiteral("Cannot write into %1.").arg(destination));
-    const QString stagingPath = QFileInfo(staging.path()).canonicalFilePath();
+    const StagingLock stagingLock(stagingPath);
 
-    QString program;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        program = m_program;
-    }
-    // Without -p, 7zz asks for the password of an encrypted archive on its input; an empty input ends that ask
-    // with an error instead of hanging.
-    const std::vector<std::string> argv = {program.toStdString(),
-                                           "x",
-                                           type,
-                                           QFile::encodeName(archive.absoluteFilePath()).toStdString(),
-                                           ("-o" + QFile::encodeName(stagingPath)).toStdString(),
-                                           "-y",
-                                           "-bso0",
-                                           "-bsp1",
-                                           "-bb0"};
-    const std::string input = password.isEmpty() ? std::string() : password.toStdString() + "\n";
-
-    auto child = std::make_shared<ChildProcess>();
-    if (!child->start(argv, input))
-        return decompressError(ErrorProgram,
-                               QStringLiteral("%1 cannot be started; is the 7zip package installed?").arg(program));
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_decoder = child;
-    }
     ProgressParser parser([this](double progress, const QString& item) {
         if (auto d = delegate()) d->decompressWithProgress(progress, item);
     });
-    const ChildProcess::Result result =
-        child->wait([&parser](const char* data, size_t length) { parser.feed(data, length); });
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_decoder.reset();
-    }
+    result = run(
+        {programName, "x", type, ("-o" + QFile::encodeName(stagingPath)).toStdString(), "-y", "-bso0", "-bsp1", "-bb0",
+         "-spd", "--", archiveName},
+        input, {}, &LzmaTool::m_decoder, [&parser](const char* data, size_t length) { parser.feed(data, length); },
+        &errorText);
+    if (!result.started) return decompressError(ErrorProgram, cannotStart);
     if (result.terminated) return decompressError(ErrorAborted, QStringLiteral("The extraction was aborted."));
-    if (!result.exited || result.exitCode != 0)
+    if (!result.exited || result.exitCode != 0) {
+        if (saysWrongPassword(errorText)) return decompressError(ErrorPassword, wrongPassword);
         return decompressError(ErrorArchive, QStringLiteral("%1 cannot be extracted (7zz status %2): %3")
                                                  .arg(path)
                                                  .arg(result.exitCode)
-                                                 .arg(QString::fromLocal8Bit(child->errorText().c_str()).trimmed()));
-    dropEscapingLinks(stagingPath);
+                                                 .arg(QString::fromLocal8Bit(errorText.c_str()).trimmed()));
+    }
+    dropEscapingLinks(stagingPath, destination);
+    const QString inTheWay = folderInTheWay(stagingPath, destination);
+    if (!inTheWay.isEmpty())
+        return decompressError(ErrorConflict, QStringLiteral("%1 holds a file where %2 is a folder, so nothing was "
+                                                             "extracted; move that folder away and extract again.")
+                                                  .arg(path)
+                                                  .arg(inTheWay));
     if (!moveInto(stagingPath, destination))
         return decompressError(ErrorOutput, QStringLiteral("Not every item could be moved into %1.").arg(destination));
     NotificationCenter::workspaceCenter().post(decompressFinishedNotification());
@@ -263,12 +415,7 @@ void LzmaTool::compressWithDestinationPath(const QString& destinationPath, const
             return compressError(ErrorOutput, QStringLiteral("Cannot write into %1.").arg(destination.absolutePath()));
         temporary = reserve.fileName() + QStringLiteral(".part");
     }
-    QString program;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        program = m_program;
-    }
-    std::vector<std::string> argv = {program.toStdString(), "a", type};
+    std::vector<std::string> argv = {program().toStdString(), "a", type};
     if (fileType != FileTypeTar) {
         argv.push_back("-m0=lzma2");
         argv.push_back("-mx=" + std::to_string(kCompressionLevel));
@@ -280,36 +427,29 @@ void LzmaTool::compressWithDestinationPath(const QString& destinationPath, const
         argv.push_back("-p");
         input = password.toStdString() + "\n" + password.toStdString() + "\n";
     }
+    for (const char* option : {"-bso0", "-bsp1", "-bb0", "-spd", "--"})
+        argv.push_back(option);
     argv.push_back(QFile::encodeName(temporary).toStdString());
     // The item is named inside the archive by its own name, not by the whole path it was found at.
     argv.push_back(QFile::encodeName(source.fileName()).toStdString());
-    for (const char* option : {"-bso0", "-bsp1", "-bb0"})
-        argv.push_back(option);
 
-    auto child = std::make_shared<ChildProcess>();
-    if (!child->start(argv, input, QFile::encodeName(source.absolutePath()).toStdString()))
-        return compressError(ErrorProgram,
-                             QStringLiteral("%1 cannot be started; is the 7zip package installed?").arg(program));
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_encoder = child;
-    }
     ProgressParser parser([this](double progress, const QString& item) {
         if (auto d = delegate()) d->compressWithProgress(progress, item);
     });
-    const ChildProcess::Result result =
-        child->wait([&parser](const char* data, size_t length) { parser.feed(data, length); });
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_encoder.reset();
-    }
+    std::string errorText;
+    const ChildProcess::Result result = run(
+        argv, input, QFile::encodeName(source.absolutePath()).toStdString(), &LzmaTool::m_encoder,
+        [&parser](const char* data, size_t length) { parser.feed(data, length); }, &errorText);
+    if (!result.started)
+        return compressError(ErrorProgram,
+                             QStringLiteral("%1 cannot be started; is the 7zip package installed?").arg(program()));
     if (result.terminated || !result.exited || result.exitCode != 0) {
         QFile::remove(temporary);
         if (result.terminated) return compressError(ErrorAborted, QStringLiteral("The compression was aborted."));
         return compressError(ErrorArchive, QStringLiteral("%1 cannot be made (7zz status %2): %3")
                                                .arg(destinationPath)
                                                .arg(result.exitCode)
-                                               .arg(QString::fromLocal8Bit(child->errorText().c_str()).trimmed()));
+                                               .arg(QString::fromLocal8Bit(errorText.c_str()).trimmed()));
     }
     if (std::rename(QFile::encodeName(temporary).constData(),
                     QFile::encodeName(destination.absoluteFilePath()).constData()) != 0) {
