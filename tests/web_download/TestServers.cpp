@@ -131,9 +131,9 @@ void ScriptedServer::serve(LoopbackConnection& connection) {
         return;
     }
     if (rangeOk) {
-        from = size_t(asked);
-        const size_t shown = mode == Mode::WrongRangeStart ? from + 1 : from;
-        head = "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes " + std::to_string(shown) + "-" +
+        // The misplaced range is what it says: its body begins one byte after the asked offset.
+        from = mode == Mode::WrongRangeStart ? size_t(asked) + 1 : size_t(asked);
+        head = "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes " + std::to_string(from) + "-" +
                std::to_string(content.size() - 1) + "/" + std::to_string(content.size()) + "\r\n";
     } else {
         head = "HTTP/1.1 200 OK\r\n";

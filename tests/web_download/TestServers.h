@@ -37,7 +37,7 @@ public:
     enum class Mode {
         Normal,          // Range honoured when If-Range matches the ETag
         IgnoreRange,     // always the whole file with 200
-        WrongRangeStart, // 206 whose Content-Range begins one byte after the asked offset
+        WrongRangeStart, // 206 whose Content-Range and body begin one byte after the asked offset
         Status,          // answers status() with a short page
         Stall,           // headers and stallAfter bytes, then nothing until the client goes
     };

@@ -1,7 +1,9 @@
 // One HTTP download into a partial file of the download folder, on a thread of its own, over libcurl: our stand-in
 // for a URL session's download task. It resumes from our resume data with "Range: bytes=N-" and If-Range, takes a
-// 206 only when its Content-Range starts at N, starts again from zero on a 200, and reads a 416 as complete when
-// the partial file already holds the whole size. Only a 200 or 206 ends in a finished file.
+// 206 only when its Content-Range starts at N and it comes from the file the partial file was written from (the
+// stored strong ETag, or Last-Modified when there was none, and the stored whole size; a server may ignore
+// If-Range), and otherwise fetches the file again from zero; it starts again from zero on a 200, and reads a 416 as
+// complete when the partial file already holds the whole size. Only a 200 or 206 ends in a finished file.
 // Every callback is handed to the deliver function given at creation (the engine's serial queue), in order:
 // progress (at most every kProgressIntervalMs), then on success the finished file (which the receiver may move
 // away; what is left is removed after it returns), then the completion with the error or none.
