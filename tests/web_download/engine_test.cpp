@@ -449,6 +449,47 @@ TEST_F(EngineTest, AFinishedFileThatCannotBeMovedFailsTheRecord) {
     EXPECT_TRUE(completed.isEmpty());
 }
 
+// The transfer ends without an error of its own in each case; the record's listed size tells the file is wrong.
+TEST_F(EngineTest, AnEmptyBodyOrAFileOfAnotherSizeThanListedNeverFinishes) {
+    const auto whole = randomBytes(50000, 27);
+    ScriptedServer empty(std::vector<uint8_t>{});   // Content-Length: 0
+    ScriptedServer shorter(randomBytes(30000, 28)); // a length short of the record's size
+    ScriptedServer unsized(whole);                  // no length, and the connection cut
+    unsized.setMode(ScriptedServer::Mode::NoLength);
+    unsized.cutNext(1, 20000);
+    const std::string emptyUrl = empty.url("Opel_V1.0_EN.zip"), unlistedUrl = empty.url("Fiat_V1.0_EN.zip"),
+                      shortUrl = shorter.url("Seat_V1.0_EN.zip"), unsizedUrl = unsized.url("Jeep_V1.0_EN.zip");
+    setLimit(4);
+    engine->startDownloadTask(record(emptyUrl, "Opel", 1000));
+    engine->startDownloadTask(record(unlistedUrl, "Fiat", 0)); // no size listed: still no empty package
+    engine->startDownloadTask(record(shortUrl, "Seat", whole.size()));
+    engine->startDownloadTask(record(unsizedUrl, "Jeep", whole.size()));
+    for (const std::string& url : {emptyUrl, unlistedUrl, shortUrl, unsizedUrl}) {
+        SCOPED_TRACE(url);
+        ASSERT_TRUE(waitFor([&] { return stateOf(url) == KorvoUpdateDownloadStateFailed; }));
+        const auto error = engine->lastErrorForUrl(QString::fromStdString(url));
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->code,
+                  url == emptyUrl || url == unlistedUrl ? DownloadErrorZeroByteResource : DownloadErrorWrongSize);
+    }
+    for (const char* name : {"Opel_V1.0_EN.7z", "Fiat_V1.0_EN.7z", "Seat_V1.0_EN.7z", "Jeep_V1.0_EN.7z"})
+        EXPECT_FALSE(fileExists(update(name))) << name;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        EXPECT_TRUE(completed.isEmpty());
+    }
+
+    // What came is kept for a later start (which, without a whole size to compare, fetches the file again).
+    const auto cut =
+        DownloadResumeData::fromData(store->getModelWithUrl(QString::fromStdString(unsizedUrl))->resumeData());
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->bytesWritten, 20000u);
+    EXPECT_TRUE(DownloadResumeData::fromData(store->getModelWithUrl(QString::fromStdString(shortUrl))->resumeData()));
+    engine->startDownloadTask(store->getModelWithUrl(QString::fromStdString(unsizedUrl)));
+    ASSERT_TRUE(waitFor([&] { return stateOf(unsizedUrl) == KorvoUpdateDownloadStateFinished; }));
+    EXPECT_EQ(readFileBytes(update("Jeep_V1.0_EN.7z")), whole);
+}
+
 TEST_F(EngineTest, RunningSetBookkeeping) {
     setLimit(2);
     ScriptedServer server(randomBytes(1000, 15));

@@ -363,6 +363,14 @@ void DownloadTask::run() {
             start = 0;
             continue;
         }
+        // A length of 0, or none and a cut connection, or one short of the listed size, ends a transfer without an
+        // error of its own; no package is empty or of another size than listed. A short file is kept to go on from.
+        if (!error && a.written == 0)
+            error = makeError(DownloadErrorZeroByteResource, QStringLiteral("The server sent no bytes of the file."));
+        else if (!error && m_options.expectedSize > 0 && a.written != m_options.expectedSize)
+            error = makeError(DownloadErrorWrongSize, QStringLiteral("The file ended after %1 bytes; %2 were expected.")
+                                                          .arg(a.written)
+                                                          .arg(m_options.expectedSize));
         if (!error) finishedFile = true;
         break;
     }

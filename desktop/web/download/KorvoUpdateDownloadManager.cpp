@@ -423,6 +423,7 @@ void KorvoUpdateDownloadManager::downloadwithModelOnQueue(const ModelPtr& model)
         options = m_options;
     }
     options.folder = downloadFolder();
+    options.expectedSize = model->expectedContentLength() > 0 ? model->expectedContentLength() : model->totalFileSize();
     std::shared_ptr<DownloadTask> task;
     const QByteArray resumeData = model->resumeData();
     const auto resume = DownloadResumeData::fromData(resumeData);
