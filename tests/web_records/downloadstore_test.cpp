@@ -209,6 +209,87 @@ TEST_F(DownloadStore, QueryOptions) {
     EXPECT_FALSE(store.getWaitingModel()) << "an unstamped waiting record is never started from the queue";
 }
 
+// The plan SQLite makes for a statement, as its lines of EXPLAIN QUERY PLAN.
+std::string queryPlan(SQLite::Database& db, const std::string& sql) {
+    SQLite::Statement explain(db, "EXPLAIN QUERY PLAN " + sql);
+    std::string plan;
+    while (explain.executeStep())
+        plan += explain.getColumn(3).getString() + "\n";
+    return plan;
+}
+
+// Every look-up, update and insert finds its rows by an index, not by reading the whole table; a file made before
+// the indexes gets them when it is opened, keeping its rows and its tables' layout.
+TEST_F(DownloadStore, LookupsUseIndexesWhichAnExistingFileGets) {
+    TempDir old;
+    platform::setDocumentsDirectory(QString::fromStdString(old.path()));
+    const std::string suffix = KorvoUpdateDownloadDataBaseManager::uniqueIDStringFor("SN7", "me").toStdString();
+    std::string downloadTable, installTable;
+    {
+        SQLite::Database db(old.file("KorvoUpdate.db"), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        for (const std::string& table : {std::string("t_downloadFiles_"), std::string("t_installFinishFiles_")}) {
+            db.exec("CREATE TABLE " + table + suffix +
+                    " (id integer PRIMARY KEY AUTOINCREMENT, software text, version text, language text, "
+                    "releaseVerion text, isUpdate integer, filePath text, sdPath text, updateInfo text, price double, "
+                    "vehicle text, zipPath text, vid text, url text, resumeData blob, progress float, state integer, "
+                    "totalFileSize integer, tmpFileSize integer, speed integer, lastSpeedTime double, "
+                    "intervalFileSize integer, lastStateTime integer, expectedContentLength integer, ratio float)");
+            for (int i = 0; i < 50; ++i)
+                db.exec("INSERT INTO " + table + suffix + " (software, vehicle, url, state, lastStateTime) VALUES " +
+                        "('S', 'V" + std::to_string(i % 5) + "', 'u" + std::to_string(i) + "', " +
+                        std::to_string(i % 6) + ", " + std::to_string(1000 - i) + ")");
+        }
+        SQLite::Statement schema(
+            db, "SELECT sql FROM sqlite_master WHERE type = 'table' AND name LIKE 't_%' ORDER BY name");
+        ASSERT_TRUE(schema.executeStep());
+        downloadTable = schema.getColumn(0).getString();
+        ASSERT_TRUE(schema.executeStep());
+        installTable = schema.getColumn(0).getString();
+    }
+    KorvoUpdateDownloadDataBaseManager reopened;
+    reopened.creatDBWithSerialNumber("SN7", "me");
+    EXPECT_EQ(reopened.getAllCacheData().size(), 50u);
+    EXPECT_EQ(reopened.getAllCacheDataForInstall().size(), 50u);
+    EXPECT_EQ(urls(reopened.getAllWaitingData()), (QStringList{"u2", "u8", "u14", "u20", "u26", "u32", "u38", "u44"}))
+        << "lists keep the order of the rows";
+    EXPECT_EQ(reopened.getWaitingModel()->url(), "u44") << "the waiting record stamped longest ago";
+    EXPECT_EQ(urls(reopened.getModelWithVehicle("V1")).mid(0, 3), (QStringList{"u1", "u6", "u11"}));
+    EXPECT_EQ(urls(reopened.getAllDataWithVehicleForInstall("V1")).mid(0, 3), (QStringList{"u1", "u6", "u11"}));
+
+    SQLite::Database db(old.file("KorvoUpdate.db"), SQLite::OPEN_READONLY);
+    SQLite::Statement schema(db,
+                             "SELECT sql FROM sqlite_master WHERE type = 'table' AND name LIKE 't_%' ORDER BY name");
+    ASSERT_TRUE(schema.executeStep());
+    EXPECT_EQ(schema.getColumn(0).getString(), downloadTable);
+    ASSERT_TRUE(schema.executeStep());
+    EXPECT_EQ(schema.getColumn(0).getString(), installTable);
+
+    for (const std::string& table : {"t_downloadFiles_" + suffix, "t_installFinishFiles_" + suffix}) {
+        SCOPED_TRACE(table);
+        for (const std::string& where :
+             {std::string("url = ?"), std::string("vehicle = ?"), std::string("vehicle = ? and url = ?"),
+              std::string("software = ? and vehicle = ? and url = ?"),
+              std::string("state = ? and lastStateTime != 0 order by lastStateTime asc limit 0,1")}) {
+            const std::string plan = queryPlan(db, "SELECT * FROM " + table + " WHERE " + where);
+            EXPECT_NE(plan.find("USING INDEX"), std::string::npos) << where << ": " << plan;
+            EXPECT_EQ(plan.find("TEMP B-TREE"), std::string::npos) << where << ": " << plan;
+            // A vehicle's rows can be all rows: a key with the url is searched by the url.
+            if (where.find("url") != std::string::npos) {
+                EXPECT_NE(plan.find("url=?"), std::string::npos) << where << ": " << plan;
+            }
+        }
+    }
+    const std::string downloads = "t_downloadFiles_" + suffix;
+    for (const std::string& sql :
+         {"UPDATE " + downloads + " SET state = ? WHERE vehicle = ? and url = ?",
+          "SELECT * FROM " + downloads + " WHERE vehicle = ?", "DELETE FROM " + downloads + " WHERE url = ?",
+          "SELECT * FROM " + downloads + " WHERE state = ? order by lastStateTime desc",
+          "SELECT state FROM " + downloads + " WHERE url = ?"}) {
+        const std::string plan = queryPlan(db, sql);
+        EXPECT_NE(plan.find("USING INDEX"), std::string::npos) << sql << ": " << plan;
+    }
+}
+
 TEST_F(DownloadStore, InstalledPackagesAndDeletes) {
     store.insertModelForInstall(*makeRecord("bmw", "bmw", "a"));
     store.insertModelForInstall(*makeRecord("BMW", "BMW", "a"));

@@ -38,6 +38,21 @@ const char* const kCreateInstallTable =
     "integer, totalFileSize integer, tmpFileSize integer, speed integer, lastSpeedTime double, intervalFileSize "
     "integer, lastStateTime integer, expectedContentLength integer, ratio float)";
 
+// Every update, look-up and delete finds its rows by url, vehicle or state; without these each would read the
+// whole table. Made with the tables and on opening a file made before them; the tables keep their layout. The
+// vehicle index also holds the url, so that the key of the updates and of the insert, (vehicle, url), is searched
+// by both: without table statistics SQLite could pick the vehicle alone, whose rows may be all rows.
+const char* const kCreateIndexes[] = {
+    "CREATE INDEX IF NOT EXISTS t_downloadFiles_%@_url ON t_downloadFiles_%@ (url)",
+    "CREATE INDEX IF NOT EXISTS t_downloadFiles_%@_vehicle ON t_downloadFiles_%@ (vehicle, url)",
+    "CREATE INDEX IF NOT EXISTS t_downloadFiles_%@_state ON t_downloadFiles_%@ (state, lastStateTime)",
+};
+const char* const kCreateInstallIndexes[] = {
+    "CREATE INDEX IF NOT EXISTS t_installFinishFiles_%@_url ON t_installFinishFiles_%@ (url)",
+    "CREATE INDEX IF NOT EXISTS t_installFinishFiles_%@_vehicle ON t_installFinishFiles_%@ (vehicle, url)",
+    "CREATE INDEX IF NOT EXISTS t_installFinishFiles_%@_state ON t_installFinishFiles_%@ (state, lastStateTime)",
+};
+
 const char* const kInsertDownload =
     "INSERT INTO t_downloadFiles_%@ (software, version, language, releaseVerion, isUpdate, filePath, sdPath, "
     "updateInfo, price, vehicle, zipPath, vid, url, resumeData, progress, state, totalFileSize, tmpFileSize, speed, "
@@ -113,8 +128,10 @@ const std::vector<std::string> kInsertColumns = boundColumns(kInsertDownload);
 
 const char* const kSelectAll = "SELECT * FROM t_downloadFiles_%@";
 const char* const kSelectDownloading = "SELECT * FROM t_downloadFiles_%@ WHERE state = ? order by lastStateTime desc";
-const char* const kSelectState = "SELECT * FROM t_downloadFiles_%@ WHERE state = ?";
-const char* const kSelectUnfinished = "SELECT * FROM t_downloadFiles_%@ WHERE state != 0 and state < ? or state = ?";
+// Lists by state or vehicle keep the order of the rows, which their indexes alone would give by lastStateTime or url.
+const char* const kSelectState = "SELECT * FROM t_downloadFiles_%@ WHERE state = ? order by id";
+const char* const kSelectUnfinished =
+    "SELECT * FROM t_downloadFiles_%@ WHERE state != 0 and state < ? or state = ? order by id";
 const char* const kSelectUrl = "SELECT * FROM t_downloadFiles_%@ WHERE url = ?";
 const char* const kSelectUrlState = "SELECT * FROM t_downloadFiles_%@ WHERE url = ? AND state = ?";
 const char* const kSelectNextWaiting =
@@ -122,10 +139,10 @@ const char* const kSelectNextWaiting =
 const char* const kSelectLastDownloading =
     "SELECT * FROM t_downloadFiles_%@ WHERE state = ? and lastStateTime != 0 order by lastStateTime desc limit 0,1";
 const char* const kSelectSoftware = "SELECT * FROM t_downloadFiles_%@ WHERE software = ?";
-const char* const kSelectVehicle = "SELECT * FROM t_downloadFiles_%@ WHERE vehicle = ?";
+const char* const kSelectVehicle = "SELECT * FROM t_downloadFiles_%@ WHERE vehicle = ? order by id";
 const char* const kSelectAllInstalled = "SELECT * FROM t_installFinishFiles_%@";
 const char* const kSelectInstalledSoftware = "SELECT * FROM t_installFinishFiles_%@ WHERE software = ?";
-const char* const kSelectInstalledVehicle = "SELECT * FROM t_installFinishFiles_%@ WHERE vehicle = ?";
+const char* const kSelectInstalledVehicle = "SELECT * FROM t_installFinishFiles_%@ WHERE vehicle = ? order by id";
 
 const char* const kDeleteUrl = "DELETE FROM t_downloadFiles_%@ WHERE url = ?";
 const char* const kDeleteVehicleState = "DELETE FROM t_downloadFiles_%@ WHERE vehicle = ? and state = ?";
@@ -241,6 +258,8 @@ void KorvoUpdateDownloadDataBaseManager::creatCachesTableWithUniqueIDString(cons
         // WAL: readers of another connection never see a half-written transaction and do not block the writer.
         db->exec("PRAGMA journal_mode=WAL");
         db->exec(sqlFor(kCreateDownloadTable, uniqueIDString));
+        for (const char* index : kCreateIndexes)
+            db->exec(sqlFor(index, uniqueIDString));
         m_db = db;
     } catch (const std::exception& e) {
         logFailure("opening KorvoUpdate.db", e);
@@ -253,6 +272,8 @@ void KorvoUpdateDownloadDataBaseManager::creatInstallRecordTableWithUniqueIDStri
     if (!m_db) return;
     try {
         m_db->exec(sqlFor(kCreateInstallTable, uniqueIDString));
+        for (const char* index : kCreateInstallIndexes)
+            m_db->exec(sqlFor(index, uniqueIDString));
     } catch (const std::exception& e) {
         logFailure("making the installed-package table", e);
     }
