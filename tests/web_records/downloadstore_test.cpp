@@ -1,5 +1,6 @@
 #include "Documents.h"
 #include "KorvoUpdateDownloadDataBaseManager.h"
+#include "Log.h"
 #include "NotificationCenter.h"
 #include "TempDir.h"
 
@@ -10,9 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -63,6 +66,20 @@ struct StateObserver {
     int64_t storedWhenPosted = -2;
 };
 
+// Keeps the log lines written while it lives.
+struct LogCapture {
+    LogCapture() {
+        previous = syslogline::setSink([this](const std::string& line) { lines.push_back(line); });
+    }
+    ~LogCapture() { syslogline::setSink(previous); }
+    int count(const std::string& part) const {
+        return int(std::count_if(lines.begin(), lines.end(),
+                                 [&](const std::string& l) { return l.find(part) != std::string::npos; }));
+    }
+    std::vector<std::string> lines;
+    syslogline::Sink previous;
+};
+
 class DownloadStore : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -105,8 +122,12 @@ TEST_F(DownloadStore, ClosedOrRefusedStoreDoesNothing) {
     KorvoUpdateDownloadDataBaseManager closed;
     EXPECT_FALSE(closed.isOpen());
     StateObserver observer(closed);
-    closed.insertModel(*makeRecord("BMW", "BMW", "u"));
-    closed.updateWithModel(makeRecord("BMW", "BMW", "u", 3), KorvoUpdateDownloadUpdateState);
+    {
+        LogCapture log;
+        closed.insertModel(*makeRecord("BMW", "BMW", "u"));
+        closed.updateWithModel(makeRecord("BMW", "BMW", "u", 3), KorvoUpdateDownloadUpdateState);
+        EXPECT_EQ(log.count("dropped"), 2) << "no write goes without a trace in the log";
+    }
     EXPECT_TRUE(closed.getAllCacheData().empty());
     EXPECT_FALSE(closed.getModelWithUrl("u"));
     EXPECT_EQ(observer.posts, 0);
@@ -504,6 +525,131 @@ TEST_F(DownloadStore, WriterWaitsForABusyFileInsteadOfDroppingTheWrite) {
     store.updateWithModel(makeRecord("S", "V", "u", KorvoUpdateDownloadStatePaused), KorvoUpdateDownloadUpdateState);
     release.join();
     EXPECT_EQ(store.getModelWithUrl("u")->state(), KorvoUpdateDownloadStatePaused);
+}
+
+class StoreOpening : public DownloadStore {
+protected:
+    // The fixture's file with one record, back in rollback mode, as a file of another program could be.
+    void SetUp() override {
+        DownloadStore::SetUp();
+        store.insertModel(*makeRecord("S", "V", "kept"));
+        release(store);
+        setJournalMode("DELETE");
+    }
+    // Opens the store on a file elsewhere, so that it lets go of ours.
+    void release(KorvoUpdateDownloadDataBaseManager& s) {
+        platform::setDocumentsDirectory(QString::fromStdString(elsewhere.path()));
+        s.creatDBWithSerialNumber("sn0042", "owner@example.com");
+        platform::setDocumentsDirectory(QString::fromStdString(dir.path()));
+    }
+    void setJournalMode(const std::string& mode) {
+        auto db = openFile();
+        db->exec("PRAGMA journal_mode=" + mode);
+    }
+    std::string journalMode() {
+        auto db = openFile();
+        SQLite::Statement mode(*db, "PRAGMA journal_mode");
+        return mode.executeStep() ? mode.getColumn(0).getString() : std::string();
+    }
+    TempDir elsewhere;
+    KorvoUpdateDownloadDataBaseManager other;
+};
+
+// Switching to WAL needs the file to itself: with another program reading it, the store stays in rollback mode.
+TEST_F(StoreOpening, AFailedSwitchToWalLeavesTheStoreOpenInRollbackMode) {
+    auto reader = openFile();
+    reader->exec("BEGIN");
+    reader->exec("SELECT count(*) FROM sqlite_master");
+    other.setBusyTimeout(50);
+    other.creatDBWithSerialNumber("sn0042", "owner@example.com");
+    EXPECT_TRUE(other.isOpen());
+    EXPECT_EQ(urls(other.getAllCacheData()), QStringList{"kept"});
+    reader->exec("COMMIT");
+    other.insertModel(*makeRecord("S", "V", "added"));
+    EXPECT_EQ(urls(other.getAllCacheData()), (QStringList{"kept", "added"}));
+    EXPECT_EQ(journalMode(), "delete");
+}
+
+// Another program holds the file while the store opens: every operation tries the open again until it works, and
+// each write dropped in the meantime is logged.
+TEST_F(StoreOpening, ABusyOpenIsTriedAgainByTheNextOperation) {
+    LogCapture log;
+    auto holder = openFile();
+    holder->exec("BEGIN EXCLUSIVE");
+    other.setBusyTimeout(50);
+    other.creatDBWithSerialNumber("sn0042", "owner@example.com");
+    EXPECT_FALSE(other.isOpen());
+    other.insertModel(*makeRecord("S", "V", "lost"));
+    other.updateWithModel(makeRecord("S", "V", "kept", KorvoUpdateDownloadStatePaused), KorvoUpdateDownloadUpdateState);
+    other.deleteModelWithUrl("kept");
+    EXPECT_EQ(log.count("dropped"), 3);
+    EXPECT_TRUE(other.getAllCacheData().empty());
+    holder->exec("COMMIT");
+
+    EXPECT_EQ(urls(other.getAllCacheData()), QStringList{"kept"});
+    EXPECT_TRUE(other.isOpen());
+    other.insertModel(*makeRecord("S", "V", "added"));
+    EXPECT_EQ(urls(other.getAllCacheData()), (QStringList{"kept", "added"}));
+    EXPECT_EQ(log.count("dropped"), 3);
+    other.insertModelForInstall(*makeRecord("S", "V", "installed"));
+    EXPECT_EQ(urls(other.getAllCacheDataForInstall()), QStringList{"installed"}) << "both tables are there";
+}
+
+// A file that is no database is moved aside, never removed or overwritten, and a new one is started in its place.
+TEST_F(StoreOpening, ADamagedFileIsMovedAsideAndANewOneStarted) {
+    const auto damaged = [&](const std::string& text) {
+        dir.write("KorvoUpdate.db", text + std::string(4096, 'x'));
+        other.creatDBWithSerialNumber("sn0042", "owner@example.com");
+        EXPECT_TRUE(other.isOpen());
+        EXPECT_TRUE(other.getAllCacheData().empty());
+        other.insertModel(*makeRecord("S", "V", "new"));
+        EXPECT_EQ(urls(other.getAllCacheData()), QStringList{"new"});
+        release(other);
+    };
+    damaged("first damage");
+    damaged("second damage");
+    std::vector<std::string> aside;
+    for (const auto& name : dir.list())
+        if (name.rfind("KorvoUpdate.db.damaged-", 0) == 0) aside.push_back(dir.file(name));
+    ASSERT_EQ(aside.size(), 2u);
+    std::vector<std::string> texts;
+    for (const auto& path : aside) {
+        const auto bytes = readFileBytes(path);
+        texts.emplace_back(bytes.begin(), bytes.begin() + 12);
+    }
+    std::sort(texts.begin(), texts.end());
+    EXPECT_EQ(texts, (std::vector<std::string>{"first damage", "second damag"}));
+}
+
+// Read-only, in a read-only folder, in rollback or WAL mode, the records can still be read; writes fail and are
+// logged. Checked in a child process, which drops root's rights so that the permissions hold.
+TEST_F(StoreOpening, AReadOnlyFileIsStillRead) {
+    for (const char* mode : {"DELETE", "WAL"}) {
+        SCOPED_TRACE(mode);
+        setJournalMode(mode);
+        ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
+        ASSERT_EQ(::chmod(dir.file("KorvoUpdate.db").c_str(), 0444), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            constexpr uid_t kNobody = 65534;
+            if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(10);
+            LogCapture log;
+            KorvoUpdateDownloadDataBaseManager readOnly;
+            readOnly.creatDBWithSerialNumber("sn0042", "owner@example.com");
+            if (urls(readOnly.getAllCacheData()) != QStringList{"kept"}) _exit(11);
+            readOnly.insertModel(*makeRecord("S", "V", "refused"));
+            if (readOnly.getAllCacheData().size() != 1) _exit(12);
+            if (log.count("a write failed") != 1) _exit(13);
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ::chmod(dir.path().c_str(), 0755);
+        ::chmod(dir.file("KorvoUpdate.db").c_str(), 0644);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "10: no other user; 11: not read; 12: written; 13: not logged";
+    }
 }
 
 TEST_F(DownloadStore, ReopeningWhileOtherThreadsUseTheStore) {

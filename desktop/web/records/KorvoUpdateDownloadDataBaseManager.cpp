@@ -8,8 +8,13 @@
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
 #include <QRegularExpression>
+#include <QUrl>
 #include <sqlite3.h>
 
 #include <chrono>
@@ -212,9 +217,26 @@ void bindColumn(SQLite::Statement& st, int index, const KorvoUpdateDownloadModel
     if (column == "ratio") return st.bind(index, static_cast<double>(m.ratio()));
 }
 
-void logFailure(const char* what, const std::exception& e) {
-    syslogline::write(std::string("Download records: ") + what + " failed: " + e.what() +
-                      "; the records are left as they were.");
+void logFailure(const char* what, const std::exception& e, const char* next = "the records are left as they were") {
+    syslogline::write(std::string("Download records: ") + what + " failed: " + e.what() + "; " + next + ".");
+}
+
+// A file that is no database, or whose pages are broken.
+bool isDamage(const SQLite::Exception& e) {
+    const int code = e.getErrorCode() & 0xff;
+    return code == SQLITE_NOTADB || code == SQLITE_CORRUPT;
+}
+
+// A file or folder that may be read but not written.
+bool cannotWrite(const SQLite::Exception& e) {
+    const int code = e.getErrorCode() & 0xff;
+    return code == SQLITE_READONLY || code == SQLITE_CANTOPEN || code == SQLITE_PERM;
+}
+
+void makeInstallTable(SQLite::Database& db, const QString& suffix) {
+    db.exec(sqlFor(kCreateInstallTable, suffix));
+    for (const char* index : kCreateInstallIndexes)
+        db.exec(sqlFor(index, suffix));
 }
 
 } // namespace
@@ -224,7 +246,7 @@ KorvoUpdateDownloadDataBaseManager& KorvoUpdateDownloadDataBaseManager::sharedMa
     return manager;
 }
 
-KorvoUpdateDownloadDataBaseManager::KorvoUpdateDownloadDataBaseManager() = default;
+KorvoUpdateDownloadDataBaseManager::KorvoUpdateDownloadDataBaseManager() : m_busyTimeoutMs(kBusyTimeoutMs) {}
 KorvoUpdateDownloadDataBaseManager::~KorvoUpdateDownloadDataBaseManager() = default;
 
 QString KorvoUpdateDownloadDataBaseManager::uniqueIDStringFor(const QString& serialNumber, const QString& account) {
@@ -249,34 +271,104 @@ void KorvoUpdateDownloadDataBaseManager::creatCachesTableWithUniqueIDString(cons
         return;
     }
     Lock lock(m_mutex);
-    // The connection held before goes in any case: after a failed open the store is closed rather than left on
-    // the tables of the previous user.
+    // The connection held before goes in any case: until the new file opens, the store is closed rather than left
+    // on the tables of the previous user.
     m_db.reset();
-    try {
-        auto db = std::make_shared<SQLite::Database>(databasePath().toStdString(),
-                                                     SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, kBusyTimeoutMs);
-        // WAL: readers of another connection never see a half-written transaction and do not block the writer.
-        db->exec("PRAGMA journal_mode=WAL");
-        db->exec(sqlFor(kCreateDownloadTable, uniqueIDString));
-        for (const char* index : kCreateIndexes)
-            db->exec(sqlFor(index, uniqueIDString));
-        m_db = db;
-    } catch (const std::exception& e) {
-        logFailure("opening KorvoUpdate.db", e);
-    }
+    m_target = Target{databasePath(), uniqueIDString, false};
+    m_openFailure.clear();
+    openTarget();
 }
 
 void KorvoUpdateDownloadDataBaseManager::creatInstallRecordTableWithUniqueIDString(const QString& uniqueIDString) {
     if (!isValidSuffix(uniqueIDString)) return;
     Lock lock(m_mutex);
+    // Made with the download table when an open that failed is tried again.
+    if (m_target && m_target->suffix == uniqueIDString) m_target->installTable = true;
     if (!m_db) return;
     try {
-        m_db->exec(sqlFor(kCreateInstallTable, uniqueIDString));
-        for (const char* index : kCreateInstallIndexes)
-            m_db->exec(sqlFor(index, uniqueIDString));
+        makeInstallTable(*m_db, uniqueIDString);
     } catch (const std::exception& e) {
         logFailure("making the installed-package table", e);
     }
+}
+
+bool KorvoUpdateDownloadDataBaseManager::openTarget() {
+    const Target target = *m_target;
+    const std::string path = target.path.toStdString();
+    for (bool movedAside = false;;) {
+        try {
+            auto db =
+                std::make_shared<SQLite::Database>(path, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, m_busyTimeoutMs);
+            try {
+                // WAL: readers of another connection never see a half-written transaction and do not block the
+                // writer. The switch needs the file to itself; without it the store works in rollback mode.
+                db->exec("PRAGMA journal_mode=WAL");
+            } catch (const SQLite::Exception& e) {
+                if (isDamage(e)) throw;
+                logFailure("switching KorvoUpdate.db to WAL", e, "it stays in rollback mode");
+            }
+            db->exec(sqlFor(kCreateDownloadTable, target.suffix));
+            for (const char* index : kCreateIndexes)
+                db->exec(sqlFor(index, target.suffix));
+            if (target.installTable) makeInstallTable(*db, target.suffix);
+            m_db = db;
+            m_openFailure.clear();
+            return true;
+        } catch (const SQLite::Exception& e) {
+            if (isDamage(e) && !movedAside) {
+                movedAside = true;
+                if (moveAside(target.path)) continue;
+            }
+            // A file that cannot be written (or a folder where no journal can be made) can still be read.
+            if (cannotWrite(e) && QFileInfo::exists(target.path) && openReadOnly(target.path)) return true;
+            m_openFailure = QString::fromUtf8(e.what());
+            logFailure("opening KorvoUpdate.db", e, "it is tried again at the next operation");
+            return false;
+        }
+    }
+}
+
+bool KorvoUpdateDownloadDataBaseManager::openReadOnly(const QString& path) {
+    // Read-only with locks first; in a read-only folder a WAL file has no shared-memory file to lock by, and is
+    // read as it stands.
+    const QByteArray uri = QUrl::fromLocalFile(path).toEncoded();
+    for (const char* mode : {"?mode=ro", "?immutable=1"}) {
+        try {
+            auto db = std::make_shared<SQLite::Database>((uri + mode).toStdString(),
+                                                         SQLite::OPEN_READONLY | SQLite::OPEN_URI, m_busyTimeoutMs);
+            db->exec("SELECT count(*) FROM sqlite_master");
+            m_db = db;
+            m_openFailure.clear();
+            syslogline::write("Download records: KorvoUpdate.db is read-only; its records are read, and every change "
+                              "fails until Documents and the file may be written again.");
+            return true;
+        } catch (const std::exception&) {
+        }
+    }
+    return false;
+}
+
+bool KorvoUpdateDownloadDataBaseManager::moveAside(const QString& path) {
+    // Beside the file, under a name no earlier damaged file has, with its journal files under the same name.
+    const QString stamp = QLocale::c().toString(QDateTime::currentDateTimeUtc(), "yyyyMMdd'T'HHmmss'Z'");
+    QString aside;
+    for (int n = 0; aside.isEmpty() || QFileInfo::exists(aside); ++n)
+        aside = path + ".damaged-" + stamp + (n ? QString("-%1").arg(n) : QString());
+    if (!QFile::rename(path, aside)) {
+        syslogline::write("Download records: KorvoUpdate.db is damaged and cannot be moved aside to " +
+                          aside.toStdString() + "; the records stay closed until Documents may be written.");
+        return false;
+    }
+    for (const char* journal : {"-wal", "-shm", "-journal"})
+        if (QFileInfo::exists(path + journal)) QFile::rename(path + journal, aside + journal);
+    syslogline::write("Download records: KorvoUpdate.db was damaged; it was moved aside to " + aside.toStdString() +
+                      " and a new one is started.");
+    return true;
+}
+
+void KorvoUpdateDownloadDataBaseManager::setBusyTimeout(int milliseconds) {
+    Lock lock(m_mutex);
+    m_busyTimeoutMs = milliseconds;
 }
 
 QString KorvoUpdateDownloadDataBaseManager::uniqueIDString() const {
@@ -299,11 +391,20 @@ void KorvoUpdateDownloadDataBaseManager::setAfterStatementHook(StatementHook hoo
     m_hook = std::move(hook);
 }
 
-bool KorvoUpdateDownloadDataBaseManager::openTables(std::shared_ptr<SQLite::Database>& db, QString& suffix) const {
-    if (!m_db || !isValidSuffix(m_uniqueIDString)) return false;
+bool KorvoUpdateDownloadDataBaseManager::openTables(std::shared_ptr<SQLite::Database>& db, QString& suffix) {
+    if (!isValidSuffix(m_uniqueIDString)) return false;
+    if (!m_db && !(m_target && openTarget())) return false;
     db = m_db;
     suffix = m_uniqueIDString;
     return true;
+}
+
+void KorvoUpdateDownloadDataBaseManager::logDropped(const char* what) const {
+    const std::string why = !m_target                 ? std::string("no records were opened yet")
+                            : m_openFailure.isEmpty() ? std::string("it cannot be opened")
+                                                      : m_openFailure.toStdString();
+    syslogline::write(std::string("Download records: ") + what + " was dropped: the record store is not open (" + why +
+                      ").");
 }
 
 void KorvoUpdateDownloadDataBaseManager::execute(const char* sqlTemplate,
@@ -311,7 +412,7 @@ void KorvoUpdateDownloadDataBaseManager::execute(const char* sqlTemplate,
     Lock lock(m_mutex);
     std::shared_ptr<SQLite::Database> db;
     QString suffix;
-    if (!openTables(db, suffix)) return;
+    if (!openTables(db, suffix)) return logDropped("a write");
     try {
         SQLite::Statement st(*db, sqlFor(sqlTemplate, suffix));
         if (bind) bind(st);
@@ -369,7 +470,7 @@ void KorvoUpdateDownloadDataBaseManager::updateWithModel(const KorvoUpdateDownlo
     Lock lock(m_mutex);
     std::shared_ptr<SQLite::Database> db;
     QString suffix;
-    if (!openTables(db, suffix)) return;
+    if (!openTables(db, suffix)) return logDropped("an update");
     // One transaction: a crash between two statements (state, then its stamp) leaves the row as it was. It takes the
     // write lock at once, so a busy file is waited for rather than failing when the read turns into a write. An
     // observer of the notification updating the store inside this update gets a savepoint within it.
