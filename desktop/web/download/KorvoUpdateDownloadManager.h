@@ -91,7 +91,8 @@ public:
     void sync();
     // Transfer settings (folder aside, which is always the download folder); tests shorten the time-outs.
     void setTaskOptions(const DownloadTask::Options& options);
-    // How often a time-out or a lost connection is resumed before the record fails.
+    // How often in a row a time-out or a lost connection is resumed without a byte coming before the record fails;
+    // the count starts again when the user starts the vehicle and after a resume that brought bytes.
     void setMaxTimeoutRetries(int retries);
 
 private:
@@ -138,7 +139,7 @@ private:
     QMap<QString, std::shared_ptr<DownloadTask>> m_downloadTaskDic;
     ModelList m_downloadPausedModels;
     QMap<QString, DownloadError> m_lastErrors;
-    QMap<QString, int> m_retries;   // time-out and connection-loss resumes per url, since its last start
+    QMap<QString, int> m_retries;   // time-out and connection-loss resumes per url without progress, in a row
     std::set<QString> m_moveFailed; // urls whose finished file could not be moved to their archive path
     QMap<QString, std::weak_ptr<DownloadTask>> m_restartAfter; // a stopping transfer to start again after
     std::vector<std::weak_ptr<DownloadTask>> m_allTasks;       // every transfer made, to stop them at the end
