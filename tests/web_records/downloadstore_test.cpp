@@ -597,28 +597,40 @@ TEST_F(StoreOpening, ABusyOpenIsTriedAgainByTheNextOperation) {
 
 // A file that is no database is moved aside, never removed or overwritten, and a new one is started in its place.
 TEST_F(StoreOpening, ADamagedFileIsMovedAsideAndANewOneStarted) {
-    const auto damaged = [&](const std::string& text) {
-        dir.write("KorvoUpdate.db", text + std::string(4096, 'x'));
+    // No database at all, with a journal beside it; and an SQLite header over pages that are not.
+    const auto valid = readFileBytes(dir.file("KorvoUpdate.db"));
+    std::string brokenPages(valid.begin(), valid.begin() + 100);
+    brokenPages += std::string(valid.size() - 100, '\xff');
+    const std::vector<std::pair<std::string, std::string>> damages = {
+        {"first damage" + std::string(4096, 'x'), "first journal"},
+        {"second damage" + std::string(4096, 'x'), "second journal"},
+        {brokenPages, ""}};
+    for (const auto& [bytes, journal] : damages) {
+        dir.write("KorvoUpdate.db", bytes);
+        if (!journal.empty()) dir.write("KorvoUpdate.db-wal", journal);
         other.creatDBWithSerialNumber("sn0042", "owner@example.com");
         EXPECT_TRUE(other.isOpen());
         EXPECT_TRUE(other.getAllCacheData().empty());
         other.insertModel(*makeRecord("S", "V", "new"));
         EXPECT_EQ(urls(other.getAllCacheData()), QStringList{"new"});
         release(other);
-    };
-    damaged("first damage");
-    damaged("second damage");
+    }
     std::vector<std::string> aside;
     for (const auto& name : dir.list())
-        if (name.rfind("KorvoUpdate.db.damaged-", 0) == 0) aside.push_back(dir.file(name));
-    ASSERT_EQ(aside.size(), 2u);
-    std::vector<std::string> texts;
-    for (const auto& path : aside) {
-        const auto bytes = readFileBytes(path);
-        texts.emplace_back(bytes.begin(), bytes.begin() + 12);
+        if (name.rfind("KorvoUpdate.db.damaged-", 0) == 0) aside.push_back(name);
+    std::sort(aside.begin(), aside.end());
+    // Each under a name of its own (numbered within one second), its journal under the same name.
+    ASSERT_EQ(aside.size(), 5u);
+    std::vector<std::string> kept;
+    for (const auto& name : aside) {
+        const auto bytes = readFileBytes(dir.file(name));
+        kept.emplace_back(bytes.begin(), bytes.end());
     }
-    std::sort(texts.begin(), texts.end());
-    EXPECT_EQ(texts, (std::vector<std::string>{"first damage", "second damag"}));
+    std::sort(kept.begin(), kept.end());
+    std::vector<std::string> written = {damages[0].first, damages[0].second, damages[1].first, damages[1].second,
+                                        damages[2].first};
+    std::sort(written.begin(), written.end());
+    EXPECT_TRUE(kept == written) << "every damaged file is kept as it was";
 }
 
 // Read-only, in a read-only folder, in rollback or WAL mode, the records can still be read; writes fail and are

@@ -435,6 +435,13 @@ TEST(ResumeDataRepair, SharedReferencesThatExpandPastTheLimitAreRefused) {
     Plist r = parse(*resume);
     EXPECT_FALSE(plist_dict_get_item(r.get(), kResumeCurrentRequestKey));
     EXPECT_TRUE(plist_dict_get_item(r.get(), kResumeOriginalRequestKey));
+
+    // XML shares nothing, but its nodes count against the same limit.
+    QByteArray many("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a</key><array>");
+    for (int i = 0; i < 300000; ++i)
+        many.append("<true/>");
+    many.append("</array></dict></plist>");
+    EXPECT_FALSE(getResumeDictionaryWithData(many));
 }
 
 // Arrays are walked in one pass, not item by item from their start: resume data whose request holds a 200,000-item

@@ -227,6 +227,15 @@ bool isDamage(const SQLite::Exception& e) {
     return code == SQLITE_NOTADB || code == SQLITE_CORRUPT;
 }
 
+// Whether path is an SQLite file, or none yet (SQLite makes one of a missing or empty file); a file that cannot be
+// read is left for SQLite to report.
+bool isDatabaseFile(const QString& path) {
+    static const QByteArray kHeader("SQLite format 3\0", 16);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0) return true;
+    return file.read(kHeader.size()) == kHeader;
+}
+
 // A file or folder that may be read but not written.
 bool cannotWrite(const SQLite::Exception& e) {
     const int code = e.getErrorCode() & 0xff;
@@ -295,7 +304,16 @@ void KorvoUpdateDownloadDataBaseManager::creatInstallRecordTableWithUniqueIDStri
 bool KorvoUpdateDownloadDataBaseManager::openTarget() {
     const Target target = *m_target;
     const std::string path = target.path.toStdString();
-    for (bool movedAside = false;;) {
+    // A file that is no database is moved before SQLite opens it, which would reset a journal beside it.
+    bool movedAside = false;
+    if (!isDatabaseFile(target.path)) {
+        movedAside = true;
+        if (!moveAside(target.path)) {
+            m_openFailure = QStringLiteral("KorvoUpdate.db is damaged and cannot be moved aside");
+            return false;
+        }
+    }
+    for (;;) {
         try {
             auto db =
                 std::make_shared<SQLite::Database>(path, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, m_busyTimeoutMs);
