@@ -2,7 +2,9 @@
 // All records of a vehicle download together; at most maxConcurrentCount vehicles run at once and the others
 // wait in the record store; a vehicle whose records have all finished has its split parts joined into one archive.
 // Pause, network loss and time-outs keep our resume data in the record, so a download goes on from where it
-// stopped, also after the program has restarted. Progress, failures and completed vehicles are posted on the
+// stopped, also after the program has restarted: records a killed program left downloading wait again when the
+// engine starts. No Internet connection for one record pauses its whole vehicle. A file of another size than its
+// record lists fails the record. Progress, failures and completed vehicles are posted on the
 // workspace centre with the record as object (and as retained object in the user info). The network rule reads
 // KorvoUpdateNetworkReachability, whose changes arrive on the default centre.
 //

@@ -357,8 +357,9 @@ bool KorvoUpdateDownloadDataBaseManager::openReadOnly(const QString& path) {
             db->exec("SELECT count(*) FROM sqlite_master");
             m_db = db;
             m_openFailure.clear();
-            syslogline::write("Download records: KorvoUpdate.db is read-only; its records are read, and every change "
-                              "fails until Documents and the file may be written again.");
+            syslogline::write("Download records: KorvoUpdate.db cannot be written (see the permissions of Documents "
+                              "and of the file); its records are read, and every change fails until it is opened "
+                              "again.");
             return true;
         } catch (const std::exception&) {
         }
