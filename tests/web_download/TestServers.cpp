@@ -131,20 +131,23 @@ void ScriptedServer::serve(LoopbackConnection& connection) {
         return;
     }
     if (rangeOk) {
-        from = size_t(asked);
-        const size_t shown = mode == Mode::WrongRangeStart ? from + 1 : from;
-        head = "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes " + std::to_string(shown) + "-" +
+        // The misplaced range is what it says: its body begins one byte after the asked offset.
+        from = mode == Mode::WrongRangeStart ? size_t(asked) + 1 : size_t(asked);
+        head = "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes " + std::to_string(from) + "-" +
                std::to_string(content.size() - 1) + "/" + std::to_string(content.size()) + "\r\n";
     } else {
         head = "HTTP/1.1 200 OK\r\n";
     }
-    head += "ETag: " + etag + "\r\nAccept-Ranges: bytes\r\nContent-Length: " + std::to_string(content.size() - from) +
-            "\r\nConnection: close\r\n\r\n";
+    head += "ETag: " + etag + "\r\nAccept-Ranges: bytes\r\n";
+    if (mode != Mode::NoLength) head += "Content-Length: " + std::to_string(content.size() - from) + "\r\n";
+    head += "Connection: close\r\n\r\n";
     if (!connection.writeAll(head)) return;
     size_t length = content.size() - from;
     if (mode == Mode::Stall) length = std::min(length, m_stallAfter.load());
+    const size_t stallAt = m_stallAfter;
+    if (mode == Mode::StallAtOffset) length = stallAt > from ? std::min(length, stallAt - from) : 0;
     length = std::min(length, cut);
     connection.writeAll(content.data() + from, length);
     // Holds the connection open, silent, until the client gives up or the server stops.
-    if (mode == Mode::Stall) connection.holdOpen(30000);
+    if (mode == Mode::Stall || mode == Mode::StallAtOffset) connection.holdOpen(30000);
 }

@@ -37,9 +37,11 @@ public:
     enum class Mode {
         Normal,          // Range honoured when If-Range matches the ETag
         IgnoreRange,     // always the whole file with 200
-        WrongRangeStart, // 206 whose Content-Range begins one byte after the asked offset
+        WrongRangeStart, // 206 whose Content-Range and body begin one byte after the asked offset
         Status,          // answers status() with a short page
         Stall,           // headers and stallAfter bytes, then nothing until the client goes
+        StallAtOffset, // like Stall, but the body stops at the file's offset stallAfter: a resume from there gets none
+        NoLength,      // no Content-Length: the body ends when the connection closes
     };
     explicit ScriptedServer(std::vector<uint8_t> content);
     ~ScriptedServer();

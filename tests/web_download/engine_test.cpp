@@ -243,28 +243,81 @@ TEST_F(EngineTest, NotFoundFailsTheRecordFreesTheSlotAndTheNextVehicleStarts) {
     EXPECT_EQ(completed, QStringList{"KIA"});
 }
 
-TEST_F(EngineTest, TimeOutsResumeFromThePartialFileAndStopAfterTheBound) {
+TEST_F(EngineTest, TimeOutsResumeAndFailAfterTheBoundOfRetriesThatBringNothing) {
     const auto content = randomBytes(90000, 8);
     ScriptedServer server(content);
-    server.setMode(ScriptedServer::Mode::Stall);
+    server.setMode(ScriptedServer::Mode::StallAtOffset);
     server.setStallAfter(20000);
-    engine->setMaxTimeoutRetries(2);
+    engine->setMaxTimeoutRetries(1);
+    DownloadTask::Options quick;
+    quick.stallTimeoutMs = 300;
+    quick.progressIntervalMs = 10;
+    engine->setTaskOptions(quick);
     const std::string url = server.url("Mini_V1.0_EN.zip");
     setLimit(1);
     engine->startDownloadTask(record(url, "Mini", content.size()));
     ASSERT_TRUE(waitFor([&] { return stateOf(url) == KorvoUpdateDownloadStateFailed; }));
-    EXPECT_EQ(server.requests(), 3);
-    // Each retry goes on from where the one before stalled.
-    EXPECT_EQ(server.lastRange(), "bytes=40000-");
+    EXPECT_EQ(server.requests(), 2);
+    // The retry goes on from where the transfer before stalled.
+    EXPECT_EQ(server.lastRange(), "bytes=20000-");
     const auto failed = store->getModelWithUrl(QString::fromStdString(url));
     EXPECT_FALSE(failed->resumeData().isEmpty()) << "a failed record can still go on later";
     EXPECT_EQ(engine->lastErrorForUrl(QString::fromStdString(url))->code, DownloadErrorTimedOut);
     EXPECT_TRUE(engine->dataTaskVehiclesSet().isEmpty());
 
-    server.setMode(ScriptedServer::Mode::Normal);
+    // Started again by the user, the vehicle has its retries again.
     engine->startDownloadTask(failed);
+    ASSERT_TRUE(waitFor([&] { return stateOf(url) == KorvoUpdateDownloadStateFailed; }));
+    EXPECT_EQ(server.requests(), 4);
+
+    // Retries that bring bytes do not count: a line that keeps delivering gets the file through, though it stalls
+    // more often than the one retry in a row allowed without progress.
+    server.setMode(ScriptedServer::Mode::Stall);
+    server.setStallAfter(30000);
+    engine->startDownloadTask(store->getModelWithUrl(QString::fromStdString(url)));
     ASSERT_TRUE(waitFor([&] { return stateOf(url) == KorvoUpdateDownloadStateFinished; }));
+    EXPECT_EQ(server.requests(), 7);
     EXPECT_EQ(readFileBytes(update("Mini_V1.0_EN.7z")), content);
+}
+
+// A TCP connection to a multicast address is refused at once as "network unreachable": no Internet connection.
+TEST_F(EngineTest, NoInternetForOneRecordPausesItsWholeVehicleBeforeTheNextOneStarts) {
+    const auto slow = randomBytes(60000, 29), next = randomBytes(30000, 30);
+    ScriptedServer stalled(slow);
+    stalled.setMode(ScriptedServer::Mode::StallAtOffset);
+    stalled.setStallAfter(20000);
+    www.write("Opel_V1.0_EN.zip", next);
+    NginxServer nginx(www.path());
+    ASSERT_TRUE(nginx.ok());
+    const std::string runningUrl = stalled.url("Ford_V1.0_DE.zip"), offlineUrl = "https://224.0.0.1/Ford_V1.0_EN.zip",
+                      nextUrl = nginx.url("Opel_V1.0_EN.zip");
+    auto ford = record(runningUrl, "Ford", slow.size());
+    record(offlineUrl, "Ford", 1000);
+    auto opel = record(nextUrl, "Opel", next.size());
+    // What the store held for the first vehicle when the next one started.
+    std::atomic<int64_t> fordWhenOpelStarted{-1};
+    NotificationCenter::workspaceCenter().addObserver(
+        &fordWhenOpelStarted, KorvoUpdateDownloadProgressNotification, [&](const Notification& n) {
+            const auto model = retainedObject<KorvoUpdateDownloadModel>(n.userInfo);
+            if (model && model->url().toStdString() == nextUrl && fordWhenOpelStarted == -1)
+                fordWhenOpelStarted = stateOf(runningUrl);
+        });
+    setLimit(1);
+    engine->startDownloadTask(ford);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5)); // distinct stamps: Ford waits longest
+    engine->startDownloadTask(opel);
+    ASSERT_TRUE(waitFor([&] { return stateOf(nextUrl) == KorvoUpdateDownloadStateFinished; }));
+    NotificationCenter::workspaceCenter().removeObserver(&fordWhenOpelStarted);
+    EXPECT_EQ(engine->lastErrorForUrl(QString::fromStdString(offlineUrl))->code, DownloadErrorNotConnectedToInternet);
+    EXPECT_EQ(stateOf(offlineUrl), KorvoUpdateDownloadStatePaused);
+    EXPECT_EQ(stateOf(runningUrl), KorvoUpdateDownloadStatePaused);
+    EXPECT_EQ(fordWhenOpelStarted, KorvoUpdateDownloadStatePaused);
+    const auto transfer = engine->dataTaskDic().value(QString::fromStdString(runningUrl));
+    EXPECT_TRUE(!transfer || transfer->isCancelled()) << "the rest of the vehicle stopped too";
+    EXPECT_TRUE(engine->dataTaskVehiclesSet().isEmpty());
+    std::lock_guard<std::mutex> lock(mutex);
+    EXPECT_TRUE(errors.contains(QString::fromStdString(offlineUrl)));
+    EXPECT_EQ(completed, QStringList{"OPEL"});
 }
 
 TEST_F(EngineTest, NetworkRuleHoldsDownloadsBack) {
@@ -449,6 +502,49 @@ TEST_F(EngineTest, AFinishedFileThatCannotBeMovedFailsTheRecord) {
     EXPECT_TRUE(completed.isEmpty());
 }
 
+// The transfer ends without an error of its own in each case; the record's listed size tells the file is wrong.
+TEST_F(EngineTest, AnEmptyBodyOrAFileOfAnotherSizeThanListedNeverFinishes) {
+    const auto whole = randomBytes(50000, 27);
+    ScriptedServer empty(std::vector<uint8_t>{});   // Content-Length: 0
+    ScriptedServer shorter(randomBytes(30000, 28)); // a length short of the record's size
+    ScriptedServer unsized(whole);                  // no length, and the connection cut
+    unsized.setMode(ScriptedServer::Mode::NoLength);
+    unsized.cutNext(1, 20000);
+    const std::string emptyUrl = empty.url("Opel_V1.0_EN.zip"), unlistedUrl = empty.url("Fiat_V1.0_EN.zip"),
+                      shortUrl = shorter.url("Seat_V1.0_EN.zip"), unsizedUrl = unsized.url("Jeep_V1.0_EN.zip");
+    setLimit(4);
+    engine->startDownloadTask(record(emptyUrl, "Opel", 1000));
+    engine->startDownloadTask(record(unlistedUrl, "Fiat", 0)); // no size listed: still no empty package
+    engine->startDownloadTask(record(shortUrl, "Seat", whole.size()));
+    engine->startDownloadTask(record(unsizedUrl, "Jeep", whole.size()));
+    for (const std::string& url : {emptyUrl, unlistedUrl, shortUrl, unsizedUrl}) {
+        SCOPED_TRACE(url);
+        ASSERT_TRUE(waitFor([&] { return stateOf(url) == KorvoUpdateDownloadStateFailed; }));
+        const auto error = engine->lastErrorForUrl(QString::fromStdString(url));
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->code,
+                  url == emptyUrl || url == unlistedUrl ? DownloadErrorZeroByteResource : DownloadErrorWrongSize);
+    }
+    for (const char* name : {"Opel_V1.0_EN.7z", "Fiat_V1.0_EN.7z", "Seat_V1.0_EN.7z", "Jeep_V1.0_EN.7z"})
+        EXPECT_FALSE(fileExists(update(name))) << name;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        EXPECT_TRUE(completed.isEmpty());
+    }
+
+    // What came is kept for a later start, which fetches the file again: with no whole size to compare, a range
+    // could be of another file.
+    const auto cut =
+        DownloadResumeData::fromData(store->getModelWithUrl(QString::fromStdString(unsizedUrl))->resumeData());
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->bytesWritten, 20000u);
+    EXPECT_TRUE(DownloadResumeData::fromData(store->getModelWithUrl(QString::fromStdString(shortUrl))->resumeData()));
+    engine->startDownloadTask(store->getModelWithUrl(QString::fromStdString(unsizedUrl)));
+    ASSERT_TRUE(waitFor([&] { return stateOf(unsizedUrl) == KorvoUpdateDownloadStateFinished; }));
+    EXPECT_EQ(unsized.lastRange(), "");
+    EXPECT_EQ(readFileBytes(update("Jeep_V1.0_EN.7z")), whole);
+}
+
 TEST_F(EngineTest, RunningSetBookkeeping) {
     setLimit(2);
     ScriptedServer server(randomBytes(1000, 15));
@@ -541,10 +637,16 @@ TEST_F(EngineTest, KilledProgramGoesOnFromItsLastProgress) {
     child.terminate(); // killed: no pause, no answer, nothing saved on the way out
     child.wait();
     ASSERT_TRUE(reached);
+    EXPECT_EQ(stateOf(url), KorvoUpdateDownloadStateDownloading);
 
+    // The program starts again: with no transfer of its own, the record waits for a slot, which a limit gives it.
+    openEngine();
+    engine->sync();
+    const auto waiting = store->getModelWithUrl(QString::fromStdString(url));
+    EXPECT_EQ(waiting->state(), KorvoUpdateDownloadStateWaiting);
+    EXPECT_NE(waiting->lastStateTime(), 0u) << "stamped, so that the waiting queue sees it";
     server.setMode(ScriptedServer::Mode::Normal);
     setLimit(1);
-    engine->startDownloadTask(store->getModelWithUrl(QString::fromStdString(url)));
     ASSERT_TRUE(waitFor([&] { return stateOf(url) == KorvoUpdateDownloadStateFinished; }));
     EXPECT_EQ(server.lastRange(), "bytes=30000-");
     EXPECT_EQ(readFileBytes(update("Dacia_V1.0_EN.7z")), content);

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <chrono>
 #include <filesystem>
 
 #include <future>
@@ -161,6 +162,77 @@ TEST_F(TransferTest, ChangedFileStartsAgainFromZero) {
     ASSERT_FALSE(done.error);
     EXPECT_EQ(server.lastIfRange(), "\"v1\"");
     EXPECT_EQ(done.finished, newer);
+
+    // The same ETag on a file of another size: the 206 for it is a piece of another file all the same.
+    const auto again = randomBytes(150000, 22);
+    server.setContent(again, "\"v3\"");
+    server.cutNext(1, 50000);
+    const Outcome cutAgain = run(DownloadTask::withUrl(QString::fromStdString(server.url()), options()));
+    ASSERT_TRUE(cutAgain.error && !cutAgain.error->resumeData.isEmpty());
+    const auto resized = randomBytes(120000, 23);
+    server.setContent(resized, "\"v3\"");
+    const Outcome whole = run(DownloadTask::withResumeData(cutAgain.error->resumeData, options()));
+    ASSERT_FALSE(whole.error) << whole.error->message.toStdString();
+    EXPECT_EQ(server.lastRange(), "") << "the last request asked for the whole file";
+    EXPECT_EQ(whole.finished, resized);
+}
+
+// A server that honours Range but ignores If-Range, as many do behind a cache, answers a resume with a piece of its
+// new file: nginx behind a proxy that drops If-Range, once with ETags and once with Last-Modified alone.
+TEST_F(TransferTest, ServerIgnoringIfRangeWithANewFileStartsAgainFromZero) {
+    TempDir www;
+    const auto older = randomBytes(48 * 1024, 24), newer = randomBytes(48 * 1024, 25);
+    www.write("pkg.7z", older);
+    // Rate-limited only without a Range, so a first download can be caught under way and a resume runs at once.
+    std::string locations = "location /direct/ { alias " + www.path() + "/; }\n  location /dated/ { alias " +
+                            www.path() + "/; etag off; }\n";
+    for (const std::string name : {"direct", "dated"})
+        locations += "  location /cached-" + name +
+                     "/ { set $rate 32k; if ($http_range) { set $rate 0; } limit_rate $rate; rewrite ^/cached-" + name +
+                     "/(.*)$ /" + name +
+                     "/$1 break; proxy_pass http://127.0.0.1:$server_port; proxy_set_header If-Range \"\"; }\n";
+    NginxServer nginx(www.path(), locations);
+    ASSERT_TRUE(nginx.ok());
+
+    for (const std::string name : {"direct", "dated"}) {
+        SCOPED_TRACE(name);
+        www.write("pkg.7z", older);
+        auto task = DownloadTask::withUrl(QString::fromStdString(nginx.url("cached-" + name + "/pkg.7z")), options());
+        QByteArray resumeData;
+        bool asked = false;
+        const Outcome first = run(task, [&](DownloadTask& t) {
+            if (!asked) {
+                asked = true;
+                t.cancelByProducingResumeData([&](const QByteArray& data) { resumeData = data; });
+            }
+        });
+        ASSERT_TRUE(first.error);
+        const auto resume = DownloadResumeData::fromData(resumeData);
+        ASSERT_TRUE(resume);
+        ASSERT_LT(resume->bytesWritten, older.size());
+        EXPECT_EQ(resume->etag.isEmpty(), name == "dated");
+        EXPECT_FALSE(resume->lastModified.isEmpty());
+
+        // A new file of the same size, a while later.
+        const std::string path = www.write("pkg.7z", newer);
+        std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) + std::chrono::hours(1));
+        const Outcome done = run(DownloadTask::withResumeData(resumeData, options()));
+        ASSERT_FALSE(done.error) << done.error->message.toStdString();
+        EXPECT_EQ(done.finished, newer);
+    }
+}
+
+TEST_F(TransferTest, ResumeDataClaimingMoreThanThePartialFileGoesOnFromTheFile) {
+    const auto content = randomBytes(100000, 26);
+    ScriptedServer server(content);
+    QDir().mkpath(QString::fromStdString(dir.file("Update")));
+    dir.write("Update/KorvoDownload_short.part", std::vector<uint8_t>(content.begin(), content.begin() + 30000));
+    DownloadResumeData claims{
+        QString::fromStdString(server.url()), "KorvoDownload_short.part", 60000, "\"v1\"", {}, content.size()};
+    const Outcome done = run(DownloadTask::withResumeData(claims.toData(), options()));
+    ASSERT_FALSE(done.error) << done.error->message.toStdString();
+    EXPECT_EQ(server.lastRange(), "bytes=30000-");
+    EXPECT_EQ(done.finished, content);
 }
 
 TEST_F(TransferTest, RangeAtTheEndIsCompleteOnlyWhenTheSizeMatches) {

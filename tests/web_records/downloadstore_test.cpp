@@ -1,5 +1,6 @@
 #include "Documents.h"
 #include "KorvoUpdateDownloadDataBaseManager.h"
+#include "Log.h"
 #include "NotificationCenter.h"
 #include "TempDir.h"
 
@@ -10,9 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -63,6 +66,20 @@ struct StateObserver {
     int64_t storedWhenPosted = -2;
 };
 
+// Keeps the log lines written while it lives.
+struct LogCapture {
+    LogCapture() {
+        previous = syslogline::setSink([this](const std::string& line) { lines.push_back(line); });
+    }
+    ~LogCapture() { syslogline::setSink(previous); }
+    int count(const std::string& part) const {
+        return int(std::count_if(lines.begin(), lines.end(),
+                                 [&](const std::string& l) { return l.find(part) != std::string::npos; }));
+    }
+    std::vector<std::string> lines;
+    syslogline::Sink previous;
+};
+
 class DownloadStore : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -105,8 +122,12 @@ TEST_F(DownloadStore, ClosedOrRefusedStoreDoesNothing) {
     KorvoUpdateDownloadDataBaseManager closed;
     EXPECT_FALSE(closed.isOpen());
     StateObserver observer(closed);
-    closed.insertModel(*makeRecord("BMW", "BMW", "u"));
-    closed.updateWithModel(makeRecord("BMW", "BMW", "u", 3), KorvoUpdateDownloadUpdateState);
+    {
+        LogCapture log;
+        closed.insertModel(*makeRecord("BMW", "BMW", "u"));
+        closed.updateWithModel(makeRecord("BMW", "BMW", "u", 3), KorvoUpdateDownloadUpdateState);
+        EXPECT_EQ(log.count("dropped"), 2) << "no write goes without a trace in the log";
+    }
     EXPECT_TRUE(closed.getAllCacheData().empty());
     EXPECT_FALSE(closed.getModelWithUrl("u"));
     EXPECT_EQ(observer.posts, 0);
@@ -207,6 +228,87 @@ TEST_F(DownloadStore, QueryOptions) {
     store.insertModel(*makeRecord("S", "V", "only-unstamped", 2, 0));
     EXPECT_EQ(store.getAllWaitingData().size(), 1u);
     EXPECT_FALSE(store.getWaitingModel()) << "an unstamped waiting record is never started from the queue";
+}
+
+// The plan SQLite makes for a statement, as its lines of EXPLAIN QUERY PLAN.
+std::string queryPlan(SQLite::Database& db, const std::string& sql) {
+    SQLite::Statement explain(db, "EXPLAIN QUERY PLAN " + sql);
+    std::string plan;
+    while (explain.executeStep())
+        plan += explain.getColumn(3).getString() + "\n";
+    return plan;
+}
+
+// Every look-up, update and insert finds its rows by an index, not by reading the whole table; a file made before
+// the indexes gets them when it is opened, keeping its rows and its tables' layout.
+TEST_F(DownloadStore, LookupsUseIndexesWhichAnExistingFileGets) {
+    TempDir old;
+    platform::setDocumentsDirectory(QString::fromStdString(old.path()));
+    const std::string suffix = KorvoUpdateDownloadDataBaseManager::uniqueIDStringFor("SN7", "me").toStdString();
+    std::string downloadTable, installTable;
+    {
+        SQLite::Database db(old.file("KorvoUpdate.db"), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        for (const std::string& table : {std::string("t_downloadFiles_"), std::string("t_installFinishFiles_")}) {
+            db.exec("CREATE TABLE " + table + suffix +
+                    " (id integer PRIMARY KEY AUTOINCREMENT, software text, version text, language text, "
+                    "releaseVerion text, isUpdate integer, filePath text, sdPath text, updateInfo text, price double, "
+                    "vehicle text, zipPath text, vid text, url text, resumeData blob, progress float, state integer, "
+                    "totalFileSize integer, tmpFileSize integer, speed integer, lastSpeedTime double, "
+                    "intervalFileSize integer, lastStateTime integer, expectedContentLength integer, ratio float)");
+            for (int i = 0; i < 50; ++i)
+                db.exec("INSERT INTO " + table + suffix + " (software, vehicle, url, state, lastStateTime) VALUES " +
+                        "('S', 'V" + std::to_string(i % 5) + "', 'u" + std::to_string(i) + "', " +
+                        std::to_string(i % 6) + ", " + std::to_string(1000 - i) + ")");
+        }
+        SQLite::Statement schema(
+            db, "SELECT sql FROM sqlite_master WHERE type = 'table' AND name LIKE 't_%' ORDER BY name");
+        ASSERT_TRUE(schema.executeStep());
+        downloadTable = schema.getColumn(0).getString();
+        ASSERT_TRUE(schema.executeStep());
+        installTable = schema.getColumn(0).getString();
+    }
+    KorvoUpdateDownloadDataBaseManager reopened;
+    reopened.creatDBWithSerialNumber("SN7", "me");
+    EXPECT_EQ(reopened.getAllCacheData().size(), 50u);
+    EXPECT_EQ(reopened.getAllCacheDataForInstall().size(), 50u);
+    EXPECT_EQ(urls(reopened.getAllWaitingData()), (QStringList{"u2", "u8", "u14", "u20", "u26", "u32", "u38", "u44"}))
+        << "lists keep the order of the rows";
+    EXPECT_EQ(reopened.getWaitingModel()->url(), "u44") << "the waiting record stamped longest ago";
+    EXPECT_EQ(urls(reopened.getModelWithVehicle("V1")).mid(0, 3), (QStringList{"u1", "u6", "u11"}));
+    EXPECT_EQ(urls(reopened.getAllDataWithVehicleForInstall("V1")).mid(0, 3), (QStringList{"u1", "u6", "u11"}));
+
+    SQLite::Database db(old.file("KorvoUpdate.db"), SQLite::OPEN_READONLY);
+    SQLite::Statement schema(db,
+                             "SELECT sql FROM sqlite_master WHERE type = 'table' AND name LIKE 't_%' ORDER BY name");
+    ASSERT_TRUE(schema.executeStep());
+    EXPECT_EQ(schema.getColumn(0).getString(), downloadTable);
+    ASSERT_TRUE(schema.executeStep());
+    EXPECT_EQ(schema.getColumn(0).getString(), installTable);
+
+    for (const std::string& table : {"t_downloadFiles_" + suffix, "t_installFinishFiles_" + suffix}) {
+        SCOPED_TRACE(table);
+        for (const std::string& where :
+             {std::string("url = ?"), std::string("vehicle = ?"), std::string("vehicle = ? and url = ?"),
+              std::string("software = ? and vehicle = ? and url = ?"),
+              std::string("state = ? and lastStateTime != 0 order by lastStateTime asc limit 0,1")}) {
+            const std::string plan = queryPlan(db, "SELECT * FROM " + table + " WHERE " + where);
+            EXPECT_NE(plan.find("USING INDEX"), std::string::npos) << where << ": " << plan;
+            EXPECT_EQ(plan.find("TEMP B-TREE"), std::string::npos) << where << ": " << plan;
+            // A vehicle's rows can be all rows: a key with the url is searched by the url.
+            if (where.find("url") != std::string::npos) {
+                EXPECT_NE(plan.find("url=?"), std::string::npos) << where << ": " << plan;
+            }
+        }
+    }
+    const std::string downloads = "t_downloadFiles_" + suffix;
+    for (const std::string& sql :
+         {"UPDATE " + downloads + " SET state = ? WHERE vehicle = ? and url = ?",
+          "SELECT * FROM " + downloads + " WHERE vehicle = ?", "DELETE FROM " + downloads + " WHERE url = ?",
+          "SELECT * FROM " + downloads + " WHERE state = ? order by lastStateTime desc",
+          "SELECT state FROM " + downloads + " WHERE url = ?"}) {
+        const std::string plan = queryPlan(db, sql);
+        EXPECT_NE(plan.find("USING INDEX"), std::string::npos) << sql << ": " << plan;
+    }
 }
 
 TEST_F(DownloadStore, InstalledPackagesAndDeletes) {
@@ -423,6 +525,143 @@ TEST_F(DownloadStore, WriterWaitsForABusyFileInsteadOfDroppingTheWrite) {
     store.updateWithModel(makeRecord("S", "V", "u", KorvoUpdateDownloadStatePaused), KorvoUpdateDownloadUpdateState);
     release.join();
     EXPECT_EQ(store.getModelWithUrl("u")->state(), KorvoUpdateDownloadStatePaused);
+}
+
+class StoreOpening : public DownloadStore {
+protected:
+    // The fixture's file with one record, back in rollback mode, as a file of another program could be.
+    void SetUp() override {
+        DownloadStore::SetUp();
+        store.insertModel(*makeRecord("S", "V", "kept"));
+        release(store);
+        setJournalMode("DELETE");
+    }
+    // Opens the store on a file elsewhere, so that it lets go of ours.
+    void release(KorvoUpdateDownloadDataBaseManager& s) {
+        platform::setDocumentsDirectory(QString::fromStdString(elsewhere.path()));
+        s.creatDBWithSerialNumber("sn0042", "owner@example.com");
+        platform::setDocumentsDirectory(QString::fromStdString(dir.path()));
+    }
+    void setJournalMode(const std::string& mode) {
+        auto db = openFile();
+        db->exec("PRAGMA journal_mode=" + mode);
+    }
+    std::string journalMode() {
+        auto db = openFile();
+        SQLite::Statement mode(*db, "PRAGMA journal_mode");
+        return mode.executeStep() ? mode.getColumn(0).getString() : std::string();
+    }
+    TempDir elsewhere;
+    KorvoUpdateDownloadDataBaseManager other;
+};
+
+// Switching to WAL needs the file to itself: with another program reading it, the store stays in rollback mode.
+TEST_F(StoreOpening, AFailedSwitchToWalLeavesTheStoreOpenInRollbackMode) {
+    auto reader = openFile();
+    reader->exec("BEGIN");
+    reader->exec("SELECT count(*) FROM sqlite_master");
+    other.setBusyTimeout(50);
+    other.creatDBWithSerialNumber("sn0042", "owner@example.com");
+    EXPECT_TRUE(other.isOpen());
+    EXPECT_EQ(urls(other.getAllCacheData()), QStringList{"kept"});
+    reader->exec("COMMIT");
+    other.insertModel(*makeRecord("S", "V", "added"));
+    EXPECT_EQ(urls(other.getAllCacheData()), (QStringList{"kept", "added"}));
+    EXPECT_EQ(journalMode(), "delete");
+}
+
+// Another program holds the file while the store opens: every operation tries the open again until it works, and
+// each write dropped in the meantime is logged.
+TEST_F(StoreOpening, ABusyOpenIsTriedAgainByTheNextOperation) {
+    LogCapture log;
+    auto holder = openFile();
+    holder->exec("BEGIN EXCLUSIVE");
+    other.setBusyTimeout(50);
+    other.creatDBWithSerialNumber("sn0042", "owner@example.com");
+    EXPECT_FALSE(other.isOpen());
+    other.insertModel(*makeRecord("S", "V", "lost"));
+    other.updateWithModel(makeRecord("S", "V", "kept", KorvoUpdateDownloadStatePaused), KorvoUpdateDownloadUpdateState);
+    other.deleteModelWithUrl("kept");
+    EXPECT_EQ(log.count("dropped"), 3);
+    EXPECT_TRUE(other.getAllCacheData().empty());
+    holder->exec("COMMIT");
+
+    EXPECT_EQ(urls(other.getAllCacheData()), QStringList{"kept"});
+    EXPECT_TRUE(other.isOpen());
+    other.insertModel(*makeRecord("S", "V", "added"));
+    EXPECT_EQ(urls(other.getAllCacheData()), (QStringList{"kept", "added"}));
+    EXPECT_EQ(log.count("dropped"), 3);
+    other.insertModelForInstall(*makeRecord("S", "V", "installed"));
+    EXPECT_EQ(urls(other.getAllCacheDataForInstall()), QStringList{"installed"}) << "both tables are there";
+}
+
+// A file that is no database is moved aside, never removed or overwritten, and a new one is started in its place.
+TEST_F(StoreOpening, ADamagedFileIsMovedAsideAndANewOneStarted) {
+    // No database at all, with a journal beside it; and an SQLite header over pages that are not.
+    const auto valid = readFileBytes(dir.file("KorvoUpdate.db"));
+    std::string brokenPages(valid.begin(), valid.begin() + 100);
+    brokenPages += std::string(valid.size() - 100, '\xff');
+    const std::vector<std::pair<std::string, std::string>> damages = {
+        {"first damage" + std::string(4096, 'x'), "first journal"},
+        {"second damage" + std::string(4096, 'x'), "second journal"},
+        {brokenPages, ""}};
+    for (const auto& [bytes, journal] : damages) {
+        dir.write("KorvoUpdate.db", bytes);
+        if (!journal.empty()) dir.write("KorvoUpdate.db-wal", journal);
+        other.creatDBWithSerialNumber("sn0042", "owner@example.com");
+        EXPECT_TRUE(other.isOpen());
+        EXPECT_TRUE(other.getAllCacheData().empty());
+        other.insertModel(*makeRecord("S", "V", "new"));
+        EXPECT_EQ(urls(other.getAllCacheData()), QStringList{"new"});
+        release(other);
+    }
+    std::vector<std::string> aside;
+    for (const auto& name : dir.list())
+        if (name.rfind("KorvoUpdate.db.damaged-", 0) == 0) aside.push_back(name);
+    std::sort(aside.begin(), aside.end());
+    // Each under a name of its own (numbered within one second), its journal under the same name.
+    ASSERT_EQ(aside.size(), 5u);
+    std::vector<std::string> kept;
+    for (const auto& name : aside) {
+        const auto bytes = readFileBytes(dir.file(name));
+        kept.emplace_back(bytes.begin(), bytes.end());
+    }
+    std::sort(kept.begin(), kept.end());
+    std::vector<std::string> written = {damages[0].first, damages[0].second, damages[1].first, damages[1].second,
+                                        damages[2].first};
+    std::sort(written.begin(), written.end());
+    EXPECT_TRUE(kept == written) << "every damaged file is kept as it was";
+}
+
+// Read-only, in a read-only folder, in rollback or WAL mode, the records can still be read; writes fail and are
+// logged. Checked in a child process, which drops root's rights so that the permissions hold.
+TEST_F(StoreOpening, AReadOnlyFileIsStillRead) {
+    for (const char* mode : {"DELETE", "WAL"}) {
+        SCOPED_TRACE(mode);
+        setJournalMode(mode);
+        ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
+        ASSERT_EQ(::chmod(dir.file("KorvoUpdate.db").c_str(), 0444), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            constexpr uid_t kNobody = 65534;
+            if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(10);
+            LogCapture log;
+            KorvoUpdateDownloadDataBaseManager readOnly;
+            readOnly.creatDBWithSerialNumber("sn0042", "owner@example.com");
+            if (urls(readOnly.getAllCacheData()) != QStringList{"kept"}) _exit(11);
+            readOnly.insertModel(*makeRecord("S", "V", "refused"));
+            if (readOnly.getAllCacheData().size() != 1) _exit(12);
+            if (log.count("a write failed") != 1) _exit(13);
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ::chmod(dir.path().c_str(), 0755);
+        ::chmod(dir.file("KorvoUpdate.db").c_str(), 0644);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "10: no other user; 11: not read; 12: written; 13: not logged";
+    }
 }
 
 TEST_F(DownloadStore, ReopeningWhileOtherThreadsUseTheStore) {

@@ -338,6 +338,142 @@ TEST(ResumeDataRepair, DeepNestingIsRefusedBeforeTheParserRecurses) {
     EXPECT_FALSE(getCorrectRequestDataWithData(cycle));
 }
 
+// A binary property list written object by object, so that objects can be shared: a reference names an object by
+// its number. Small counts only (under 15 items, texts under 256 characters, one-byte references).
+class BinaryPlistWriter {
+public:
+    uint8_t text(const std::string& value) {
+        QByteArray object = value.size() < 15 ? QByteArray(1, char(0x50 | value.size()))
+                                              : QByteArray("\x5f\x10", 2) + char(value.size());
+        return add(object + value.c_str());
+    }
+    uint8_t uid(uint8_t value) { return add(QByteArray(1, char(0x80)) + char(value)); }
+    uint8_t integer(uint8_t value) { return add(QByteArray(1, char(0x10)) + char(value)); }
+    uint8_t array(const std::vector<uint8_t>& refs) {
+        QByteArray object(1, char(0xA0 | refs.size()));
+        for (uint8_t ref : refs)
+            object.append(char(ref));
+        return add(object);
+    }
+    uint8_t dict(const std::vector<std::pair<uint8_t, uint8_t>>& items) {
+        QByteArray object(1, char(0xD0 | items.size()));
+        for (const auto& item : items)
+            object.append(char(item.first));
+        for (const auto& item : items)
+            object.append(char(item.second));
+        return add(object);
+    }
+    // A reserved number, for an object that refers to objects made after it.
+    uint8_t reserve() {
+        m_objects.push_back({});
+        return uint8_t(m_objects.size() - 1);
+    }
+    void set(uint8_t number, uint8_t copyOf) { m_objects[number] = m_objects[copyOf]; }
+    QByteArray bytes(uint8_t top) const {
+        QByteArray data("bplist00");
+        std::vector<uint32_t> offsets;
+        for (const QByteArray& object : m_objects) {
+            offsets.push_back(uint32_t(data.size()));
+            data.append(object);
+        }
+        const uint32_t table = uint32_t(data.size());
+        for (uint32_t offset : offsets)
+            for (int shift = 24; shift >= 0; shift -= 8)
+                data.append(char((offset >> shift) & 0xff));
+        data.append(QByteArray(6, '\0')).append(char(4)).append(char(1));
+        for (uint64_t v : {uint64_t(m_objects.size()), uint64_t(top), uint64_t(table)})
+            for (int shift = 56; shift >= 0; shift -= 8)
+                data.append(char((v >> shift) & 0xff));
+        return data;
+    }
+
+private:
+    uint8_t add(const QByteArray& object) {
+        m_objects.push_back(object);
+        return uint8_t(m_objects.size() - 1);
+    }
+    std::vector<QByteArray> m_objects;
+};
+
+// An archived request of a few hundred bytes whose long key 0 holds a chain of `levels` arrays, each naming the next
+// twice: 2^levels leaves once every shared reference is copied out.
+QByteArray expandingRequest(int levels) {
+    BinaryPlistWriter w;
+    const uint8_t top = w.reserve();
+    const uint8_t props = w.reserve();
+    uint8_t next = w.text("leaf");
+    for (int i = 0; i < levels; ++i)
+        next = w.array({next, next});
+    const uint8_t requestClass = w.dict({{w.text("$classname"), w.text("NSMutableURLRequest")}});
+    w.set(props, w.dict({{w.text("$class"), w.uid(2)}, {w.text("$0"), w.text("first")}, {w.text(kLong0), next}}));
+    const uint8_t objects = w.array({w.text("$null"), props, requestClass});
+    w.set(top, w.dict({{w.text("$archiver"), w.text("NSKeyedArchiver")},
+                       {w.text("$version"), w.integer(100)},
+                       {w.text("$top"), w.dict({{w.text("NSKeyedArchiveRootObjectKey"), w.uid(1)}})},
+                       {w.text("$objects"), objects}}));
+    return w.bytes(top);
+}
+
+// Shared references are copied out by the parser: a list that would expand far past what any resume data holds is
+// refused before it is parsed, while one that stays small is repaired as any other.
+TEST(ResumeDataRepair, SharedReferencesThatExpandPastTheLimitAreRefused) {
+    const QByteArray small = expandingRequest(4);
+    const auto repaired = getCorrectRequestDataWithData(small);
+    ASSERT_TRUE(repaired) << "16 leaves are no threat";
+    Plist archive = parse(*repaired);
+    EXPECT_EQ(stringOf(plist_dict_get_item(propsOf(archive.get()), "$0")), "first");
+    EXPECT_EQ(plist_get_node_type(plist_dict_get_item(propsOf(archive.get()), "$1")), PLIST_ARRAY);
+
+    const QByteArray expanding = expandingRequest(19); // half a million leaves from a few hundred bytes
+    EXPECT_FALSE(getCorrectRequestDataWithData(expanding));
+    EXPECT_FALSE(decodeRequestWithData(expanding));
+    EXPECT_FALSE(getCorrectResumeDataWithData(expanding));
+    EXPECT_FALSE(getResumeDictionaryWithData(expanding));
+    // Inside resume data: the entry is refused and removed, the rest is kept.
+    const auto resume = getCorrectResumeDataWithData(resumeData(expanding, small));
+    ASSERT_TRUE(resume);
+    Plist r = parse(*resume);
+    EXPECT_FALSE(plist_dict_get_item(r.get(), kResumeCurrentRequestKey));
+    EXPECT_TRUE(plist_dict_get_item(r.get(), kResumeOriginalRequestKey));
+
+    // XML shares nothing, but its nodes count against the same limit.
+    QByteArray many("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a</key><array>");
+    for (int i = 0; i < 300000; ++i)
+        many.append("<true/>");
+    many.append("</array></dict></plist>");
+    EXPECT_FALSE(getResumeDictionaryWithData(many));
+}
+
+// Arrays are walked in one pass, not item by item from their start: resume data whose request holds a 200,000-item
+// array is repaired, and its request decoded, whole.
+TEST(ResumeDataRepair, LongArraysAreRepairedWhole) {
+    constexpr uint32_t kItems = 200000;
+    Plist archive = parse(archivedRequest({"$0", kLong0}));
+    plist_t big = plist_new_array();
+    for (uint32_t i = 0; i < kItems; ++i)
+        plist_array_append_item(big, plist_new_uint(i));
+    plist_dict_set_item(propsOf(archive.get()), "$1", big);
+    const QByteArray request = toBytes(archive.get(), true);
+
+    const auto repaired = getCorrectResumeDataWithData(resumeData(request, std::nullopt));
+    ASSERT_TRUE(repaired);
+    Plist resume = parse(*repaired);
+    const QByteArray fixedRequest = dataOf(plist_dict_get_item(resume.get(), kResumeCurrentRequestKey));
+    Plist fixed = parse(fixedRequest);
+    ASSERT_TRUE(fixed);
+    plist_t props = propsOf(fixed.get());
+    EXPECT_EQ(stringOf(plist_dict_get_item(props, "$2")), kLong0);
+    plist_t items = plist_dict_get_item(props, "$1");
+    ASSERT_EQ(plist_array_get_size(items), kItems);
+    uint64_t last = 0;
+    plist_get_uint_val(plist_array_get_item(items, kItems - 1), &last);
+    EXPECT_EQ(last, kItems - 1);
+
+    const auto decoded = decodeRequestWithData(fixedRequest);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->url, "https://dl.example.com/pkg_1.zip");
+}
+
 class FakeTask : public ResumeDownloadTask {
 public:
     std::optional<URLRequest> originalRequest() const override { return original; }

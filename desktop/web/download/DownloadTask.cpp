@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -91,6 +92,9 @@ struct DownloadTask::Attempt {
     int fd = -1;
     uint64_t start = 0;   // offset asked for with Range (0: the whole file)
     uint64_t written = 0; // bytes in the partial file
+    // What the partial file was written from: a 206 is appended only when it comes from that same file.
+    std::string storedEtag, storedLastModified;
+    uint64_t storedTotal = 0;
     // Of the response being read; reset by every status line (redirects, 100 Continue).
     int status = 0;
     std::string contentRange, etag, lastModified;
@@ -211,7 +215,8 @@ size_t onHeader(char* data, size_t size, size_t count, void* user) {
     const std::string line(data, length);
     if (startsWithNoCase(line, "HTTP/")) {
         const size_t space = line.find(' ');
-        a->status = space == std::string::npos ? 0 : std::atoi(line.c_str() + space + 1);
+        a->status = 0;
+        if (space != std::string::npos) std::from_chars(line.data() + space + 1, line.data() + line.size(), a->status);
         a->contentRange.clear();
         a->etag.clear();
         a->lastModified.clear();
@@ -223,26 +228,56 @@ size_t onHeader(char* data, size_t size, size_t count, void* user) {
     } else if (startsWithNoCase(line, "Content-Range:")) {
         a->contentRange = headerValue(line);
     } else if (startsWithNoCase(line, "Content-Length:")) {
-        a->contentLength = std::strtoll(headerValue(line).c_str(), nullptr, 10);
+        const std::string value = headerValue(line);
+        int64_t length = -1;
+        const auto r = std::from_chars(value.data(), value.data() + value.size(), length);
+        a->contentLength = r.ec == std::errc() && r.ptr == value.data() + value.size() && length >= 0 ? length : -1;
     }
     return length;
 }
 
 } // namespace
 
-// Looks at the final response before its first body byte: which status, which range, where to write.
-static bool decide(DownloadTask::Attempt* a, uint64_t* total, bool* rangeBroken) {
+// Whether a 206 is a piece of the file the partial file holds the start of: its strong ETag is the stored one, or,
+// when none was stored, its Last-Modified is; and its whole size is the stored size. A server that ignores If-Range
+// sends a piece of a changed file all the same.
+static bool sameFile(const DownloadTask::Attempt& a, uint64_t total) {
+    if (a.storedTotal == 0 || total != a.storedTotal) return false;
+    if (!a.storedEtag.empty()) return a.etag == a.storedEtag;
+    return !a.storedLastModified.empty() && a.lastModified == a.storedLastModified;
+}
+
+// "bytes N-M/T" with decimal numbers; T may be "*" (unknown, read as 0).
+static bool parseContentRange(const std::string& text, uint64_t* first, uint64_t* last, uint64_t* total) {
+    static const std::string prefix = "bytes ";
+    if (text.compare(0, prefix.size(), prefix) != 0) return false;
+    const char* p = text.data() + prefix.size();
+    const char* end = text.data() + text.size();
+    auto r = std::from_chars(p, end, *first);
+    if (r.ec != std::errc() || r.ptr == end || *r.ptr != '-') return false;
+    r = std::from_chars(r.ptr + 1, end, *last);
+    if (r.ec != std::errc() || r.ptr == end || *r.ptr != '/') return false;
+    if (end - r.ptr == 2 && r.ptr[1] == '*') {
+        *total = 0;
+        return true;
+    }
+    r = std::from_chars(r.ptr + 1, end, *total);
+    return r.ec == std::errc() && r.ptr == end;
+}
+
+// Looks at the final response before its first body byte: which status, which range, where to write. A 206 that
+// cannot be appended sets restart: the file is fetched again from zero.
+static bool decide(DownloadTask::Attempt* a, uint64_t* total) {
     a->decided = true;
     if (a->status == 206) {
-        // "bytes N-M/T": only a range that begins where our file ends can be appended.
-        unsigned long long first = 0, last = 0;
-        char totalText[32] = {};
-        if (std::sscanf(a->contentRange.c_str(), "bytes %llu-%llu/%31s", &first, &last, totalText) != 3 ||
-            first != a->start || a->start == 0) {
-            *rangeBroken = true;
+        // Only a range that begins where our file ends, of the same file, can be appended.
+        uint64_t first = 0, last = 0, whole = 0;
+        if (!parseContentRange(a->contentRange, &first, &last, &whole) || first != a->start || a->start == 0 ||
+            !sameFile(*a, whole)) {
+            a->restart = true;
             return false;
         }
-        *total = std::strcmp(totalText, "*") == 0 ? 0 : std::strtoull(totalText, nullptr, 10);
+        *total = whole;
         return true;
     }
     if (a->status == 200) {
@@ -328,6 +363,14 @@ void DownloadTask::run() {
             start = 0;
             continue;
         }
+        // A length of 0, or none and a cut connection, or one short of the listed size, ends a transfer without an
+        // error of its own; no package is empty or of another size than listed. A short file is kept to go on from.
+        if (!error && a.written == 0)
+            error = makeError(DownloadErrorZeroByteResource, QStringLiteral("The server sent no bytes of the file."));
+        else if (!error && m_options.expectedSize > 0 && a.written != m_options.expectedSize)
+            error = makeError(DownloadErrorWrongSize, QStringLiteral("The file ended after %1 bytes; %2 were expected.")
+                                                          .arg(a.written)
+                                                          .arg(m_options.expectedSize));
         if (!error) finishedFile = true;
         break;
     }
@@ -378,7 +421,6 @@ struct DownloadTask::Context {
     DownloadTask* task;
     Attempt* a;
     uint64_t* total;
-    bool* rangeBroken;
     bool* diskFull;
 };
 
@@ -387,10 +429,7 @@ size_t DownloadTask::onWrite(char* data, size_t size, size_t count, void* user) 
     Attempt& a = *c->a;
     const size_t length = size * count;
     if (c->task->m_cancel) return 0;
-    if (!a.decided && !decide(&a, c->total, c->rangeBroken)) {
-        a.restart = *c->rangeBroken;
-        return 0;
-    }
+    if (!a.decided && !decide(&a, c->total)) return 0;
     a.lastData = Clock::now();
     if (a.ignoreBody) return length;
     if (!writeAll(a.fd, data, length)) {
@@ -450,10 +489,12 @@ std::optional<DownloadError> DownloadTask::attempt(Attempt& a) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         total = m_total;
+        a.storedEtag = m_etag.toStdString();
+        a.storedLastModified = m_lastModified.toStdString();
+        a.storedTotal = m_total;
     }
-    bool rangeBroken = false;
     bool diskFull = false;
-    Context context{this, &a, &total, &rangeBroken, &diskFull};
+    Context context{this, &a, &total, &diskFull};
 
     const QByteArray url = m_url.toUtf8();
     curl_easy_setopt(curl, CURLOPT_URL, url.constData());
@@ -508,7 +549,8 @@ std::optional<DownloadError> DownloadTask::attempt(Attempt& a) {
     if (m_cancel) return makeError(DownloadErrorCancelled, QStringLiteral("cancelled"));
     if (a.restart)
         return makeError(DownloadErrorBadServerResponse,
-                         QStringLiteral("The server sent a range other than the one asked for."));
+                         QStringLiteral("The server sent a range other than the one asked for, or of another version "
+                                        "of the file."));
     if (a.timedOut)
         return makeError(DownloadErrorTimedOut,
                          QStringLiteral("No data came for %1 ms.").arg(m_options.stallTimeoutMs));
@@ -551,19 +593,22 @@ std::optional<DownloadError> DownloadTask::attempt(Attempt& a) {
         return makeError(DownloadErrorUnknown, QString::fromLocal8Bit(curlMessage));
     }
 
-    if (!a.decided && !decide(&a, &total, &rangeBroken)) {
-        if (rangeBroken) {
-            a.restart = true;
+    if (!a.decided && !decide(&a, &total)) {
+        if (a.restart)
             return makeError(DownloadErrorBadServerResponse,
-                             QStringLiteral("The server sent a range other than the one asked for."));
-        }
+                             QStringLiteral("The server sent a range other than the one asked for, or of another "
+                                            "version of the file."));
         return a.error;
     }
     if (a.ignoreBody) {
         // 416: the range begins at the end. Complete only when that end is the whole size we were told, and the
         // size the server gives with it ("bytes */T") when it gives one.
-        unsigned long long served = 0;
-        const bool told = std::sscanf(a.contentRange.c_str(), "bytes */%llu", &served) == 1;
+        static const std::string unsatisfied = "bytes */";
+        uint64_t served = 0;
+        const std::string& range = a.contentRange;
+        const bool told =
+            range.compare(0, unsatisfied.size(), unsatisfied) == 0 &&
+            std::from_chars(range.data() + unsatisfied.size(), range.data() + range.size(), served).ec == std::errc();
         if (total > 0 && a.start == total && (!told || served == total)) return std::nullopt;
         a.restart = true;
         return makeError(DownloadErrorBadServerResponse, QStringLiteral("The server refused the range."));

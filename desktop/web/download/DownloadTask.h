@@ -1,7 +1,10 @@
 // One HTTP download into a partial file of the download folder, on a thread of its own, over libcurl: our stand-in
 // for a URL session's download task. It resumes from our resume data with "Range: bytes=N-" and If-Range, takes a
-// 206 only when its Content-Range starts at N, starts again from zero on a 200, and reads a 416 as complete when
-// the partial file already holds the whole size. Only a 200 or 206 ends in a finished file.
+// 206 only when its Content-Range starts at N and it comes from the file the partial file was written from (the
+// stored strong ETag, or Last-Modified when there was none, and the stored whole size; a server may ignore
+// If-Range), and otherwise fetches the file again from zero; it starts again from zero on a 200, and reads a 416 as
+// complete when the partial file already holds the whole size. Only a 200 or 206 ends in a finished file, and only
+// with at least one byte and, when Options::expectedSize is known, with exactly that many.
 // Every callback is handed to the deliver function given at creation (the engine's serial queue), in order:
 // progress (at most every kProgressIntervalMs), then on success the finished file (which the receiver may move
 // away; what is left is removed after it returns), then the completion with the error or none.
@@ -32,9 +35,11 @@ enum DownloadErrorCode : int {
     DownloadErrorNetworkConnectionLost = -1005,
     DownloadErrorNotConnectedToInternet = -1009,
     DownloadErrorBadServerResponse = -1011,
+    DownloadErrorZeroByteResource = -1014, // the body was empty: no package is
     DownloadErrorSecureConnectionFailed = -1200,
     DownloadErrorCannotCreateFile = -3000,
     DownloadErrorCannotMoveFile = -3005,
+    DownloadErrorWrongSize = -3100, // ours: the file ended at another size than its record expects
 };
 
 struct DownloadError {
@@ -51,6 +56,7 @@ public:
         int connectTimeoutMs = 60000; // a host that does not answer at all
         int stallTimeoutMs = 240000;  // no byte for this long counts as a time-out (the request time-out)
         int progressIntervalMs = 250; // records are written at most a few times a second
+        uint64_t expectedSize = 0;    // the whole file's size as its record lists it; 0: unknown
     };
     using Deliver = std::function<void(std::function<void()>)>;
     using Progress = std::function<void(uint64_t written, uint64_t totalWritten, uint64_t expected)>;

@@ -119,6 +119,14 @@ void KorvoUpdateDownloadManager::init() {
     NotificationCenter::defaultCenter().addObserver(
         this, kKorvoUpdateReachabilityDidChangeNotification,
         [this](const Notification& n) { networkingReachabilityDidChange(n); });
+    // A program that was killed while downloading left its records in state 1, which nothing starts again: no
+    // transfer runs for them in this engine, so they wait for a slot like any other (stamped, so the queue sees them).
+    async([this] {
+        for (const auto& record : m_store.getAllDownloadingData()) {
+            record->setState(StateWaiting);
+            m_store.updateWithModel(record, kUpdateStateAndTime);
+        }
+    });
 }
 
 KorvoUpdateDownloadManager::~KorvoUpdateDownloadManager() {
@@ -338,6 +346,11 @@ void KorvoUpdateDownloadManager::startDownloadTaskOnQueue(const ModelPtr& model)
     }
     for (const auto& record : m_store.getModelWithVehicle(vehicle)) {
         if (record->state() == StateFinished) continue;
+        {
+            // Started by the user: the failed runs before count no more.
+            std::lock_guard<std::mutex> lock(m_snapshotMutex);
+            m_retries.remove(record->url());
+        }
         record->setState(StateWaiting);
         m_store.updateWithModel(record, kUpdateStateAndTime);
     }
@@ -423,6 +436,7 @@ void KorvoUpdateDownloadManager::downloadwithModelOnQueue(const ModelPtr& model)
         options = m_options;
     }
     options.folder = downloadFolder();
+    options.expectedSize = model->expectedContentLength() > 0 ? model->expectedContentLength() : model->totalFileSize();
     std::shared_ptr<DownloadTask> task;
     const QByteArray resumeData = model->resumeData();
     const auto resume = DownloadResumeData::fromData(resumeData);
@@ -550,6 +564,9 @@ void KorvoUpdateDownloadManager::didComplete(const std::shared_ptr<DownloadTask>
         removeVehicle(model->vehicle());
         model->setResumeData(error->resumeData);
         m_store.updateWithModel(model, kUpdateStateAndResumeData);
+        // The rest of the vehicle stops with it, keeping what it has, before its slot goes to the next vehicle: a
+        // vehicle whose transfers ran on outside the running set would never be completed.
+        pauseDownloadTaskOnQueue(model);
         post(KorvoUpdateDownloadRequestErrorNotification, model);
         startDownloadWaitingTaskOnQueue();
         return;
@@ -561,7 +578,8 @@ void KorvoUpdateDownloadManager::didComplete(const std::shared_ptr<DownloadTask>
         int retries, limit;
         {
             std::lock_guard<std::mutex> lock(m_snapshotMutex);
-            retries = m_retries.value(url);
+            // Only retries in a row that bring nothing count: a slow line that keeps delivering is not failing.
+            retries = task->bytesReceived() > 0 ? 0 : m_retries.value(url);
             limit = m_maxTimeoutRetries;
         }
         // Resumed from the partial file a few times; then the record fails, keeping its resume data.

@@ -2,7 +2,9 @@
 // All records of a vehicle download together; at most maxConcurrentCount vehicles run at once and the others
 // wait in the record store; a vehicle whose records have all finished has its split parts joined into one archive.
 // Pause, network loss and time-outs keep our resume data in the record, so a download goes on from where it
-// stopped, also after the program has restarted. Progress, failures and completed vehicles are posted on the
+// stopped, also after the program has restarted: records a killed program left downloading wait again when the
+// engine starts. No Internet connection for one record pauses its whole vehicle. A file of another size than its
+// record lists fails the record. Progress, failures and completed vehicles are posted on the
 // workspace centre with the record as object (and as retained object in the user info). The network rule reads
 // KorvoUpdateNetworkReachability, whose changes arrive on the default centre.
 //
@@ -91,7 +93,8 @@ public:
     void sync();
     // Transfer settings (folder aside, which is always the download folder); tests shorten the time-outs.
     void setTaskOptions(const DownloadTask::Options& options);
-    // How often a time-out or a lost connection is resumed before the record fails.
+    // How often in a row a time-out or a lost connection is resumed without a byte coming before the record fails;
+    // the count starts again when the user starts the vehicle and after a resume that brought bytes.
     void setMaxTimeoutRetries(int retries);
 
 private:
@@ -138,7 +141,7 @@ private:
     QMap<QString, std::shared_ptr<DownloadTask>> m_downloadTaskDic;
     ModelList m_downloadPausedModels;
     QMap<QString, DownloadError> m_lastErrors;
-    QMap<QString, int> m_retries;   // time-out and connection-loss resumes per url, since its last start
+    QMap<QString, int> m_retries;   // time-out and connection-loss resumes per url without progress, in a row
     std::set<QString> m_moveFailed; // urls whose finished file could not be moved to their archive path
     QMap<QString, std::weak_ptr<DownloadTask>> m_restartAfter; // a stopping transfer to start again after
     std::vector<std::weak_ptr<DownloadTask>> m_allTasks;       // every transfer made, to stop them at the end

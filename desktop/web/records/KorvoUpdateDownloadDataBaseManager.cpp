@@ -8,8 +8,13 @@
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
 #include <QRegularExpression>
+#include <QUrl>
 #include <sqlite3.h>
 
 #include <chrono>
@@ -37,6 +42,21 @@ const char* const kCreateInstallTable =
     "text, price double, vehicle text, zipPath text, vid text, url text, resumeData blob, progress float, state "
     "integer, totalFileSize integer, tmpFileSize integer, speed integer, lastSpeedTime double, intervalFileSize "
     "integer, lastStateTime integer, expectedContentLength integer, ratio float)";
+
+// Every update, look-up and delete finds its rows by url, vehicle or state; without these each would read the
+// whole table. Made with the tables and on opening a file made before them; the tables keep their layout. The
+// vehicle index also holds the url, so that the key of the updates and of the insert, (vehicle, url), is searched
+// by both: without table statistics SQLite could pick the vehicle alone, whose rows may be all rows.
+const char* const kCreateIndexes[] = {
+    "CREATE INDEX IF NOT EXISTS t_downloadFiles_%@_url ON t_downloadFiles_%@ (url)",
+    "CREATE INDEX IF NOT EXISTS t_downloadFiles_%@_vehicle ON t_downloadFiles_%@ (vehicle, url)",
+    "CREATE INDEX IF NOT EXISTS t_downloadFiles_%@_state ON t_downloadFiles_%@ (state, lastStateTime)",
+};
+const char* const kCreateInstallIndexes[] = {
+    "CREATE INDEX IF NOT EXISTS t_installFinishFiles_%@_url ON t_installFinishFiles_%@ (url)",
+    "CREATE INDEX IF NOT EXISTS t_installFinishFiles_%@_vehicle ON t_installFinishFiles_%@ (vehicle, url)",
+    "CREATE INDEX IF NOT EXISTS t_installFinishFiles_%@_state ON t_installFinishFiles_%@ (state, lastStateTime)",
+};
 
 const char* const kInsertDownload =
     "INSERT INTO t_downloadFiles_%@ (software, version, language, releaseVerion, isUpdate, filePath, sdPath, "
@@ -113,8 +133,10 @@ const std::vector<std::string> kInsertColumns = boundColumns(kInsertDownload);
 
 const char* const kSelectAll = "SELECT * FROM t_downloadFiles_%@";
 const char* const kSelectDownloading = "SELECT * FROM t_downloadFiles_%@ WHERE state = ? order by lastStateTime desc";
-const char* const kSelectState = "SELECT * FROM t_downloadFiles_%@ WHERE state = ?";
-const char* const kSelectUnfinished = "SELECT * FROM t_downloadFiles_%@ WHERE state != 0 and state < ? or state = ?";
+// Lists by state or vehicle keep the order of the rows, which their indexes alone would give by lastStateTime or url.
+const char* const kSelectState = "SELECT * FROM t_downloadFiles_%@ WHERE state = ? order by id";
+const char* const kSelectUnfinished =
+    "SELECT * FROM t_downloadFiles_%@ WHERE state != 0 and state < ? or state = ? order by id";
 const char* const kSelectUrl = "SELECT * FROM t_downloadFiles_%@ WHERE url = ?";
 const char* const kSelectUrlState = "SELECT * FROM t_downloadFiles_%@ WHERE url = ? AND state = ?";
 const char* const kSelectNextWaiting =
@@ -122,10 +144,10 @@ const char* const kSelectNextWaiting =
 const char* const kSelectLastDownloading =
     "SELECT * FROM t_downloadFiles_%@ WHERE state = ? and lastStateTime != 0 order by lastStateTime desc limit 0,1";
 const char* const kSelectSoftware = "SELECT * FROM t_downloadFiles_%@ WHERE software = ?";
-const char* const kSelectVehicle = "SELECT * FROM t_downloadFiles_%@ WHERE vehicle = ?";
+const char* const kSelectVehicle = "SELECT * FROM t_downloadFiles_%@ WHERE vehicle = ? order by id";
 const char* const kSelectAllInstalled = "SELECT * FROM t_installFinishFiles_%@";
 const char* const kSelectInstalledSoftware = "SELECT * FROM t_installFinishFiles_%@ WHERE software = ?";
-const char* const kSelectInstalledVehicle = "SELECT * FROM t_installFinishFiles_%@ WHERE vehicle = ?";
+const char* const kSelectInstalledVehicle = "SELECT * FROM t_installFinishFiles_%@ WHERE vehicle = ? order by id";
 
 const char* const kDeleteUrl = "DELETE FROM t_downloadFiles_%@ WHERE url = ?";
 const char* const kDeleteVehicleState = "DELETE FROM t_downloadFiles_%@ WHERE vehicle = ? and state = ?";
@@ -195,9 +217,35 @@ void bindColumn(SQLite::Statement& st, int index, const KorvoUpdateDownloadModel
     if (column == "ratio") return st.bind(index, static_cast<double>(m.ratio()));
 }
 
-void logFailure(const char* what, const std::exception& e) {
-    syslogline::write(std::string("Download records: ") + what + " failed: " + e.what() +
-                      "; the records are left as they were.");
+void logFailure(const char* what, const std::exception& e, const char* next = "the records are left as they were") {
+    syslogline::write(std::string("Download records: ") + what + " failed: " + e.what() + "; " + next + ".");
+}
+
+// A file that is no database, or whose pages are broken.
+bool isDamage(const SQLite::Exception& e) {
+    const int code = e.getErrorCode() & 0xff;
+    return code == SQLITE_NOTADB || code == SQLITE_CORRUPT;
+}
+
+// Whether path is an SQLite file, or none yet (SQLite makes one of a missing or empty file); a file that cannot be
+// read is left for SQLite to report.
+bool isDatabaseFile(const QString& path) {
+    static const QByteArray kHeader("SQLite format 3\0", 16);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0) return true;
+    return file.read(kHeader.size()) == kHeader;
+}
+
+// A file or folder that may be read but not written.
+bool cannotWrite(const SQLite::Exception& e) {
+    const int code = e.getErrorCode() & 0xff;
+    return code == SQLITE_READONLY || code == SQLITE_CANTOPEN || code == SQLITE_PERM;
+}
+
+void makeInstallTable(SQLite::Database& db, const QString& suffix) {
+    db.exec(sqlFor(kCreateInstallTable, suffix));
+    for (const char* index : kCreateInstallIndexes)
+        db.exec(sqlFor(index, suffix));
 }
 
 } // namespace
@@ -207,7 +255,7 @@ KorvoUpdateDownloadDataBaseManager& KorvoUpdateDownloadDataBaseManager::sharedMa
     return manager;
 }
 
-KorvoUpdateDownloadDataBaseManager::KorvoUpdateDownloadDataBaseManager() = default;
+KorvoUpdateDownloadDataBaseManager::KorvoUpdateDownloadDataBaseManager() : m_busyTimeoutMs(kBusyTimeoutMs) {}
 KorvoUpdateDownloadDataBaseManager::~KorvoUpdateDownloadDataBaseManager() = default;
 
 QString KorvoUpdateDownloadDataBaseManager::uniqueIDStringFor(const QString& serialNumber, const QString& account) {
@@ -232,30 +280,114 @@ void KorvoUpdateDownloadDataBaseManager::creatCachesTableWithUniqueIDString(cons
         return;
     }
     Lock lock(m_mutex);
-    // The connection held before goes in any case: after a failed open the store is closed rather than left on
-    // the tables of the previous user.
+    // The connection held before goes in any case: until the new file opens, the store is closed rather than left
+    // on the tables of the previous user.
     m_db.reset();
-    try {
-        auto db = std::make_shared<SQLite::Database>(databasePath().toStdString(),
-                                                     SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, kBusyTimeoutMs);
-        // WAL: readers of another connection never see a half-written transaction and do not block the writer.
-        db->exec("PRAGMA journal_mode=WAL");
-        db->exec(sqlFor(kCreateDownloadTable, uniqueIDString));
-        m_db = db;
-    } catch (const std::exception& e) {
-        logFailure("opening KorvoUpdate.db", e);
-    }
+    m_target = Target{databasePath(), uniqueIDString, false};
+    m_openFailure.clear();
+    openTarget();
 }
 
 void KorvoUpdateDownloadDataBaseManager::creatInstallRecordTableWithUniqueIDString(const QString& uniqueIDString) {
     if (!isValidSuffix(uniqueIDString)) return;
     Lock lock(m_mutex);
+    // Made with the download table when an open that failed is tried again.
+    if (m_target && m_target->suffix == uniqueIDString) m_target->installTable = true;
     if (!m_db) return;
     try {
-        m_db->exec(sqlFor(kCreateInstallTable, uniqueIDString));
+        makeInstallTable(*m_db, uniqueIDString);
     } catch (const std::exception& e) {
         logFailure("making the installed-package table", e);
     }
+}
+
+bool KorvoUpdateDownloadDataBaseManager::openTarget() {
+    const Target target = *m_target;
+    const std::string path = target.path.toStdString();
+    // A file that is no database is moved before SQLite opens it, which would reset a journal beside it.
+    bool movedAside = false;
+    if (!isDatabaseFile(target.path)) {
+        movedAside = true;
+        if (!moveAside(target.path)) {
+            m_openFailure = QStringLiteral("KorvoUpdate.db is damaged and cannot be moved aside");
+            return false;
+        }
+    }
+    for (;;) {
+        try {
+            auto db =
+                std::make_shared<SQLite::Database>(path, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, m_busyTimeoutMs);
+            try {
+                // WAL: readers of another connection never see a half-written transaction and do not block the
+                // writer. The switch needs the file to itself; without it the store works in rollback mode.
+                db->exec("PRAGMA journal_mode=WAL");
+            } catch (const SQLite::Exception& e) {
+                if (isDamage(e)) throw;
+                logFailure("switching KorvoUpdate.db to WAL", e, "it stays in rollback mode");
+            }
+            db->exec(sqlFor(kCreateDownloadTable, target.suffix));
+            for (const char* index : kCreateIndexes)
+                db->exec(sqlFor(index, target.suffix));
+            if (target.installTable) makeInstallTable(*db, target.suffix);
+            m_db = db;
+            m_openFailure.clear();
+            return true;
+        } catch (const SQLite::Exception& e) {
+            if (isDamage(e) && !movedAside) {
+                movedAside = true;
+                if (moveAside(target.path)) continue;
+            }
+            // A file that cannot be written (or a folder where no journal can be made) can still be read.
+            if (cannotWrite(e) && QFileInfo::exists(target.path) && openReadOnly(target.path)) return true;
+            m_openFailure = QString::fromUtf8(e.what());
+            logFailure("opening KorvoUpdate.db", e, "it is tried again at the next operation");
+            return false;
+        }
+    }
+}
+
+bool KorvoUpdateDownloadDataBaseManager::openReadOnly(const QString& path) {
+    // Read-only with locks first; in a read-only folder a WAL file has no shared-memory file to lock by, and is
+    // read as it stands.
+    const QByteArray uri = QUrl::fromLocalFile(path).toEncoded();
+    for (const char* mode : {"?mode=ro", "?immutable=1"}) {
+        try {
+            auto db = std::make_shared<SQLite::Database>((uri + mode).toStdString(),
+                                                         SQLite::OPEN_READONLY | SQLite::OPEN_URI, m_busyTimeoutMs);
+            db->exec("SELECT count(*) FROM sqlite_master");
+            m_db = db;
+            m_openFailure.clear();
+            syslogline::write("Download records: KorvoUpdate.db cannot be written (see the permissions of Documents "
+                              "and of the file); its records are read, and every change fails until it is opened "
+                              "again.");
+            return true;
+        } catch (const std::exception&) {
+        }
+    }
+    return false;
+}
+
+bool KorvoUpdateDownloadDataBaseManager::moveAside(const QString& path) {
+    // Beside the file, under a name no earlier damaged file has, with its journal files under the same name.
+    const QString stamp = QLocale::c().toString(QDateTime::currentDateTimeUtc(), "yyyyMMdd'T'HHmmss'Z'");
+    QString aside;
+    for (int n = 0; aside.isEmpty() || QFileInfo::exists(aside); ++n)
+        aside = path + ".damaged-" + stamp + (n ? QString("-%1").arg(n) : QString());
+    if (!QFile::rename(path, aside)) {
+        syslogline::write("Download records: KorvoUpdate.db is damaged and cannot be moved aside to " +
+                          aside.toStdString() + "; the records stay closed until Documents may be written.");
+        return false;
+    }
+    for (const char* journal : {"-wal", "-shm", "-journal"})
+        if (QFileInfo::exists(path + journal)) QFile::rename(path + journal, aside + journal);
+    syslogline::write("Download records: KorvoUpdate.db was damaged; it was moved aside to " + aside.toStdString() +
+                      " and a new one is started.");
+    return true;
+}
+
+void KorvoUpdateDownloadDataBaseManager::setBusyTimeout(int milliseconds) {
+    Lock lock(m_mutex);
+    m_busyTimeoutMs = milliseconds;
 }
 
 QString KorvoUpdateDownloadDataBaseManager::uniqueIDString() const {
@@ -278,11 +410,20 @@ void KorvoUpdateDownloadDataBaseManager::setAfterStatementHook(StatementHook hoo
     m_hook = std::move(hook);
 }
 
-bool KorvoUpdateDownloadDataBaseManager::openTables(std::shared_ptr<SQLite::Database>& db, QString& suffix) const {
-    if (!m_db || !isValidSuffix(m_uniqueIDString)) return false;
+bool KorvoUpdateDownloadDataBaseManager::openTables(std::shared_ptr<SQLite::Database>& db, QString& suffix) {
+    if (!isValidSuffix(m_uniqueIDString)) return false;
+    if (!m_db && !(m_target && openTarget())) return false;
     db = m_db;
     suffix = m_uniqueIDString;
     return true;
+}
+
+void KorvoUpdateDownloadDataBaseManager::logDropped(const char* what) const {
+    const std::string why = !m_target                 ? std::string("no records were opened yet")
+                            : m_openFailure.isEmpty() ? std::string("it cannot be opened")
+                                                      : m_openFailure.toStdString();
+    syslogline::write(std::string("Download records: ") + what + " was dropped: the record store is not open (" + why +
+                      ").");
 }
 
 void KorvoUpdateDownloadDataBaseManager::execute(const char* sqlTemplate,
@@ -290,7 +431,7 @@ void KorvoUpdateDownloadDataBaseManager::execute(const char* sqlTemplate,
     Lock lock(m_mutex);
     std::shared_ptr<SQLite::Database> db;
     QString suffix;
-    if (!openTables(db, suffix)) return;
+    if (!openTables(db, suffix)) return logDropped("a write");
     try {
         SQLite::Statement st(*db, sqlFor(sqlTemplate, suffix));
         if (bind) bind(st);
@@ -348,7 +489,7 @@ void KorvoUpdateDownloadDataBaseManager::updateWithModel(const KorvoUpdateDownlo
     Lock lock(m_mutex);
     std::shared_ptr<SQLite::Database> db;
     QString suffix;
-    if (!openTables(db, suffix)) return;
+    if (!openTables(db, suffix)) return logDropped("an update");
     // One transaction: a crash between two statements (state, then its stamp) leaves the row as it was. It takes the
     // write lock at once, so a busy file is waited for rather than failing when the read turns into a write. An
     // observer of the notification updating the store inside this update gets a savepoint within it.

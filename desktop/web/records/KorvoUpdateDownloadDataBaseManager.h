@@ -10,7 +10,11 @@
 // observer may read or write the store from inside it (same thread); it must not wait for another thread that uses
 // the store.
 // Failures: no SQL failure reaches the caller: a failed write leaves the tables as they were (logged), a failed read
-// gives no record or an empty list. A closed store (never opened, or opened with a bad suffix) does nothing.
+// gives no record or an empty list. A closed store (never opened, or opened with a bad suffix) does nothing but log
+// each write it drops. Opening: a file that cannot be had to itself for WAL stays in rollback mode; a file that
+// cannot be written is opened to be read; a damaged file is moved aside ("KorvoUpdate.db.damaged-<UTC time>", never
+// removed) and a new one started; an open that fails otherwise (a file another program holds) is tried again by
+// every operation until it works.
 #pragma once
 
 #include "KorvoUpdateDownloadModel.h"
@@ -21,6 +25,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace SQLite {
@@ -80,6 +85,8 @@ public:
     void creatCachesTableWithUniqueIDString(const QString& uniqueIDString);
     // Makes the installed-package table on the current connection.
     void creatInstallRecordTableWithUniqueIDString(const QString& uniqueIDString);
+    // How long an open or a write waits for the file while another connection holds it; tests shorten it.
+    void setBusyTimeout(int milliseconds);
     QString uniqueIDString() const;
     void setUniqueIDString(const QString& uniqueIDString);
     bool isOpen() const;
@@ -157,8 +164,15 @@ public:
     void setAfterStatementHook(StatementHook hook);
 
 private:
-    // The connection and suffix to use now; false when the store is closed. Call with m_mutex held.
-    bool openTables(std::shared_ptr<SQLite::Database>& db, QString& suffix) const;
+    // The connection and suffix to use now, after trying again an open that failed; false when the store is closed.
+    // Call with m_mutex held, as every member below.
+    bool openTables(std::shared_ptr<SQLite::Database>& db, QString& suffix);
+    // Opens m_target: WAL when the file can be had to itself, a damaged file moved aside for a new one, a file that
+    // cannot be written opened to be read. False (logged, m_openFailure set) when it cannot be opened now.
+    bool openTarget();
+    bool openReadOnly(const QString& path);
+    bool moveAside(const QString& path);
+    void logDropped(const char* what) const;
     void execute(const char* sqlTemplate, const std::function<void(SQLite::Statement&)>& bind);
     KorvoUpdateDownloadModelList query(const char* sqlTemplate, const std::function<void(SQLite::Statement&)>& bind,
                                        bool lastOnly);
@@ -166,6 +180,15 @@ private:
 
     mutable std::recursive_mutex m_mutex;
     std::shared_ptr<SQLite::Database> m_db;
+    // What the store was last asked to open: kept so that a failed open is tried again by the next operation.
+    struct Target {
+        QString path;
+        QString suffix;
+        bool installTable;
+    };
+    std::optional<Target> m_target;
+    QString m_openFailure; // why the last open failed, for the log lines of dropped writes
+    int m_busyTimeoutMs;
     QString m_uniqueIDString;
     StatementHook m_hook;
 };

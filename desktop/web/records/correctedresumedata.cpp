@@ -42,51 +42,61 @@ std::optional<uint64_t> xmlUid(plist_t node) {
     return uid;
 }
 
-// Turns XML UIDs into UID nodes, as the platform's reader does, so that an archive read from XML is written as
-// binary with real UIDs. False when the nesting is deeper than any archive of a request.
-bool normaliseUids(plist_t node, int depth) {
-    constexpr int kMaxDepth = 256;
-    if (depth > kMaxDepth) return false;
-    const plist_type type = plist_get_node_type(node);
-    if (type == PLIST_ARRAY) {
-        for (uint32_t i = 0; i < plist_array_get_size(node); ++i) {
-            const plist_t item = plist_array_get_item(node, i);
-            if (const auto uid = xmlUid(item))
-                plist_array_set_item(node, plist_new_uid(*uid), i);
-            else if (!normaliseUids(item, depth + 1))
-                return false;
-        }
-    } else if (type == PLIST_DICT) {
-        std::vector<std::pair<std::string, uint64_t>> uids;
-        plist_dict_iter it = nullptr;
-        plist_dict_new_iter(node, &it);
-        bool ok = true;
-        for (;;) {
-            char* key = nullptr;
-            plist_t value = nullptr;
-            plist_dict_next_item(node, it, &key, &value);
-            if (!value) {
-                free(key);
-                break;
-            }
-            if (const auto uid = xmlUid(value))
-                uids.emplace_back(key ? key : "", *uid);
-            else if (!normaliseUids(value, depth + 1))
-                ok = false;
-            free(key);
-            if (!ok) break;
-        }
-        free(it);
-        if (!ok) return false;
-        for (const auto& [key, uid] : uids)
-            plist_dict_set_item(node, key.c_str(), plist_new_uid(uid));
-    }
-    return true;
-}
-
 // libplist's readers and plist_free recurse once per level of nesting, so deep nesting would overflow the stack;
 // request archives nest a handful of levels. Checked before parsing, for both formats.
 constexpr int kMaxNesting = 256;
+// The parser copies out every shared reference of a binary list, so a few hundred bytes can name billions of nodes.
+// Request archives and resume data hold a few hundred; this many take some tens of megabytes.
+constexpr uint64_t kMaxNodes = 1 << 18;
+
+// A copy of node in which XML UIDs are UID nodes, as the platform's reader reads them, so that an archive read from
+// XML is written as binary with real UIDs. Arrays are walked with the iterator and built by appending, which lets
+// libplist index long ones: a parsed array is a plain list, reached by index in time proportional to the index.
+// Null when the nesting is deeper than any archive of a request.
+plist_t normalisedCopy(plist_t node, int depth) {
+    if (depth > kMaxNesting) return nullptr;
+    const auto child = [depth](plist_t item) -> plist_t {
+        if (const auto uid = xmlUid(item)) return plist_new_uid(*uid);
+        return normalisedCopy(item, depth + 1);
+    };
+    const plist_type type = plist_get_node_type(node);
+    if (type == PLIST_ARRAY) {
+        Plist copy = own(plist_new_array());
+        plist_array_iter it = nullptr;
+        plist_array_new_iter(node, &it);
+        for (;;) {
+            plist_t item = nullptr;
+            plist_array_next_item(node, it, &item);
+            if (!item) break;
+            const plist_t value = child(item);
+            if (!value) {
+                free(it);
+                return nullptr;
+            }
+            plist_array_append_item(copy.get(), value);
+        }
+        free(it);
+        return copy.release();
+    }
+    if (type == PLIST_DICT) {
+        Plist copy = own(plist_new_dict());
+        plist_dict_iter it = nullptr;
+        plist_dict_new_iter(node, &it);
+        for (;;) {
+            char* key = nullptr;
+            plist_t item = nullptr;
+            plist_dict_next_item(node, it, &key, &item);
+            const plist_t value = item ? child(item) : nullptr;
+            if (value) plist_dict_set_item(copy.get(), key ? key : "", value);
+            free(key);
+            if (!value) {
+                free(it);
+                return item ? nullptr : copy.release();
+            }
+        }
+    }
+    return plist_copy(node);
+}
 
 uint64_t readBigEndian(const uchar* p, int size) {
     uint64_t value = 0;
@@ -97,12 +107,14 @@ uint64_t readBigEndian(const uchar* p, int size) {
 
 // XML: every container tag counts and closing tags do not, which bounds the depth without a full parse. A closing
 // tag can stand where the parser skips it (a comment, a CDATA section, a quoted attribute), so subtracting closing
-// tags would let deep nesting through. Request archives and resume data hold a few dozen containers.
+// tags would let deep nesting through. Request archives and resume data hold a few dozen containers. Every opening
+// tag counts as a node: XML shares nothing, so that bounds the nodes too.
 constexpr int kMaxXmlContainers = 4096;
 
-bool xmlNestingWithinLimit(const QByteArray& data) {
+bool xmlWithinLimits(const QByteArray& data) {
     if (data.contains('\0')) return false; // no XML character; see the binary check for why it matters
     int containers = 0;
+    uint64_t nodes = 0;
     for (int i = data.indexOf('<'); i >= 0; i = data.indexOf('<', i + 1)) {
         const char* p = data.constData() + i + 1;
         const int left = data.size() - i - 1;
@@ -111,14 +123,16 @@ bool xmlNestingWithinLimit(const QByteArray& data) {
             return left >= n && memcmp(p, word, size_t(n)) == 0;
         };
         if ((startsWith("array") || startsWith("dict")) && ++containers > kMaxXmlContainers) return false;
+        if (left > 0 && *p != '/' && *p != '?' && *p != '!' && ++nodes > kMaxNodes) return false;
     }
     return true;
 }
 
-// Binary: the longest chain of containers from the top object, walked without recursion; a structure this walk
+// Binary: the longest chain of containers from the top object, and the nodes the parser makes (each object once for
+// every reference to it), walked without recursion, each object's counts kept once found; a structure this walk
 // cannot follow, or a cycle, is refused. So is a text (a key or a value) holding a NUL character: libplist's dictionary
 // iterator and text getters assert that a text's length is that of its C string, which would end the program.
-bool binaryNestingWithinLimit(const QByteArray& data) {
+bool binaryWithinLimits(const QByteArray& data) {
     constexpr int kHeaderSize = 8;
     constexpr int kTrailerSize = 32;
     const auto* bytes = reinterpret_cast<const uchar*>(data.constData());
@@ -177,7 +191,8 @@ bool binaryNestingWithinLimit(const QByteArray& data) {
 
     enum : uint8_t { kNew, kOpen, kDone };
     std::vector<uint8_t> mark(count, kNew);
-    std::vector<int> height(count, 0); // containers below and including the object, once done
+    std::vector<int> height(count, 0);     // containers below and including the object, once done
+    std::vector<uint32_t> nodes(count, 0); // nodes parsed from the object, once done; above kMaxNodes: too many
     struct Frame {
         uint64_t object;
         std::vector<uint64_t> refs;
@@ -194,6 +209,11 @@ bool binaryNestingWithinLimit(const QByteArray& data) {
             for (uint64_t ref : frame.refs)
                 below = std::max(below, height[ref]);
             height[frame.object] = below + (frame.refs.empty() ? 0 : 1);
+            uint64_t parsed = 1;
+            for (uint64_t ref : frame.refs)
+                parsed = std::min(parsed + nodes[ref], kMaxNodes + 1);
+            if (parsed > kMaxNodes) return false;
+            nodes[frame.object] = uint32_t(parsed);
             mark[frame.object] = kDone;
             stack.pop_back();
             continue;
@@ -216,12 +236,11 @@ bool binaryNestingWithinLimit(const QByteArray& data) {
 Plist parse(const QByteArray& data) {
     if (data.isEmpty() || data.size() > kMaxResumeDataSize) return own(nullptr);
     const bool binary = plist_is_binary(data.constData(), static_cast<uint32_t>(data.size()));
-    if (!(binary ? binaryNestingWithinLimit(data) : xmlNestingWithinLimit(data))) return own(nullptr);
+    if (!(binary ? binaryWithinLimits(data) : xmlWithinLimits(data))) return own(nullptr);
     plist_t root = nullptr;
     plist_from_memory(data.constData(), static_cast<uint32_t>(data.size()), &root);
-    Plist owned = own(root);
-    if (root && !normaliseUids(root, 0)) return own(nullptr);
-    return owned;
+    const Plist parsed = own(root);
+    return own(root ? normalisedCopy(root, 0) : nullptr);
 }
 
 bool isDict(plist_t node) {
@@ -408,9 +427,16 @@ std::optional<URLRequest> decodeRequestWithData(const QByteArray& data) {
                 free(key);
                 if (!value) break;
                 visit(value);
-                if (value && plist_get_node_type(value) == PLIST_ARRAY)
-                    for (uint32_t j = 0; j < plist_array_get_size(value); ++j)
-                        visit(plist_array_get_item(value, j));
+                if (plist_get_node_type(value) == PLIST_ARRAY) {
+                    plist_array_iter items = nullptr;
+                    plist_array_new_iter(value, &items);
+                    for (plist_t item = nullptr;;) {
+                        plist_array_next_item(value, items, &item);
+                        if (!item) break;
+                        visit(item);
+                    }
+                    free(items);
+                }
             }
             free(it);
         }

@@ -21,8 +21,9 @@ inline constexpr int kMaxResumeDataSize = 16 * 1024 * 1024;
 // An owned property-list node (libplist's plist_t).
 using Plist = std::unique_ptr<void, void (*)(void*)>;
 
-// The data parsed as a property list (binary or XML) whose root is a dictionary; null when absent, too large,
-// unparsable or of another shape.
+// The data parsed as a property list (binary or XML) whose root is a dictionary; null when absent, too large, too
+// deep, of more nodes than any resume data holds once its shared references are copied out, unparsable or of another
+// shape. The same limits hold for every parse below.
 Plist getResumeDictionaryWithData(const QByteArray& data);
 // The archived request rewritten into the numbered-key layout as a binary property list; the input unchanged when
 // it already archives a data object; nullopt when it does not parse, is not shaped as an archived request, or its
