@@ -146,6 +146,8 @@ void KorvoUpdateSearchDTCView::popUpButtonAction(int index) {
     const QStringList history = KorvoUpdateCommonTool::sharedTool().getSearchDtcData();
     syslogline::write(QString("Selected index: %1").arg(index).toStdString());
     if (index < 0 || index >= history.size()) return;
+    // The field shows the code being looked up, as if it had been typed.
+    m_searchField->setText(history.at(index));
     searchTableViewData(history.at(index));
 }
 

@@ -140,12 +140,15 @@ TEST_F(SearchView, TheHistoryIsOfferedAgainAndEachEntryCanBeChosenAgain) {
     ASSERT_EQ(view->popUpButton()->count(), 2);
     view->popUpButtonAction(1);
     EXPECT_EQ(selected(*view), 20);
+    EXPECT_EQ(view->searchField()->text(), "P1020") << "the field shows the code chosen";
     view->tableView()->selectRowIndexes({3}, false);
     // The same item chosen twice in a row searches twice.
     emit view->popUpButton()->activated(1);
     EXPECT_EQ(selected(*view), 20);
+    QTest::keyClicks(view->searchField(), "abc");
     view->popUpButtonAction(0);
     EXPECT_EQ(selected(*view), 10);
+    EXPECT_EQ(view->searchField()->text(), "P1010");
     view->popUpButtonAction(7);
     view->popUpButtonAction(-1);
     EXPECT_EQ(selected(*view), 10);
