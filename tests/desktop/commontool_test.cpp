@@ -217,4 +217,18 @@ TEST(ShippedBundles, EveryOfferedLanguageHasEveryKey) {
     }
 }
 
+// The warning before a flash is stopped (closing the window, another language) ends in a question that OK answers
+// with yes; it must not use the Cancel button's word for stopping, or both buttons seem to stop the flash.
+TEST(ShippedBundles, TheStopQuestionDoesNotUseTheCancelButtonsWord) {
+    for (const QString& code : KorvoUpdateCommonTool::appSupportLanguagesNames()) {
+        auto bundle = LanguageBundle::bundleWithPath(desktoptest::resourcesDir() + "/" + code + ".lproj");
+        ASSERT_TRUE(bundle) << code.toStdString();
+        const QString question = bundle->localizedString("UpdateHint5");
+        const QString cancel = bundle->localizedString("Update22");
+        EXPECT_FALSE(question.contains(cancel, Qt::CaseInsensitive))
+            << code.toStdString() << ": \"" << question.toStdString() << "\" with the button \"" << cancel.toStdString()
+            << "\"";
+    }
+}
+
 } // namespace
