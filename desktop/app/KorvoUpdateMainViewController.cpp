@@ -10,6 +10,7 @@
 #include "KorvoUpdateSoftwareView.h"
 #include "KorvoUpdateWindow.h"
 #include "NotificationCenter.h"
+#include "QtTranslations.h"
 #include "frames.h"
 #include "imageresize.h"
 #include "images.h"
@@ -47,6 +48,15 @@ const QColor kVersionText(230, 236, 245);
 
 // The newest controller keeps the port; an older one leaves it alone when it goes away.
 std::atomic<KorvoUpdateMainViewController*> g_portKeeper{nullptr};
+
+// The language of Qt's translations for an interface language: the tables are in European Portuguese, and the
+// Chinese codes name a script or a region.
+QString qtTranslationLanguage(const QString& userLanguage) {
+    if (userLanguage == "pt") return QStringLiteral("pt_PT");
+    if (userLanguage == "zh-Hans") return QStringLiteral("zh_CN");
+    if (userLanguage == "zh-HK") return QStringLiteral("zh_TW");
+    return userLanguage;
+}
 
 QLabel* makeLabel(QWidget* parent, const QFont& font, const QColor& color) {
     auto* label = new QLabel(parent);
@@ -145,6 +155,8 @@ void KorvoUpdateMainViewController::viewDidLoad() {
     m_logoImageView->setImage(images::imageNamed("logo"));
     m_copyrightLabel->setText(localizedText("App3"));
     m_comLabel->setText(localizedText("App4"));
+    // Qt's own dialogs (print, file) speak the interface language too, which a rebuild may just have changed.
+    qttranslations::install(qtTranslationLanguage(KorvoUpdateCommonTool::sharedTool().userLanguage()));
 
     m_tabView->setDelegate(this);
     m_tabView->setDataSource(this);

@@ -10,6 +10,7 @@
 #include "KorvoUpdateWindow.h"
 #include "KorvoUpdateWindowController.h"
 #include "NotificationCenter.h"
+#include "QtTranslations.h"
 #include "ScanToolSim.h"
 #include "TempDir.h"
 #include "UserDefaults.h"
@@ -581,6 +582,40 @@ TEST_F(MainView, ATerminationSignalDuringAFlashQuitsOnlyAfterIt) {
     EXPECT_TRUE(waitUntil([&] { return !window->isVisible(); }, 15000));
     EXPECT_EQ(reportsWithStatus(kUpdateStatusDone).size(), 1u);
     EXPECT_EQ(sim->completedPasses(), 1);
+}
+
+// The title of Qt's print dialog.
+QString qtPrintTitle() {
+    return QCoreApplication::translate("QPrintDialog", "Print");
+}
+
+// Qt's own dialogs (print, file) speak the interface language, and follow it when the screen is rebuilt in another.
+TEST_F(MainView, QtsOwnDialogsFollowTheInterfaceLanguage) {
+    const std::pair<const char*, const char*> languages[] = {
+        {"de", "Drucken"}, {"ru", "Печать"}, {"pt", "Imprimir"}, {"sv", "Skriv ut"}, {"en", "Print"}};
+    for (const auto& [language, print] : languages) {
+        UserDefaults::standardUserDefaults().setObject(language, kUserLanguageKey);
+        KorvoUpdateCommonTool::sharedTool().initBaseBundle();
+        load();
+        EXPECT_EQ(qtPrintTitle(), QString::fromUtf8(print)) << language;
+        controller.reset();
+    }
+}
+
+// pluvo names the interface language by pluvo.cfg's number, Lumaset by the language of its own translation; Qt's
+// texts come in that language.
+TEST(QtTranslations, PluvosLanguageNumbersAndLumasetsTranslationsGiveQtsTextsInTheirLanguage) {
+    const std::pair<int, const char*> numbers[] = {{3, "Drucken"}, {4, "Tlačiť"}, {6, "Skriv ut"}, {8, "Tisk"},
+                                                   {10, "Печать"}, {0, "Print"},  {99, "Print"}};
+    for (const auto& [number, print] : numbers) {
+        qttranslations::install(qttranslations::languageOfNumber(number));
+        EXPECT_EQ(qtPrintTitle(), QString::fromUtf8(print)) << number;
+    }
+    EXPECT_TRUE(qttranslations::install("sk_SK"));
+    EXPECT_EQ(qtPrintTitle(), QString::fromUtf8("Tlačiť"));
+    EXPECT_FALSE(qttranslations::install("en_US"));
+    EXPECT_EQ(qtPrintTitle(), "Print");
+    EXPECT_FALSE(qttranslations::install(""));
 }
 
 } // namespace
