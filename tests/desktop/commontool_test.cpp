@@ -202,11 +202,12 @@ TEST(ShippedBundles, EveryOfferedLanguageHasEveryKey) {
         return table;
     };
     const QHash<QString, QString> english = readTable("en");
-    const QStringList keys = {
-        "App3",     "App4",        "Main1",       "Main2",       "Main3",       "Main4",       "Main5",      "Update1",
-        "Update2",  "Update3",     "Update4",     "Update5",     "Update6",     "Update7",     "Update8",    "Update21",
-        "Update22", "UpdateHint1", "UpdateHint2", "UpdateHint3", "UpdateHint4", "UpdateHint5", "Print1",     "Print2",
-        "Print3",   "Search1",     "Search2",     "Settings1",   "PortError1",  "PortError2",  "PortError3", "Manual1"};
+    const QStringList keys = {"App3",        "App4",        "Main1",       "Main2",       "Main3",      "Main4",
+                              "Main5",       "Update1",     "Update2",     "Update3",     "Update4",    "Update5",
+                              "Update6",     "Update7",     "Update8",     "Update21",    "Update22",   "UpdateHint1",
+                              "UpdateHint2", "UpdateHint3", "UpdateHint4", "UpdateHint5", "Print1",     "Print2",
+                              "Print3",      "Search1",     "Search2",     "Settings1",   "PortError1", "PortError2",
+                              "PortError3",  "Manual1",     "UpdateHint6"};
     const auto offered = KorvoUpdateCommonTool::appSupportLanguagesNames();
     ASSERT_EQ(offered.size(), 10);
     for (const QString& code : offered) {
