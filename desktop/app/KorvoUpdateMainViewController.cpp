@@ -381,9 +381,9 @@ QString KorvoUpdateMainViewController::flashCutByDetach() const {
 void KorvoUpdateMainViewController::showUnplugAlert(const QString& path) {
     m_cutTold = true;
     // What to do comes first; the package named below is the one to flash again.
-    m_unplugAlert =
-        KorvoUpdateAlert::alertWithTitle("Warning", localizedText("UpdateHint6"), QFileInfo(path).fileName(),
-                                         localizedText("Update21"), QString(), images::imageNamed("warning"));
+    m_unplugAlert = KorvoUpdateAlert::alertWithTitle(localizedText("Alert1"), localizedText("UpdateHint6"),
+                                                     QFileInfo(path).fileName(), localizedText("Update21"), QString(),
+                                                     images::imageNamed("warning"));
     m_unplugAlert->beginSheetModalForWindow(window(), nullptr, nullptr);
 }
 

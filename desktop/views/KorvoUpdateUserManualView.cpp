@@ -124,7 +124,7 @@ void KorvoUpdateUserManualView::onClick(int tag) {
 }
 
 void KorvoUpdateUserManualView::showCannotOpen(const QString& path) {
-    m_alert = KorvoUpdateAlert::alertWithTitle("Warning", cannotOpenMessage(), QFileInfo(path).fileName(),
+    m_alert = KorvoUpdateAlert::alertWithTitle(localizedText("Alert1"), cannotOpenMessage(), QFileInfo(path).fileName(),
                                                localizedText("Update21"), QString(), QImage());
     m_alert->beginSheetModalForWindow(window(), nullptr, nullptr);
 }

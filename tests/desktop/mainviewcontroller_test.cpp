@@ -487,6 +487,7 @@ TEST_F(MainView, PullingTheToolOutDuringAFlashSaysTheUpdateDidNotFinish) {
         controller->deviceDidUnMounted(nullptr);
         ASSERT_TRUE(controller->unplugAlert()) << language;
         EXPECT_TRUE(controller->unplugAlert()->isVisible());
+        EXPECT_EQ(controller->unplugAlert()->titleTextField()->text(), localizedText("Alert1"));
         EXPECT_EQ(controller->unplugAlert()->messageTextField()->text(), localizedText("UpdateHint6"));
         EXPECT_EQ(controller->unplugAlert()->informationTextField()->text(), "QM82_V1.20_EN_20240105.bin");
         EXPECT_EQ(controller->unplugAlert()->okButton()->text(), localizedText("Update21"));

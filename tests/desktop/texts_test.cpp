@@ -248,11 +248,11 @@ TEST_F(Texts, EveryAlertFitsItsTextsInEveryLanguage) {
         alerts.push_back(KorvoUpdateAlert::alertWithTitle("Warning", localizedText("UpdateHint1"), ok, cancel));
         alerts.push_back(KorvoUpdateAlert::alertWithTitle("Warning", localizedText("UpdateHint5"), ok, cancel,
                                                           images::imageNamed("warning")));
-        alerts.push_back(KorvoUpdateAlert::alertWithTitle("Warning", localizedText("UpdateHint6"),
+        alerts.push_back(KorvoUpdateAlert::alertWithTitle(localizedText("Alert1"), localizedText("UpdateHint6"),
                                                           "QM82_V1.20_EN_20240105.bin", ok, QString(),
                                                           images::imageNamed("warning")));
-        alerts.push_back(KorvoUpdateAlert::alertWithTitle("Warning", localizedText("Manual1"), "KorvoUpdate.pdf", ok,
-                                                          QString(), QImage()));
+        alerts.push_back(KorvoUpdateAlert::alertWithTitle(localizedText("Alert1"), localizedText("Manual1"),
+                                                          "KorvoUpdate.pdf", ok, QString(), QImage()));
         for (const auto& alert : alerts) {
             alert->show();
             measure.allUnder(alert.get());

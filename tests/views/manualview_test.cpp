@@ -135,6 +135,7 @@ TEST_F(ManualView, TheWarningIsInTheInterfaceLanguage) {
     EXPECT_TRUE(russian.contains(QString::fromUtf8("руководство")));
     EXPECT_EQ(view.failureAlert()->messageTextField()->text(), russian);
     EXPECT_EQ(view.failureAlert()->okButton()->text(), QString::fromUtf8("ОК"));
+    EXPECT_EQ(view.failureAlert()->titleTextField()->text(), QString::fromUtf8("Предупреждение"));
 }
 
 TEST(ShippedManuals, EnglishAndGermanManualsTellHowToFlashAndSetUpThePort) {
