@@ -30,6 +30,7 @@ enum LineEnd : int {
     kEndCR = 3,
     kEndBroken = 4, // no line break in the report: the line was too long and goes on in the next block
 };
+
 KorvoUpdatePrintInfoView::PrintDialog g_printDialog;
 
 bool runPrintDialog(QPrinter& printer, QWidget* parent) {
