@@ -12,7 +12,7 @@ PACKAGES := build-essential cmake pkg-config \
 	libgtest-dev libgmock-dev libbenchmark-dev \
 	libpoppler-qt5-dev libumockdev-dev umockdev \
 	xvfb xauth fonts-dejavu-core imagemagick xcompmgr poppler-utils xdg-utils shared-mime-info python3 \
-	dbus-daemon gnome-keyring nginx-light openssl curl locales
+	dbus-daemon gnome-keyring nginx-light openssl curl locales qttranslations5-l10n
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

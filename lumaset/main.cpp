@@ -1,5 +1,6 @@
 // Lumaset: turns a picture or a part of the screen into the scan tool's boot logo. One instance at a time.
 #include "MainWindow.h"
+#include "QtTranslations.h"
 #include "language.h"
 
 #include <QApplication>
@@ -21,6 +22,7 @@ int main(int argc, char* argv[]) {
 
     QTranslator translator;
     loadTranslation(translator, readLanguageCode(), QCoreApplication::applicationDirPath());
+    qttranslations::install(translator.language()); // Qt's own dialogs in the same language
     int result = 0;
     {
         MainWindow window;

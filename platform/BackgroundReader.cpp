@@ -5,26 +5,27 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
-// What one completed read takes at most.
+// What one read() takes at most.
 constexpr size_t kReadChunk = 4096;
 // A reply can arrive in pieces: once bytes are in, more are gathered until the line has been quiet this long...
 constexpr int kGatherQuietMs = 30;
 // ...but for no longer than this in all.
 constexpr int kGatherLimitMs = 250;
 
-// Appends to data what else arrives while the line keeps talking.
-void gather(int fd, int wakeFd, QByteArray& data) {
+// Appends to data, up to limit bytes in all, what else is there or arrives while the line keeps talking.
+void gather(int fd, int wakeFd, QByteArray& data, size_t limit) {
     QElapsedTimer elapsed;
     elapsed.start();
-    while (data.size() < int(kReadChunk) && elapsed.elapsed() < kGatherLimitMs) {
+    while (size_t(data.size()) < limit && elapsed.elapsed() < kGatherLimitMs) {
         if (serial::waitReadable(fd, kGatherQuietMs, wakeFd) != serial::Wait::Ready) return;
         char buf[kReadChunk];
-        const ssize_t n = ::read(fd, buf, kReadChunk - size_t(data.size()));
+        const ssize_t n = ::read(fd, buf, std::min(kReadChunk, limit - size_t(data.size())));
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
         if (n <= 0) return;
         data.append(buf, int(n));
@@ -42,12 +43,12 @@ BackgroundReader::~BackgroundReader() {
     if (m_wake[1] >= 0) ::close(m_wake[1]);
 }
 
-bool BackgroundReader::readInBackgroundAndNotify(Completion completion) {
+bool BackgroundReader::readInBackgroundAndNotify(Completion completion, size_t limit) {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_pending || m_wake[0] < 0) return false;
     if (m_thread.joinable()) m_thread.join(); // the previous read has finished
     m_pending = true;
-    m_thread = std::thread([this, c = std::move(completion)]() mutable { run(std::move(c)); });
+    m_thread = std::thread([this, c = std::move(completion), limit]() mutable { run(std::move(c), limit); });
     return true;
 }
 
@@ -75,7 +76,7 @@ void BackgroundReader::cancel() {
     m_pending = false;
 }
 
-void BackgroundReader::run(Completion completion) {
+void BackgroundReader::run(Completion completion, size_t limit) {
     QByteArray data;
     for (;;) {
         const serial::Wait w = serial::waitReadable(m_fd, -1, m_wake[0]);
@@ -86,10 +87,10 @@ void BackgroundReader::run(Completion completion) {
         }
         if (w == serial::Wait::Error) break;
         char buf[kReadChunk];
-        const ssize_t n = ::read(m_fd, buf, sizeof buf);
+        const ssize_t n = ::read(m_fd, buf, std::min(sizeof buf, std::max<size_t>(limit, 1)));
         if (n > 0) {
             data = QByteArray(buf, int(n));
-            gather(m_fd, m_wake[0], data);
+            gather(m_fd, m_wake[0], data, limit);
         }
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
         break;

@@ -5,6 +5,7 @@
 #include "DeviceWatcher.h"
 #include "Fonts.h"
 #include "Profile.h"
+#include "QtTranslations.h"
 #include "QuenlarkDlg.h"
 #include "TextLibrary.h"
 
@@ -50,6 +51,7 @@ bool CQuenlarkApp::CheckLanguage(const QString& programFolder, bool showError) {
                                                            QStringLiteral("Setting"), QStringLiteral("Language"), 0);
     g_doubleByte = language == kChineseLanguage;
     CCodePage::Settle(language);
+    qttranslations::install(qttranslations::languageOfNumber(language)); // Qt's own dialogs in the same language
     // The library's own opener: any letter case of the name, and its scrambled name.
     CDataSheet sheet;
     sheet.SetFolder((programFolder + QStringLiteral("language/")).toStdString());

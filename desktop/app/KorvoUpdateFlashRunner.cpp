@@ -17,6 +17,7 @@ struct RunnerState {
     std::mutex mutex;
     std::condition_variable ended;
     bool running = false;
+    QString path;
     std::vector<std::function<void()>> idleCallbacks;
     KorvoUpdateFlashRunner::Flash flash;
 };
@@ -37,6 +38,7 @@ void workerEnded() {
     {
         std::lock_guard<std::mutex> lock(s.mutex);
         s.running = false;
+        s.path.clear();
         DevicePort::sharedManager().setIsUpdating(false);
         callbacks.swap(s.idleCallbacks);
     }
@@ -65,6 +67,7 @@ bool KorvoUpdateFlashRunner::start(const QString& path) {
         // A stop from now on holds for this flash, whatever step its worker has reached.
         DevicePort::sharedManager().clearAbort();
         s.running = true;
+        s.path = path;
         DevicePort::sharedManager().setIsUpdating(true);
         flash = s.flash ? s.flash : Flash(defaultFlash);
     }
@@ -78,6 +81,11 @@ bool KorvoUpdateFlashRunner::start(const QString& path) {
 bool KorvoUpdateFlashRunner::isRunning() {
     std::lock_guard<std::mutex> lock(state().mutex);
     return state().running;
+}
+
+QString KorvoUpdateFlashRunner::currentPath() {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    return state().path;
 }
 
 void KorvoUpdateFlashRunner::stop() {

@@ -15,6 +15,8 @@ public:
     // Starts the flash of path on a worker; false, starting nothing, while one runs.
     static bool start(const QString& path);
     static bool isRunning();
+    // The package being flashed; empty when no flash runs.
+    static QString currentPath();
     // Makes the running flash end as a failure: its exchanges end at once, whatever step the worker is in.
     static void stop();
     // Runs fn on the GUI thread once no flash runs: at once when none runs, else after the worker has ended.

@@ -1,6 +1,7 @@
 #include "KorvoUpdateMainViewController.h"
 
 #include "DevicePort.h"
+#include "Dispatch.h"
 #include "IOKitTool.h"
 #include "KorvoUpdateCommonTool.h"
 #include "KorvoUpdateFlashRunner.h"
@@ -10,6 +11,7 @@
 #include "KorvoUpdateSoftwareView.h"
 #include "KorvoUpdateWindow.h"
 #include "NotificationCenter.h"
+#include "QtTranslations.h"
 #include "frames.h"
 #include "imageresize.h"
 #include "images.h"
@@ -48,6 +50,15 @@ const QColor kVersionText(230, 236, 245);
 // The newest controller keeps the port; an older one leaves it alone when it goes away.
 std::atomic<KorvoUpdateMainViewController*> g_portKeeper{nullptr};
 
+// The language of Qt's translations for an interface language: the tables are in European Portuguese, and the
+// Chinese codes name a script or a region.
+QString qtTranslationLanguage(const QString& userLanguage) {
+    if (userLanguage == "pt") return QStringLiteral("pt_PT");
+    if (userLanguage == "zh-Hans") return QStringLiteral("zh_CN");
+    if (userLanguage == "zh-HK") return QStringLiteral("zh_TW");
+    return userLanguage;
+}
+
 QLabel* makeLabel(QWidget* parent, const QFont& font, const QColor& color) {
     auto* label = new QLabel(parent);
     label->setFont(font);
@@ -79,6 +90,8 @@ KorvoUpdateMainViewController::KorvoUpdateMainViewController(QWidget* parent)
             if (self && self->isPortKeeper()) self->didOpenSerialPort();
         });
     });
+    m_probeTimer.setInterval(kProbeRetryMs);
+    connect(&m_probeTimer, &QTimer::timeout, this, [this] { probeAgain(); });
 }
 
 KorvoUpdateMainViewController::~KorvoUpdateMainViewController() {
@@ -131,11 +144,14 @@ void KorvoUpdateMainViewController::viewDidLoad() {
     g_portKeeper.store(this);
 
     if (KorvoUpdateFlashRunner::isRunning()) {
-        // Rebuilt while a flash runs: the user agreed to end it; the port is reopened once its worker is done.
+        // Rebuilt while a flash runs: the user agreed to end it; the port is reopened once its worker is done, and
+        // the tool, which may still be busy with what it was told last, is asked until it answers.
         KorvoUpdateFlashRunner::stop();
         QPointer<KorvoUpdateMainViewController> self(this);
         KorvoUpdateFlashRunner::whenIdle([self] {
-            if (self && self->isPortKeeper()) self->didOpenSerialPort();
+            if (!self || !self->isPortKeeper()) return;
+            self->didOpenSerialPort();
+            self->probeUntilAnswered();
         });
     } else {
         didOpenSerialPort();
@@ -145,11 +161,15 @@ void KorvoUpdateMainViewController::viewDidLoad() {
     m_logoImageView->setImage(images::imageNamed("logo"));
     m_copyrightLabel->setText(localizedText("App3"));
     m_comLabel->setText(localizedText("App4"));
+    // Qt's own dialogs (print, file) speak the interface language too, which a rebuild may just have changed.
+    qttranslations::install(qtTranslationLanguage(KorvoUpdateCommonTool::sharedTool().userLanguage()));
 
     m_tabView->setDelegate(this);
     m_tabView->setDataSource(this);
 
     m_myUpdatesView = new KorvoUpdateSoftwareView(this);
+    // Connected now, not only when its tab is first shown: a reply may come before that and must show as ready.
+    connectFirmwareList();
     m_printView = new KorvoUpdatePrintInfoView(this);
     m_searchDTCView = new KorvoUpdateSearchDTCView(this);
     m_userManualView = new KorvoUpdateUserManualView(this);
@@ -213,17 +233,10 @@ QWidget* KorvoUpdateMainViewController::tabViewContentViewForItemAtIndex(KorvoUp
     const QRect frame(0, 0, tabView->contentSize().width(), tabView->height() - kContentHeightInset);
     QWidget* view = nullptr;
     switch (index) {
-    case 0: {
-        QPointer<KorvoUpdateMainViewController> self(this);
-        m_myUpdatesView->setSendUpdateInfoCompletion([self](const QString& path, int row) {
-            if (self) self->softwareItemClick(path, row);
-        });
-        m_myUpdatesView->setRefUpdateInfoCompletion([self] {
-            if (self) self->refreshDeviceStatus();
-        });
+    case 0:
+        connectFirmwareList();
         view = m_myUpdatesView;
         break;
-    }
     case 1:
         view = m_printView;
         break;
@@ -243,6 +256,16 @@ QWidget* KorvoUpdateMainViewController::tabViewContentViewForItemAtIndex(KorvoUp
     }
     if (view) view->setGeometry(frame);
     return view;
+}
+
+void KorvoUpdateMainViewController::connectFirmwareList() {
+    QPointer<KorvoUpdateMainViewController> self(this);
+    m_myUpdatesView->setSendUpdateInfoCompletion([self](const QString& path, int row) {
+        if (self) self->softwareItemClick(path, row);
+    });
+    m_myUpdatesView->setRefUpdateInfoCompletion([self] {
+        if (self) self->refreshDeviceStatus();
+    });
 }
 
 void KorvoUpdateMainViewController::tabViewDidSelectTabItemAtIndex(KorvoUpdateTabView*, long long index) {
@@ -267,7 +290,23 @@ void KorvoUpdateMainViewController::didOpenSerialPort() {
         if (const int err = m_devPort.lastOpenError()) m_tabView->didFailToOpenPort(err);
         return;
     }
+    // The tool on the port just opened is ready once it has told its model again.
+    m_devPort.setCurName(QString(""));
     refreshDeviceStatus();
+    sendmessage();
+}
+
+void KorvoUpdateMainViewController::probeUntilAnswered() {
+    if (m_devPort.isOpenPort() && m_devPort.curName().isEmpty()) m_probeTimer.start();
+}
+
+void KorvoUpdateMainViewController::probeAgain() {
+    // Answered, gone, or no longer this controller's port: nothing more to ask.
+    if (!isPortKeeper() || !m_devPort.isOpenPort() || !m_devPort.curName().isEmpty() ||
+        KorvoUpdateFlashRunner::isRunning()) {
+        m_probeTimer.stop();
+        return;
+    }
     sendmessage();
 }
 
@@ -284,6 +323,7 @@ void KorvoUpdateMainViewController::sendmessage() {
 }
 
 void KorvoUpdateMainViewController::deviceDidMounted(void*) {
+    m_cutTold = false;
     if (KorvoUpdateFlashRunner::isRunning()) {
         // The tool being flashed is attached already, so another device came: the flash goes on, and the reopen
         // that brings the list and status up to date waits for its end.
@@ -318,7 +358,9 @@ bool KorvoUpdateMainViewController::toolPortIsGone() const {
 }
 
 void KorvoUpdateMainViewController::didDetachTool() {
+    const QString cut = flashCutByDetach();
     KorvoUpdateFlashRunner::stop();
+    m_probeTimer.stop();
     m_tabView->didChangeStatus(false);
     m_devPort.setCurName(QString(""));
     if (m_myUpdatesView) m_myUpdatesView->clearListModels();
@@ -326,10 +368,32 @@ void KorvoUpdateMainViewController::didDetachTool() {
     KorvoUpdateFlashRunner::whenIdle([self] {
         if (self && self->isPortKeeper()) self->m_devPort.closeSerialPort();
     });
+    if (!cut.isEmpty()) showUnplugAlert(cut);
+}
+
+QString KorvoUpdateMainViewController::flashCutByDetach() const {
+    if (m_cutTold) return QString();
+    if (KorvoUpdateFlashRunner::isRunning()) return KorvoUpdateFlashRunner::currentPath();
+    if (m_failedFlashClock.isValid() && !m_failedFlashClock.hasExpired(kUnplugAfterFailureMs)) return m_failedFlashPath;
+    return QString();
+}
+
+void KorvoUpdateMainViewController::showUnplugAlert(const QString& path) {
+    m_cutTold = true;
+    // What to do comes first; the package named below is the one to flash again.
+    m_unplugAlert = KorvoUpdateAlert::alertWithTitle(localizedText("Alert1"), localizedText("UpdateHint6"),
+                                                     QFileInfo(path).fileName(), localizedText("Update21"), QString(),
+                                                     images::imageNamed("warning"));
+    m_unplugAlert->beginSheetModalForWindow(window(), nullptr, nullptr);
 }
 
 void KorvoUpdateMainViewController::softwareItemClick(const QString& path, int) {
-    if (!KorvoUpdateFlashRunner::start(path)) didPostUpdateData(kUpdateStatusReset, 0.0f, path);
+    if (!KorvoUpdateFlashRunner::start(path)) {
+        didPostUpdateData(kUpdateStatusReset, 0.0f, path);
+        return;
+    }
+    m_cutTold = false;
+    m_failedFlashClock.invalidate();
 }
 
 void KorvoUpdateMainViewController::didPostUpdateData(int status, float pro, const QString& path) {
@@ -338,8 +402,19 @@ void KorvoUpdateMainViewController::didPostUpdateData(int status, float pro, con
 
 void KorvoUpdateMainViewController::didGetUpdateData(const Notification& note) {
     const QVariantMap info = note.userInfo.value(kProInfoKey).toMap();
+    const int status = info.value(kStatusKey).toInt();
     // A good flash leaves the port open; it is closed here, on the worker, which still holds the port.
-    if (info.value(kStatusKey).toInt() == kUpdateStatusDone && isPortKeeper()) m_devPort.closeSerialPort();
+    if (status == kUpdateStatusDone && isPortKeeper()) m_devPort.closeSerialPort();
+    if (status == kUpdateStatusFailed) {
+        // Noted for a detach that may follow: the tool may have been pulled out.
+        QPointer<KorvoUpdateMainViewController> self(this);
+        const QString path = info.value(kPathKey).toString();
+        dispatch::mainAsync([self, path] {
+            if (!self) return;
+            self->m_failedFlashPath = path;
+            self->m_failedFlashClock.start();
+        });
+    }
 }
 
 void KorvoUpdateMainViewController::closeAction() {

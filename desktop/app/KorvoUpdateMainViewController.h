@@ -5,7 +5,11 @@
 //
 // A flash holds the port until its worker has ended (KorvoUpdateFlashRunner). An attach during a flash leaves it
 // alone (the tool being flashed is there already) and its reopen waits for the flash's end; a detach stops it only
-// when the port being flashed has gone, and the close waits for the worker. Several controllers may exist one after
+// when the port being flashed has gone, and the close waits for the worker. A tool pulled out during a flash
+// brings up an alert that the update did not finish and how to finish it. A controller made while a flash runs (a
+// new language) cuts it, and then probes the tool, every kProbeRetryMs, until it answers or goes: a tool cut off in
+// the middle of an erase answers nothing until the erase is done. Until the tool has answered, the status bar says
+// it is connected, not that it is ready. Several controllers may exist one after
 // another (the language settings rebuild the screen); only the newest keeps the port, so releasing an older one never
 // closes the port the newer one has opened. GUI thread, except didGetUpdateData, which runs on the flash worker.
 #pragma once
@@ -21,6 +25,7 @@
 #include "KorvoUpdateUserManualView.h"
 #include "KorvoUpdateViewController.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 
@@ -48,6 +53,12 @@ public:
     static constexpr int kReopenDelayMs = 1000;
     // How long the teardown of the port's keeper waits for a stopped flash to end.
     static constexpr int kTeardownWaitMs = 3000;
+    // A tool still busy with a cut flash (an erase takes up to 50 s) is asked again this often: longer than any
+    // reply takes, short enough that its packages show soon after it is free.
+    static constexpr int kProbeRetryMs = 2000;
+    // A tool pulled out during a flash makes the flash fail a moment before the system reports it gone; a report
+    // within this time still counts as the flash's cause.
+    static constexpr int kUnplugAfterFailureMs = 3000;
 
     explicit KorvoUpdateMainViewController(QWidget* parent = nullptr);
     ~KorvoUpdateMainViewController() override;
@@ -91,6 +102,10 @@ public:
     // once control is back in the event loop. Nothing happens when this one is not the window's content.
     void resetMainViewController();
     KorvoUpdateAlert* exitAlert() const { return m_exitAlert.get(); }
+    // The alert that a flash was cut by pulling the tool out; null until one was.
+    KorvoUpdateAlert* unplugAlert() const { return m_unplugAlert.get(); }
+    // The tool is probed again and again, as after a cut flash, until it answers.
+    bool isProbingUntilAnswered() const { return m_probeTimer.isActive(); }
     // Room for a "no update" and an error alert of this screen; nothing shows either yet, so both stay null.
     KorvoUpdateAlert* noUpdateAlert() const { return m_noUpdateAlert.get(); }
     KorvoUpdateAlert* errorAlert() const { return m_errorAlert.get(); }
@@ -111,12 +126,20 @@ protected:
 
 private:
     void buildTitleAndBottomBars();
+    // The firmware list's two completions: flash a confirmed package, show the tool identified.
+    void connectFirmwareList();
     void viewDidLayout();
     void closeWindowWhenIdle();
     // The port last opened for the tool is no longer listed, or no longer the tool's; true when none was opened.
     bool toolPortIsGone() const;
     // Stops a flash, shows the tool disconnected and closes the port once no flash runs.
     void didDetachTool();
+    // The package of a flash that this detach cut short: the one running, or one that failed just before; empty
+    // when none or when the cut was told already.
+    QString flashCutByDetach() const;
+    void showUnplugAlert(const QString& path);
+    void probeUntilAnswered();
+    void probeAgain();
 
     DevicePort& m_devPort;
     QWidget* m_titleBarView = nullptr;
@@ -138,8 +161,13 @@ private:
     QPointer<KorvoUpdateSettingView> m_settingView;
     std::vector<QPointer<QWidget>> m_spareViews;
     std::unique_ptr<KorvoUpdateAlert> m_exitAlert;
+    std::unique_ptr<KorvoUpdateAlert> m_unplugAlert;
     std::unique_ptr<KorvoUpdateAlert> m_noUpdateAlert;
     std::unique_ptr<KorvoUpdateAlert> m_errorAlert;
     std::vector<KorvoUpdateTabItemModel> m_items;
     QTimer m_reopenTimer;
+    QTimer m_probeTimer;
+    QString m_failedFlashPath; // the last flash that failed, and when
+    QElapsedTimer m_failedFlashClock;
+    bool m_cutTold = false; // the alert of a cut flash was shown since the last attach or flash
 };

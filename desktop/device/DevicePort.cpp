@@ -25,6 +25,9 @@ namespace {
 constexpr long long kWriteChunk = 4096;
 // Once the first reply bytes are in, how long to wait for the rest of a reply that arrives in pieces.
 constexpr int kReplyGatherMs = 50;
+// A read of report text takes all that is waiting: the line brings 11.5 KB a second, and the kernel holds tens of
+// kilobytes for a reader that comes late. A bound all the same, should a line deliver without end.
+constexpr size_t kReportReadLimit = 1024 * 1024;
 
 using Clock = std::chrono::steady_clock;
 
@@ -147,8 +150,9 @@ void DevicePort::readData(const QString& notificationName) {
     }
     if (!m_fileHandle || m_exclusive) return;
     const unsigned generation = m_readerGeneration;
+    const size_t limit = notificationName == kDidGetPrintData ? kReportReadLimit : BackgroundReader::kDefaultReadLimit;
     m_fileHandle->readInBackgroundAndNotify(
-        [this, generation](const QByteArray& data) { didReceiveData(data, generation); });
+        [this, generation](const QByteArray& data) { didReceiveData(data, generation); }, limit);
 }
 
 void DevicePort::discardWaitingInput() {

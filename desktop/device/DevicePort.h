@@ -66,7 +66,8 @@ public:
     void closeSerialPort();
     // One write; 1 when open (whatever the write achieved), -1 and the log line when closed.
     int sendData(const QByteArray& data);
-    // Stores the name, then arms one background read when open with a reader (not during a flash).
+    // Stores the name, then arms one background read when open with a reader (not during a flash). A read for
+    // "didGetPrintData" takes all the report text waiting; any other, one reply's worth.
     void readData(const QString& notificationName);
     // Drops the bytes waiting on the line (a late reply, report text), so that what is read next answers what is
     // sent next. After a stopped flash it first waits, blocking in poll(), for the line to fall quiet.

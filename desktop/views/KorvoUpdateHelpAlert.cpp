@@ -70,9 +70,10 @@ std::unique_ptr<KorvoUpdateHelpAlert> KorvoUpdateHelpAlert::helpAlertWithTitle(c
     alert->setWindowTitle(title);
     alert->m_helpImageView = new KorvoUpdateImageView(alert.get());
     alert->m_helpImageView->setScaling(KorvoUpdateImageView::Scaling::None);
+    // Sized to the room it is shown in, so that none of it is cut off under the title bar.
+    const QSize room = full ? QSize(kPanelWidth, kPanelHeight) : alert->belowTitleBar().size();
     const QImage picture = images::imageNamed(imageName);
-    if (!picture.isNull())
-        alert->m_helpImageView->setImage(imageresize::resizeImageWithSize(picture, QSizeF(kPanelWidth, kPanelHeight)));
+    if (!picture.isNull()) alert->m_helpImageView->setImage(imageresize::resizeImageWithSize(picture, QSizeF(room)));
     if (full) {
         alert->titleBarView()->hide();
         QPushButton* close = alert->closeButton();

@@ -22,7 +22,8 @@ public:
     static constexpr int kTitleBarHeight = 22;
     static constexpr int kFullCloseButtonSize = 40;
 
-    // The picture resource imageName at the panel's size; full: over the whole panel, without the title bar.
+    // The picture resource imageName sized to the area below the title bar; full: to the whole panel, over which it
+    // lies without the title bar.
     static std::unique_ptr<KorvoUpdateHelpAlert> helpAlertWithTitle(const QString& title, const QString& imageName,
                                                                     bool full);
     // The PDF file at pdfURL (a local file) below the title bar.

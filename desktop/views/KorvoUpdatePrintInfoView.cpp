@@ -9,16 +9,28 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
+#include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCodec>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextEdit>
 
 namespace {
 const QByteArray kIdentPrefix("TENVOR");
+
+// How a line of the text area ended in the report, kept as its block's user state, so that the report can be given
+// back exactly as it came.
+enum LineEnd : int {
+    kOpenLine = -1, // the last line, not ended yet
+    kEndLF = 1,
+    kEndCRLF = 2,
+    kEndCR = 3,
+    kEndBroken = 4, // no line break in the report: the line was too long and goes on in the next block
+};
+
 KorvoUpdatePrintInfoView::PrintDialog g_printDialog;
 
 bool runPrintDialog(QPrinter& printer, QWidget* parent) {
@@ -69,13 +81,15 @@ void KorvoUpdatePrintInfoView::setupUI() {
 }
 
 void KorvoUpdatePrintInfoView::loadPrintView() {
-    m_priView = new QTextEdit(this);
+    m_priView = new QPlainTextEdit(this);
     m_priView->setReadOnly(true);
     m_priView->setTextInteractionFlags(Qt::NoTextInteraction);
+    // Nothing is ever undone; an undo history would hold a second copy of the report.
+    m_priView->setUndoRedoEnabled(false);
     m_priView->setFont(korvostyle::systemFont(kTextPixelSize));
     m_priView->setFrameShape(QFrame::NoFrame);
     m_priView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_priView->setStyleSheet("QTextEdit { background: white; color: black; }");
+    m_priView->setStyleSheet("QPlainTextEdit { background: white; color: black; }");
     m_priView->setGeometry(10, 0, 890, 200);
 }
 
@@ -107,19 +121,31 @@ void KorvoUpdatePrintInfoView::didOpenOrCloseTime(bool open) {
         closeTimer();
         return;
     }
-    DevicePort& port = DevicePort::sharedManager();
-    if (!port.isOpenPort()) return;
-    if (!port.curName().isEmpty()) return;
-    if (port.isUpdating()) return;
-    didStartTimer();
+    if (captureConditionsHold()) {
+        didStartTimer();
+        return;
+    }
+    // Not yet: the tick looks again, so a tool plugged in while the tab is shown is captured.
+    if (!m_timer.isActive()) m_timer.start();
+}
+
+bool KorvoUpdatePrintInfoView::captureConditionsHold() {
+    const DevicePort& port = DevicePort::sharedManager();
+    return port.isOpenPort() && port.curName().isEmpty() && !port.isUpdating();
 }
 
 void KorvoUpdatePrintInfoView::didStartTimer() {
     closeTimer();
+    m_capturing = true;
     m_timer.start();
 }
 
 void KorvoUpdatePrintInfoView::timerFired() {
+    if (!m_capturing) {
+        // The first read comes a tick after the conditions are found to hold, as after a start.
+        m_capturing = captureConditionsHold();
+        return;
+    }
     didReadPrintInfo();
 }
 
@@ -129,6 +155,7 @@ void KorvoUpdatePrintInfoView::didReadPrintInfo() {
 
 void KorvoUpdatePrintInfoView::closeTimer() {
     m_timer.stop();
+    m_capturing = false;
 }
 
 void KorvoUpdatePrintInfoView::didGetReceiveData(const QByteArray& data) {
@@ -147,30 +174,83 @@ void KorvoUpdatePrintInfoView::didGetReceiveData(const QByteArray& data) {
     }
     const QString text = m_decoder->toUnicode(data);
     if (text.isEmpty()) return;
-    m_text += text;
     appendToView(text);
 }
 
 void KorvoUpdatePrintInfoView::appendToView(const QString& text) {
-    // The area shows each line break once, whether the tool ends lines in CR LF, LF or CR.
-    QString shown;
-    shown.reserve(text.size());
-    for (int i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
+    QScrollBar* bar = m_priView->verticalScrollBar();
+    const int position = bar->value();
+    QTextDocument* document = m_priView->document();
+    QTextCursor cursor(document);
+    cursor.movePosition(QTextCursor::End);
+    cursor.beginEditBlock();
+    int lineLength = cursor.block().length() - 1;
+    QString run; // what goes into the current line next
+    const auto endLine = [&](LineEnd end) {
+        if (!run.isEmpty()) cursor.insertText(run);
+        run.clear();
+        cursor.block().setUserState(end);
+        cursor.insertBlock();
+        cursor.block().setUserState(kOpenLine);
+        lineLength = 0;
+    };
+    // Each line break shows once, whether the tool ends lines in CR LF, LF or CR.
+    for (const QChar c : text) {
         if (c == '\n' && m_pendingCR) {
             m_pendingCR = false;
+            cursor.block().previous().setUserState(kEndCRLF);
             continue;
         }
         m_pendingCR = c == '\r';
-        shown += m_pendingCR ? QChar('\n') : c;
+        if (c == '\r' || c == '\n') {
+            endLine(c == '\r' ? kEndCR : kEndLF);
+            continue;
+        }
+        run += c;
+        // A character of two halves stays whole.
+        if (++lineLength >= kLongLineLength && !c.isHighSurrogate()) endLine(kEndBroken);
     }
-    if (shown.isEmpty()) return;
-    QScrollBar* bar = m_priView->verticalScrollBar();
-    const int position = bar->value();
-    QTextCursor cursor(m_priView->document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(shown);
-    bar->setValue(position);
+    if (!run.isEmpty()) cursor.insertText(run);
+    cursor.endEditBlock();
+    // The lines shown stay where they are, unless they were among those let go.
+    const int removedLines = trimToKeptLength();
+    bar->setValue(std::max(0, position - removedLines));
+}
+
+int KorvoUpdatePrintInfoView::trimToKeptLength() {
+    QTextDocument* document = m_priView->document();
+    if (document->characterCount() <= kMaxKeptLength) return 0;
+    // Whole lines go, from the first up to the one that holds the start of what is kept.
+    const QTextBlock firstKept = document->findBlock(document->characterCount() - kKeptAfterTrim);
+    if (!firstKept.isValid() || firstKept.position() == 0) return 0;
+    const int removedLines = firstKept.firstLineNumber();
+    QTextCursor cursor(document);
+    cursor.setPosition(firstKept.position(), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    return removedLines;
+}
+
+QString KorvoUpdatePrintInfoView::text() const {
+    QString out;
+    const QTextDocument* document = m_priView->document();
+    out.reserve(document->characterCount());
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        out += block.text();
+        switch (block.userState()) {
+        case kEndLF:
+            out += '\n';
+            break;
+        case kEndCRLF:
+            out += QLatin1String("\r\n");
+            break;
+        case kEndCR:
+            out += '\r';
+            break;
+        default:
+            break;
+        }
+    }
+    return out;
 }
 
 void KorvoUpdatePrintInfoView::printAction() {
@@ -178,7 +258,6 @@ void KorvoUpdatePrintInfoView::printAction() {
 }
 
 void KorvoUpdatePrintInfoView::clearAction() {
-    m_text.clear();
     m_pendingCR = false;
     m_priView->clear();
 }
@@ -186,7 +265,7 @@ void KorvoUpdatePrintInfoView::clearAction() {
 void KorvoUpdatePrintInfoView::copyAction() {
     QClipboard* clipboard = QApplication::clipboard();
     clipboard->clear();
-    clipboard->setText(m_text);
+    clipboard->setText(text());
 }
 
 QPrinter& KorvoUpdatePrintInfoView::sharedPrinter() {

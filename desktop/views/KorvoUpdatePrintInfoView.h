@@ -1,11 +1,14 @@
-// Tab 1, report capture and printing: while the tab is shown with the port open, no tool identified and no flash
-// running, the port is read once a second for the report text the tool sends unprompted; the text is decoded in the
-// code page of the interface language and appended to a read-only text area, with Print, Clear and Copy below.
+// Tab 1, report capture and printing: while the tab is shown, and from the moment the port is open, no tool is
+// identified and no flash runs, the port is read once a second for the report text the tool sends unprompted; each
+// read takes all that is waiting. The text is decoded in the code page of the interface language and appended to a
+// read-only text area, with Print, Clear and Copy below. Once started, the capture goes on until the tab is left.
 //
 // Decoding keeps its state from one read to the next, so a character or a CR LF split across two reads comes out
 // whole; bytes not valid in the code page show as U+FFFD. A read that begins with the identification reply
 // ("TENVOR") is not report text: it goes on to the identification handler under "didGetReceiveData".
-// GUI thread only.
+// The text area is the only store of the report: a line longer than kLongLineLength is shown broken into pieces
+// (text() and Copy give it whole), and only the last kMaxKeptLength characters or so are kept, older lines going
+// first. GUI thread only.
 #pragma once
 
 #include <QPointer>
@@ -17,11 +20,10 @@
 #include <memory>
 
 class KorvoUpdateButton;
+class QPlainTextEdit;
 class QPrinter;
-class QScrollArea;
 class QTextCodec;
 class QTextDecoder;
-class QTextEdit;
 struct Notification;
 
 class KorvoUpdatePrintInfoView : public QWidget {
@@ -35,11 +37,18 @@ public:
     static constexpr int kTextPixelSize = 16;
     // Printed in a size that reads well on paper, whatever the screen shows.
     static constexpr int kPrintPointSize = 10;
+    // Far longer than any report line; a piece this long is laid out at once, where a line of megabytes would make
+    // every append lay it out anew.
+    static constexpr int kLongLineLength = 2000;
+    // Some 4 MB of text: hours of reports. Beyond it the oldest lines go, down to kKeptAfterTrim.
+    static constexpr int kMaxKeptLength = 2 * 1024 * 1024;
+    static constexpr int kKeptAfterTrim = kMaxKeptLength / 4 * 3;
 
     explicit KorvoUpdatePrintInfoView(QWidget* parent = nullptr);
     ~KorvoUpdatePrintInfoView() override;
 
-    // Told on every tab selection: true when tab 1 was selected.
+    // Told on every tab selection: true when tab 1 was selected. While the tab is shown, the capture starts as soon
+    // as the port is open with no tool identified and no flash running.
     void didOpenOrCloseTime(bool open);
     void didStartTimer();
     void timerFired();
@@ -58,13 +67,13 @@ public:
     // The application's shared print settings (portrait, fit to width once a print was set up).
     static QPrinter& sharedPrinter();
 
-    // The captured text, exactly as decoded.
-    QString text() const { return m_text; }
+    // The captured text kept, exactly as decoded.
+    QString text() const;
     bool isOpen() const { return m_open; }
-    bool isCapturing() const { return m_timer.isActive(); }
+    bool isCapturing() const { return m_capturing; }
     // The poll timer while capture is on, else nullptr.
-    const QTimer* timer() const { return m_timer.isActive() ? &m_timer : nullptr; }
-    QTextEdit* priView() const { return m_priView; }
+    const QTimer* timer() const { return m_capturing ? &m_timer : nullptr; }
+    QPlainTextEdit* priView() const { return m_priView; }
     KorvoUpdateButton* printButton() const { return m_printButton; }
     KorvoUpdateButton* clearButton() const { return m_clearButton; }
     KorvoUpdateButton* lastButton() const { return m_lastButton; }
@@ -84,16 +93,20 @@ private:
     void loadPrintView();
     void configData();
     void layoutSubviews();
+    // The port is open, no tool is identified and no flash runs.
+    static bool captureConditionsHold();
     void appendToView(const QString& text);
+    // Lets the oldest lines go when the text has grown past kMaxKeptLength; the number of lines shown that went.
+    int trimToKeptLength();
 
     KorvoUpdateButton* m_printButton = nullptr;
     KorvoUpdateButton* m_clearButton = nullptr;
     KorvoUpdateButton* m_lastButton = nullptr;
     QWidget* m_bottomView = nullptr;
-    QTextEdit* m_priView = nullptr;
-    QTimer m_timer;
+    QPlainTextEdit* m_priView = nullptr;
+    QTimer m_timer; // runs while the tab is shown: it reads while capturing, else it waits for the conditions
     bool m_open = false;
-    QString m_text;
+    bool m_capturing = false;
     QByteArray m_encoding;
     std::unique_ptr<QTextDecoder> m_decoder;
     bool m_pendingCR = false; // the shown text ended in a CR that a following LF joins

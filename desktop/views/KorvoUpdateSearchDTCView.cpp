@@ -11,6 +11,7 @@
 
 #include <QComboBox>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QPointer>
 
 namespace {
@@ -45,6 +46,9 @@ void KorvoUpdateSearchDTCView::setupUI() {
     m_tableView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_tableView->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_tableView->setStyleSheet("KorvoUpdateTableView { background: white; border: 1px solid #c8c8c8; }");
+    // The description column takes what the viewport leaves, whether or not the vertical scroll bar shows, so the
+    // table never scrolls sideways.
+    m_tableView->horizontalHeader()->setStretchLastSection(true);
     configData();
     m_tableView->setDataSource(this);
     m_tableView->setExtendedDelegate(this);
@@ -92,9 +96,7 @@ void KorvoUpdateSearchDTCView::layoutSubviews() {
     m_popUpButton->setGeometry(kPopUpLeft, kPopUpTop, std::max(0, W - kPopUpRightInset - kPopUpLeft), kPopUpHeight);
     m_tableView->setGeometry(kTableMargin, kTableTop, std::max(0, W - 2 * kTableMargin),
                              std::max(0, H - kTableTop - kTableMargin));
-    const int frame = 2; // the table's border
     m_tableView->setColumnWidth(0, kCodeColumnWidth);
-    m_tableView->setColumnWidth(1, std::max(0, m_tableView->width() - kCodeColumnWidth - frame));
 }
 
 void KorvoUpdateSearchDTCView::updateTableView() {
@@ -132,7 +134,7 @@ QWidget* KorvoUpdateSearchDTCView::tableView(KorvoUpdateTableView* table, int co
     if (row < 0 || row >= static_cast<int>(m_listModels.size())) return cell;
     cell->textField1()->setEditable(false);
     const KorvoUpdateSoftwareManagementListModel& model = m_listModels[size_t(row)];
-    cell->textField1()->setText(column == 0 ? model.codeNumber : column == 1 ? model.codeDes : QString());
+    cell->setStringValue(column == 0 ? model.codeNumber : column == 1 ? model.codeDes : QString());
     return cell;
 }
 
@@ -144,6 +146,8 @@ void KorvoUpdateSearchDTCView::popUpButtonAction(int index) {
     const QStringList history = KorvoUpdateCommonTool::sharedTool().getSearchDtcData();
     syslogline::write(QString("Selected index: %1").arg(index).toStdString());
     if (index < 0 || index >= history.size()) return;
+    // The field shows the code being looked up, as if it had been typed.
+    m_searchField->setText(history.at(index));
     searchTableViewData(history.at(index));
 }
 

@@ -1,22 +1,66 @@
 #include "KorvoUpdateUserManualView.h"
 
+#include "Dispatch.h"
 #include "KorvoUpdateAlert.h"
 #include "KorvoUpdateButtonItem.h"
+#include "KorvoUpdateCommonTool.h"
 #include "Log.h"
 #include "korvostyle.h"
 #include "mainbundle.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPointer>
-#include <QProcess>
 #include <QPushButton>
+
+#include <cerrno>
+#include <cstring>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
 
 namespace {
 const char* const kManualFolder = "Pdf";
 const char* const kManualSuffix = "pdf";
 const char* const kDefaultOpener = "xdg-open";
 QString g_opener;
+
+// What became of one run of the opener.
+struct OpenerRun {
+    bool started = false;
+    bool exitedWell = false; // ended by exit() with 0
+    std::string failure;     // for the log, when it did not exit well
+};
+
+// Starts program with path as its one argument and waits for it to end; blocks the calling thread. The path is
+// absolute, so it cannot be taken for an option. posix_spawn does not copy the process as fork() does.
+OpenerRun runOpener(const QString& program, const QString& path) {
+    QByteArray name = QFile::encodeName(program);
+    QByteArray argument = QFile::encodeName(path);
+    char* argv[] = {name.data(), argument.data(), nullptr};
+    OpenerRun run;
+    pid_t pid = -1;
+    const int error = posix_spawnp(&pid, name.constData(), nullptr, nullptr, argv, environ);
+    if (error != 0) {
+        run.failure = "could not be started: " + std::string(std::strerror(error));
+        return run;
+    }
+    run.started = true;
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno == EINTR) continue;
+        run.failure = "could not be waited for: " + std::string(std::strerror(errno));
+        return run;
+    }
+    run.exitedWell = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    // xdg-open ends with 3 when it finds no program for the file and 4 when that program failed.
+    if (!run.exitedWell)
+        run.failure = WIFEXITED(status) ? "ended with " + std::to_string(WEXITSTATUS(status))
+                                        : "ended by signal " + std::to_string(WTERMSIG(status));
+    return run;
+}
 } // namespace
 
 KorvoUpdateUserManualView::KorvoUpdateUserManualView(QWidget* parent) : QWidget(parent) {
@@ -33,10 +77,8 @@ QString KorvoUpdateUserManualView::openerProgram() {
     return g_opener.isEmpty() ? QString(kDefaultOpener) : g_opener;
 }
 
-QString KorvoUpdateUserManualView::cannotOpenMessage(const QString& path) {
-    return QString("The manual %1 could not be opened: no program to show PDF files was found. Install xdg-utils and "
-                   "a PDF viewer (for example evince or okular), then click the manual again.")
-        .arg(QFileInfo(path).fileName());
+QString KorvoUpdateUserManualView::cannotOpenMessage() {
+    return localizedText("Manual1");
 }
 
 void KorvoUpdateUserManualView::getFullBinFile() {
@@ -68,31 +110,21 @@ KorvoUpdateButtonItem* KorvoUpdateUserManualView::setupButton(int index) {
 void KorvoUpdateUserManualView::onClick(int tag) {
     if (tag < 0 || tag >= m_listModels.size()) return;
     const QString path = m_listModels.at(tag);
-    // Parentless, so that a viewer still open outlives this view; it deletes itself when it ends.
-    auto* process = new QProcess;
+    const QString program = openerProgram();
     QPointer<KorvoUpdateUserManualView> self(this);
-    connect(process, &QProcess::errorOccurred, process, [process, self, path](QProcess::ProcessError error) {
-        if (error != QProcess::FailedToStart) return;
-        syslogline::write("Error: " + openerProgram().toStdString() + " could not be started to open " +
-                          path.toStdString());
-        if (self) self->showCannotOpen(path);
-        process->deleteLater();
+    // The opener may take seconds to give up, or wait while the viewer it started is open.
+    dispatch::globalAsync([self, program, path] {
+        const OpenerRun run = runOpener(program, path);
+        if (run.exitedWell) return;
+        syslogline::write("Error: " + program.toStdString() + " " + run.failure + " for " + path.toStdString());
+        dispatch::mainAsync([self, path] {
+            if (self) self->showCannotOpen(path);
+        });
     });
-    connect(process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), process,
-            [process, self, path](int code, QProcess::ExitStatus status) {
-                // xdg-open ends with 3 when it finds no program for the file and 4 when that program failed.
-                if (status != QProcess::NormalExit || code != 0) {
-                    syslogline::write("Error: " + openerProgram().toStdString() + " ended with " +
-                                      std::to_string(code) + " for " + path.toStdString());
-                    if (self) self->showCannotOpen(path);
-                }
-                process->deleteLater();
-            });
-    process->setProcessChannelMode(QProcess::ForwardedChannels);
-    process->start(openerProgram(), {path});
 }
 
 void KorvoUpdateUserManualView::showCannotOpen(const QString& path) {
-    m_alert = KorvoUpdateAlert::alertWithTitle("Warning", cannotOpenMessage(path), QString(), QString());
+    m_alert = KorvoUpdateAlert::alertWithTitle(localizedText("Alert1"), cannotOpenMessage(), QFileInfo(path).fileName(),
+                                               localizedText("Update21"), QString(), QImage());
     m_alert->beginSheetModalForWindow(window(), nullptr, nullptr);
 }

@@ -2,7 +2,8 @@
 // in one row; a click opens that manual in the user's PDF viewer. The list is made once, with the view.
 //
 // The viewer is started through an opener program (xdg-open unless replaced) that gets the manual's absolute path
-// as its one argument. When it cannot start or finds nothing to open the file with, the user is told what to
+// as its one argument; it is started and waited for on a worker thread, so the window never waits for it. When it
+// cannot start or finds nothing to open the file with, the user is told, in the interface language, what to
 // install. GUI thread only.
 #pragma once
 
@@ -39,7 +40,7 @@ public:
     static void setOpenerProgram(const QString& program);
     static QString openerProgram();
     // The text that tells the user what to install when a manual cannot be opened.
-    static QString cannotOpenMessage(const QString& path);
+    static QString cannotOpenMessage();
 
 private:
     void setupUi();

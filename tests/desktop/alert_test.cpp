@@ -209,7 +209,8 @@ TEST_F(Alert, HelpAlertShowsAPictureBelowItsTitleOrOverTheWholePanel) {
     EXPECT_FALSE(framed->titleBarBgImageView()->isVisible());
     EXPECT_EQ(framed->closeImageName(), "close_black");
     EXPECT_EQ(framed->helpImageView()->geometry(), QRect(0, 22, 1140, 702));
-    EXPECT_EQ(framed->helpImageView()->image().size(), QSize(1140, 724)); // resized once, then shown as it is
+    // Resized once to the area below the title bar, then shown as it is: nothing of it is cut off.
+    EXPECT_EQ(framed->helpImageView()->image().size(), QSize(1140, 702));
     saveShot(framed.get(), "help_picture");
 
     auto full = KorvoUpdateHelpAlert::helpAlertWithTitle("Connecting the tool", "en_guide", true);
@@ -219,6 +220,7 @@ TEST_F(Alert, HelpAlertShowsAPictureBelowItsTitleOrOverTheWholePanel) {
     EXPECT_TRUE(full->closeButton()->isVisible());
     EXPECT_EQ(full->closeButton()->geometry(), QRect(1100, 0, 40, 40));
     EXPECT_EQ(full->helpImageView()->geometry(), QRect(0, 0, 1140, 724));
+    EXPECT_EQ(full->helpImageView()->image().size(), QSize(1140, 724));
     saveShot(full.get(), "help_picture_full");
     QTest::keyClick(full.get(), Qt::Key_Escape);
     ASSERT_EQ(ends.calls.size(), 1u);

@@ -202,11 +202,12 @@ TEST(ShippedBundles, EveryOfferedLanguageHasEveryKey) {
         return table;
     };
     const QHash<QString, QString> english = readTable("en");
-    const QStringList keys = {
-        "App3",     "App4",        "Main1",       "Main2",       "Main3",       "Main4",       "Main5",     "Update1",
-        "Update2",  "Update3",     "Update4",     "Update5",     "Update6",     "Update7",     "Update8",   "Update21",
-        "Update22", "UpdateHint1", "UpdateHint2", "UpdateHint3", "UpdateHint4", "UpdateHint5", "Print1",    "Print2",
-        "Print3",   "Search1",     "Search2",     "Settings1",   "PortError1",  "PortError2",  "PortError3"};
+    const QStringList keys = {"App3",        "App4",        "Main1",       "Main2",       "Main3",      "Main4",
+                              "Main5",       "Update1",     "Update2",     "Update3",     "Update4",    "Update5",
+                              "Update6",     "Update7",     "Update8",     "Update21",    "Update22",   "UpdateHint1",
+                              "UpdateHint2", "UpdateHint3", "UpdateHint4", "UpdateHint5", "Print1",     "Print2",
+                              "Print3",      "Search1",     "Search2",     "Settings1",   "PortError1", "PortError2",
+                              "PortError3",  "Manual1",     "UpdateHint6", "Alert1"};
     const auto offered = KorvoUpdateCommonTool::appSupportLanguagesNames();
     ASSERT_EQ(offered.size(), 10);
     for (const QString& code : offered) {
@@ -214,6 +215,20 @@ TEST(ShippedBundles, EveryOfferedLanguageHasEveryKey) {
         EXPECT_EQ(table.size(), english.size()) << code.toStdString();
         for (const QString& key : keys)
             EXPECT_FALSE(table.value(key).isEmpty()) << code.toStdString() << " " << key.toStdString();
+    }
+}
+
+// The warning before a flash is stopped (closing the window, another language) ends in a question that OK answers
+// with yes; it must not use the Cancel button's word for stopping, or both buttons seem to stop the flash.
+TEST(ShippedBundles, TheStopQuestionDoesNotUseTheCancelButtonsWord) {
+    for (const QString& code : KorvoUpdateCommonTool::appSupportLanguagesNames()) {
+        auto bundle = LanguageBundle::bundleWithPath(desktoptest::resourcesDir() + "/" + code + ".lproj");
+        ASSERT_TRUE(bundle) << code.toStdString();
+        const QString question = bundle->localizedString("UpdateHint5");
+        const QString cancel = bundle->localizedString("Update22");
+        EXPECT_FALSE(question.contains(cancel, Qt::CaseInsensitive))
+            << code.toStdString() << ": \"" << question.toStdString() << "\" with the button \"" << cancel.toStdString()
+            << "\"";
     }
 }
 

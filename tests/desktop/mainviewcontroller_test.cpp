@@ -10,6 +10,7 @@
 #include "KorvoUpdateWindow.h"
 #include "KorvoUpdateWindowController.h"
 #include "NotificationCenter.h"
+#include "QtTranslations.h"
 #include "ScanToolSim.h"
 #include "TempDir.h"
 #include "UserDefaults.h"
@@ -74,6 +75,7 @@ protected:
     }
     void TearDown() override {
         controller.reset();
+        mainbundle::setResourcePath(desktoptest::resourcesDir());
         EXPECT_TRUE(KorvoUpdateFlashRunner::stopAndWait(5000));
         KorvoUpdateFlashRunner::setFlashForTesting({});
         NotificationCenter::defaultCenter().removeObserver(this);
@@ -87,7 +89,22 @@ protected:
         controller->loadViewIfNeeded();
         return controller.get();
     }
-    QString statusText() const { return controller->tabView()->btmView()->lab()->text(); }
+    QString statusText() const { return statusText(controller.get()); }
+    static QString statusText(KorvoUpdateMainViewController* c) { return c->tabView()->btmView()->lab()->text(); }
+    // Resources as shipped, but for one package of the simulated tool's model in Update; its path.
+    QString shipOnePackage() {
+        const QDir source(desktoptest::resourcesDir());
+        for (const QString& name : source.entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+            QFile::link(source.filePath(name), QString::fromStdString(shipped.file(name.toStdString())));
+        QDir(QString::fromStdString(shipped.path())).mkdir("Update");
+        firmware::Bytes program(9000);
+        for (size_t i = 0; i < program.size(); ++i)
+            program[i] = uint8_t(i * 7 + 3);
+        const std::string path =
+            shipped.write("Update/QM82_V1.20_EN_20240105.bin", firmware::buildPackage({{1, program}}));
+        mainbundle::setResourcePath(QString::fromStdString(shipped.path()));
+        return QString::fromStdString(path);
+    }
     std::vector<Report> reportsWithStatus(int status) {
         std::lock_guard<std::mutex> lock(mutex);
         std::vector<Report> out;
@@ -108,6 +125,7 @@ protected:
 
     TempDir devices;
     TempDir packages;
+    TempDir shipped;
     std::unique_ptr<ScanToolSim> sim;
     std::unique_ptr<KorvoUpdateMainViewController> controller;
     std::mutex mutex;
@@ -408,6 +426,115 @@ TEST_F(MainView, AfterAStoppedFlashTheLineFallsQuietBeforeTheProbe) {
     EXPECT_TRUE(waitUntil([] { return DevicePort::sharedManager().curName() == "QM82"; }, 3000));
 }
 
+// The language is switched while the tool erases: the flash is cut, and the tool, busy with the erase, answers no
+// probe until it is done. The new screen asks it again until it answers, so its packages come back; until then the
+// status bar does not say the tool is ready.
+TEST_F(MainView, AfterAFlashCutByANewLanguageTheToolIsAskedUntilItAnswers) {
+    const QString package = shipOnePackage();
+    ASSERT_TRUE(sim->start());
+    sim->setEraseMs(3000);
+    KorvoUpdateWindow window;
+    auto* first = new KorvoUpdateMainViewController;
+    window.setContentViewController(std::unique_ptr<KorvoUpdateViewController>(first));
+    window.show();
+    ASSERT_TRUE(waitUntil([&] { return first->myUpdatesView()->listModels().size() == 1; }, 3000));
+    first->softwareItemClick(package, 0);
+    ASSERT_TRUE(sim->waitFor([&] { return sim->frames().size() >= 3; }, 3000)); // probe, enter, erase
+
+    first->resetMainViewController(); // as Apply in the language tab does, once the user agreed
+    auto* second = dynamic_cast<KorvoUpdateMainViewController*>(window.contentViewController());
+    ASSERT_TRUE(second && second != first);
+    ASSERT_TRUE(waitUntil([] { return !KorvoUpdateFlashRunner::isRunning(); }, 3000));
+    ASSERT_TRUE(waitUntil([] { return DevicePort::sharedManager().isOpenPort(); }, 3000));
+    EXPECT_TRUE(second->isProbingUntilAnswered());
+    bool readyWhileEmpty = false;
+    const bool listed = waitUntil(
+        [&] {
+            const bool empty = second->myUpdatesView()->listModels().empty();
+            if (empty && statusText(second) == localizedText("Update8")) readyWhileEmpty = true;
+            return !empty;
+        },
+        10000);
+    EXPECT_TRUE(listed) << "the tool's packages came back";
+    EXPECT_FALSE(readyWhileEmpty) << "the status said ready while the tool had not answered";
+    EXPECT_EQ(statusText(second), localizedText("Update8"));
+    EXPECT_EQ(DevicePort::sharedManager().curName(), "QM82");
+    EXPECT_GE(sim->probes(), 3); // at the start, after the cut, and again once the erase was over
+    EXPECT_TRUE(waitUntil([&] { return !second->isProbingUntilAnswered(); }, 3000));
+    const int probes = sim->probes();
+    spin(KorvoUpdateMainViewController::kProbeRetryMs + 500);
+    EXPECT_EQ(sim->probes(), probes) << "an answered tool is not asked again";
+}
+
+// The tool pulled out during a flash: an alert, in the interface language, says that the update did not finish
+// and what to do, naming the package to flash again.
+TEST_F(MainView, PullingTheToolOutDuringAFlashSaysTheUpdateDidNotFinish) {
+    QStringList messages;
+    for (const char* language : {"en", "de"}) {
+        UserDefaults::standardUserDefaults().setObject(language, kUserLanguageKey);
+        KorvoUpdateCommonTool::sharedTool().initBaseBundle();
+        messages << localizedText("UpdateHint6");
+        ASSERT_TRUE(sim->start());
+        sim->setEraseMs(2500);
+        load();
+        ASSERT_TRUE(waitUntil([] { return DevicePort::sharedManager().curName() == "QM82"; }, 3000));
+        const QString package = QString::fromStdString(writePackage());
+        controller->softwareItemClick(package, 0);
+        ASSERT_TRUE(sim->waitFor([&] { return sim->frames().size() >= 3; }, 3000)) << language; // erasing
+        EXPECT_FALSE(controller->unplugAlert());
+
+        sim->vanish();
+        controller->deviceDidUnMounted(nullptr);
+        ASSERT_TRUE(controller->unplugAlert()) << language;
+        EXPECT_TRUE(controller->unplugAlert()->isVisible());
+        EXPECT_EQ(controller->unplugAlert()->titleTextField()->text(), localizedText("Alert1"));
+        EXPECT_EQ(controller->unplugAlert()->messageTextField()->text(), localizedText("UpdateHint6"));
+        EXPECT_EQ(controller->unplugAlert()->informationTextField()->text(), "QM82_V1.20_EN_20240105.bin");
+        EXPECT_EQ(controller->unplugAlert()->okButton()->text(), localizedText("Update21"));
+        EXPECT_FALSE(controller->unplugAlert()->cancelButton()->isVisibleTo(controller->unplugAlert()));
+        EXPECT_EQ(statusText(), localizedText("Update7"));
+        EXPECT_TRUE(waitUntil([] { return !KorvoUpdateFlashRunner::isRunning(); }, 3000));
+        // The system's second report of the same unplug asks nothing more.
+        KorvoUpdateAlert* shown = controller->unplugAlert();
+        controller->deviceDidUnMounted(nullptr);
+        EXPECT_EQ(controller->unplugAlert(), shown);
+        const QString shots = qEnvironmentVariable("KORVO_SCREENSHOT_DIR");
+        if (!shots.isEmpty()) shown->grab().save(QString("%1/unplugged_during_flash_%2.png").arg(shots, language));
+        QTest::mouseClick(shown->okButton(), Qt::LeftButton);
+        EXPECT_FALSE(shown->isVisible());
+        controller.reset();
+    }
+    EXPECT_NE(messages[0], messages[1]);
+}
+
+// The flash fails first (the tool's link went with the tool) and the system reports the unplug a moment later: the
+// alert comes all the same. An unplug long after a finished flash brings none.
+TEST_F(MainView, AnUnplugReportedJustAfterTheFlashFailedStillSaysTheUpdateDidNotFinish) {
+    ASSERT_TRUE(sim->start());
+    load();
+    blockingFlash();
+    controller->softwareItemClick("/pkg/QM82_V1.20_EN_20240105.bin", 0);
+    KorvoUpdateSendProc::didPostUpdateData(kUpdateStatusFailed, 0.3f, "/pkg/QM82_V1.20_EN_20240105.bin");
+    release = true;
+    ASSERT_TRUE(waitUntil([] { return !KorvoUpdateFlashRunner::isRunning(); }, 2000));
+    spin(50);
+    sim->vanish();
+    controller->deviceDidUnMounted(nullptr);
+    ASSERT_TRUE(controller->unplugAlert());
+    EXPECT_EQ(controller->unplugAlert()->informationTextField()->text(), "QM82_V1.20_EN_20240105.bin");
+    controller->unplugAlert()->btnAction(KorvoUpdateAlert::kReturnOK);
+
+    // Plugged in again and pulled out with no flash: nothing to tell.
+    ASSERT_TRUE(sim->start());
+    controller->deviceDidMounted(nullptr);
+    KorvoUpdateAlert* told = controller->unplugAlert();
+    spin(KorvoUpdateMainViewController::kUnplugAfterFailureMs + 200);
+    sim->vanish();
+    controller->deviceDidUnMounted(nullptr);
+    EXPECT_EQ(controller->unplugAlert(), told);
+    EXPECT_FALSE(told->isVisible());
+}
+
 // A second USB serial adapter whose link sorts first: the tool's own port is opened, probed and listed, and the
 // adapter gets not one byte.
 TEST_F(MainView, AnotherAdaptersPortIsNeverWritten) {
@@ -581,6 +708,40 @@ TEST_F(MainView, ATerminationSignalDuringAFlashQuitsOnlyAfterIt) {
     EXPECT_TRUE(waitUntil([&] { return !window->isVisible(); }, 15000));
     EXPECT_EQ(reportsWithStatus(kUpdateStatusDone).size(), 1u);
     EXPECT_EQ(sim->completedPasses(), 1);
+}
+
+// The title of Qt's print dialog.
+QString qtPrintTitle() {
+    return QCoreApplication::translate("QPrintDialog", "Print");
+}
+
+// Qt's own dialogs (print, file) speak the interface language, and follow it when the screen is rebuilt in another.
+TEST_F(MainView, QtsOwnDialogsFollowTheInterfaceLanguage) {
+    const std::pair<const char*, const char*> languages[] = {
+        {"de", "Drucken"}, {"ru", "Печать"}, {"pt", "Imprimir"}, {"sv", "Skriv ut"}, {"en", "Print"}};
+    for (const auto& [language, print] : languages) {
+        UserDefaults::standardUserDefaults().setObject(language, kUserLanguageKey);
+        KorvoUpdateCommonTool::sharedTool().initBaseBundle();
+        load();
+        EXPECT_EQ(qtPrintTitle(), QString::fromUtf8(print)) << language;
+        controller.reset();
+    }
+}
+
+// pluvo names the interface language by pluvo.cfg's number, Lumaset by the language of its own translation; Qt's
+// texts come in that language.
+TEST(QtTranslations, PluvosLanguageNumbersAndLumasetsTranslationsGiveQtsTextsInTheirLanguage) {
+    const std::pair<int, const char*> numbers[] = {{3, "Drucken"}, {4, "Tlačiť"}, {6, "Skriv ut"}, {8, "Tisk"},
+                                                   {10, "Печать"}, {0, "Print"},  {99, "Print"}};
+    for (const auto& [number, print] : numbers) {
+        qttranslations::install(qttranslations::languageOfNumber(number));
+        EXPECT_EQ(qtPrintTitle(), QString::fromUtf8(print)) << number;
+    }
+    EXPECT_TRUE(qttranslations::install("sk_SK"));
+    EXPECT_EQ(qtPrintTitle(), QString::fromUtf8("Tlačiť"));
+    EXPECT_FALSE(qttranslations::install("en_US"));
+    EXPECT_EQ(qtPrintTitle(), "Print");
+    EXPECT_FALSE(qttranslations::install(""));
 }
 
 } // namespace

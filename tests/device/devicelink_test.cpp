@@ -141,6 +141,28 @@ TEST_F(DeviceLink, BackgroundReadPostsUnderTheNameInForce) {
     EXPECT_TRUE(onGuiThread);
 }
 
+// A read for the report takes all the text waiting on the line, not one reply's worth, so a tool that sends at
+// line rate, read once a second, loses nothing.
+TEST_F(DeviceLink, AReportReadTakesAllTheTextWaiting) {
+    PtyPeer tool(dir.path());
+    port().openSerialPort();
+    QList<QByteArray> reads;
+    NotificationCenter::defaultCenter().addObserver(this, kDidGetPrintData, [&](const Notification& n) {
+        reads << n.userInfo.value(kReceiveDataKey).toByteArray();
+    });
+    QByteArray report;
+    for (int i = 0; report.size() < 10000; ++i) // more than a reply's worth, less than the pty holds
+        report += "Line " + QByteArray::number(i) + ": P0301 Cylinder 1 Misfire Detected\r\n";
+    constexpr int kPiece = 4096;
+    for (int at = 0; at < report.size(); at += kPiece)
+        tool.send(V(report.begin() + at, report.begin() + std::min(report.size(), at + kPiece)));
+    port().readData(kDidGetPrintData);
+    ASSERT_TRUE(spinUntil([&] { return !reads.isEmpty(); }, 2000));
+    ASSERT_EQ(reads.size(), 1);
+    EXPECT_EQ(reads.first().size(), report.size());
+    EXPECT_EQ(reads.first(), report);
+}
+
 TEST_F(DeviceLink, AFlashTakesThePortFromAPendingRead) {
     PtyPeer tool(dir.path());
     port().openSerialPort();

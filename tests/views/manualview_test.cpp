@@ -1,7 +1,10 @@
 #include "KorvoUpdateAlert.h"
+#include "KorvoUpdateButton.h"
 #include "KorvoUpdateButtonItem.h"
+#include "KorvoUpdateCommonTool.h"
 #include "KorvoUpdateUserManualView.h"
 #include "TempDir.h"
+#include "UserDefaults.h"
 #include "desktoptest.h"
 #include "mainbundle.h"
 
@@ -24,11 +27,16 @@ class ManualView : public ::testing::Test {
 protected:
     void SetUp() override {
         QDir().mkpath(QString::fromStdString(resources.file("Pdf")));
+        // The texts of the shipped bundles beside these manuals.
+        for (const char* bundle : {"en.lproj", "ru.lproj"})
+            QFile::link(desktoptest::resourcesDir() + "/" + bundle, QString::fromStdString(resources.file(bundle)));
         mainbundle::setResourcePath(QString::fromStdString(resources.path()));
+        desktoptest::useEnglish();
     }
     void TearDown() override {
         KorvoUpdateUserManualView::setOpenerProgram({});
         mainbundle::setResourcePath(desktoptest::resourcesDir());
+        desktoptest::useEnglish();
     }
     void touch(const std::string& name) { resources.write("Pdf/" + name, std::string("%PDF-1.4\n")); }
     // An opener that writes how it was called, then ends with code.
@@ -98,6 +106,7 @@ TEST_F(ManualView, WhenNothingCanOpenTheManualTheUserIsToldWhatToInstall) {
     ASSERT_TRUE(waitUntil([&] { return view->failureAlert() != nullptr; }, 5000));
     EXPECT_TRUE(view->failureAlert()->messageTextField()->text().contains("xdg-utils"));
     EXPECT_TRUE(view->failureAlert()->messageTextField()->text().contains("PDF viewer"));
+    EXPECT_EQ(view->failureAlert()->informationTextField()->text(), "a.pdf");
     view->failureAlert()->btnAction(KorvoUpdateAlert::kReturnOK);
 
     KorvoUpdateUserManualView::setOpenerProgram(QString::fromStdString(tools.file("no-such-program")));
@@ -110,6 +119,23 @@ TEST_F(ManualView, WhenNothingCanOpenTheManualTheUserIsToldWhatToInstall) {
     view->onClick(0);
     view.reset();
     desktoptest::spin(500);
+}
+
+// The warning speaks the interface language, like every other text of the window.
+TEST_F(ManualView, TheWarningIsInTheInterfaceLanguage) {
+    touch("a.pdf");
+    KorvoUpdateUserManualView::setOpenerProgram(opener(3));
+    UserDefaults::standardUserDefaults().setObject("ru", kUserLanguageKey);
+    KorvoUpdateCommonTool::sharedTool().initBaseBundle();
+    KorvoUpdateUserManualView view;
+    view.onClick(0);
+    const bool shown = waitUntil([&] { return view.failureAlert() != nullptr; }, 5000);
+    const QString russian = localizedText("Manual1");
+    ASSERT_TRUE(shown);
+    EXPECT_TRUE(russian.contains(QString::fromUtf8("руководство")));
+    EXPECT_EQ(view.failureAlert()->messageTextField()->text(), russian);
+    EXPECT_EQ(view.failureAlert()->okButton()->text(), QString::fromUtf8("ОК"));
+    EXPECT_EQ(view.failureAlert()->titleTextField()->text(), QString::fromUtf8("Предупреждение"));
 }
 
 TEST(ShippedManuals, EnglishAndGermanManualsTellHowToFlashAndSetUpThePort) {

@@ -11,11 +11,12 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScrollBar>
-#include <QTextEdit>
+#include <QTextBlock>
 
 #include <gtest/gtest.h>
 
@@ -93,6 +94,77 @@ TEST_F(PrintView, PollsOnlyWhileShownWithAnOpenPortNoModelAndNoFlash) {
     sim->sendReport("later");
     spin(1300);
     EXPECT_EQ(view.text(), "first report\r\n");
+}
+
+// Shown before the capture can start (no port, a model identified, a flash): the capture starts once all three
+// conditions hold, without the tab being chosen again.
+TEST_F(PrintView, CaptureStartsWhenItsConditionsComeToHoldWhileTheTabIsShown) {
+    KorvoUpdatePrintInfoView view;
+    view.didOpenOrCloseTime(true);
+    EXPECT_FALSE(view.isCapturing());
+
+    startTool(); // plugged in while the tab is shown
+    DevicePort::sharedManager().setCurName("QM82");
+    DevicePort::sharedManager().setIsUpdating(true);
+    spin(1300);
+    EXPECT_FALSE(view.isCapturing()) << "identified and flashing";
+    DevicePort::sharedManager().setIsUpdating(false);
+    spin(1300);
+    EXPECT_FALSE(view.isCapturing()) << "identified";
+    DevicePort::sharedManager().setCurName("");
+    ASSERT_TRUE(waitUntil([&] { return view.isCapturing(); }, 2500));
+    sim->sendReport("plugged in later\r\n");
+    EXPECT_TRUE(waitUntil([&] { return view.text() == "plugged in later\r\n"; }, 3500));
+
+    view.didOpenOrCloseTime(false);
+    EXPECT_FALSE(view.isCapturing());
+    sim->sendReport("after leaving");
+    spin(1300);
+    EXPECT_EQ(view.text(), "plugged in later\r\n");
+}
+
+// A report without line breaks, a megabyte read after read: the area shows it in pieces of a bounded length, so an
+// append lays out one piece and not the whole text, and the text given back is the report as it came.
+TEST_F(PrintView, AVeryLongLineIsShownInPiecesAndGivenBackWhole) {
+    KorvoUpdatePrintInfoView view;
+    view.resize(910, 525);
+    view.show();
+    QByteArray sent;
+    const QByteArray read = QByteArray("0123456789ABCDEF").repeated(256); // 4 KB, one read's worth
+    for (int i = 0; i < 256; ++i) {
+        view.didGetReceiveData(read);
+        sent += read;
+    }
+    view.didGetReceiveData("\r\nend");
+    sent += "\r\nend";
+    const QTextDocument* shown = view.priView()->document();
+    int longest = 0;
+    for (QTextBlock block = shown->begin(); block.isValid(); block = block.next())
+        longest = std::max(longest, block.length() - 1);
+    EXPECT_LE(longest, KorvoUpdatePrintInfoView::kLongLineLength);
+    EXPECT_GT(shown->blockCount(), sent.size() / KorvoUpdatePrintInfoView::kLongLineLength);
+    EXPECT_EQ(view.text(), QString::fromLatin1(sent));
+    view.copyAction();
+    EXPECT_EQ(QApplication::clipboard()->text(), QString::fromLatin1(sent));
+}
+
+// Hours of reports: the oldest lines go, whole, so that no more than a few megabytes are kept.
+TEST_F(PrintView, OnlyTheLastFewMegabytesOfTheReportAreKept) {
+    KorvoUpdatePrintInfoView view;
+    QString sent;
+    for (int read = 0; read < 80; ++read) {
+        QString lines;
+        for (int i = 0; i < 600; ++i)
+            lines += QString("Report %1 line %2: P0301 Cylinder 1 Misfire Detected\r\n").arg(read).arg(i);
+        view.didGetReceiveData(lines.toUtf8());
+        sent += lines;
+    }
+    ASSERT_GT(sent.size(), KorvoUpdatePrintInfoView::kMaxKeptLength);
+    const QString kept = view.text();
+    EXPECT_LE(view.priView()->document()->characterCount(), KorvoUpdatePrintInfoView::kMaxKeptLength);
+    EXPECT_GE(kept.size(), KorvoUpdatePrintInfoView::kKeptAfterTrim / 2);
+    EXPECT_TRUE(sent.endsWith(kept)) << "the newest text is kept as it came";
+    EXPECT_TRUE(kept.startsWith("Report ")) << "whole lines go";
 }
 
 TEST_F(PrintView, AReportOverFourKilobytesArrivesWholeAndInOrder) {

@@ -6,8 +6,14 @@
 #include "desktoptest.h"
 #include "mainbundle.h"
 
+#include "KorvoUpdateTableCellView.h"
+
+#include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -134,12 +140,15 @@ TEST_F(SearchView, TheHistoryIsOfferedAgainAndEachEntryCanBeChosenAgain) {
     ASSERT_EQ(view->popUpButton()->count(), 2);
     view->popUpButtonAction(1);
     EXPECT_EQ(selected(*view), 20);
+    EXPECT_EQ(view->searchField()->text(), "P1020") << "the field shows the code chosen";
     view->tableView()->selectRowIndexes({3}, false);
     // The same item chosen twice in a row searches twice.
     emit view->popUpButton()->activated(1);
     EXPECT_EQ(selected(*view), 20);
+    QTest::keyClicks(view->searchField(), "abc");
     view->popUpButtonAction(0);
     EXPECT_EQ(selected(*view), 10);
+    EXPECT_EQ(view->searchField()->text(), "P1010");
     view->popUpButtonAction(7);
     view->popUpButtonAction(-1);
     EXPECT_EQ(selected(*view), 10);
@@ -162,6 +171,93 @@ TEST_F(SearchView, CellsShowCodeAndDescriptionByColumnAndTheCodeColumnKeepsItsWi
     EXPECT_EQ(view->topView()->geometry(), QRect(0, 0, 700, 45));
     EXPECT_EQ(view->searchField()->geometry(), QRect(0, 0, 600, 30));
     EXPECT_EQ(view->tableView()->geometry(), QRect(10, 55, 680, 335));
+}
+
+// With the vertical scroll bar shown, a click on a description selects its row without moving the table sideways.
+TEST_F(SearchView, AClickOnADescriptionNeverScrollsTheTableSideways) {
+    auto view = loadedView();
+    KorvoUpdateTableView* table = view->tableView();
+    ASSERT_TRUE(waitUntil([&] { return table->verticalScrollBar()->isVisible(); }, 2000));
+    EXPECT_LE(table->columnWidth(0) + table->columnWidth(1), table->viewport()->width());
+    const QRect cell = table->visualRect(table->model()->index(2, 1));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    EXPECT_EQ(selected(*view), 2);
+    EXPECT_EQ(table->horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(table->columnViewportPosition(0), 0) << "the code column starts at the left edge";
+    view->resize(700, 400);
+    EXPECT_EQ(table->columnWidth(0), 140);
+    EXPECT_EQ(table->columnWidth(0) + table->columnWidth(1), table->viewport()->width());
+}
+
+// A description too long for its cell ends in an ellipsis, and resting the pointer on it shows all of it.
+TEST_F(SearchView, ALongDescriptionIsCutWithAnEllipsisAndShownWholeInATip) {
+    const QString longText = QString("Long description of a fault in words, ").repeated(8) + "the very end";
+    resources.write("en_OBDII.txt", "P0001 " + longText.toStdString() + "\r\nP0002 Short one\r\n");
+    auto view = loadedView();
+    KorvoUpdateTableView* table = view->tableView();
+    auto* longCell = qobject_cast<KorvoUpdateTableCellView*>(table->viewAtColumn(1, 0));
+    auto* shortCell = qobject_cast<KorvoUpdateTableCellView*>(table->viewAtColumn(1, 1));
+    ASSERT_TRUE(longCell && shortCell);
+    EXPECT_EQ(longCell->stringValue(), longText);
+    const QString shown = longCell->textField1()->text();
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026)) || shown.endsWith("...")) << shown.toStdString();
+    EXPECT_TRUE(longText.startsWith(shown.left(shown.size() - 3)));
+    EXPECT_LE(longCell->textField1()->fontMetrics().horizontalAdvance(shown), longCell->textField1()->textAreaWidth());
+    EXPECT_EQ(longCell->toolTip(), longText);
+    EXPECT_EQ(shortCell->textField1()->text(), "Short one");
+    EXPECT_EQ(shortCell->toolTip(), "");
+
+    const QPoint onLong = table->visualRect(table->model()->index(0, 1)).center();
+    QHelpEvent tip(QEvent::ToolTip, onLong, table->viewport()->mapToGlobal(onLong));
+    QApplication::sendEvent(table->viewport(), &tip);
+    EXPECT_EQ(QToolTip::text(), longText);
+    const QPoint onShort = table->visualRect(table->model()->index(1, 1)).center();
+    QHelpEvent none(QEvent::ToolTip, onShort, table->viewport()->mapToGlobal(onShort));
+    QApplication::sendEvent(table->viewport(), &none);
+    EXPECT_TRUE(waitUntil([] { return QToolTip::text().isEmpty(); }, 2000));
+
+    // A wider window shows more of it; wide enough, all of it.
+    const int before = longCell->textField1()->text().size();
+    view->resize(1600, 594);
+    EXPECT_GT(longCell->textField1()->text().size(), before);
+    view->resize(4000, 594);
+    EXPECT_EQ(longCell->textField1()->text(), longText);
+    EXPECT_EQ(longCell->toolTip(), "");
+}
+
+int caretX(QLineEdit* field) {
+    return field->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+}
+
+// What the cell takes as the room for its text is room the field really shows it in: a text of that width stays
+// whole, the field does not scroll it when the cursor goes to its end.
+TEST(TableCell, TextWithinTheTextAreaIsShownWithoutScrolling) {
+    KorvoUpdateTableCellView cell;
+    cell.resize(300, 33);
+    cell.show();
+    KorvoUpdateCellTextField* field = cell.textField1();
+    const int room = field->textAreaWidth();
+    ASSERT_GT(room, 200);
+    QString text;
+    for (int i = 0; field->fontMetrics().horizontalAdvance(text + "W") <= room; ++i)
+        text += i % 3 ? "W" : "i";
+    field->setText(text);
+    field->setCursorPosition(0);
+    field->grab();
+    const int start = caretX(field);
+    field->setCursorPosition(text.size());
+    field->grab();
+    EXPECT_EQ(caretX(field) - start, field->fontMetrics().horizontalAdvance(text))
+        << "the field scrolled a text that fits its text area";
+    // A text a few pixels wider than the area no longer fits: the field scrolls it.
+    field->setText(text + "WW");
+    ASSERT_GT(field->fontMetrics().horizontalAdvance(text + "WW"), room);
+    field->setCursorPosition(0);
+    field->grab();
+    const int again = caretX(field);
+    field->setCursorPosition(text.size() + 2);
+    field->grab();
+    EXPECT_LT(caretX(field) - again, field->fontMetrics().horizontalAdvance(text + "WW"));
 }
 
 TEST_F(SearchView, ALanguageWithoutATableReadsTheEnglishOne) {

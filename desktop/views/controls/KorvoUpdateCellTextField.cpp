@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QPainter>
 #include <QProxyStyle>
+#include <QStyleOptionFrame>
 
 #include <cmath>
 
@@ -22,6 +23,9 @@ public:
 // The line edit's cursor rectangle reaches this far left of the caret position (it is widened for repainting).
 constexpr int kCursorRectLeftPad = 5;
 constexpr int kCaretWidth = 1;
+// The line edit keeps this much clear on either side of its text, and one pixel more for the cursor.
+constexpr int kLineEditInnerMargin = 2;
+constexpr int kLineEditCursorRoom = 1;
 
 } // namespace
 
@@ -83,6 +87,14 @@ void KorvoUpdateCellTextField::updateTextRect() {
                            std::max(0, static_cast<int>(std::lround(bounds.right() - text.right()))),
                            std::max(0, static_cast<int>(std::lround(bounds.bottom() - text.bottom()))));
     if (margins != textMargins()) setTextMargins(margins);
+}
+
+int KorvoUpdateCellTextField::textAreaWidth() const {
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QRect contents =
+        style()->subElementRect(QStyle::SE_LineEditContents, &option, this).marginsRemoved(textMargins());
+    return std::max(0, contents.width() - 2 * kLineEditInnerMargin - kLineEditCursorRoom);
 }
 
 QRect KorvoUpdateCellTextField::caretRect() const {

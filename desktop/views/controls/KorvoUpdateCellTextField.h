@@ -28,6 +28,8 @@ public:
 
     // Re-reads the cell's text rectangle for the field's bounds.
     void updateTextRect();
+    // The widest text the field shows whole, without scrolling it.
+    int textAreaWidth() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -28,6 +28,18 @@ KorvoUpdateTableCellView::KorvoUpdateTableCellView(QWidget* parent) : QWidget(pa
     layoutSubviews();
 }
 
+void KorvoUpdateTableCellView::setStringValue(const QString& text) {
+    m_stringValue = text;
+    fitStringValue();
+}
+
+void KorvoUpdateTableCellView::fitStringValue() {
+    const int room = m_textField1->textAreaWidth();
+    const QString shown = m_textField1->fontMetrics().elidedText(m_stringValue, Qt::ElideRight, room);
+    m_textField1->setText(shown);
+    setToolTip(shown == m_stringValue ? QString() : m_stringValue);
+}
+
 void KorvoUpdateTableCellView::setShowImage(bool show) {
     m_showImage = show;
     layoutSubviews();
@@ -49,6 +61,7 @@ void KorvoUpdateTableCellView::layoutSubviews() {
         m_textField1->setGeometry(kTextLeading, (height() - textHeight) / 2, std::max(0, width() - kTextLeading),
                                   textHeight);
     }
+    if (!m_stringValue.isEmpty()) fitStringValue();
 }
 
 void KorvoUpdateTableCellView::resizeEvent(QResizeEvent* event) {

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -406,6 +407,21 @@ void KorvoUpdateTableView::paintEvent(QPaintEvent* event) {
             painter.drawLine(0, y, right, y);
         }
     }
+}
+
+bool KorvoUpdateTableView::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QTableView::viewportEvent(event);
+    // The cell views let the pointer through to the viewport, so their tips are shown from here.
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const int row = rowAt(help->pos().y());
+    const int column = columnAt(help->pos().x());
+    const QWidget* view = viewAtColumn(column, row);
+    const QString tip = view ? view->toolTip() : QString();
+    if (tip.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), tip, viewport(), cellFrame(row, column));
+    return true;
 }
 
 void KorvoUpdateTableView::scrollContentsBy(int dx, int dy) {

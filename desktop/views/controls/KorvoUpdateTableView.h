@@ -3,7 +3,7 @@
 // to the table. After the table has handled a press it tells its extended delegate, and emits didClickedRow, which
 // row the press landed on (found before the handling; none for a press below the last row). A cell view that has an
 // invokable setBackgroundStyle(int) is told 1 (emphasized) while its row is selected under the ordinary highlight,
-// else 0. Columns carry an
+// else 0. A cell view's tool tip shows while the pointer rests on its cell. Columns carry an
 // identifier, a title and a KorvoUpdateTableHeaderCell when one is set. Delegate and data source are not owned:
 // their owner clears them before they go away. GUI thread only.
 #pragma once
@@ -103,6 +103,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void updateGeometries() override;
 
