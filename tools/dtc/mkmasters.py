@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes the DTC masters: one UTF-8 file per language (data/dtc/<xx>.txt), the same codes in the same order in
 each, one "CODE description" line per code, LF line ends. Only codes whose generic meaning is fixed by the standard
-code list (P0, P2, P3400-P3497, C0, B0, U0) belong here: a code a car reports must never get a made-up meaning, so
+code list (P0 with the hybrid and electric-drive P0A00-P0DFF, P2 with P2A00-P2AFF, P3400-P3497, C0, B0, U0) belong here: a code a car reports must never get a made-up meaning, so
 blocks the manufacturers control (P1, P3000-P3399, most of B and C) stay out rather than being guessed.
 
     tools/dtc/mkmasters.py [output folder]     (default: data/dtc beside this repository's tools/)
@@ -11,7 +11,7 @@ import re
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from vocabulary import LANGS, MODULES, PARTS, PHRASES, WORDS  # noqa: E402
+from vocabulary import ELECTRIC, LANGS, MODULES, PARTS, PHRASES, WORDS  # noqa: E402
 
 # Mode lists shared by many families; each mode takes the next code number ("-" is the family's bare name).
 MACROS = {
@@ -76,7 +76,8 @@ FRONTAL = {
 # stands for a list in MACROS. A part or mode is a vocabulary key, optionally followed by a letter, a number or a
 # pair of them ("Fuel Pump A", "Cooling Fan 3", "Vehicle Speed Sensor A/B"). Qualifiers: B1 (bank), B1S2 (bank and
 # sensor), B1SA (bank and sensor A), B1S1/B2S1 (two positions), B1U2 (bank and unit), LF/RF/LR/RR (wheel). "%NAME"
-# lines stand for the per-cylinder, per-coil and network families built in build().
+# lines stand for the per-cylinder, per-coil and network families built in build(). A code with a letter among its
+# last three characters (P0A00, C003A) counts its family on in hexadecimal, as the code list does.
 FAMILIES = """
 P0001 Fuel Volume Regulator: $C4
 P0005 Fuel Shutoff Valve A: $C3
@@ -437,6 +438,65 @@ P0984 Shift Solenoid E: $R3
 P0987 Transmission Fluid Pressure Sensor/Switch E: $S5
 P0992 Transmission Fluid Pressure Sensor/Switch F: $S5
 P0997 Shift Solenoid F: $R3
+P0A00 Motor Electronics Coolant Temperature Sensor: $S5
+P0A05 Motor Electronics Coolant Pump: $C3
+P0A08 DC/DC Converter Status: Circuit; Circuit Low Input
+P0A0A High Voltage System Interlock Circuit: -; Performance; Low; High; Intermittent
+P0A0F Engine Failed to Start
+P0A10 DC/DC Converter Status: Circuit High Input
+P0A11 DC/DC Converter Enable: $O3
+P0A14 Engine Mount Control: $O3
+P0A17 Motor Torque Sensor: Circuit; Circuit Range/Performance; Circuit Low
+P0A1A Generator Control Module
+P0A1B Drive Motor A Control Module
+P0A1C Drive Motor B Control Module
+P0A1D Hybrid Powertrain Control Module
+P0A1E Starter/Generator Control Module
+P0A1F Battery Energy Control Module
+P0A20 Motor Torque Sensor: Circuit High; Circuit Intermittent
+P0A22 Generator Torque Sensor: $S5
+P0A27 Battery Power Off: Circuit; Circuit Low; Circuit High
+P0A2A Drive Motor A Temperature Sensor: $S5
+P0A2F Drive Motor A Over Temperature
+P0A30 Drive Motor B Temperature Sensor: $S5
+P0A35 Drive Motor B Over Temperature
+P0A36 Generator Temperature Sensor: $S5
+P0A3B Generator Over Temperature
+P0A3C Drive Motor A Inverter Over Temperature
+P0A3D Drive Motor B Inverter Over Temperature
+P0A3E Generator Inverter Over Temperature
+P0A3F Drive Motor A Position Sensor: $S5; Circuit Overspeed
+P0A45 Drive Motor B Position Sensor: $S5; Circuit Overspeed
+P0A4B Generator Position Sensor: $S5; Circuit Overspeed
+P0A51 Drive Motor A Current Sensor: $S4
+P0A55 Drive Motor B Current Sensor: $S4
+P0A59 Generator Current Sensor: $S4
+P0A5D Drive Motor A Phase U Current: -; Low; High
+P0A60 Drive Motor A Phase V Current: -; Low; High
+P0A63 Drive Motor A Phase W Current: -; Low; High
+P0A66 Drive Motor B Phase U Current: -; Low; High
+P0A69 Drive Motor B Phase V Current: -; Low; High
+P0A6C Drive Motor B Phase W Current: -; Low; High
+P0A6F Generator Phase U Current: -; Low; High
+P0A72 Generator Phase V Current: -; Low; High
+P0A75 Generator Phase W Current: -; Low; High
+P0A78 Drive Motor A Inverter Performance
+P0A79 Drive Motor B Inverter Performance
+P0A7A Generator Inverter Performance
+P0A7E Hybrid Battery Pack Over Temperature
+P0A7F Hybrid Battery Pack Deterioration
+P0A80 Replace Hybrid Battery Pack
+P0A90 Drive Motor A Performance
+P0A91 Drive Motor B Performance
+P0A92 Hybrid Generator Performance
+P0A93 Inverter Cooling System Performance
+P0A94 DC/DC Converter Performance
+P0A95 High Voltage Fuse
+P0AA0 Hybrid Battery Positive Contactor Circuit: -; Stuck Closed; Stuck Open
+P0AA3 Hybrid Battery Negative Contactor Circuit: -; Stuck Closed; Stuck Open
+P0AA6 Hybrid Battery Voltage System Isolation Fault
+P0ABF Hybrid Battery Pack Current Sensor: $S5
+P0AC4 Hybrid Powertrain Control Module Requested MIL Illumination
 P2000 NOx Trap: Efficiency Below Threshold @B1
 P2001 NOx Trap: Efficiency Below Threshold @B2
 P2002 Diesel Particulate Filter: Efficiency Below Threshold @B1
@@ -511,6 +571,7 @@ P2165 Throttle/Pedal Position Sensor/Switch C: Maximum Stop Performance
 P2166 Throttle/Pedal Position Sensor/Switch D: Maximum Stop Performance
 P2167 Throttle/Pedal Position Sensor/Switch E: Maximum Stop Performance
 P2168 Throttle/Pedal Position Sensor/Switch F: Maximum Stop Performance
+P2169 Exhaust Pressure Regulator Vent Solenoid: $C3
 P2172 Throttle Actuator Control System: Sudden High Airflow Detected; High Airflow Detected; Sudden Low Airflow Detected; Low Airflow Detected; Idle Position Not Learned
 P2177 System Too Lean: Off Idle @B1
 P2178 System Too Rich: Off Idle @B1
@@ -618,6 +679,9 @@ P2556 Engine Coolant Level Sensor/Switch: $S4
 P2560 Engine Coolant Level Low
 P2561 A/C Control Module Requested MIL Illumination
 P2562 Turbocharger Boost Control Position Sensor: $S5
+P2567 Direct Ozone Reduction Catalyst Temperature Sensor: $S5
+P2572 Direct Ozone Reduction Catalyst Deterioration Sensor: $S5
+P2577 Direct Ozone Reduction Catalyst: Efficiency Below Threshold
 P2600 Coolant Pump A: $C4
 P2604 Intake Air Heater A: Circuit Range/Performance; Circuit/Open
 P2606 Intake Air Heater B: Circuit Range/Performance; Circuit Low; Circuit High
@@ -639,6 +703,8 @@ P2645 Rocker Arm Actuator A: $ROCK @B1
 P2650 Rocker Arm Actuator B: $ROCK @B1
 P2655 Rocker Arm Actuator A: $ROCK @B2
 P2660 Rocker Arm Actuator B: $ROCK @B2
+P2665 Fuel Shutoff Valve B: $C3
+P2668 Fuel Mode Indicator Lamp: Control Circuit
 P2669 Actuator Supply Voltage B: $O3
 P2700 Transmission Friction Element A: Apply Time Range/Performance
 P2701 Transmission Friction Element B: Apply Time Range/Performance
@@ -661,6 +727,7 @@ P2749 Intermediate Shaft Speed Sensor C: $N4
 P2753 Transmission Fluid Cooler: $C3
 P2756 Torque Converter Clutch Pressure Control Solenoid: $SOLN
 P2761 Torque Converter Clutch Pressure Control Solenoid: Control Circuit/Open; Control Circuit Range/Performance
+P2763 Torque Converter Clutch Pressure Control Solenoid: Control Circuit High; Control Circuit Low
 P2765 Input/Turbine Speed Sensor B: $N4
 P2769 Torque Converter Clutch: Circuit Low; Circuit High
 P2771 Four Wheel Drive (4WD) Low Switch: $S4
@@ -675,8 +742,18 @@ P2788 Auto Shift Manual Adaptive Learning at Limit
 P2789 Clutch Adaptive Learning at Limit
 P2790 Gate Select Direction: Circuit; Circuit Low; Circuit High
 P2793 Gear Shift Direction: Circuit; Circuit Low; Circuit High
+P2796 Auxiliary Transmission Fluid Pump: Control Circuit; Performance
 P2800 Transmission Range Sensor B: $S5
 P2805 Transmission Range Sensor A/B: Correlation
+P2806 Transmission Range Sensor Alignment
+P2807 Pressure Control Solenoid G: $SOLN; $C4
+P2816 Pressure Control Solenoid H: $SOLN; $C4
+P2A00 O2 Sensor: Circuit Range/Performance @B1S1
+P2A01 O2 Sensor: Circuit Range/Performance @B1S2
+P2A02 O2 Sensor: Circuit Range/Performance @B1S3
+P2A03 O2 Sensor: Circuit Range/Performance @B2S1
+P2A04 O2 Sensor: Circuit Range/Performance @B2S2
+P2A05 O2 Sensor: Circuit Range/Performance @B2S3
 P3400 Cylinder Deactivation System @B1
 %DEACT
 P3497 Cylinder Deactivation System @B2
@@ -690,8 +767,12 @@ C0036 Tone Wheel @LR
 C0037 Wheel Speed Sensor @LR
 C0038 Wheel Speed Sensor Supply @LR
 C0039 Tone Wheel @RR
+C003A Wheel Speed Sensor @RR
+C003B Wheel Speed Sensor Supply @RR
 B0001 Driver Frontal: Stage 1 Deployment Control; Stage 2 Deployment Control
 B0010 Passenger Frontal: Stage 1 Deployment Control; Stage 2 Deployment Control
+B0020 Left Side Airbag Deployment Control
+B0028 Right Side Airbag Deployment Control
 %BUSES
 %MODULES
 """
@@ -714,6 +795,11 @@ U0112 Battery Energy Control Module B
 U0113 Emissions Critical Control Information
 U0114 Four-Wheel Drive Clutch Control Module
 U0115 ECM/PCM B
+U0116 ECM/PCM C
+U0117 PTO Control Module
+U0118 Fuel Additive Control Module
+U0119 Fuel Cell Control Module
+U0120 Starter/Generator Control Module
 U0121 Anti-Lock Brake System Control Module
 U0122 Vehicle Dynamics Control Module
 U0123 Yaw Rate Sensor Module
@@ -814,6 +900,9 @@ U0232 Side Obstacle Detection Control Module Left
 U0233 Side Obstacle Detection Control Module Right
 U0234 Convenience Recall Module
 U0235 Cruise Control Front Distance Range Sensor
+U0236 Column Lock Module
+U0237 Digital Audio Control Module C
+U0238 Digital Audio Control Module D
 U0293 Hybrid Powertrain Control Module
 """
 
@@ -834,17 +923,34 @@ BUSES = ["High Speed CAN Communication Bus", "Medium Speed CAN Communication Bus
          "Vehicle Communication Bus A", "Vehicle Communication Bus B", "Vehicle Communication Bus C",
          "Vehicle Communication Bus D", "Vehicle Communication Bus E"]
 SUFFIX = re.compile(r"^(.*) ([A-L0-9](?:/[A-L0-9])?)$")
+TABLES = (WORDS, PARTS, PHRASES, MODULES, ELECTRIC)
+# Keys with "{0}", "{1}" (a motor letter, a phase) inside them: each language puts the letters where it needs them.
+TEMPLATES = [(re.compile("^" + "([A-Z0-9])".join(re.escape(p) for p in re.split(r"\{\d\}", key)) + "$"), texts)
+             for table in TABLES for key, texts in table.items() if "{0}" in key]
 
 
 def word(text, lang):
-    """The text of a vocabulary key; a key not in the tables may be a known one followed by a letter or number."""
-    for table in (WORDS, PARTS, PHRASES, MODULES):
+    """The text of a vocabulary key; a key not in the tables may be a known one followed by a letter or number, or
+    a template's key with letters in place of its "{0}" and "{1}"."""
+    for table in TABLES:
         if text in table:
             return table[text][lang]
+    for pattern, texts in TEMPLATES:
+        m = pattern.match(text)
+        if m:
+            return texts[lang].format(*m.groups())
     m = SUFFIX.match(text)
     if not m:
         raise KeyError(text)
     return word(m.group(1), lang) + ("" if lang == "cn" else " ") + m.group(2)
+
+
+def code_at(start, offset):
+    """The code `offset` places after `start`: in hexadecimal where the code has a letter among its last three
+    characters (P0A0F is followed by P0A10), else in decimal."""
+    if re.search("[A-F]", start[2:]):
+        return "%s%s%03X" % (start[0], start[1], int(start[2:], 16) + offset)
+    return "%s%04d" % (start[0], int(start[1:]) + offset)
 
 
 def join(lang, part, mode=None, qual=None):
@@ -889,7 +995,7 @@ class Table:
     def add(self, code, texts):
         if code in self.rows:
             raise ValueError("code twice: " + code)
-        if not re.match(r"^[PCBU][0-9]{4}$", code):
+        if not re.match(r"^[PCBU][0-3][0-9A-F]{3}$", code):
             raise ValueError("bad code: " + code)
         self.rows[code] = texts
 
@@ -897,9 +1003,8 @@ class Table:
         self.add(code, {l: make(l) for l in LANGS})
 
     def family(self, start, part, modes, qual=None):
-        letter, number = start[0], int(start[1:])
         for i, mode in enumerate(modes):
-            self.single("%s%04d" % (letter, number + i),
+            self.single(code_at(start, i),
                         lambda l, m=mode: join(l, word(part, l), None if m == "-" else word(m, l),
                                                qualifier(l, qual) if qual else None))
 
@@ -999,10 +1104,10 @@ def build():
         part, _, modes = rest.partition(": ")
         if qual in WHEEL_KEYS:
             t.single(code, lambda l, p=part, w=qual: wheel_part(l, word(p, l), w))
-        elif code[0] == "B":
-            seat = {"Driver Frontal": 0, "Passenger Frontal": 1}[part]
+        elif part in ("Driver Frontal", "Passenger Frontal"):
+            seat = ["Driver Frontal", "Passenger Frontal"].index(part)
             for i, mode in enumerate(expand(modes.split("; "))):
-                t.single("B%04d" % (int(code[1:]) + i),
+                t.single(code_at(code, i),
                          lambda l, m=mode: join(l, FRONTAL[l][seat], word(m, l)))
         else:
             t.family(code, part, expand(modes.split("; ")) if modes else ["-"], qual)
