@@ -11,7 +11,7 @@ import re
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from vocabulary import ELECTRIC, LANGS, MODULES, PARTS, PHRASES, WORDS  # noqa: E402
+from vocabulary import CHASSIS, ELECTRIC, LANGS, MODULES, PARTS, PHRASES, RESTRAINTS, WORDS  # noqa: E402
 
 # Mode lists shared by many families; each mode takes the next code number ("-" is the family's bare name).
 MACROS = {
@@ -37,22 +37,56 @@ DEACTIVATION_MODES = ["Deactivation/Intake Valve Control Circuit/Open", "Deactiv
                       "Exhaust Valve Control Circuit/Open", "Exhaust Valve Control Performance",
                       "Exhaust Valve Control Circuit Low", "Exhaust Valve Control Circuit High"]
 LETTERS = "ABCDEFGHIJKL"
-WHEEL_KEYS = ["LF", "RF", "LR", "RR"]
+# Wheels; "R" is the rear axle as a whole (a single rear wheel speed sensor).
+WHEEL_KEYS = ["LF", "RF", "LR", "RR", "R"]
 WHEELS = {
-    "en": ["Left Front", "Right Front", "Left Rear", "Right Rear"],
-    "de": ["vorn links", "vorn rechts", "hinten links", "hinten rechts"],
-    "es": ["delantera izquierda", "delantera derecha", "trasera izquierda", "trasera derecha"],
-    "fr": ["avant gauche", "avant droite", "arrière gauche", "arrière droite"],
-    "hu": ["bal első", "jobb első", "bal hátsó", "jobb hátsó"],
-    "it": ["anteriore sinistra", "anteriore destra", "posteriore sinistra", "posteriore destra"],
-    "nl": ["linksvoor", "rechtsvoor", "linksachter", "rechtsachter"],
-    "pl": ["lewe przednie", "prawe przednie", "lewe tylne", "prawe tylne"],
-    "pt": ["dianteira esquerda", "dianteira direita", "traseira esquerda", "traseira direita"],
-    "ru": ["переднее левое", "переднее правое", "заднее левое", "заднее правое"],
-    "se": ["vänster fram", "höger fram", "vänster bak", "höger bak"],
-    "sk": ["ľavé predné", "pravé predné", "ľavé zadné", "pravé zadné"],
-    "cz": ["levé přední", "pravé přední", "levé zadní", "pravé zadní"],
-    "cn": ["左前", "右前", "左后", "右后"],
+    "en": ["Left Front", "Right Front", "Left Rear", "Right Rear", "Rear"],
+    "de": ["vorn links", "vorn rechts", "hinten links", "hinten rechts", "hinten"],
+    "es": ["delantera izquierda", "delantera derecha", "trasera izquierda", "trasera derecha", "trasera"],
+    "fr": ["avant gauche", "avant droite", "arrière gauche", "arrière droite", "arrière"],
+    "hu": ["bal első", "jobb első", "bal hátsó", "jobb hátsó", "hátsó"],
+    "it": ["anteriore sinistra", "anteriore destra", "posteriore sinistra", "posteriore destra", "posteriore"],
+    "nl": ["linksvoor", "rechtsvoor", "linksachter", "rechtsachter", "achter"],
+    "pl": ["lewe przednie", "prawe przednie", "lewe tylne", "prawe tylne", "tył"],
+    "pt": ["dianteira esquerda", "dianteira direita", "traseira esquerda", "traseira direita", "traseira"],
+    "ru": ["переднее левое", "переднее правое", "заднее левое", "заднее правое", "задняя ось"],
+    "se": ["vänster fram", "höger fram", "vänster bak", "höger bak", "bak"],
+    "sk": ["ľavé predné", "pravé predné", "ľavé zadné", "pravé zadné", "zadná náprava"],
+    "cz": ["levé přední", "pravé přední", "levé zadní", "pravé zadní", "zadní náprava"],
+    "cn": ["左前", "右前", "左后", "右后", "后"],
+}
+
+# Seat positions of the restraint codes: English puts them first ("Second Row Left Seatbelt Sensor"), Chinese
+# before the part, every other language in brackets after it, as the wheels.
+POSITIONS = {
+    "en": ["Driver", "Passenger", "First Row Center", "Second Row Left", "Second Row Center", "Second Row Right",
+           "Third Row Left", "Third Row Center", "Third Row Right"],
+    "de": ["Fahrer", "Beifahrer", "1. Reihe Mitte", "2. Reihe links", "2. Reihe Mitte", "2. Reihe rechts",
+           "3. Reihe links", "3. Reihe Mitte", "3. Reihe rechts"],
+    "es": ["conductor", "acompañante", "1.ª fila centro", "2.ª fila izquierda", "2.ª fila centro",
+           "2.ª fila derecha", "3.ª fila izquierda", "3.ª fila centro", "3.ª fila derecha"],
+    "fr": ["conducteur", "passager", "1re rangée centre", "2e rangée gauche", "2e rangée centre", "2e rangée droite",
+           "3e rangée gauche", "3e rangée centre", "3e rangée droite"],
+    "hu": ["vezető", "utas", "1. sor közép", "2. sor bal", "2. sor közép", "2. sor jobb", "3. sor bal",
+           "3. sor közép", "3. sor jobb"],
+    "it": ["conducente", "passeggero", "1ª fila centro", "2ª fila sinistra", "2ª fila centro", "2ª fila destra",
+           "3ª fila sinistra", "3ª fila centro", "3ª fila destra"],
+    "nl": ["bestuurder", "passagier", "1e rij midden", "2e rij links", "2e rij midden", "2e rij rechts",
+           "3e rij links", "3e rij midden", "3e rij rechts"],
+    "pl": ["kierowca", "pasażer", "1. rząd środek", "2. rząd lewy", "2. rząd środek", "2. rząd prawy",
+           "3. rząd lewy", "3. rząd środek", "3. rząd prawy"],
+    "pt": ["motorista", "passageiro", "1ª fileira centro", "2ª fileira esquerda", "2ª fileira centro",
+           "2ª fileira direita", "3ª fileira esquerda", "3ª fileira centro", "3ª fileira direita"],
+    "ru": ["водитель", "пассажир", "1-й ряд, центр", "2-й ряд, слева", "2-й ряд, центр", "2-й ряд, справа",
+           "3-й ряд, слева", "3-й ряд, центр", "3-й ряд, справа"],
+    "se": ["förare", "passagerare", "rad 1 mitten", "rad 2 vänster", "rad 2 mitten", "rad 2 höger",
+           "rad 3 vänster", "rad 3 mitten", "rad 3 höger"],
+    "sk": ["vodič", "spolujazdec", "1. rad stred", "2. rad vľavo", "2. rad stred", "2. rad vpravo",
+           "3. rad vľavo", "3. rad stred", "3. rad vpravo"],
+    "cz": ["řidič", "spolujezdec", "1. řada uprostřed", "2. řada vlevo", "2. řada uprostřed", "2. řada vpravo",
+           "3. řada vlevo", "3. řada uprostřed", "3. řada vpravo"],
+    "cn": ["驾驶员", "乘客", "第1排中间", "第2排左侧", "第2排中间", "第2排右侧", "第3排左侧", "第3排中间",
+           "第3排右侧"],
 }
 
 FRONTAL = {
@@ -757,6 +791,24 @@ P2A05 O2 Sensor: Circuit Range/Performance @B2S3
 P3400 Cylinder Deactivation System @B1
 %DEACT
 P3497 Cylinder Deactivation System @B2
+C0000 Vehicle Speed Information Circuit
+C0001 TCS Control Channel A Valve 1
+C0002 TCS Control Channel A Valve 2
+C0003 TCS Control Channel B Valve 1
+C0004 TCS Control Channel B Valve 2
+C0010 Inlet Control @LF
+C0011 Outlet Control @LF
+C0012 Hydraulic Release Too Long @LF
+C0014 Inlet Control @RF
+C0015 Outlet Control @RF
+C0016 Hydraulic Release Too Long @RF
+C0018 Inlet Control @LR
+C0019 Outlet Control @LR
+C001A Hydraulic Release Too Long @LR
+C001C Inlet Control @RR
+C001D Outlet Control @RR
+C001E Hydraulic Release Too Long @RR
+C0020 ABS Pump Motor Control
 C0030 Tone Wheel @LF
 C0031 Wheel Speed Sensor @LF
 C0032 Wheel Speed Sensor Supply @LF
@@ -769,10 +821,137 @@ C0038 Wheel Speed Sensor Supply @LR
 C0039 Tone Wheel @RR
 C003A Wheel Speed Sensor @RR
 C003B Wheel Speed Sensor Supply @RR
-B0001 Driver Frontal: Stage 1 Deployment Control; Stage 2 Deployment Control
-B0010 Passenger Frontal: Stage 1 Deployment Control; Stage 2 Deployment Control
+C003C Tone Wheel @R
+C003D Wheel Speed Sensor @R
+C003E Wheel Speed Sensor Supply @R
+C003F Wheel Speed Sensors Rotation Direction Correlation
+C0040 Brake Pedal Switch A
+C0044 Brake Pressure Sensor A
+C0047 Brake Booster Pressure Sensor
+C0048 Brake Booster Travel Sensor
+C0049 Brake Fluid Level
+C004A Brake Lining Wear Sensor
+C004B Brake Fluid Level Sensor/Switch: Circuit/Open
+C004D Brake System Pressure Slow Response
+C004E Brake System Pressure Control Valve Actuator Stuck
+C004F ABS Control Module Over Temperature
+C0051 Steering Wheel Position Sensor
+C0061 Lateral Acceleration Sensor
+C0062 Longitudinal Acceleration Sensor
+C0063 Yaw Rate Sensor
+C006A Multi-axis Acceleration Sensor
+C006B Stability System Active Too Long
+C006C Stability System
+C0072 Brake Temperature Too High
+C0073 Delivered Driving Torque
+C0074 Requested Driving Torque
+C0075 Brake Pedal Position Performance
+C0077 Low Tire Pressure
+C0078 Tire Diameter
+C0079 Variable Effort Steering
+C0082 Brake System Malfunction Indicator
+C0083 Tire Pressure Monitor Malfunction Indicator
+C0084 Traction Active Indicator
+C0085 Traction Disable Indicator
+C0086 Vehicle Dynamics Indicator
+C0089 TCS Disable Switch
+C008A TCS Mode Control
+C0500 Wheel Speed Sensor A: Circuit/Open; Range/Performance; Circuit Low; Circuit High; Intermittent/Erratic; Correlation @LF
+C0506 Wheel Speed Sensor A: Circuit/Open; Range/Performance; Circuit Low; Circuit High; Intermittent/Erratic; Correlation @RF
+C050C Wheel Speed Sensor A: Circuit/Open; Range/Performance; Circuit Low; Circuit High; Intermittent/Erratic; Correlation @LR
+C0512 Wheel Speed Sensor A: Circuit/Open; Range/Performance; Circuit Low; Circuit High; Intermittent/Erratic; Correlation @RR
+C0518 Wheel Speed Sensor: Mechanical @LF
+C0519 Wheel Speed Sensor: Mechanical @RF
+C051A Wheel Speed Sensor: Mechanical @LR
+C051B Wheel Speed Sensor: Mechanical @RR
+B0001 Driver Frontal: Stage 1 Deployment Control; Stage 2 Deployment Control; Stage 3 Deployment Control
+B0004 Knee Bolster Deployment Control @Driver
+B0005 Collapsible Steering Column Deployment Control
+B0010 Passenger Frontal: Stage 1 Deployment Control; Stage 2 Deployment Control; Stage 3 Deployment Control
+B0013 Knee Bolster Deployment Control @Passenger
+B001A Center Frontal Stage 3 Deployment Control
 B0020 Left Side Airbag Deployment Control
+B0021 Left Curtain Deployment Control 1
+B0022 Left Curtain Deployment Control 2
 B0028 Right Side Airbag Deployment Control
+B0029 Right Curtain Deployment Control 1
+B002A Right Curtain Deployment Control 2
+B0030 Side Airbag Deployment Control @Second Row Left
+B0031 Frontal Stage 1 Deployment Control @Second Row Left
+B0032 Frontal Stage 2 Deployment Control @Second Row Left
+B0033 Frontal Stage 3 Deployment Control @Second Row Left
+B0038 Side Airbag Deployment Control @Second Row Right
+B0039 Frontal Stage 1 Deployment Control @Second Row Right
+B003A Frontal Stage 2 Deployment Control @Second Row Right
+B003B Frontal Stage 3 Deployment Control @Second Row Right
+B0040 Side Airbag Deployment Control @Third Row Left
+B0041 Frontal Stage 1 Deployment Control @Third Row Left
+B0042 Frontal Stage 2 Deployment Control @Third Row Left
+B0043 Frontal Stage 3 Deployment Control @Third Row Left
+B0048 Side Airbag Deployment Control @Third Row Right
+B0049 Frontal Stage 1 Deployment Control @Third Row Right
+B004A Frontal Stage 2 Deployment Control @Third Row Right
+B004B Frontal Stage 3 Deployment Control @Third Row Right
+B0050 Seatbelt Sensor @Driver|First Row Center|Passenger|Second Row Left|Second Row Center|Second Row Right|Third Row Left|Third Row Center|Third Row Right
+B0060 Seatbelt Tension Sensor @Driver|Passenger
+B0070 Seatbelt Pretensioner A Deployment Control @Driver
+B0071 Seatbelt Pretensioner Deployment Control @First Row Center
+B0072 Seatbelt Pretensioner A Deployment Control @Passenger
+B0073 Seatbelt Pretensioner Deployment Control @Second Row Left|Second Row Center|Second Row Right|Third Row Left|Third Row Center|Third Row Right
+B0079 Seatbelt Pretensioner B Deployment Control @Driver|Passenger|Second Row Left|Second Row Right|Second Row Center
+B007E Seatbelt Pretensioner C Deployment Control @Driver|Passenger
+B0080 Seatbelt Load Limiter Deployment Control @Driver|First Row Center|Passenger|Second Row Left|Second Row Center|Second Row Right|Third Row Left|Third Row Center|Third Row Right
+B0090 Left Frontal Restraints Sensor
+B0091 Left Side Restraints Sensor 1
+B0092 Left Side Restraints Sensor 2
+B0093 Left Side Restraints Sensor 3
+B0094 Center Frontal Restraints Sensor
+B0095 Right Frontal Restraints Sensor
+B0096 Right Side Restraints Sensor 1
+B0097 Right Side Restraints Sensor 2
+B0098 Right Side Restraints Sensor 3
+B0099 Roll Over Sensor
+B009A Left Side Restraints Sensor 4
+B009B Left Side Restraints Sensor 5
+B009C Left Side Restraints Sensor 6
+B009D Right Side Restraints Sensor 4
+B009E Right Side Restraints Sensor 5
+B009F Right Side Restraints Sensor 6
+B00A0 Occupant Classification System
+B00A1 Occupant Position System
+B00B0 Seat Occupant Classification Sensor A @Driver
+B00B1 Seat Occupant Classification Sensor B @Driver
+B00B2 Seat Occupant Classification Sensor C @Driver
+B00B3 Seat Occupant Classification Sensor D @Driver
+B00B4 Seat Occupant Classification Sensor E @Driver
+B00B5 Seat Track Position Restraints Sensor @Driver
+B00B6 Seat Recline Position Restraints Sensor @Driver
+B00B7 Seat Occupant Position Sensor A @Driver
+B00B8 Seat Occupant Position Sensor B @Driver
+B00B9 Seat Occupant Position Sensor C @Driver
+B00BA Seat Occupant Position Sensor D @Driver
+B00BB Seat Occupant Position Sensor E @Driver
+B00C0 Seat Occupant Classification Sensor A @Passenger
+B00C1 Seat Occupant Classification Sensor B @Passenger
+B00C2 Seat Occupant Classification Sensor C @Passenger
+B00C3 Seat Occupant Classification Sensor D @Passenger
+B00C4 Seat Occupant Classification Sensor E @Passenger
+B00C5 Seat Track Position Restraints Sensor @Passenger
+B00C6 Seat Recline Position Restraints Sensor @Passenger
+B00C7 Seat Occupant Position Sensor A @Passenger
+B00C8 Seat Occupant Position Sensor B @Passenger
+B00C9 Seat Occupant Position Sensor C @Passenger
+B00CA Seat Occupant Position Sensor D @Passenger
+B00CB Seat Occupant Position Sensor E @Passenger
+B00D0 Seatbelt Indicator @Driver|Passenger
+B00D2 Restraint System Malfunction Indicator 1
+B00D3 Restraint System Malfunction Indicator 2
+B00D4 Restraint System Malfunction Audible Indicator
+B00D5 Restraint System Passenger Disable Indicator
+B00DF Restraints Disable Switch @Passenger
+B00F0 Inflatable Seatbelt Deployment Control @Driver|Passenger|Second Row Left|Second Row Center|Second Row Right|Third Row Left|Third Row Center|Third Row Right
+B00E0 Seatbelt Pretensioner B Deployment Control @Third Row Left|Third Row Right|Third Row Center
+B00E3 Seatbelt Pretensioner C Deployment Control @Second Row Left|Second Row Right|Second Row Center|Third Row Right|Third Row Left|Third Row Center
 %BUSES
 %MODULES
 """
@@ -904,6 +1083,127 @@ U0236 Column Lock Module
 U0237 Digital Audio Control Module C
 U0238 Digital Audio Control Module D
 U0293 Hybrid Powertrain Control Module
+U010A Exhaust Gas Recirculation Control Module A
+U010B Exhaust Gas Recirculation Control Module B
+U010C Turbocharger/Supercharger Control Module A
+U010D Turbocharger/Supercharger Control Module B
+U010E Reductant Control Module
+U010F Air Conditioning Control Module
+U011A Exhaust Gas Sensor Module
+U011B Rocker Arm Control Module A
+U011C Rocker Arm Control Module B
+U011D All Wheel Drive Control Module
+U0133 Active Roll Control Module
+U0134 Power Steering Control Module Rear
+U0135 Differential Control Module Front
+U0136 Differential Control Module Rear
+U0137 Trailer Brake Control Module
+U0138 All Terrain Control Module
+U0139 Suspension Control Module B
+U0149 Gateway D
+U0150 Gateway E
+U016A Global Positioning System Module
+U0174 Restraints System Sensor E
+U0175 Restraints System Sensor F
+U0176 Restraints System Sensor G
+U0177 Restraints System Sensor H
+U0178 Restraints System Sensor I
+U0179 Restraints System Sensor J
+U017A Restraints System Sensor K
+U017B Restraints System Sensor L
+U017C Restraints System Sensor M
+U017D Restraints System Sensor N
+U017E Seatbelt Pretensioner Module A
+U017F Seatbelt Pretensioner Module B
+U0239 Entrapment Control Module A
+U023A Image Processing Module A
+U023B Image Processing Module B
+U023C Image Processing Module C
+U023D Cruise Control Front Distance Range Sensor Left
+U023E Cruise Control Front Distance Range Sensor Right
+U0240 Entrapment Control Module B
+U0241 Headlamp Control Module A
+U0242 Headlamp Control Module B
+U0243 Parking Assist Control Module B
+U0244 Running Board Control Module A
+U0245 Entertainment Control Module Front
+U0246 Seat Control Module E
+U0247 Seat Control Module F
+U0248 Remote Accessory Module
+U0249 Entertainment Control Module Rear B
+U024A Interior Lighting Control Module
+U024B Seat Control Module G
+U024C Seat Control Module H
+U024D Seat Control Module J
+U024E Side Obstacle Detection Control Module C
+U024F Side Obstacle Detection Control Module D
+U0250 Impact Classification System Module
+U0251 Running Board Control Module B
+U0252 Lighting Control Module Rear B
+U0253 Accessory Protocol Interface Module
+U0254 Remote Start Module
+U0255 Front Display Interface Module
+U0256 Front Controls Interface Module A
+U0257 Front Controls/Display Interface Module
+U0258 Radio Transceiver
+U0259 Special Purpose Vehicle Control Module A
+U025A Special Purpose Vehicle Control Module B
+U025B Special Purpose Vehicle Control Module C
+U025C Special Purpose Vehicle Control Module D
+U025D Front Controls Interface Module B
+U025E Electronic Brake Booster Control Module A
+U025F Electronic Brake Booster Control Module B
+U0260 Seat Control Switch Module A
+U0261 Seat Control Switch Module B
+U0262 Audio Amplifier B
+U0263 Speech Recognition Module
+U0264 Camera Module Rear
+U0265 Image Processing Sensor A
+U0266 Image Processing Sensor B
+U0267 Image Processing Sensor C
+U0268 Image Processing Sensor D
+U0269 Image Processing Sensor E
+U026A Image Processing Sensor F
+U026B Image Processing Sensor G
+U026C Image Processing Sensor H
+U026D Image Processing Sensor I
+U026E Image Processing Sensor J
+U026F Image Processing Sensor K
+U0270 Image Processing Sensor L
+U0271 Seat Control Switch Module C
+U0272 Seat Control Switch Module D
+U0273 Lighting Driver Control Module A
+U0274 Lighting Driver Control Module B
+U0275 Lighting Driver Control Module C
+U0276 Lighting Driver Control Module D
+U0277 Seat Control Module K
+U0278 Seat Control Module L
+U0279 Haptic Control Module
+U0284 Active Grille Air Shutter Module A
+U0285 Active Grille Air Shutter Module B
+U0286 Radiator Anti Tamper Device
+U0287 Transmission Fluid Pump Module
+U0288 DC/AC Converter Control Module A
+U0289 DC/AC Converter Control Module B
+U028B Active Grille Air Shutter Module C
+U028C Active Grille Air Shutter Module D
+U028D Active Aerodynamic Feature Control Module A
+U028E Active Aerodynamic Feature Control Module B
+U028F Active Aerodynamic Feature Control Module C
+U0290 Active Aerodynamic Feature Control Module D
+U0291 Gear Shift Control Module B
+U0292 Drive Motor Control Module B
+U0294 Powertrain Control Monitor Module
+U0295 AC/AC Converter Control Module
+U0296 AC/DC Converter Control Module A
+U0297 AC/DC Converter Control Module B
+U0298 DC/DC Converter Control Module A
+U0299 DC/DC Converter Control Module B
+U029A Hybrid Battery Pack Sensor Module
+U029B Drive Motor Control Module C
+U029C Drive Motor Control Module D
+U029D NOx Sensor A
+U029E NOx Sensor B
 """
 
 # U0302-U0331 (software incompatibility) and U0402-U0431 (invalid data received) share this order; U0301 and U0401
@@ -922,8 +1222,8 @@ MODULE_SERIES = ["Transmission Control Module", "Transfer Case Control Module", 
 BUSES = ["High Speed CAN Communication Bus", "Medium Speed CAN Communication Bus", "Low Speed CAN Communication Bus",
          "Vehicle Communication Bus A", "Vehicle Communication Bus B", "Vehicle Communication Bus C",
          "Vehicle Communication Bus D", "Vehicle Communication Bus E"]
-SUFFIX = re.compile(r"^(.*) ([A-L0-9](?:/[A-L0-9])?)$")
-TABLES = (WORDS, PARTS, PHRASES, MODULES, ELECTRIC)
+SUFFIX = re.compile(r"^(.*) ([A-Z0-9](?:/[A-Z0-9])?)$")
+TABLES = (WORDS, PARTS, PHRASES, MODULES, ELECTRIC, RESTRAINTS, CHASSIS)
 # Keys with "{0}", "{1}" (a motor letter, a phase) inside them: each language puts the letters where it needs them.
 TEMPLATES = [(re.compile("^" + "([A-Z0-9])".join(re.escape(p) for p in re.split(r"\{\d\}", key)) + "$"), texts)
              for table in TABLES for key, texts in table.items() if "{0}" in key]
@@ -947,8 +1247,9 @@ def word(text, lang):
 
 def code_at(start, offset):
     """The code `offset` places after `start`: in hexadecimal where the code has a letter among its last three
-    characters (P0A0F is followed by P0A10), else in decimal."""
-    if re.search("[A-F]", start[2:]):
+    characters (P0A0F is followed by P0A10) and throughout the chassis and body codes (B0079 is followed by B007A),
+    else in decimal."""
+    if start[0] in "BC" or re.search("[A-F]", start[2:]):
         return "%s%s%03X" % (start[0], start[1], int(start[2:], 16) + offset)
     return "%s%04d" % (start[0], int(start[1:]) + offset)
 
@@ -981,11 +1282,15 @@ def qualifier(lang, q):
     return text
 
 
-def wheel_part(lang, part, wheel):
-    w = WHEELS[lang][WHEEL_KEYS.index(wheel)]
+def placed(lang, text, where):
+    """A wheel or seat position with its part: in front in English and Chinese, in brackets after it elsewhere."""
     if lang == "cn":
-        return w + part
-    return w + " " + part if lang == "en" else "%s (%s)" % (part, w)
+        return where + text
+    return where + " " + text if lang == "en" else "%s (%s)" % (text, where)
+
+
+def position(lang, key):
+    return POSITIONS[lang][POSITIONS["en"].index(key)]
 
 
 class Table:
@@ -1102,8 +1407,18 @@ def build():
         if " @" in rest:
             rest, qual = rest.rsplit(" @", 1)
         part, _, modes = rest.partition(": ")
-        if qual in WHEEL_KEYS:
-            t.single(code, lambda l, p=part, w=qual: wheel_part(l, word(p, l), w))
+        places = qual.split("|") if qual else []
+        if places and all(p in WHEEL_KEYS or p in POSITIONS["en"] for p in places):
+            # One code per wheel or seat, or one per mode at a single wheel or seat.
+            modes = expand(modes.split("; ")) if modes else ["-"]
+            pairs = [(p, m) for p in places for m in modes]
+            if len(places) > 1 and len(modes) > 1:
+                raise ValueError("several places and several modes: " + line)
+            for i, (where, mode) in enumerate(pairs):
+                t.single(code_at(code, i),
+                         lambda l, p=part, w=where, m=mode: join(l, placed(
+                             l, word(p, l), WHEELS[l][WHEEL_KEYS.index(w)] if w in WHEEL_KEYS else position(l, w)),
+                             None if m == "-" else word(m, l)))
         elif part in ("Driver Frontal", "Passenger Frontal"):
             seat = ["Driver Frontal", "Passenger Frontal"].index(part)
             for i, mode in enumerate(expand(modes.split("; "))):
