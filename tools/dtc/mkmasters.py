@@ -29,6 +29,8 @@ MACROS = {
     "ROCK": ["Control Circuit/Open", "Performance or Stuck Off", "Stuck On", "Control Circuit Low",
              "Control Circuit High"],
     "SOLN": ["-", "Performance or Stuck Off", "Stuck On", "Electrical", "Intermittent"],
+    "FAN": ["Control Circuit/Open", "Performance/Stuck Off", "Stuck On", "Control Circuit Low", "Control Circuit High"],
+    "VOLT": ["-", "Unstable", "Low", "High"],
 }
 BUS_MODES = ["-", "Performance", "(+) Open", "(+) Low", "(+) High", "(-) Open", "(-) Low", "(-) High",
              "(-) Shorted to Bus (+)"]
@@ -520,6 +522,20 @@ P0A7A Generator Inverter Performance
 P0A7E Hybrid Battery Pack Over Temperature
 P0A7F Hybrid Battery Pack Deterioration
 P0A80 Replace Hybrid Battery Pack
+P0A7C Motor Electronics Over Temperature
+P0A7D Hybrid Battery Pack State of Charge Low
+P0A81 Hybrid Battery Pack Cooling Fan 1: $FAN
+P0A86 14 Volt Power Module Current Sensor: $S5
+P0A8B 14 Volt Power Module System Voltage: $VOLT
+P0A8F 14 Volt Power Module System: Performance
+P0A96 Hybrid Battery Pack Cooling Fan 2: $FAN
+P0A9B Hybrid Battery Temperature Sensor A: $S5
+P0AA7 Hybrid Battery Voltage Isolation Sensor: $S5
+P0AAC Hybrid Battery Pack Air Temperature Sensor A: $S5
+P0AB1 Hybrid Battery Pack Air Temperature Sensor B: $S5
+P0AB6 Engine Mount B Control: $O3
+P0AB9 Hybrid System Performance
+P0ABA Hybrid Battery Pack Voltage Sense A: $S5
 P0A90 Drive Motor A Performance
 P0A91 Drive Motor B Performance
 P0A92 Hybrid Generator Performance
@@ -531,6 +547,85 @@ P0AA3 Hybrid Battery Negative Contactor Circuit: -; Stuck Closed; Stuck Open
 P0AA6 Hybrid Battery Voltage System Isolation Fault
 P0ABF Hybrid Battery Pack Current Sensor: $S5
 P0AC4 Hybrid Powertrain Control Module Requested MIL Illumination
+P0AC5 Hybrid Battery Temperature Sensor B: $S5
+P0ACA Hybrid Battery Temperature Sensor C: $S5
+P0ACF Hybrid Battery Pack Cooling Fan 3: $FAN
+P0AD4 Hybrid Battery Pack Air Flow System Insufficient Air Flow
+P0AD5 Hybrid Battery Pack Air Flow Valve A: $C4
+P0AD9 Hybrid Battery Positive Contactor: $C4
+P0ADD Hybrid Battery Negative Contactor: $C4
+P0AE1 Hybrid Battery Precharge Contactor Circuit: -; Stuck Closed; Stuck Open
+P0AE4 Hybrid Battery Precharge Contactor: $C4
+P0AE8 Hybrid Battery Temperature Sensor D: $S5
+P0AED Drive Motor Inverter Temperature Sensor A: $S5
+P0AF2 Drive Motor Inverter Temperature Sensor B: $S5
+P0AF8 Hybrid Battery System Voltage: $VOLT
+P0AFC Hybrid Battery Pack Sensor Module
+P0AFD Hybrid Battery Pack Temperature Too Low
+P0B00 Auxiliary Transmission Fluid Pump Motor Phase U Current: -; Low; High
+P0B03 Auxiliary Transmission Fluid Pump Motor Phase V Current: -; Low; High
+P0B06 Auxiliary Transmission Fluid Pump Motor Phase W Current: -; Low; High
+P0B09 Auxiliary Transmission Fluid Pump Motor Supply Voltage: $O3
+P0B0E Hybrid Battery Pack Current Sensor B: $S5
+P0B13 Hybrid Battery Pack Current Sensor A/B: Correlation
+P0B14 Hybrid Battery Pack Voltage Sense B: $S5
+P0B19 Hybrid Battery Pack Voltage Sense C: $S5
+P0B1E Hybrid Battery Pack Voltage Sense D: $S5
+P0B23 Hybrid Battery A Voltage: $VOLT
+P0B27 Hybrid Battery B Voltage: $VOLT
+P0B2B Hybrid Battery C Voltage: $VOLT
+P0B2F Hybrid Battery D Voltage: $VOLT
+P0B33 High Voltage Service Disconnect Circuit: -; Performance; Low; High
+P0B38 Motor Electronics Coolant Pump B: $C3
+%VOLTAGESENSE
+P0BBE Hybrid Battery Pack Voltage Variation
+P0BBF Hybrid Battery Pack Cooling Fan Supply Voltage: $O3
+P0BC2 Hybrid Battery Temperature Sensor E: $S5
+P0BC7 Hybrid Battery Pack Cooling Fan 1 Sense: Circuit/Open; Range/Performance; Circuit Low; Circuit High; Circuit Intermittent
+P0BCC Generator Inverter Temperature Sensor A: $S5
+P0BD1 Drive Motor Inverter Temperature Sensor C: $S5
+P0BD6 Drive Motor Inverter Temperature Sensor D: $S5
+P0BDB Drive Motor Inverter Temperature Sensor E: $S5
+P0BE0 Drive Motor Inverter Temperature Sensor F: $S5
+P0BE5 Drive Motor A Phase U Current Sensor: $S4
+P0BE9 Drive Motor A Phase V Current Sensor: $S4
+P0BED Drive Motor A Phase W Current Sensor: $S4
+P0BF1 Drive Motor B Phase U Current Sensor: $S4
+P0BF5 Drive Motor B Phase V Current Sensor: $S4
+P0BF9 Drive Motor B Phase W Current Sensor: $S4
+P0BFD Drive Motor A Phase U-V-W Current Sensor: Correlation
+P0BFE Drive Motor B Phase U-V-W Current Sensor: Correlation
+P0BFF Drive Motor A Current: -; Low; High
+P0C02 Drive Motor B Current: -; Low; High
+P0C05 Drive Motor A Phase U-V-W: $O3
+P0C08 Drive Motor B Phase U-V-W: $O3
+P0C0B Drive Motor A Inverter Power Supply: $O3
+P0C0E Drive Motor B Inverter Power Supply: $O3
+P0C11 Drive Motor A Inverter Phase U Over Temperature
+P0C12 Drive Motor A Inverter Phase V Over Temperature
+P0C13 Drive Motor A Inverter Phase W Over Temperature
+P0C14 Drive Motor B Inverter Phase U Over Temperature
+P0C15 Drive Motor B Inverter Phase V Over Temperature
+P0C16 Drive Motor B Inverter Phase W Over Temperature
+P0C17 Drive Motor A Position Sensor: Not Learned
+P0C18 Drive Motor B Position Sensor: Not Learned
+P0C19 Drive Motor A Torque Delivered Performance
+P0C1A Drive Motor B Torque Delivered Performance
+P0C30 Hybrid Battery Pack State of Charge High
+P0C33 Hybrid Battery Temperature Sensor F: $S5
+P0C38 DC/DC Converter Temperature Sensor A: Circuit; Range/Performance; Low; High; Intermittent
+P0C3D DC/DC Converter Temperature Sensor B: Circuit; Range/Performance; Low; High; Intermittent
+P0C42 Hybrid Battery Pack Coolant Temperature Sensor A: $S5
+P0C47 Hybrid Battery Pack Coolant Pump A: $C3; Control Performance
+P0C4B Hybrid Battery Pack Coolant Pump A Supply Voltage: $O3
+P0C4E Drive Motor A Position Exceeded Learning Limit
+P0C4F Drive Motor B Position Exceeded Learning Limit
+P0C50 Drive Motor A Position Sensor Circuit A: -; Range/Performance; Low; High; Intermittent
+P0C55 Drive Motor B Position Sensor Circuit A: -; Range/Performance; Low; High; Intermittent
+P0C5A Drive Motor A Position Sensor Circuit B: -; Range/Performance; Low; High; Intermittent
+P0C5F Drive Motor B Position Sensor Circuit B: -; Range/Performance; Low; High; Intermittent
+P0C64 Generator Position Sensor Circuit A: -; Range/Performance; Low; High; Intermittent
+P0C69 Generator Position Sensor Circuit B: -; Range/Performance; Low; High; Intermittent
 P2000 NOx Trap: Efficiency Below Threshold @B1
 P2001 NOx Trap: Efficiency Below Threshold @B2
 P2002 Diesel Particulate Filter: Efficiency Below Threshold @B1
@@ -1224,6 +1319,10 @@ BUSES = ["High Speed CAN Communication Bus", "Medium Speed CAN Communication Bus
          "Vehicle Communication Bus D", "Vehicle Communication Bus E"]
 SUFFIX = re.compile(r"^(.*) ([A-Z0-9](?:/[A-Z0-9])?)$")
 TABLES = (WORDS, PARTS, PHRASES, MODULES, ELECTRIC, RESTRAINTS, CHASSIS)
+# A key in two tables would take the first table's texts without a word said: refuse it.
+_KEYS = [key for table in TABLES for key in table]
+if len(_KEYS) != len(set(_KEYS)):
+    raise ValueError("keys in two vocabulary tables: %s" % sorted({k for k in _KEYS if _KEYS.count(k) > 1}))
 # Keys with "{0}", "{1}" (a motor letter, a phase) inside them: each language puts the letters where it needs them.
 TEMPLATES = [(re.compile("^" + "([A-Z0-9])".join(re.escape(p) for p in re.split(r"\{\d\}", key)) + "$"), texts)
              for table in TABLES for key, texts in table.items() if "{0}" in key]
@@ -1376,6 +1475,9 @@ def special(t, name):
         for n in range(1, 13):
             for i, mode in enumerate(DEACTIVATION_MODES):
                 t.single("P%04d" % (3401 + 8 * (n - 1) + i), lambda l, n=n, m=mode: join(l, cyl(l, n), word(m, l)))
+    elif name == "VOLTAGESENSE":
+        for i, letter in enumerate("ABCDEFGHIJKLMNOPQRSTUVWXYZ"):
+            t.family(code_at("P0B3B", 5 * i), "Hybrid Battery Voltage Sense " + letter, MACROS["S5"])
     elif name == "BUSES":
         for i, bus in enumerate(BUSES):
             t.family("U%04d" % (1 + 9 * i), bus, BUS_MODES)
