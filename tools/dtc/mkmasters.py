@@ -5,6 +5,8 @@ code list (P0 with the hybrid and electric-drive P0A00-P0DFF, P2 with P2A00-P2AF
 blocks the manufacturers control (P1, P3000-P3399, most of B and C) stay out rather than being guessed.
 
     tools/dtc/mkmasters.py [output folder]     (default: data/dtc beside this repository's tools/)
+    tools/dtc/mkmasters.py --check [folder]    exit 1, naming the first line that differs, unless the folder
+                                               holds what this script writes
 """
 import os
 import re
@@ -626,6 +628,61 @@ P0C5A Drive Motor A Position Sensor Circuit B: -; Range/Performance; Low; High; 
 P0C5F Drive Motor B Position Sensor Circuit B: -; Range/Performance; Low; High; Intermittent
 P0C64 Generator Position Sensor Circuit A: -; Range/Performance; Low; High; Intermittent
 P0C69 Generator Position Sensor Circuit B: -; Range/Performance; Low; High; Intermittent
+P0C6E Hybrid Battery Temperature Sensor A/B: Correlation
+P0C6F Hybrid Battery Temperature Sensor B/C: Correlation
+P0C70 Hybrid Battery Temperature Sensor C/D: Correlation
+P0C71 Hybrid Battery Temperature Sensor D/E: Correlation
+P0C72 Hybrid Battery Temperature Sensor E/F: Correlation
+P0C74 Motor Electronics Coolant Pump B: Control Performance
+P0C75 Hybrid Battery System Discharge Time: Too Short; Too Long
+P0C77 Hybrid Battery System Precharge Time: Too Short; Too Long
+P0C79 Drive Motor A Inverter Voltage Too High
+P0C7A Drive Motor B Inverter Voltage Too High
+P0C7B Generator Inverter Voltage Too High
+P0C7C Hybrid Battery Temperature Sensor G: $S5
+P0C81 Hybrid Battery Temperature Sensor H: $S5
+P0C86 Hybrid Battery Temperature Sensor F/G: Correlation
+P0C87 Hybrid Battery Temperature Sensor G/H: Correlation
+P0C88 Hybrid Battery Temperature Sensor I: $S5
+P0C8D Hybrid Battery Temperature Sensor J: $S5
+P0C92 Hybrid Battery Temperature Sensor K: $S5
+P0C97 Hybrid Battery Temperature Sensor L: $S5
+P0C9C 14 Volt Power Module Current Sensor B: $S5
+P0CA1 Drive Motor Control Module Requested MIL Illumination
+P0CA2 DC/DC Converter Step Down Voltage Performance
+P0CA3 DC/DC Converter Step Up Voltage Performance
+P0CA4 Hybrid Battery Charging Voltage High
+P0CA5 Hybrid Battery Discharging Voltage High
+P0CA6 Hybrid Battery Charging Current High
+P0CA7 Hybrid Battery Discharging Current High
+P0CA8 Hybrid Battery Temperature Sensor M: $S5
+P0CAD Hybrid Battery Temperature Sensor N: $S5
+P0CB2 Hybrid Battery Temperature Sensor O: $S5
+P0CB7 Hybrid Battery Temperature Sensor P: $S5
+P0CBC Drive Motor A Coolant Temperature Sensor: $S5
+P0CC1 Drive Motor A Coolant Pump: $C4
+P0CC5 14 Volt Power Module Current Sensor A/B: Correlation
+P0CD5 Hybrid Battery Pack Coolant Temperature Sensor B: $S5
+P0CDA Drive Motor A Position Sensor Circuit C: -; Range/Performance; Low; High; Intermittent
+P0CDF Hybrid Battery Pack Coolant Control Valve A: $FAN
+P0CE4 Hybrid Battery Pack Coolant Control Valve Position Sensor: $S5
+P0CF3 Control Pilot: Circuit/Open; Circuit Range/Performance; Circuit Low; Circuit High; Circuit Intermittent
+P0D1A Hybrid Battery Pack Coolant Control Valve B: $FAN
+P0D27 Battery Charger Input Voltage Too Low
+P0D28 Battery Charger Input Voltage Too High
+P0D29 Battery Charger Input Current Too Low
+P0D2A Battery Charger Input Current Too High
+P0D34 Hybrid Battery System Current: $VOLT
+P0D38 Battery Charger Input Current Sensor: $S5
+P0D3D Battery Charger Input Voltage Sensor: $S5
+P0D42 Battery Charger 14 Volt Output Voltage Sensor: $S5
+P0D47 Battery Charger 14 Volt Output Current Sensor: $S5
+P0D4C Battery Charger Hybrid Battery Output Voltage Sensor: $S5
+P0D51 Battery Charger Hybrid Battery Output Current Sensor: $S5
+P0D56 Proximity Detection Circuit: -; Range/Performance; Low; High; Intermittent
+P0D5F Hybrid Battery Pack Cooling Fan 2 Sense: Circuit/Open; Range/Performance; Circuit Low; Circuit High; Circuit Intermittent
+P0D64 Hybrid Battery Pack Cooling Fan Enable: $O3
+P0D80 Battery Charger Input: Circuit/Open; Circuit Range/Performance; Circuit Low; Circuit High; Circuit Intermittent
 P2000 NOx Trap: Efficiency Below Threshold @B1
 P2001 NOx Trap: Efficiency Below Threshold @B2
 P2002 Diesel Particulate Filter: Efficiency Below Threshold @B1
@@ -1531,15 +1588,46 @@ def build():
     return t
 
 
+def lines(rows, lang):
+    return ["%s %s\n" % (code, texts[lang]) for code, texts in rows]
+
+
+def check(folder, rows):
+    """The first difference between the masters in `folder` and what build() makes of the vocabulary, or None."""
+    for lang in LANGS:
+        path = os.path.join(folder, lang + ".txt")
+        try:
+            with open(path, encoding="utf-8", newline="") as f:
+                have = f.readlines()
+        except OSError as e:
+            return "%s: %s" % (path, e.strerror)
+        want = lines(rows, lang)
+        for n, (h, w) in enumerate(zip(have, want), 1):
+            if h != w:
+                return "%s:%d: %r, the vocabulary makes %r" % (path, n, h.rstrip("\n"), w.rstrip("\n"))
+        if len(have) != len(want):
+            return "%s: %d lines, the vocabulary makes %d" % (path, len(have), len(want))
+    return None
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "..", "data", "dtc")
+    args = sys.argv[1:]
+    checking = args[:1] == ["--check"]
+    if checking:
+        args = args[1:]
+    out = args[0] if args else os.path.join(here, "..", "..", "data", "dtc")
     rows = build().ordered()
+    if checking:
+        difference = check(out, rows)
+        if difference:
+            sys.exit("masters differ from the vocabulary (run tools/dtc/mkmasters.py): " + difference)
+        print("%d codes in %d languages, as the vocabulary makes them" % (len(rows), len(LANGS)))
+        return
     os.makedirs(out, exist_ok=True)
     for lang in LANGS:
         with open(os.path.join(out, lang + ".txt"), "w", encoding="utf-8", newline="\n") as f:
-            for code, texts in rows:
-                f.write("%s %s\n" % (code, texts[lang]))
+            f.writelines(lines(rows, lang))
     print("%d codes in %d languages written to %s" % (len(rows), len(LANGS), os.path.normpath(out)))
 
 
