@@ -1358,6 +1358,197 @@ U029D NOx Sensor A
 U029E NOx Sensor B
 """
 
+# U040A-U059F: the modules whose data can be invalid, beyond the U0401-U0431 series below.
+INVALID_DATA = """
+U040A Air Conditioning Control Module
+U040B Exhaust Gas Recirculation Control Module A
+U040C Exhaust Gas Recirculation Control Module B
+U040D Turbocharger/Supercharger Control Module A
+U040E Turbocharger/Supercharger Control Module B
+U040F Reductant Control Module
+U041B Exhaust Gas Sensor Module
+U041C Rocker Arm Control Module A
+U041D Rocker Arm Control Module B
+U041E All Wheel Drive Control Module
+U0432 Multi-axis Acceleration Sensor Module
+U0433 Cruise Control Front Distance Range Sensor
+U0434 Active Roll Control Module
+U0435 Power Steering Control Module Rear
+U0436 Differential Control Module Front
+U0437 Differential Control Module Rear
+U0438 Trailer Brake Control Module
+U0439 All Terrain Control Module
+U043A Suspension Control Module B
+U043B Cruise Control Front Distance Range Sensor Left
+U043C Cruise Control Front Distance Range Sensor Right
+U0441 Emissions Critical Control Information
+U0442 ECM/PCM B
+U0443 Body Control Module B
+U0444 Body Control Module C
+U0445 Body Control Module D
+U0446 Body Control Module E
+U0447 Gateway A
+U0448 Gateway B
+U0449 Gateway C
+U044A Gateway D
+U0451 Gateway E
+U0452 Restraints Control Module
+U0453 Side Restraints Control Module Left
+U0454 Side Restraints Control Module Right
+U0455 Restraints Occupant Classification System Module
+U0457 Information Center A
+U0458 Information Center B
+U0459 Head Up Display
+U045A Parking Assist Control Module A
+U0461 Audible Alert Control Module
+U0462 Compass Module
+U0463 Navigation Display Module
+U0464 Navigation Control Module
+U0465 PTO Control Module
+U0466 HVAC Control Module Rear
+U0467 Fuel Additive Control Module
+U0468 Fuel Cell Control Module
+U0469 Starter/Generator Control Module
+U046A Sunroof Control Module
+U046B Global Positioning System Module
+U0471 Restraints System Sensor A
+U0472 Restraints System Sensor B
+U0473 Restraints System Sensor C
+U0474 Restraints System Sensor D
+U0475 Restraints System Sensor E
+U0476 Restraints System Sensor F
+U0477 Restraints System Sensor G
+U0478 Restraints System Sensor H
+U0479 Restraints System Sensor I
+U047A Restraints System Sensor J
+U047B Restraints System Sensor K
+U047C Restraints System Sensor L
+U047D Restraints System Sensor M
+U047E Restraints System Sensor N
+U047F Seatbelt Pretensioner Module A
+U0480 Seatbelt Pretensioner Module B
+U0481 Automatic Lighting Control Module
+U0482 Headlamp Leveling Control Module
+U0483 Lighting Control Module Front
+U0484 Lighting Control Module Rear A
+U0485 Radio
+U0486 Antenna Control Module
+U0487 Audio Amplifier A
+U0488 Digital Disc Player/Changer Module A
+U0489 Digital Disc Player/Changer Module B
+U048A Digital Disc Player/Changer Module C
+U0491 Digital Disc Player/Changer Module D
+U0492 Television
+U0493 Personal Computer
+U0494 Digital Audio Control Module A
+U0495 Digital Audio Control Module B
+U0496 Subscription Entertainment Receiver Module
+U0497 Rear Seat Entertainment Control Module
+U0498 Telephone Control Module
+U0499 Telematic Control Module
+U049A Door Control Module A
+U0501 Door Control Module B
+U0502 Door Control Module C
+U0503 Door Control Module D
+U0504 Door Control Module E
+U0505 Door Control Module F
+U0506 Door Control Module G
+U0507 Folding Top Control Module
+U0508 Moveable Roof Control Module
+U0509 Seat Control Module A
+U050A Seat Control Module B
+U0511 Seat Control Module C
+U0512 Seat Control Module D
+U0513 Yaw Rate Sensor Module
+U0514 Mirror Control Module
+U0515 Remote Function Actuation
+U0516 Door Switch A
+U0517 Door Switch B
+U0518 Door Switch C
+U0519 Door Switch D
+U051A Door Switch E
+U0521 Door Switch F
+U0522 Door Switch G
+U0523 Door Window Motor A
+U0524 Door Window Motor B
+U0525 Door Window Motor C
+U0526 Door Window Motor D
+U0527 Door Window Motor E
+U0528 Door Window Motor F
+U0529 Door Window Motor G
+U052A Heated Steering Wheel Module
+U0531 Rear Gate Module
+U0532 Rain Sensing Module
+U0533 Side Obstacle Detection Control Module Left
+U0534 Side Obstacle Detection Control Module Right
+U0535 Convenience Recall Module
+U0536 Lateral Acceleration Sensor Module
+U0537 Column Lock Module
+U0538 Digital Audio Control Module C
+U0539 Digital Audio Control Module D
+U053A Entrapment Control Module A
+U053B Image Processing Module A
+U053C Image Processing Module B
+U053D Image Processing Module C
+U0541 Entrapment Control Module B
+U0542 Headlamp Control Module A
+U0543 Headlamp Control Module B
+U0544 Parking Assist Control Module B
+U0545 Running Board Control Module
+U0546 Entertainment Control Module Front
+U0547 Seat Control Module E
+U0548 Seat Control Module F
+U0549 Remote Accessory Module
+U054A Entertainment Control Module Rear B
+U054B Interior Lighting Control Module
+U0551 Impact Classification System Module
+U0552 Running Board Control Module B
+U0553 Lighting Control Module Rear B
+U0554 Accessory Protocol Interface Module
+U0555 Remote Start Module
+U0556 Front Display Interface Module
+U0557 Front Controls Interface Module A
+U0558 Front Controls/Display Interface Module
+U0559 Radio Transceiver
+U055A Special Purpose Vehicle Control Module A
+U055B Special Purpose Vehicle Control Module B
+U055C Special Purpose Vehicle Control Module C
+U055D Special Purpose Vehicle Control Module D
+U055E Front Controls Interface Module B
+U0561 Seat Control Switch Module A
+U0562 Seat Control Switch Module B
+U0563 Audio Amplifier B
+U0564 Speech Recognition Module
+U0565 Camera Module Rear
+U0587 Radiator Anti Tamper Device
+U0588 Transmission Fluid Pump Module
+U0589 DC/AC Converter Control Module A
+U058A DC/AC Converter Control Module B
+U0592 Gear Shift Control Module B
+U0593 Drive Motor Control Module B
+U0594 Hybrid Powertrain Control Module
+U0595 Powertrain Control Monitor Module
+U0596 AC/AC Converter Control Module
+U0597 AC/DC Converter Control Module A
+U0598 AC/DC Converter Control Module B
+U0599 DC/DC Converter Control Module A
+U059A DC/DC Converter Control Module B
+U059B Hybrid Battery Pack Sensor Module
+U059C Drive Motor Control Module C
+U059D Drive Motor Control Module D
+U059E NOx Sensor A
+U059F NOx Sensor B
+"""
+
+# U0332-U0336: software incompatibility with modules beyond the U0301-U0331 series below.
+SOFTWARE_INCOMPATIBILITY = """
+U0332 Multi-axis Acceleration Sensor Module
+U0333 Gear Shift Control Module B
+U0334 Radio
+U0335 Hybrid Battery Pack Sensor Module
+U0336 Restraints Control Module
+"""
+
 # U0302-U0331 (software incompatibility) and U0402-U0431 (invalid data received) share this order; U0301 and U0401
 # name the engine control module.
 MODULE_SERIES = ["Transmission Control Module", "Transfer Case Control Module", "Gear Shift Control Module",
@@ -1546,6 +1737,11 @@ def special(t, name):
         for line in LOST_COMMUNICATION.strip().splitlines():
             code, module = line.split(" ", 1)
             t.single(code, lambda l, m=module: word("Lost Communication With", l) + sep(l) + word(m, l))
+        for listing, phrase in ((INVALID_DATA, "Invalid Data Received From"),
+                                (SOFTWARE_INCOMPATIBILITY, "Software Incompatibility With")):
+            for line in listing.strip().splitlines():
+                code, module = line.split(" ", 1)
+                t.single(code, lambda l, p=phrase, m=module: word(p, l) + sep(l) + word(m, l))
         t.single("U0300", lambda l: word("Internal Control Module Software Incompatibility", l))
         for series, phrase, first in ((301, "Software Incompatibility With", "ECM/PCM"),
                                       (401, "Invalid Data Received From", "ECM/PCM A")):
