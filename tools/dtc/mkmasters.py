@@ -1012,6 +1012,25 @@ C0500 Wheel Speed Sensor A: Circuit/Open; Range/Performance; Circuit Low; Circui
 C0506 Wheel Speed Sensor A: Circuit/Open; Range/Performance; Circuit Low; Circuit High; Intermittent/Erratic; Correlation @RF
 C050C Wheel Speed Sensor A: Circuit/Open; Range/Performance; Circuit Low; Circuit High; Intermittent/Erratic; Correlation @LR
 C0512 Wheel Speed Sensor A: Circuit/Open; Range/Performance; Circuit Low; Circuit High; Intermittent/Erratic; Correlation @RR
+C051C Multi-axis Acceleration Sensor Module A: Range/Performance; Missing Calibration; Intermittent/Erratic; Correlation
+C0520 Multi-axis Acceleration Sensor Module A
+C0521 Multi-axis Acceleration Sensor Module B: Range/Performance; Missing Calibration; Intermittent/Erratic; Correlation
+C0525 Multi-axis Acceleration Sensor Module B
+C0526 Steering Angle Sensor Module: -; Mechanical; Range/Performance; Missing Calibration; Correlation
+C052B ABS Pump Motor Control: Range/Performance; Circuit/Open; Circuit High; Circuit Low
+C053D Brake Pressure Sensor A: Range/Performance; Circuit Low; Circuit High
+C0541 Brake Pressure Sensor B: Range/Performance; Circuit Low; Circuit High; Circuit/Open
+C0549 Vacuum Sensor A: Circuit/Open; Range/Performance; Circuit Low; Circuit High
+C054D Vacuum Sensor B: Circuit/Open; Range/Performance; Circuit Low
+C0551 Longitudinal Acceleration Sensor: Circuit/Open; Range/Performance; Circuit Low; Circuit High
+C0564 ABS Control Module System Voltage: Low; High
+C0566 Brake Booster Solenoid: $O3
+C056B Brake Pressure Sensor A: Intermittent/Erratic
+C056C Brake Pressure Sensor B: Intermittent/Erratic
+C05A3 Wheel Speed Sensors Supply Circuit: High; Low
+C05AA ABS Pump Motor Temperature Too High
+C05C0 Brake Pedal Position Sensor A: Not Learned
+C05C1 Brake Pedal Position Sensor B: Not Learned
 C0518 Wheel Speed Sensor: Mechanical @LF
 C0519 Wheel Speed Sensor: Mechanical @RF
 C051A Wheel Speed Sensor: Mechanical @LR
