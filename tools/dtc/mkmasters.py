@@ -683,6 +683,13 @@ P0D56 Proximity Detection Circuit: -; Range/Performance; Low; High; Intermittent
 P0D5F Hybrid Battery Pack Cooling Fan 2 Sense: Circuit/Open; Range/Performance; Circuit Low; Circuit High; Circuit Intermittent
 P0D64 Hybrid Battery Pack Cooling Fan Enable: $O3
 P0D80 Battery Charger Input: Circuit/Open; Circuit Range/Performance; Circuit Low; Circuit High; Circuit Intermittent
+P0D99 Battery Charger Coupler Temperature Sensor A: $S5
+P0DAA Battery Charging System Isolation Fault
+P0DAB Hybrid Battery Cell Balancing Performance
+%CELLBALANCING
+P0DE6 Hybrid Battery Pack Cell Voltage: Low; High
+P0DE8 Hybrid Battery Pack Coolant Control Valve C: $FAN
+P0DED Pedestrian Alert Control Module: $O3
 P2000 NOx Trap: Efficiency Below Threshold @B1
 P2001 NOx Trap: Efficiency Below Threshold @B2
 P2002 Diesel Particulate Filter: Efficiency Below Threshold @B1
@@ -1745,6 +1752,10 @@ def special(t, name):
     elif name == "VOLTAGESENSE":
         for i, letter in enumerate("ABCDEFGHIJKLMNOPQRSTUVWXYZ"):
             t.family(code_at("P0B3B", 5 * i), "Hybrid Battery Voltage Sense " + letter, MACROS["S5"])
+    elif name == "CELLBALANCING":
+        for i, letter in enumerate("ABCDEFGHIJKLMN"):
+            t.family(code_at("P0DAC", 4 * i), "Hybrid Battery Cell Balancing Circuit " + letter,
+                     ["-", "Stuck On", "Stuck Off", "Range/Performance"])
     elif name == "BUSES":
         for i, bus in enumerate(BUSES):
             t.family("U%04d" % (1 + 9 * i), bus, BUS_MODES)
