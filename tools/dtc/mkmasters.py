@@ -847,6 +847,8 @@ P2440 Secondary Air Injection System Switching Valve: Stuck Open; Stuck Closed @
 P2442 Secondary Air Injection System Switching Valve: Stuck Open; Stuck Closed @B2
 P2444 Secondary Air Injection System Pump: Stuck On; Stuck Off @B1
 P2446 Secondary Air Injection System Pump: Stuck On; Stuck Off @B2
+P2448 Secondary Air Injection System: High Airflow @B1
+P2449 Secondary Air Injection System: High Airflow @B2
 P2450 Evaporative Emission System Switching Valve: Performance/Stuck Open; Stuck Closed
 P2452 Diesel Particulate Filter Pressure Sensor A: $S5
 P2457 Exhaust Gas Recirculation Cooling System: Performance
@@ -1842,6 +1844,8 @@ def main():
     checking = args[:1] == ["--check"]
     if checking:
         args = args[1:]
+    if len(args) > 1 or any(a.startswith("-") for a in args):
+        sys.exit("usage: mkmasters.py [--check] [FOLDER]  (FOLDER defaults to data/dtc)")
     out = args[0] if args else os.path.join(here, "..", "..", "data", "dtc")
     rows = build().ordered()
     if checking:
