@@ -877,6 +877,7 @@ P2562 Turbocharger Boost Control Position Sensor: $S5
 P2567 Direct Ozone Reduction Catalyst Temperature Sensor: $S5
 P2572 Direct Ozone Reduction Catalyst Deterioration Sensor: $S5
 P2577 Direct Ozone Reduction Catalyst: Efficiency Below Threshold
+P2578 Turbocharger Speed Sensor: $S5
 P2600 Coolant Pump A: $C4
 P2604 Intake Air Heater A: Circuit Range/Performance; Circuit/Open
 P2606 Intake Air Heater B: Circuit Range/Performance; Circuit Low; Circuit High
