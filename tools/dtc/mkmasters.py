@@ -1,17 +1,19 @@
 #!/usr/bin/env python3
 """Writes the DTC masters: one UTF-8 file per language (data/dtc/<xx>.txt), the same codes in the same order in
 each, one "CODE description" line per code, LF line ends. Only codes whose generic meaning is fixed by the standard
-code list (P0, P2, P3400-P3497, C0, B0, U0) belong here: a code a car reports must never get a made-up meaning, so
+code list (P0 with the hybrid and electric-drive P0A00-P0DFF, P2 with P2A00-P2AFF, P3400-P3497, C0, B0, U0) belong here: a code a car reports must never get a made-up meaning, so
 blocks the manufacturers control (P1, P3000-P3399, most of B and C) stay out rather than being guessed.
 
     tools/dtc/mkmasters.py [output folder]     (default: data/dtc beside this repository's tools/)
+    tools/dtc/mkmasters.py --check [folder]    exit 1, naming the first line that differs, unless the folder
+                                               holds what this script writes
 """
 import os
 import re
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from vocabulary import LANGS, MODULES, PARTS, PHRASES, WORDS  # noqa: E402
+from vocabulary import CHASSIS, ELECTRIC, LANGS, MODULES, PARTS, PHRASES, RESTRAINTS, WORDS  # noqa: E402
 
 # Mode lists shared by many families; each mode takes the next code number ("-" is the family's bare name).
 MACROS = {
@@ -29,6 +31,8 @@ MACROS = {
     "ROCK": ["Control Circuit/Open", "Performance or Stuck Off", "Stuck On", "Control Circuit Low",
              "Control Circuit High"],
     "SOLN": ["-", "Performance or Stuck Off", "Stuck On", "Electrical", "Intermittent"],
+    "FAN": ["Control Circuit/Open", "Performance/Stuck Off", "Stuck On", "Control Circuit Low", "Control Circuit High"],
+    "VOLT": ["-", "Unstable", "Low", "High"],
 }
 BUS_MODES = ["-", "Performance", "(+) Open", "(+) Low", "(+) High", "(-) Open", "(-) Low", "(-) High",
              "(-) Shorted to Bus (+)"]
@@ -37,22 +41,56 @@ DEACTIVATION_MODES = ["Deactivation/Intake Valve Control Circuit/Open", "Deactiv
                       "Exhaust Valve Control Circuit/Open", "Exhaust Valve Control Performance",
                       "Exhaust Valve Control Circuit Low", "Exhaust Valve Control Circuit High"]
 LETTERS = "ABCDEFGHIJKL"
-WHEEL_KEYS = ["LF", "RF", "LR", "RR"]
+# Wheels; "R" is the rear axle as a whole (a single rear wheel speed sensor).
+WHEEL_KEYS = ["LF", "RF", "LR", "RR", "R"]
 WHEELS = {
-    "en": ["Left Front", "Right Front", "Left Rear", "Right Rear"],
-    "de": ["vorn links", "vorn rechts", "hinten links", "hinten rechts"],
-    "es": ["delantera izquierda", "delantera derecha", "trasera izquierda", "trasera derecha"],
-    "fr": ["avant gauche", "avant droite", "arrière gauche", "arrière droite"],
-    "hu": ["bal első", "jobb első", "bal hátsó", "jobb hátsó"],
-    "it": ["anteriore sinistra", "anteriore destra", "posteriore sinistra", "posteriore destra"],
-    "nl": ["linksvoor", "rechtsvoor", "linksachter", "rechtsachter"],
-    "pl": ["lewe przednie", "prawe przednie", "lewe tylne", "prawe tylne"],
-    "pt": ["dianteira esquerda", "dianteira direita", "traseira esquerda", "traseira direita"],
-    "ru": ["переднее левое", "переднее правое", "заднее левое", "заднее правое"],
-    "se": ["vänster fram", "höger fram", "vänster bak", "höger bak"],
-    "sk": ["ľavé predné", "pravé predné", "ľavé zadné", "pravé zadné"],
-    "cz": ["levé přední", "pravé přední", "levé zadní", "pravé zadní"],
-    "cn": ["左前", "右前", "左后", "右后"],
+    "en": ["Left Front", "Right Front", "Left Rear", "Right Rear", "Rear"],
+    "de": ["vorn links", "vorn rechts", "hinten links", "hinten rechts", "hinten"],
+    "es": ["delantera izquierda", "delantera derecha", "trasera izquierda", "trasera derecha", "trasera"],
+    "fr": ["avant gauche", "avant droite", "arrière gauche", "arrière droite", "arrière"],
+    "hu": ["bal első", "jobb első", "bal hátsó", "jobb hátsó", "hátsó"],
+    "it": ["anteriore sinistra", "anteriore destra", "posteriore sinistra", "posteriore destra", "posteriore"],
+    "nl": ["linksvoor", "rechtsvoor", "linksachter", "rechtsachter", "achter"],
+    "pl": ["lewe przednie", "prawe przednie", "lewe tylne", "prawe tylne", "tył"],
+    "pt": ["dianteira esquerda", "dianteira direita", "traseira esquerda", "traseira direita", "traseira"],
+    "ru": ["переднее левое", "переднее правое", "заднее левое", "заднее правое", "задняя ось"],
+    "se": ["vänster fram", "höger fram", "vänster bak", "höger bak", "bak"],
+    "sk": ["ľavé predné", "pravé predné", "ľavé zadné", "pravé zadné", "zadná náprava"],
+    "cz": ["levé přední", "pravé přední", "levé zadní", "pravé zadní", "zadní náprava"],
+    "cn": ["左前", "右前", "左后", "右后", "后"],
+}
+
+# Seat positions of the restraint codes: English puts them first ("Second Row Left Seatbelt Sensor"), Chinese
+# before the part, every other language in brackets after it, as the wheels.
+POSITIONS = {
+    "en": ["Driver", "Passenger", "First Row Center", "Second Row Left", "Second Row Center", "Second Row Right",
+           "Third Row Left", "Third Row Center", "Third Row Right"],
+    "de": ["Fahrer", "Beifahrer", "1. Reihe Mitte", "2. Reihe links", "2. Reihe Mitte", "2. Reihe rechts",
+           "3. Reihe links", "3. Reihe Mitte", "3. Reihe rechts"],
+    "es": ["conductor", "acompañante", "1.ª fila centro", "2.ª fila izquierda", "2.ª fila centro",
+           "2.ª fila derecha", "3.ª fila izquierda", "3.ª fila centro", "3.ª fila derecha"],
+    "fr": ["conducteur", "passager", "1re rangée centre", "2e rangée gauche", "2e rangée centre", "2e rangée droite",
+           "3e rangée gauche", "3e rangée centre", "3e rangée droite"],
+    "hu": ["vezető", "utas", "1. sor közép", "2. sor bal", "2. sor közép", "2. sor jobb", "3. sor bal",
+           "3. sor közép", "3. sor jobb"],
+    "it": ["conducente", "passeggero", "1ª fila centro", "2ª fila sinistra", "2ª fila centro", "2ª fila destra",
+           "3ª fila sinistra", "3ª fila centro", "3ª fila destra"],
+    "nl": ["bestuurder", "passagier", "1e rij midden", "2e rij links", "2e rij midden", "2e rij rechts",
+           "3e rij links", "3e rij midden", "3e rij rechts"],
+    "pl": ["kierowca", "pasażer", "1. rząd środek", "2. rząd lewy", "2. rząd środek", "2. rząd prawy",
+           "3. rząd lewy", "3. rząd środek", "3. rząd prawy"],
+    "pt": ["motorista", "passageiro", "1ª fileira centro", "2ª fileira esquerda", "2ª fileira centro",
+           "2ª fileira direita", "3ª fileira esquerda", "3ª fileira centro", "3ª fileira direita"],
+    "ru": ["водитель", "пассажир", "1-й ряд, центр", "2-й ряд, слева", "2-й ряд, центр", "2-й ряд, справа",
+           "3-й ряд, слева", "3-й ряд, центр", "3-й ряд, справа"],
+    "se": ["förare", "passagerare", "rad 1 mitten", "rad 2 vänster", "rad 2 mitten", "rad 2 höger",
+           "rad 3 vänster", "rad 3 mitten", "rad 3 höger"],
+    "sk": ["vodič", "spolujazdec", "1. rad stred", "2. rad vľavo", "2. rad stred", "2. rad vpravo",
+           "3. rad vľavo", "3. rad stred", "3. rad vpravo"],
+    "cz": ["řidič", "spolujezdec", "1. řada uprostřed", "2. řada vlevo", "2. řada uprostřed", "2. řada vpravo",
+           "3. řada vlevo", "3. řada uprostřed", "3. řada vpravo"],
+    "cn": ["驾驶员", "乘客", "第1排中间", "第2排左侧", "第2排中间", "第2排右侧", "第3排左侧", "第3排中间",
+           "第3排右侧"],
 }
 
 FRONTAL = {
@@ -76,7 +114,8 @@ FRONTAL = {
 # stands for a list in MACROS. A part or mode is a vocabulary key, optionally followed by a letter, a number or a
 # pair of them ("Fuel Pump A", "Cooling Fan 3", "Vehicle Speed Sensor A/B"). Qualifiers: B1 (bank), B1S2 (bank and
 # sensor), B1SA (bank and sensor A), B1S1/B2S1 (two positions), B1U2 (bank and unit), LF/RF/LR/RR (wheel). "%NAME"
-# lines stand for the per-cylinder, per-coil and network families built in build().
+# lines stand for the per-cylinder, per-coil and network families built in build(). A code with a letter among its
+# last three characters (P0A00, C003A) counts its family on in hexadecimal, as the code list does.
 FAMILIES = """
 P0001 Fuel Volume Regulator: $C4
 P0005 Fuel Shutoff Valve A: $C3
@@ -437,6 +476,220 @@ P0984 Shift Solenoid E: $R3
 P0987 Transmission Fluid Pressure Sensor/Switch E: $S5
 P0992 Transmission Fluid Pressure Sensor/Switch F: $S5
 P0997 Shift Solenoid F: $R3
+P0A00 Motor Electronics Coolant Temperature Sensor: $S5
+P0A05 Motor Electronics Coolant Pump: $C3
+P0A08 DC/DC Converter Status: Circuit; Circuit Low Input
+P0A0A High Voltage System Interlock Circuit: -; Performance; Low; High; Intermittent
+P0A0F Engine Failed to Start
+P0A10 DC/DC Converter Status: Circuit High Input
+P0A11 DC/DC Converter Enable: $O3
+P0A14 Engine Mount Control: $O3
+P0A17 Motor Torque Sensor: Circuit; Circuit Range/Performance; Circuit Low
+P0A1A Generator Control Module
+P0A1B Drive Motor A Control Module
+P0A1C Drive Motor B Control Module
+P0A1D Hybrid Powertrain Control Module
+P0A1E Starter/Generator Control Module
+P0A1F Battery Energy Control Module
+P0A20 Motor Torque Sensor: Circuit High; Circuit Intermittent
+P0A22 Generator Torque Sensor: $S5
+P0A27 Battery Power Off: Circuit; Circuit Low; Circuit High
+P0A2A Drive Motor A Temperature Sensor: $S5
+P0A2F Drive Motor A Over Temperature
+P0A30 Drive Motor B Temperature Sensor: $S5
+P0A35 Drive Motor B Over Temperature
+P0A36 Generator Temperature Sensor: $S5
+P0A3B Generator Over Temperature
+P0A3C Drive Motor A Inverter Over Temperature
+P0A3D Drive Motor B Inverter Over Temperature
+P0A3E Generator Inverter Over Temperature
+P0A3F Drive Motor A Position Sensor: $S5; Circuit Overspeed
+P0A45 Drive Motor B Position Sensor: $S5; Circuit Overspeed
+P0A4B Generator Position Sensor: $S5; Circuit Overspeed
+P0A51 Drive Motor A Current Sensor: $S4
+P0A55 Drive Motor B Current Sensor: $S4
+P0A59 Generator Current Sensor: $S4
+P0A5D Drive Motor A Phase U Current: -; Low; High
+P0A60 Drive Motor A Phase V Current: -; Low; High
+P0A63 Drive Motor A Phase W Current: -; Low; High
+P0A66 Drive Motor B Phase U Current: -; Low; High
+P0A69 Drive Motor B Phase V Current: -; Low; High
+P0A6C Drive Motor B Phase W Current: -; Low; High
+P0A6F Generator Phase U Current: -; Low; High
+P0A72 Generator Phase V Current: -; Low; High
+P0A75 Generator Phase W Current: -; Low; High
+P0A78 Drive Motor A Inverter Performance
+P0A79 Drive Motor B Inverter Performance
+P0A7A Generator Inverter Performance
+P0A7E Hybrid Battery Pack Over Temperature
+P0A7F Hybrid Battery Pack Deterioration
+P0A80 Replace Hybrid Battery Pack
+P0A7C Motor Electronics Over Temperature
+P0A7D Hybrid Battery Pack State of Charge Low
+P0A81 Hybrid Battery Pack Cooling Fan 1: $FAN
+P0A86 14 Volt Power Module Current Sensor: $S5
+P0A8B 14 Volt Power Module System Voltage: $VOLT
+P0A8F 14 Volt Power Module System: Performance
+P0A96 Hybrid Battery Pack Cooling Fan 2: $FAN
+P0A9B Hybrid Battery Temperature Sensor A: $S5
+P0AA7 Hybrid Battery Voltage Isolation Sensor: $S5
+P0AAC Hybrid Battery Pack Air Temperature Sensor A: $S5
+P0AB1 Hybrid Battery Pack Air Temperature Sensor B: $S5
+P0AB6 Engine Mount B Control: $O3
+P0AB9 Hybrid System Performance
+P0ABA Hybrid Battery Pack Voltage Sense A: $S5
+P0A90 Drive Motor A Performance
+P0A91 Drive Motor B Performance
+P0A92 Hybrid Generator Performance
+P0A93 Inverter Cooling System Performance
+P0A94 DC/DC Converter Performance
+P0A95 High Voltage Fuse
+P0AA0 Hybrid Battery Positive Contactor Circuit: -; Stuck Closed; Stuck Open
+P0AA3 Hybrid Battery Negative Contactor Circuit: -; Stuck Closed; Stuck Open
+P0AA6 Hybrid Battery Voltage System Isolation Fault
+P0ABF Hybrid Battery Pack Current Sensor: $S5
+P0AC4 Hybrid Powertrain Control Module Requested MIL Illumination
+P0AC5 Hybrid Battery Temperature Sensor B: $S5
+P0ACA Hybrid Battery Temperature Sensor C: $S5
+P0ACF Hybrid Battery Pack Cooling Fan 3: $FAN
+P0AD4 Hybrid Battery Pack Air Flow System Insufficient Air Flow
+P0AD5 Hybrid Battery Pack Air Flow Valve A: $C4
+P0AD9 Hybrid Battery Positive Contactor: $C4
+P0ADD Hybrid Battery Negative Contactor: $C4
+P0AE1 Hybrid Battery Precharge Contactor Circuit: -; Stuck Closed; Stuck Open
+P0AE4 Hybrid Battery Precharge Contactor: $C4
+P0AE8 Hybrid Battery Temperature Sensor D: $S5
+P0AED Drive Motor Inverter Temperature Sensor A: $S5
+P0AF2 Drive Motor Inverter Temperature Sensor B: $S5
+P0AF8 Hybrid Battery System Voltage: $VOLT
+P0AFC Hybrid Battery Pack Sensor Module
+P0AFD Hybrid Battery Pack Temperature Too Low
+P0B00 Auxiliary Transmission Fluid Pump Motor Phase U Current: -; Low; High
+P0B03 Auxiliary Transmission Fluid Pump Motor Phase V Current: -; Low; High
+P0B06 Auxiliary Transmission Fluid Pump Motor Phase W Current: -; Low; High
+P0B09 Auxiliary Transmission Fluid Pump Motor Supply Voltage: $O3
+P0B0E Hybrid Battery Pack Current Sensor B: $S5
+P0B13 Hybrid Battery Pack Current Sensor A/B: Correlation
+P0B14 Hybrid Battery Pack Voltage Sense B: $S5
+P0B19 Hybrid Battery Pack Voltage Sense C: $S5
+P0B1E Hybrid Battery Pack Voltage Sense D: $S5
+P0B23 Hybrid Battery A Voltage: $VOLT
+P0B27 Hybrid Battery B Voltage: $VOLT
+P0B2B Hybrid Battery C Voltage: $VOLT
+P0B2F Hybrid Battery D Voltage: $VOLT
+P0B33 High Voltage Service Disconnect Circuit: -; Performance; Low; High
+P0B38 Motor Electronics Coolant Pump B: $C3
+%VOLTAGESENSE
+P0BBE Hybrid Battery Pack Voltage Variation
+P0BBF Hybrid Battery Pack Cooling Fan Supply Voltage: $O3
+P0BC2 Hybrid Battery Temperature Sensor E: $S5
+P0BC7 Hybrid Battery Pack Cooling Fan 1 Sense: Circuit/Open; Range/Performance; Circuit Low; Circuit High; Circuit Intermittent
+P0BCC Generator Inverter Temperature Sensor A: $S5
+P0BD1 Drive Motor Inverter Temperature Sensor C: $S5
+P0BD6 Drive Motor Inverter Temperature Sensor D: $S5
+P0BDB Drive Motor Inverter Temperature Sensor E: $S5
+P0BE0 Drive Motor Inverter Temperature Sensor F: $S5
+P0BE5 Drive Motor A Phase U Current Sensor: $S4
+P0BE9 Drive Motor A Phase V Current Sensor: $S4
+P0BED Drive Motor A Phase W Current Sensor: $S4
+P0BF1 Drive Motor B Phase U Current Sensor: $S4
+P0BF5 Drive Motor B Phase V Current Sensor: $S4
+P0BF9 Drive Motor B Phase W Current Sensor: $S4
+P0BFD Drive Motor A Phase U-V-W Current Sensor: Correlation
+P0BFE Drive Motor B Phase U-V-W Current Sensor: Correlation
+P0BFF Drive Motor A Current: -; Low; High
+P0C02 Drive Motor B Current: -; Low; High
+P0C05 Drive Motor A Phase U-V-W: $O3
+P0C08 Drive Motor B Phase U-V-W: $O3
+P0C0B Drive Motor A Inverter Power Supply: $O3
+P0C0E Drive Motor B Inverter Power Supply: $O3
+P0C11 Drive Motor A Inverter Phase U Over Temperature
+P0C12 Drive Motor A Inverter Phase V Over Temperature
+P0C13 Drive Motor A Inverter Phase W Over Temperature
+P0C14 Drive Motor B Inverter Phase U Over Temperature
+P0C15 Drive Motor B Inverter Phase V Over Temperature
+P0C16 Drive Motor B Inverter Phase W Over Temperature
+P0C17 Drive Motor A Position Sensor: Not Learned
+P0C18 Drive Motor B Position Sensor: Not Learned
+P0C19 Drive Motor A Torque Delivered Performance
+P0C1A Drive Motor B Torque Delivered Performance
+P0C30 Hybrid Battery Pack State of Charge High
+P0C33 Hybrid Battery Temperature Sensor F: $S5
+P0C38 DC/DC Converter Temperature Sensor A: Circuit; Range/Performance; Low; High; Intermittent
+P0C3D DC/DC Converter Temperature Sensor B: Circuit; Range/Performance; Low; High; Intermittent
+P0C42 Hybrid Battery Pack Coolant Temperature Sensor A: $S5
+P0C47 Hybrid Battery Pack Coolant Pump A: $C3; Control Performance
+P0C4B Hybrid Battery Pack Coolant Pump A Supply Voltage: $O3
+P0C4E Drive Motor A Position Exceeded Learning Limit
+P0C4F Drive Motor B Position Exceeded Learning Limit
+P0C50 Drive Motor A Position Sensor Circuit A: -; Range/Performance; Low; High; Intermittent
+P0C55 Drive Motor B Position Sensor Circuit A: -; Range/Performance; Low; High; Intermittent
+P0C5A Drive Motor A Position Sensor Circuit B: -; Range/Performance; Low; High; Intermittent
+P0C5F Drive Motor B Position Sensor Circuit B: -; Range/Performance; Low; High; Intermittent
+P0C64 Generator Position Sensor Circuit A: -; Range/Performance; Low; High; Intermittent
+P0C69 Generator Position Sensor Circuit B: -; Range/Performance; Low; High; Intermittent
+P0C6E Hybrid Battery Temperature Sensor A/B: Correlation
+P0C6F Hybrid Battery Temperature Sensor B/C: Correlation
+P0C70 Hybrid Battery Temperature Sensor C/D: Correlation
+P0C71 Hybrid Battery Temperature Sensor D/E: Correlation
+P0C72 Hybrid Battery Temperature Sensor E/F: Correlation
+P0C74 Motor Electronics Coolant Pump B: Control Performance
+P0C75 Hybrid Battery System Discharge Time: Too Short; Too Long
+P0C77 Hybrid Battery System Precharge Time: Too Short; Too Long
+P0C79 Drive Motor A Inverter Voltage Too High
+P0C7A Drive Motor B Inverter Voltage Too High
+P0C7B Generator Inverter Voltage Too High
+P0C7C Hybrid Battery Temperature Sensor G: $S5
+P0C81 Hybrid Battery Temperature Sensor H: $S5
+P0C86 Hybrid Battery Temperature Sensor F/G: Correlation
+P0C87 Hybrid Battery Temperature Sensor G/H: Correlation
+P0C88 Hybrid Battery Temperature Sensor I: $S5
+P0C8D Hybrid Battery Temperature Sensor J: $S5
+P0C92 Hybrid Battery Temperature Sensor K: $S5
+P0C97 Hybrid Battery Temperature Sensor L: $S5
+P0C9C 14 Volt Power Module Current Sensor B: $S5
+P0CA1 Drive Motor Control Module Requested MIL Illumination
+P0CA2 DC/DC Converter Step Down Voltage Performance
+P0CA3 DC/DC Converter Step Up Voltage Performance
+P0CA4 Hybrid Battery Charging Voltage High
+P0CA5 Hybrid Battery Discharging Voltage High
+P0CA6 Hybrid Battery Charging Current High
+P0CA7 Hybrid Battery Discharging Current High
+P0CA8 Hybrid Battery Temperature Sensor M: $S5
+P0CAD Hybrid Battery Temperature Sensor N: $S5
+P0CB2 Hybrid Battery Temperature Sensor O: $S5
+P0CB7 Hybrid Battery Temperature Sensor P: $S5
+P0CBC Drive Motor A Coolant Temperature Sensor: $S5
+P0CC1 Drive Motor A Coolant Pump: $C4
+P0CC5 14 Volt Power Module Current Sensor A/B: Correlation
+P0CD5 Hybrid Battery Pack Coolant Temperature Sensor B: $S5
+P0CDA Drive Motor A Position Sensor Circuit C: -; Range/Performance; Low; High; Intermittent
+P0CDF Hybrid Battery Pack Coolant Control Valve A: $FAN
+P0CE4 Hybrid Battery Pack Coolant Control Valve Position Sensor: $S5
+P0CF3 Control Pilot: Circuit/Open; Circuit Range/Performance; Circuit Low; Circuit High; Circuit Intermittent
+P0D1A Hybrid Battery Pack Coolant Control Valve B: $FAN
+P0D27 Battery Charger Input Voltage Too Low
+P0D28 Battery Charger Input Voltage Too High
+P0D29 Battery Charger Input Current Too Low
+P0D2A Battery Charger Input Current Too High
+P0D34 Hybrid Battery System Current: $VOLT
+P0D38 Battery Charger Input Current Sensor: $S5
+P0D3D Battery Charger Input Voltage Sensor: $S5
+P0D42 Battery Charger 14 Volt Output Voltage Sensor: $S5
+P0D47 Battery Charger 14 Volt Output Current Sensor: $S5
+P0D4C Battery Charger Hybrid Battery Output Voltage Sensor: $S5
+P0D51 Battery Charger Hybrid Battery Output Current Sensor: $S5
+P0D56 Proximity Detection Circuit: -; Range/Performance; Low; High; Intermittent
+P0D5F Hybrid Battery Pack Cooling Fan 2 Sense: Circuit/Open; Range/Performance; Circuit Low; Circuit High; Circuit Intermittent
+P0D64 Hybrid Battery Pack Cooling Fan Enable: $O3
+P0D80 Battery Charger Input: Circuit/Open; Circuit Range/Performance; Circuit Low; Circuit High; Circuit Intermittent
+P0D99 Battery Charger Coupler Temperature Sensor A: $S5
+P0DAA Battery Charging System Isolation Fault
+P0DAB Hybrid Battery Cell Balancing Performance
+%CELLBALANCING
+P0DE6 Hybrid Battery Pack Cell Voltage: Low; High
+P0DE8 Hybrid Battery Pack Coolant Control Valve C: $FAN
+P0DED Pedestrian Alert Control Module: $O3
 P2000 NOx Trap: Efficiency Below Threshold @B1
 P2001 NOx Trap: Efficiency Below Threshold @B2
 P2002 Diesel Particulate Filter: Efficiency Below Threshold @B1
@@ -511,6 +764,7 @@ P2165 Throttle/Pedal Position Sensor/Switch C: Maximum Stop Performance
 P2166 Throttle/Pedal Position Sensor/Switch D: Maximum Stop Performance
 P2167 Throttle/Pedal Position Sensor/Switch E: Maximum Stop Performance
 P2168 Throttle/Pedal Position Sensor/Switch F: Maximum Stop Performance
+P2169 Exhaust Pressure Regulator Vent Solenoid: $C3
 P2172 Throttle Actuator Control System: Sudden High Airflow Detected; High Airflow Detected; Sudden Low Airflow Detected; Low Airflow Detected; Idle Position Not Learned
 P2177 System Too Lean: Off Idle @B1
 P2178 System Too Rich: Off Idle @B1
@@ -593,6 +847,8 @@ P2440 Secondary Air Injection System Switching Valve: Stuck Open; Stuck Closed @
 P2442 Secondary Air Injection System Switching Valve: Stuck Open; Stuck Closed @B2
 P2444 Secondary Air Injection System Pump: Stuck On; Stuck Off @B1
 P2446 Secondary Air Injection System Pump: Stuck On; Stuck Off @B2
+P2448 Secondary Air Injection System: High Airflow @B1
+P2449 Secondary Air Injection System: High Airflow @B2
 P2450 Evaporative Emission System Switching Valve: Performance/Stuck Open; Stuck Closed
 P2452 Diesel Particulate Filter Pressure Sensor A: $S5
 P2457 Exhaust Gas Recirculation Cooling System: Performance
@@ -618,6 +874,10 @@ P2556 Engine Coolant Level Sensor/Switch: $S4
 P2560 Engine Coolant Level Low
 P2561 A/C Control Module Requested MIL Illumination
 P2562 Turbocharger Boost Control Position Sensor: $S5
+P2567 Direct Ozone Reduction Catalyst Temperature Sensor: $S5
+P2572 Direct Ozone Reduction Catalyst Deterioration Sensor: $S5
+P2577 Direct Ozone Reduction Catalyst: Efficiency Below Threshold
+P2578 Turbocharger Speed Sensor: $S5
 P2600 Coolant Pump A: $C4
 P2604 Intake Air Heater A: Circuit Range/Performance; Circuit/Open
 P2606 Intake Air Heater B: Circuit Range/Performance; Circuit Low; Circuit High
@@ -639,6 +899,8 @@ P2645 Rocker Arm Actuator A: $ROCK @B1
 P2650 Rocker Arm Actuator B: $ROCK @B1
 P2655 Rocker Arm Actuator A: $ROCK @B2
 P2660 Rocker Arm Actuator B: $ROCK @B2
+P2665 Fuel Shutoff Valve B: $C3
+P2668 Fuel Mode Indicator Lamp: Control Circuit
 P2669 Actuator Supply Voltage B: $O3
 P2700 Transmission Friction Element A: Apply Time Range/Performance
 P2701 Transmission Friction Element B: Apply Time Range/Performance
@@ -661,6 +923,7 @@ P2749 Intermediate Shaft Speed Sensor C: $N4
 P2753 Transmission Fluid Cooler: $C3
 P2756 Torque Converter Clutch Pressure Control Solenoid: $SOLN
 P2761 Torque Converter Clutch Pressure Control Solenoid: Control Circuit/Open; Control Circuit Range/Performance
+P2763 Torque Converter Clutch Pressure Control Solenoid: Control Circuit High; Control Circuit Low
 P2765 Input/Turbine Speed Sensor B: $N4
 P2769 Torque Converter Clutch: Circuit Low; Circuit High
 P2771 Four Wheel Drive (4WD) Low Switch: $S4
@@ -675,11 +938,39 @@ P2788 Auto Shift Manual Adaptive Learning at Limit
 P2789 Clutch Adaptive Learning at Limit
 P2790 Gate Select Direction: Circuit; Circuit Low; Circuit High
 P2793 Gear Shift Direction: Circuit; Circuit Low; Circuit High
+P2796 Auxiliary Transmission Fluid Pump: Control Circuit; Performance
 P2800 Transmission Range Sensor B: $S5
 P2805 Transmission Range Sensor A/B: Correlation
+P2806 Transmission Range Sensor Alignment
+P2807 Pressure Control Solenoid G: $SOLN; $C4
+P2816 Pressure Control Solenoid H: $SOLN; $C4
+P2A00 O2 Sensor: Circuit Range/Performance @B1S1
+P2A01 O2 Sensor: Circuit Range/Performance @B1S2
+P2A02 O2 Sensor: Circuit Range/Performance @B1S3
+P2A03 O2 Sensor: Circuit Range/Performance @B2S1
+P2A04 O2 Sensor: Circuit Range/Performance @B2S2
+P2A05 O2 Sensor: Circuit Range/Performance @B2S3
 P3400 Cylinder Deactivation System @B1
 %DEACT
 P3497 Cylinder Deactivation System @B2
+C0000 Vehicle Speed Information Circuit
+C0001 TCS Control Channel A Valve 1
+C0002 TCS Control Channel A Valve 2
+C0003 TCS Control Channel B Valve 1
+C0004 TCS Control Channel B Valve 2
+C0010 Inlet Control @LF
+C0011 Outlet Control @LF
+C0012 Hydraulic Release Too Long @LF
+C0014 Inlet Control @RF
+C0015 Outlet Control @RF
+C0016 Hydraulic Release Too Long @RF
+C0018 Inlet Control @LR
+C0019 Outlet Control @LR
+C001A Hydraulic Release Too Long @LR
+C001C Inlet Control @RR
+C001D Outlet Control @RR
+C001E Hydraulic Release Too Long @RR
+C0020 ABS Pump Motor Control
 C0030 Tone Wheel @LF
 C0031 Wheel Speed Sensor @LF
 C0032 Wheel Speed Sensor Supply @LF
@@ -690,8 +981,158 @@ C0036 Tone Wheel @LR
 C0037 Wheel Speed Sensor @LR
 C0038 Wheel Speed Sensor Supply @LR
 C0039 Tone Wheel @RR
-B0001 Driver Frontal: Stage 1 Deployment Control; Stage 2 Deployment Control
-B0010 Passenger Frontal: Stage 1 Deployment Control; Stage 2 Deployment Control
+C003A Wheel Speed Sensor @RR
+C003B Wheel Speed Sensor Supply @RR
+C003C Tone Wheel @R
+C003D Wheel Speed Sensor @R
+C003E Wheel Speed Sensor Supply @R
+C003F Wheel Speed Sensors Rotation Direction Correlation
+C0040 Brake Pedal Switch A
+C0044 Brake Pressure Sensor A
+C0047 Brake Booster Pressure Sensor
+C0048 Brake Booster Travel Sensor
+C0049 Brake Fluid Level
+C004A Brake Lining Wear Sensor
+C004B Brake Fluid Level Sensor/Switch: Circuit/Open
+C004D Brake System Pressure Slow Response
+C004E Brake System Pressure Control Valve Actuator Stuck
+C004F ABS Control Module Over Temperature
+C0051 Steering Wheel Position Sensor
+C0061 Lateral Acceleration Sensor
+C0062 Longitudinal Acceleration Sensor
+C0063 Yaw Rate Sensor
+C006A Multi-axis Acceleration Sensor
+C006B Stability System Active Too Long
+C006C Stability System
+C0072 Brake Temperature Too High
+C0073 Delivered Driving Torque
+C0074 Requested Driving Torque
+C0075 Brake Pedal Position Performance
+C0077 Low Tire Pressure
+C0078 Tire Diameter
+C0079 Variable Effort Steering
+C0082 Brake System Malfunction Indicator
+C0083 Tire Pressure Monitor Malfunction Indicator
+C0084 Traction Active Indicator
+C0085 Traction Disable Indicator
+C0086 Vehicle Dynamics Indicator
+C0089 TCS Disable Switch
+C008A TCS Mode Control
+C0500 Wheel Speed Sensor A: Circuit/Open; Range/Performance; Circuit Low; Circuit High; Intermittent/Erratic; Correlation @LF
+C0506 Wheel Speed Sensor A: Circuit/Open; Range/Performance; Circuit Low; Circuit High; Intermittent/Erratic; Correlation @RF
+C050C Wheel Speed Sensor A: Circuit/Open; Range/Performance; Circuit Low; Circuit High; Intermittent/Erratic; Correlation @LR
+C0512 Wheel Speed Sensor A: Circuit/Open; Range/Performance; Circuit Low; Circuit High; Intermittent/Erratic; Correlation @RR
+C051C Multi-axis Acceleration Sensor Module A: Range/Performance; Missing Calibration; Intermittent/Erratic; Correlation
+C0520 Multi-axis Acceleration Sensor Module A
+C0521 Multi-axis Acceleration Sensor Module B: Range/Performance; Missing Calibration; Intermittent/Erratic; Correlation
+C0525 Multi-axis Acceleration Sensor Module B
+C0526 Steering Angle Sensor Module: -; Mechanical; Range/Performance; Missing Calibration; Correlation
+C052B ABS Pump Motor Control: Range/Performance; Circuit/Open; Circuit High; Circuit Low
+C053D Brake Pressure Sensor A: Range/Performance; Circuit Low; Circuit High
+C0541 Brake Pressure Sensor B: Range/Performance; Circuit Low; Circuit High; Circuit/Open
+C0549 Vacuum Sensor A: Circuit/Open; Range/Performance; Circuit Low; Circuit High
+C054D Vacuum Sensor B: Circuit/Open; Range/Performance; Circuit Low
+C0551 Longitudinal Acceleration Sensor: Circuit/Open; Range/Performance; Circuit Low; Circuit High
+C0564 ABS Control Module System Voltage: Low; High
+C0566 Brake Booster Solenoid: $O3
+C056B Brake Pressure Sensor A: Intermittent/Erratic
+C056C Brake Pressure Sensor B: Intermittent/Erratic
+C05A3 Wheel Speed Sensors Supply Circuit: High; Low
+C05AA ABS Pump Motor Temperature Too High
+C05C0 Brake Pedal Position Sensor A: Not Learned
+C05C1 Brake Pedal Position Sensor B: Not Learned
+C0518 Wheel Speed Sensor: Mechanical @LF
+C0519 Wheel Speed Sensor: Mechanical @RF
+C051A Wheel Speed Sensor: Mechanical @LR
+C051B Wheel Speed Sensor: Mechanical @RR
+B0001 Driver Frontal: Stage 1 Deployment Control; Stage 2 Deployment Control; Stage 3 Deployment Control
+B0004 Knee Bolster Deployment Control @Driver
+B0005 Collapsible Steering Column Deployment Control
+B0010 Passenger Frontal: Stage 1 Deployment Control; Stage 2 Deployment Control; Stage 3 Deployment Control
+B0013 Knee Bolster Deployment Control @Passenger
+B001A Center Frontal Stage 3 Deployment Control
+B0020 Left Side Airbag Deployment Control
+B0021 Left Curtain Deployment Control 1
+B0022 Left Curtain Deployment Control 2
+B0028 Right Side Airbag Deployment Control
+B0029 Right Curtain Deployment Control 1
+B002A Right Curtain Deployment Control 2
+B0030 Side Airbag Deployment Control @Second Row Left
+B0031 Frontal Stage 1 Deployment Control @Second Row Left
+B0032 Frontal Stage 2 Deployment Control @Second Row Left
+B0033 Frontal Stage 3 Deployment Control @Second Row Left
+B0038 Side Airbag Deployment Control @Second Row Right
+B0039 Frontal Stage 1 Deployment Control @Second Row Right
+B003A Frontal Stage 2 Deployment Control @Second Row Right
+B003B Frontal Stage 3 Deployment Control @Second Row Right
+B0040 Side Airbag Deployment Control @Third Row Left
+B0041 Frontal Stage 1 Deployment Control @Third Row Left
+B0042 Frontal Stage 2 Deployment Control @Third Row Left
+B0043 Frontal Stage 3 Deployment Control @Third Row Left
+B0048 Side Airbag Deployment Control @Third Row Right
+B0049 Frontal Stage 1 Deployment Control @Third Row Right
+B004A Frontal Stage 2 Deployment Control @Third Row Right
+B004B Frontal Stage 3 Deployment Control @Third Row Right
+B0050 Seatbelt Sensor @Driver|First Row Center|Passenger|Second Row Left|Second Row Center|Second Row Right|Third Row Left|Third Row Center|Third Row Right
+B0060 Seatbelt Tension Sensor @Driver|Passenger
+B0070 Seatbelt Pretensioner A Deployment Control @Driver
+B0071 Seatbelt Pretensioner Deployment Control @First Row Center
+B0072 Seatbelt Pretensioner A Deployment Control @Passenger
+B0073 Seatbelt Pretensioner Deployment Control @Second Row Left|Second Row Center|Second Row Right|Third Row Left|Third Row Center|Third Row Right
+B0079 Seatbelt Pretensioner B Deployment Control @Driver|Passenger|Second Row Left|Second Row Right|Second Row Center
+B007E Seatbelt Pretensioner C Deployment Control @Driver|Passenger
+B0080 Seatbelt Load Limiter Deployment Control @Driver|First Row Center|Passenger|Second Row Left|Second Row Center|Second Row Right|Third Row Left|Third Row Center|Third Row Right
+B0090 Left Frontal Restraints Sensor
+B0091 Left Side Restraints Sensor 1
+B0092 Left Side Restraints Sensor 2
+B0093 Left Side Restraints Sensor 3
+B0094 Center Frontal Restraints Sensor
+B0095 Right Frontal Restraints Sensor
+B0096 Right Side Restraints Sensor 1
+B0097 Right Side Restraints Sensor 2
+B0098 Right Side Restraints Sensor 3
+B0099 Roll Over Sensor
+B009A Left Side Restraints Sensor 4
+B009B Left Side Restraints Sensor 5
+B009C Left Side Restraints Sensor 6
+B009D Right Side Restraints Sensor 4
+B009E Right Side Restraints Sensor 5
+B009F Right Side Restraints Sensor 6
+B00A0 Occupant Classification System
+B00A1 Occupant Position System
+B00B0 Seat Occupant Classification Sensor A @Driver
+B00B1 Seat Occupant Classification Sensor B @Driver
+B00B2 Seat Occupant Classification Sensor C @Driver
+B00B3 Seat Occupant Classification Sensor D @Driver
+B00B4 Seat Occupant Classification Sensor E @Driver
+B00B5 Seat Track Position Restraints Sensor @Driver
+B00B6 Seat Recline Position Restraints Sensor @Driver
+B00B7 Seat Occupant Position Sensor A @Driver
+B00B8 Seat Occupant Position Sensor B @Driver
+B00B9 Seat Occupant Position Sensor C @Driver
+B00BA Seat Occupant Position Sensor D @Driver
+B00BB Seat Occupant Position Sensor E @Driver
+B00C0 Seat Occupant Classification Sensor A @Passenger
+B00C1 Seat Occupant Classification Sensor B @Passenger
+B00C2 Seat Occupant Classification Sensor C @Passenger
+B00C3 Seat Occupant Classification Sensor D @Passenger
+B00C4 Seat Occupant Classification Sensor E @Passenger
+B00C5 Seat Track Position Restraints Sensor @Passenger
+B00C6 Seat Recline Position Restraints Sensor @Passenger
+B00C7 Seat Occupant Position Sensor A @Passenger
+B00C8 Seat Occupant Position Sensor B @Passenger
+B00C9 Seat Occupant Position Sensor C @Passenger
+B00CA Seat Occupant Position Sensor D @Passenger
+B00CB Seat Occupant Position Sensor E @Passenger
+B00D0 Seatbelt Indicator @Driver|Passenger
+B00D2 Restraint System Malfunction Indicator 1
+B00D3 Restraint System Malfunction Indicator 2
+B00D4 Restraint System Malfunction Audible Indicator
+B00D5 Restraint System Passenger Disable Indicator
+B00DF Restraints Disable Switch @Passenger
+B00F0 Inflatable Seatbelt Deployment Control @Driver|Passenger|Second Row Left|Second Row Center|Second Row Right|Third Row Left|Third Row Center|Third Row Right
+B00E0 Seatbelt Pretensioner B Deployment Control @Third Row Left|Third Row Right|Third Row Center
+B00E3 Seatbelt Pretensioner C Deployment Control @Second Row Left|Second Row Right|Second Row Center|Third Row Right|Third Row Left|Third Row Center
 %BUSES
 %MODULES
 """
@@ -714,6 +1155,11 @@ U0112 Battery Energy Control Module B
 U0113 Emissions Critical Control Information
 U0114 Four-Wheel Drive Clutch Control Module
 U0115 ECM/PCM B
+U0116 ECM/PCM C
+U0117 PTO Control Module
+U0118 Fuel Additive Control Module
+U0119 Fuel Cell Control Module
+U0120 Starter/Generator Control Module
 U0121 Anti-Lock Brake System Control Module
 U0122 Vehicle Dynamics Control Module
 U0123 Yaw Rate Sensor Module
@@ -814,7 +1260,322 @@ U0232 Side Obstacle Detection Control Module Left
 U0233 Side Obstacle Detection Control Module Right
 U0234 Convenience Recall Module
 U0235 Cruise Control Front Distance Range Sensor
+U0236 Column Lock Module
+U0237 Digital Audio Control Module C
+U0238 Digital Audio Control Module D
 U0293 Hybrid Powertrain Control Module
+U010A Exhaust Gas Recirculation Control Module A
+U010B Exhaust Gas Recirculation Control Module B
+U010C Turbocharger/Supercharger Control Module A
+U010D Turbocharger/Supercharger Control Module B
+U010E Reductant Control Module
+U010F Air Conditioning Control Module
+U011A Exhaust Gas Sensor Module
+U011B Rocker Arm Control Module A
+U011C Rocker Arm Control Module B
+U011D All Wheel Drive Control Module
+U0133 Active Roll Control Module
+U0134 Power Steering Control Module Rear
+U0135 Differential Control Module Front
+U0136 Differential Control Module Rear
+U0137 Trailer Brake Control Module
+U0138 All Terrain Control Module
+U0139 Suspension Control Module B
+U0149 Gateway D
+U0150 Gateway E
+U016A Global Positioning System Module
+U0174 Restraints System Sensor E
+U0175 Restraints System Sensor F
+U0176 Restraints System Sensor G
+U0177 Restraints System Sensor H
+U0178 Restraints System Sensor I
+U0179 Restraints System Sensor J
+U017A Restraints System Sensor K
+U017B Restraints System Sensor L
+U017C Restraints System Sensor M
+U017D Restraints System Sensor N
+U017E Seatbelt Pretensioner Module A
+U017F Seatbelt Pretensioner Module B
+U0239 Entrapment Control Module A
+U023A Image Processing Module A
+U023B Image Processing Module B
+U023C Image Processing Module C
+U023D Cruise Control Front Distance Range Sensor Left
+U023E Cruise Control Front Distance Range Sensor Right
+U0240 Entrapment Control Module B
+U0241 Headlamp Control Module A
+U0242 Headlamp Control Module B
+U0243 Parking Assist Control Module B
+U0244 Running Board Control Module A
+U0245 Entertainment Control Module Front
+U0246 Seat Control Module E
+U0247 Seat Control Module F
+U0248 Remote Accessory Module
+U0249 Entertainment Control Module Rear B
+U024A Interior Lighting Control Module
+U024B Seat Control Module G
+U024C Seat Control Module H
+U024D Seat Control Module J
+U024E Side Obstacle Detection Control Module C
+U024F Side Obstacle Detection Control Module D
+U0250 Impact Classification System Module
+U0251 Running Board Control Module B
+U0252 Lighting Control Module Rear B
+U0253 Accessory Protocol Interface Module
+U0254 Remote Start Module
+U0255 Front Display Interface Module
+U0256 Front Controls Interface Module A
+U0257 Front Controls/Display Interface Module
+U0258 Radio Transceiver
+U0259 Special Purpose Vehicle Control Module A
+U025A Special Purpose Vehicle Control Module B
+U025B Special Purpose Vehicle Control Module C
+U025C Special Purpose Vehicle Control Module D
+U025D Front Controls Interface Module B
+U025E Electronic Brake Booster Control Module A
+U025F Electronic Brake Booster Control Module B
+U0260 Seat Control Switch Module A
+U0261 Seat Control Switch Module B
+U0262 Audio Amplifier B
+U0263 Speech Recognition Module
+U0264 Camera Module Rear
+U0265 Image Processing Sensor A
+U0266 Image Processing Sensor B
+U0267 Image Processing Sensor C
+U0268 Image Processing Sensor D
+U0269 Image Processing Sensor E
+U026A Image Processing Sensor F
+U026B Image Processing Sensor G
+U026C Image Processing Sensor H
+U026D Image Processing Sensor I
+U026E Image Processing Sensor J
+U026F Image Processing Sensor K
+U0270 Image Processing Sensor L
+U0271 Seat Control Switch Module C
+U0272 Seat Control Switch Module D
+U0273 Lighting Driver Control Module A
+U0274 Lighting Driver Control Module B
+U0275 Lighting Driver Control Module C
+U0276 Lighting Driver Control Module D
+U0277 Seat Control Module K
+U0278 Seat Control Module L
+U0279 Haptic Control Module
+U0284 Active Grille Air Shutter Module A
+U0285 Active Grille Air Shutter Module B
+U0286 Radiator Anti Tamper Device
+U0287 Transmission Fluid Pump Module
+U0288 DC/AC Converter Control Module A
+U0289 DC/AC Converter Control Module B
+U028B Active Grille Air Shutter Module C
+U028C Active Grille Air Shutter Module D
+U028D Active Aerodynamic Feature Control Module A
+U028E Active Aerodynamic Feature Control Module B
+U028F Active Aerodynamic Feature Control Module C
+U0290 Active Aerodynamic Feature Control Module D
+U0291 Gear Shift Control Module B
+U0292 Drive Motor Control Module B
+U0294 Powertrain Control Monitor Module
+U0295 AC/AC Converter Control Module
+U0296 AC/DC Converter Control Module A
+U0297 AC/DC Converter Control Module B
+U0298 DC/DC Converter Control Module A
+U0299 DC/DC Converter Control Module B
+U029A Hybrid Battery Pack Sensor Module
+U029B Drive Motor Control Module C
+U029C Drive Motor Control Module D
+U029D NOx Sensor A
+U029E NOx Sensor B
+"""
+
+# U040A-U059F: the modules whose data can be invalid, beyond the U0401-U0431 series below.
+INVALID_DATA = """
+U040A Air Conditioning Control Module
+U040B Exhaust Gas Recirculation Control Module A
+U040C Exhaust Gas Recirculation Control Module B
+U040D Turbocharger/Supercharger Control Module A
+U040E Turbocharger/Supercharger Control Module B
+U040F Reductant Control Module
+U041B Exhaust Gas Sensor Module
+U041C Rocker Arm Control Module A
+U041D Rocker Arm Control Module B
+U041E All Wheel Drive Control Module
+U0432 Multi-axis Acceleration Sensor Module
+U0433 Cruise Control Front Distance Range Sensor
+U0434 Active Roll Control Module
+U0435 Power Steering Control Module Rear
+U0436 Differential Control Module Front
+U0437 Differential Control Module Rear
+U0438 Trailer Brake Control Module
+U0439 All Terrain Control Module
+U043A Suspension Control Module B
+U043B Cruise Control Front Distance Range Sensor Left
+U043C Cruise Control Front Distance Range Sensor Right
+U0441 Emissions Critical Control Information
+U0442 ECM/PCM B
+U0443 Body Control Module B
+U0444 Body Control Module C
+U0445 Body Control Module D
+U0446 Body Control Module E
+U0447 Gateway A
+U0448 Gateway B
+U0449 Gateway C
+U044A Gateway D
+U0451 Gateway E
+U0452 Restraints Control Module
+U0453 Side Restraints Control Module Left
+U0454 Side Restraints Control Module Right
+U0455 Restraints Occupant Classification System Module
+U0457 Information Center A
+U0458 Information Center B
+U0459 Head Up Display
+U045A Parking Assist Control Module A
+U0461 Audible Alert Control Module
+U0462 Compass Module
+U0463 Navigation Display Module
+U0464 Navigation Control Module
+U0465 PTO Control Module
+U0466 HVAC Control Module Rear
+U0467 Fuel Additive Control Module
+U0468 Fuel Cell Control Module
+U0469 Starter/Generator Control Module
+U046A Sunroof Control Module
+U046B Global Positioning System Module
+U0471 Restraints System Sensor A
+U0472 Restraints System Sensor B
+U0473 Restraints System Sensor C
+U0474 Restraints System Sensor D
+U0475 Restraints System Sensor E
+U0476 Restraints System Sensor F
+U0477 Restraints System Sensor G
+U0478 Restraints System Sensor H
+U0479 Restraints System Sensor I
+U047A Restraints System Sensor J
+U047B Restraints System Sensor K
+U047C Restraints System Sensor L
+U047D Restraints System Sensor M
+U047E Restraints System Sensor N
+U047F Seatbelt Pretensioner Module A
+U0480 Seatbelt Pretensioner Module B
+U0481 Automatic Lighting Control Module
+U0482 Headlamp Leveling Control Module
+U0483 Lighting Control Module Front
+U0484 Lighting Control Module Rear A
+U0485 Radio
+U0486 Antenna Control Module
+U0487 Audio Amplifier A
+U0488 Digital Disc Player/Changer Module A
+U0489 Digital Disc Player/Changer Module B
+U048A Digital Disc Player/Changer Module C
+U0491 Digital Disc Player/Changer Module D
+U0492 Television
+U0493 Personal Computer
+U0494 Digital Audio Control Module A
+U0495 Digital Audio Control Module B
+U0496 Subscription Entertainment Receiver Module
+U0497 Rear Seat Entertainment Control Module
+U0498 Telephone Control Module
+U0499 Telematic Control Module
+U049A Door Control Module A
+U0501 Door Control Module B
+U0502 Door Control Module C
+U0503 Door Control Module D
+U0504 Door Control Module E
+U0505 Door Control Module F
+U0506 Door Control Module G
+U0507 Folding Top Control Module
+U0508 Moveable Roof Control Module
+U0509 Seat Control Module A
+U050A Seat Control Module B
+U0511 Seat Control Module C
+U0512 Seat Control Module D
+U0513 Yaw Rate Sensor Module
+U0514 Mirror Control Module
+U0515 Remote Function Actuation
+U0516 Door Switch A
+U0517 Door Switch B
+U0518 Door Switch C
+U0519 Door Switch D
+U051A Door Switch E
+U0521 Door Switch F
+U0522 Door Switch G
+U0523 Door Window Motor A
+U0524 Door Window Motor B
+U0525 Door Window Motor C
+U0526 Door Window Motor D
+U0527 Door Window Motor E
+U0528 Door Window Motor F
+U0529 Door Window Motor G
+U052A Heated Steering Wheel Module
+U0531 Rear Gate Module
+U0532 Rain Sensing Module
+U0533 Side Obstacle Detection Control Module Left
+U0534 Side Obstacle Detection Control Module Right
+U0535 Convenience Recall Module
+U0536 Lateral Acceleration Sensor Module
+U0537 Column Lock Module
+U0538 Digital Audio Control Module C
+U0539 Digital Audio Control Module D
+U053A Entrapment Control Module A
+U053B Image Processing Module A
+U053C Image Processing Module B
+U053D Image Processing Module C
+U0541 Entrapment Control Module B
+U0542 Headlamp Control Module A
+U0543 Headlamp Control Module B
+U0544 Parking Assist Control Module B
+U0545 Running Board Control Module
+U0546 Entertainment Control Module Front
+U0547 Seat Control Module E
+U0548 Seat Control Module F
+U0549 Remote Accessory Module
+U054A Entertainment Control Module Rear B
+U054B Interior Lighting Control Module
+U0551 Impact Classification System Module
+U0552 Running Board Control Module B
+U0553 Lighting Control Module Rear B
+U0554 Accessory Protocol Interface Module
+U0555 Remote Start Module
+U0556 Front Display Interface Module
+U0557 Front Controls Interface Module A
+U0558 Front Controls/Display Interface Module
+U0559 Radio Transceiver
+U055A Special Purpose Vehicle Control Module A
+U055B Special Purpose Vehicle Control Module B
+U055C Special Purpose Vehicle Control Module C
+U055D Special Purpose Vehicle Control Module D
+U055E Front Controls Interface Module B
+U0561 Seat Control Switch Module A
+U0562 Seat Control Switch Module B
+U0563 Audio Amplifier B
+U0564 Speech Recognition Module
+U0565 Camera Module Rear
+U0587 Radiator Anti Tamper Device
+U0588 Transmission Fluid Pump Module
+U0589 DC/AC Converter Control Module A
+U058A DC/AC Converter Control Module B
+U0592 Gear Shift Control Module B
+U0593 Drive Motor Control Module B
+U0594 Hybrid Powertrain Control Module
+U0595 Powertrain Control Monitor Module
+U0596 AC/AC Converter Control Module
+U0597 AC/DC Converter Control Module A
+U0598 AC/DC Converter Control Module B
+U0599 DC/DC Converter Control Module A
+U059A DC/DC Converter Control Module B
+U059B Hybrid Battery Pack Sensor Module
+U059C Drive Motor Control Module C
+U059D Drive Motor Control Module D
+U059E NOx Sensor A
+U059F NOx Sensor B
+"""
+
+# U0332-U0336: software incompatibility with modules beyond the U0301-U0331 series below.
+SOFTWARE_INCOMPATIBILITY = """
+U0332 Multi-axis Acceleration Sensor Module
+U0333 Gear Shift Control Module B
+U0334 Radio
+U0335 Hybrid Battery Pack Sensor Module
+U0336 Restraints Control Module
 """
 
 # U0302-U0331 (software incompatibility) and U0402-U0431 (invalid data received) share this order; U0301 and U0401
@@ -833,18 +1594,40 @@ MODULE_SERIES = ["Transmission Control Module", "Transfer Case Control Module", 
 BUSES = ["High Speed CAN Communication Bus", "Medium Speed CAN Communication Bus", "Low Speed CAN Communication Bus",
          "Vehicle Communication Bus A", "Vehicle Communication Bus B", "Vehicle Communication Bus C",
          "Vehicle Communication Bus D", "Vehicle Communication Bus E"]
-SUFFIX = re.compile(r"^(.*) ([A-L0-9](?:/[A-L0-9])?)$")
+SUFFIX = re.compile(r"^(.*) ([A-Z0-9](?:/[A-Z0-9])?)$")
+TABLES = (WORDS, PARTS, PHRASES, MODULES, ELECTRIC, RESTRAINTS, CHASSIS)
+# A key in two tables would take the first table's texts without a word said: refuse it.
+_KEYS = [key for table in TABLES for key in table]
+if len(_KEYS) != len(set(_KEYS)):
+    raise ValueError("keys in two vocabulary tables: %s" % sorted({k for k in _KEYS if _KEYS.count(k) > 1}))
+# Keys with "{0}", "{1}" (a motor letter, a phase) inside them: each language puts the letters where it needs them.
+TEMPLATES = [(re.compile("^" + "([A-Z0-9])".join(re.escape(p) for p in re.split(r"\{\d\}", key)) + "$"), texts)
+             for table in TABLES for key, texts in table.items() if "{0}" in key]
 
 
 def word(text, lang):
-    """The text of a vocabulary key; a key not in the tables may be a known one followed by a letter or number."""
-    for table in (WORDS, PARTS, PHRASES, MODULES):
+    """The text of a vocabulary key; a key not in the tables may be a known one followed by a letter or number, or
+    a template's key with letters in place of its "{0}" and "{1}"."""
+    for table in TABLES:
         if text in table:
             return table[text][lang]
+    for pattern, texts in TEMPLATES:
+        m = pattern.match(text)
+        if m:
+            return texts[lang].format(*m.groups())
     m = SUFFIX.match(text)
     if not m:
         raise KeyError(text)
     return word(m.group(1), lang) + ("" if lang == "cn" else " ") + m.group(2)
+
+
+def code_at(start, offset):
+    """The code `offset` places after `start`: in hexadecimal where the code has a letter among its last three
+    characters (P0A0F is followed by P0A10) and throughout the chassis and body codes (B0079 is followed by B007A),
+    else in decimal."""
+    if start[0] in "BC" or re.search("[A-F]", start[2:]):
+        return "%s%s%03X" % (start[0], start[1], int(start[2:], 16) + offset)
+    return "%s%04d" % (start[0], int(start[1:]) + offset)
 
 
 def join(lang, part, mode=None, qual=None):
@@ -875,11 +1658,15 @@ def qualifier(lang, q):
     return text
 
 
-def wheel_part(lang, part, wheel):
-    w = WHEELS[lang][WHEEL_KEYS.index(wheel)]
+def placed(lang, text, where):
+    """A wheel or seat position with its part: in front in English and Chinese, in brackets after it elsewhere."""
     if lang == "cn":
-        return w + part
-    return w + " " + part if lang == "en" else "%s (%s)" % (part, w)
+        return where + text
+    return where + " " + text if lang == "en" else "%s (%s)" % (text, where)
+
+
+def position(lang, key):
+    return POSITIONS[lang][POSITIONS["en"].index(key)]
 
 
 class Table:
@@ -889,7 +1676,7 @@ class Table:
     def add(self, code, texts):
         if code in self.rows:
             raise ValueError("code twice: " + code)
-        if not re.match(r"^[PCBU][0-9]{4}$", code):
+        if not re.match(r"^[PCBU][0-3][0-9A-F]{3}$", code):
             raise ValueError("bad code: " + code)
         self.rows[code] = texts
 
@@ -897,9 +1684,8 @@ class Table:
         self.add(code, {l: make(l) for l in LANGS})
 
     def family(self, start, part, modes, qual=None):
-        letter, number = start[0], int(start[1:])
         for i, mode in enumerate(modes):
-            self.single("%s%04d" % (letter, number + i),
+            self.single(code_at(start, i),
                         lambda l, m=mode: join(l, word(part, l), None if m == "-" else word(m, l),
                                                qualifier(l, qual) if qual else None))
 
@@ -966,6 +1752,13 @@ def special(t, name):
         for n in range(1, 13):
             for i, mode in enumerate(DEACTIVATION_MODES):
                 t.single("P%04d" % (3401 + 8 * (n - 1) + i), lambda l, n=n, m=mode: join(l, cyl(l, n), word(m, l)))
+    elif name == "VOLTAGESENSE":
+        for i, letter in enumerate("ABCDEFGHIJKLMNOPQRSTUVWXYZ"):
+            t.family(code_at("P0B3B", 5 * i), "Hybrid Battery Voltage Sense " + letter, MACROS["S5"])
+    elif name == "CELLBALANCING":
+        for i, letter in enumerate("ABCDEFGHIJKLMN"):
+            t.family(code_at("P0DAC", 4 * i), "Hybrid Battery Cell Balancing Circuit " + letter,
+                     ["-", "Stuck On", "Stuck Off", "Range/Performance"])
     elif name == "BUSES":
         for i, bus in enumerate(BUSES):
             t.family("U%04d" % (1 + 9 * i), bus, BUS_MODES)
@@ -977,6 +1770,11 @@ def special(t, name):
         for line in LOST_COMMUNICATION.strip().splitlines():
             code, module = line.split(" ", 1)
             t.single(code, lambda l, m=module: word("Lost Communication With", l) + sep(l) + word(m, l))
+        for listing, phrase in ((INVALID_DATA, "Invalid Data Received From"),
+                                (SOFTWARE_INCOMPATIBILITY, "Software Incompatibility With")):
+            for line in listing.strip().splitlines():
+                code, module = line.split(" ", 1)
+                t.single(code, lambda l, p=phrase, m=module: word(p, l) + sep(l) + word(m, l))
         t.single("U0300", lambda l: word("Internal Control Module Software Incompatibility", l))
         for series, phrase, first in ((301, "Software Incompatibility With", "ECM/PCM"),
                                       (401, "Invalid Data Received From", "ECM/PCM A")):
@@ -997,27 +1795,70 @@ def build():
         if " @" in rest:
             rest, qual = rest.rsplit(" @", 1)
         part, _, modes = rest.partition(": ")
-        if qual in WHEEL_KEYS:
-            t.single(code, lambda l, p=part, w=qual: wheel_part(l, word(p, l), w))
-        elif code[0] == "B":
-            seat = {"Driver Frontal": 0, "Passenger Frontal": 1}[part]
+        places = qual.split("|") if qual else []
+        if places and all(p in WHEEL_KEYS or p in POSITIONS["en"] for p in places):
+            # One code per wheel or seat, or one per mode at a single wheel or seat.
+            modes = expand(modes.split("; ")) if modes else ["-"]
+            pairs = [(p, m) for p in places for m in modes]
+            if len(places) > 1 and len(modes) > 1:
+                raise ValueError("several places and several modes: " + line)
+            for i, (where, mode) in enumerate(pairs):
+                t.single(code_at(code, i),
+                         lambda l, p=part, w=where, m=mode: join(l, placed(
+                             l, word(p, l), WHEELS[l][WHEEL_KEYS.index(w)] if w in WHEEL_KEYS else position(l, w)),
+                             None if m == "-" else word(m, l)))
+        elif part in ("Driver Frontal", "Passenger Frontal"):
+            seat = ["Driver Frontal", "Passenger Frontal"].index(part)
             for i, mode in enumerate(expand(modes.split("; "))):
-                t.single("B%04d" % (int(code[1:]) + i),
+                t.single(code_at(code, i),
                          lambda l, m=mode: join(l, FRONTAL[l][seat], word(m, l)))
         else:
             t.family(code, part, expand(modes.split("; ")) if modes else ["-"], qual)
     return t
 
 
+def lines(rows, lang):
+    return ["%s %s\n" % (code, texts[lang]) for code, texts in rows]
+
+
+def check(folder, rows):
+    """The first difference between the masters in `folder` and what build() makes of the vocabulary, or None."""
+    for lang in LANGS:
+        path = os.path.join(folder, lang + ".txt")
+        try:
+            with open(path, encoding="utf-8", newline="") as f:
+                have = f.readlines()
+        except OSError as e:
+            return "%s: %s" % (path, e.strerror)
+        want = lines(rows, lang)
+        for n, (h, w) in enumerate(zip(have, want), 1):
+            if h != w:
+                return "%s:%d: %r, the vocabulary makes %r" % (path, n, h.rstrip("\n"), w.rstrip("\n"))
+        if len(have) != len(want):
+            return "%s: %d lines, the vocabulary makes %d" % (path, len(have), len(want))
+    return None
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "..", "data", "dtc")
+    args = sys.argv[1:]
+    checking = args[:1] == ["--check"]
+    if checking:
+        args = args[1:]
+    if len(args) > 1 or any(a.startswith("-") for a in args):
+        sys.exit("usage: mkmasters.py [--check] [FOLDER]  (FOLDER defaults to data/dtc)")
+    out = args[0] if args else os.path.join(here, "..", "..", "data", "dtc")
     rows = build().ordered()
+    if checking:
+        difference = check(out, rows)
+        if difference:
+            sys.exit("masters differ from the vocabulary (run tools/dtc/mkmasters.py): " + difference)
+        print("%d codes in %d languages, as the vocabulary makes them" % (len(rows), len(LANGS)))
+        return
     os.makedirs(out, exist_ok=True)
     for lang in LANGS:
         with open(os.path.join(out, lang + ".txt"), "w", encoding="utf-8", newline="\n") as f:
-            for code, texts in rows:
-                f.write("%s %s\n" % (code, texts[lang]))
+            f.writelines(lines(rows, lang))
     print("%d codes in %d languages written to %s" % (len(rows), len(LANGS), os.path.normpath(out)))
 
 

@@ -1,0 +1,80 @@
+// The DTC masters: one list of generic codes, unique and in range order (P, C, B, U, each ascending), the same in
+// all 14 languages, none from a block the makers control, and every description its own in each language.
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QStringList kLanguages = {"en", "de", "es", "fr", "hu", "it", "nl", "pl", "pt", "ru", "se", "sk", "cz", "cn"};
+
+struct Entry {
+    QString code;
+    QString description;
+};
+
+std::vector<Entry> master(const QString& lang) {
+    QFile f(QStringLiteral(DTC_MASTERS_DIR) + "/" + lang + ".txt");
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    QString text = QString::fromUtf8(f.readAll());
+    if (text.endsWith('\n')) text.chop(1);
+    std::vector<Entry> out;
+    for (const QString& line : text.split('\n'))
+        out.push_back({line.section(' ', 0, 0), line.section(' ', 1)});
+    return out;
+}
+
+// The order both programs rely on: pluvo searches the P, C, B and U codes as four consecutive ranges.
+int rangeOf(const QString& code) {
+    return QStringLiteral("PCBU").indexOf(code.at(0));
+}
+
+// Generic blocks: P0 (with P0A00-P0DFF), P2 (with P2A00), P3400-P3499, B0, C0, U0. P1, P30-P33, B1-B3, C1-C3 and
+// U1-U3 belong to the makers.
+bool generic(const QString& code) {
+    return code.at(1) == '0' || code.startsWith("P2") || code.startsWith("P34");
+}
+
+TEST(DtcMasters, OneCodeListUniqueInRangeOrderInEveryLanguage) {
+    const std::vector<Entry> english = master("en");
+    ASSERT_GE(english.size(), 3300u);
+    const QRegularExpression form("^[PCBU][0-3][0-9A-F]{3}$");
+    for (size_t i = 0; i < english.size(); ++i) {
+        const QString& code = english[i].code;
+        EXPECT_TRUE(form.match(code).hasMatch()) << code.toStdString();
+        EXPECT_TRUE(generic(code)) << code.toStdString();
+        if (i == 0) continue;
+        const QString& before = english[i - 1].code;
+        // Strictly ascending within a range, so no code twice; the ranges themselves in the order P, C, B, U.
+        EXPECT_TRUE(rangeOf(before) < rangeOf(code) || (rangeOf(before) == rangeOf(code) && before < code))
+            << before.toStdString() << " before " << code.toStdString();
+    }
+    for (const QString& lang : kLanguages) {
+        const std::vector<Entry> entries = master(lang);
+        ASSERT_EQ(entries.size(), english.size()) << lang.toStdString();
+        for (size_t i = 0; i < entries.size(); ++i)
+            ASSERT_EQ(entries[i].code, english[i].code) << lang.toStdString() << " line " << i + 1;
+    }
+}
+
+TEST(DtcMasters, EveryDescriptionIsWrittenOutAndItsOwn) {
+    for (const QString& lang : kLanguages) {
+        QSet<QString> seen;
+        for (const Entry& e : master(lang)) {
+            const std::string where = lang.toStdString() + " " + e.code.toStdString();
+            EXPECT_FALSE(e.description.isEmpty()) << where;
+            EXPECT_EQ(e.description, e.description.trimmed()) << where;
+            EXPECT_FALSE(e.description.contains("  ")) << where;
+            // A template's placeholder, a separator or a code page's stand-in left in the text.
+            EXPECT_FALSE(e.description.contains(QRegularExpression("[{}|?\\r\\t]"))) << where;
+            // Two codes with one text would leave the mechanic guessing which of them the car means.
+            EXPECT_FALSE(seen.contains(e.description)) << where << ": " << e.description.toStdString();
+            seen.insert(e.description);
+        }
+    }
+}
+
+} // namespace
