@@ -108,6 +108,13 @@ protected:
         }
         return false;
     }
+    // A record's state is stored before its vehicle's completion is posted: wait for the notice itself.
+    bool waitForCompleted(int count) {
+        return waitFor([&] {
+            std::lock_guard<std::mutex> lock(mutex);
+            return completed.size() >= count;
+        });
+    }
     std::string update(const std::string& name) const { return docs.path() + "/Update/" + name; }
 
     TempDir docs, www;
@@ -141,6 +148,7 @@ TEST_F(EngineTest, LimitZeroStartsNothingAndOneStartsTheOldestWaitingVehicle) {
     EXPECT_EQ(engine->dataTaskVehiclesSet(), QStringList{"FORD"});
     EXPECT_EQ(stateOf(nginx.url("Opel_V2.0_EN.zip")), KorvoUpdateDownloadStateWaiting);
     ASSERT_TRUE(waitFor([&] { return stateOf(nginx.url("Opel_V2.0_EN.zip")) == KorvoUpdateDownloadStateFinished; }));
+    ASSERT_TRUE(waitForCompleted(2));
     EXPECT_EQ(readFileBytes(update("Ford_V1.0_EN.7z")), a);
     EXPECT_EQ(readFileBytes(update("Opel_V2.0_EN.7z")), b);
     const auto finished = store->getModelWithUrl(QString::fromStdString(nginx.url("Ford_V1.0_EN.zip")));
@@ -230,6 +238,7 @@ TEST_F(EngineTest, NotFoundFailsTheRecordFreesTheSlotAndTheNextVehicleStarts) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     engine->startDownloadTask(next);
     ASSERT_TRUE(waitFor([&] { return stateOf(nginx.url("Kia_V1.0_EN.zip")) == KorvoUpdateDownloadStateFinished; }));
+    ASSERT_TRUE(waitForCompleted(1));
     EXPECT_EQ(stateOf(missing.url("Fiat_V1.0_EN.zip")), KorvoUpdateDownloadStateFailed);
     EXPECT_EQ(stateOf(missing.url("Fiat_V1.0_DE.zip")), KorvoUpdateDownloadStateFailed);
     EXPECT_FALSE(fileExists(update("Fiat_V1.0_EN.zip"))) << "a 404 page is no package";
@@ -307,6 +316,7 @@ TEST_F(EngineTest, NoInternetForOneRecordPausesItsWholeVehicleBeforeTheNextOneSt
     std::this_thread::sleep_for(std::chrono::milliseconds(5)); // distinct stamps: Ford waits longest
     engine->startDownloadTask(opel);
     ASSERT_TRUE(waitFor([&] { return stateOf(nextUrl) == KorvoUpdateDownloadStateFinished; }));
+    ASSERT_TRUE(waitForCompleted(1));
     NotificationCenter::workspaceCenter().removeObserver(&fordWhenOpelStarted);
     EXPECT_EQ(engine->lastErrorForUrl(QString::fromStdString(offlineUrl))->code, DownloadErrorNotConnectedToInternet);
     EXPECT_EQ(stateOf(offlineUrl), KorvoUpdateDownloadStatePaused);
