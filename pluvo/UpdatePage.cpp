@@ -110,6 +110,8 @@ void CUpdatePage::layoutColumns() {
         const int t = fm.horizontalAdvance(h ? h->text() : QString());
         m_list->setColumnWidth(c, std::max(t + 20, rules[c].minimum) + rules[c].margin);
     }
+    // The column cannot grow (the four fill the list): a status too wide for it wraps into a taller row.
+    m_list->FitStatusTexts(StatusTexts());
 }
 
 void CUpdatePage::resizeEvent(QResizeEvent* e) {

@@ -202,13 +202,8 @@ TEST_F(PluvoDialog, EndToEndFromARealClickAtTheLineRate) {
     ASSERT_EQ(list->rowCount(), 1);
 
     BoxAnswerer boxes(QMessageBox::Yes);
-    // The check box sits at the left of the first cell.
-    const QRect cell = list->visualItemRect(list->item(0, 0));
-    QStyleOptionViewItem opt;
-    opt.rect = cell;
-    opt.features = QStyleOptionViewItem::HasCheckIndicator;
-    const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, list);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
+    // Where the box is drawn, the click is taken.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->CheckBoxRect(0).center());
     ASSERT_TRUE(waitUntil([&] { return !boxes.texts.isEmpty(); }, 3000));
     EXPECT_EQ(boxes.texts.value(0), textOf(0x50));
     ASSERT_TRUE(waitUntil([&] { return dlg->state().busy; }, 3000));

@@ -1,9 +1,12 @@
 // The update page: listing rules, the confirmation, and flashes into the simulated tool through the worker.
 #include "Fixture.h"
 
+#include "CodePage.h"
 #include "FlashWorker.h"
 #include "ProListCtrl.h"
 #include "Profile.h"
+#include "SkinH.h"
+#include "TextLibrary.h"
 #include "UpdatePage.h"
 #include "WindowMessage.h"
 #include "frames.h"
@@ -11,7 +14,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -34,6 +39,21 @@ public:
         return false;
     }
 };
+
+const QString kDist = QString(PLUVO_DIST_DIR) + "/";
+
+// Pixels of the rectangle that stand out from the background colour: a drawn frame or mark.
+int standingOut(const QImage& image, const QRect& r, QColor background) {
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            const int d = std::max({std::abs(c.red() - background.red()), std::abs(c.green() - background.green()),
+                                    std::abs(c.blue() - background.blue())});
+            if (d > 60) ++n;
+        }
+    return n;
+}
 
 class PluvoUpdatePage : public ::testing::Test {
 protected:
@@ -257,4 +277,67 @@ TEST_F(PluvoUpdatePage, GuidePicturePath) {
     EXPECT_TRUE(page->guide()->isVisible());
     page->OnDeviceState(0);
     EXPECT_FALSE(page->guide()->isVisible());
+}
+
+TEST_F(PluvoUpdatePage, EveryRowShowsItsCheckBoxAndTheBarItsGreenInEverySkin) {
+    state.deviceId = "QM64";
+    writeBytes(program.update("QM64_V1.10_EN_20210201.bin"), randomBytes(1536, 1));
+    writeBytes(program.update("QM64_V1.20_EN_20210301.bin"), randomBytes(1536, 2));
+    page->ListUpdateFiles();
+    CProListCtrl* list = page->list();
+    ASSERT_EQ(list->rowCount(), 2);
+    {
+        const QSignalBlocker quiet(list); // no confirmation: only the picture counts here
+        list->SetChecked(1, true);
+    }
+    SendMessage(list, kMsgProgress, 0, 40);
+    QStringList skins{QString()};
+    for (const QString& f : QDir(kDist + "skin").entryList({"*.she"}, QDir::Files))
+        skins << kDist + "skin/" + f;
+    ASSERT_GE(skins.size(), 4);
+    for (const QString& skin : skins) {
+        SkinH_Detach();
+        if (!skin.isEmpty()) ASSERT_EQ(SkinH_AttachEx(skin, "Wib"), kSkinOk);
+        QCoreApplication::processEvents();
+        const QImage shot = list->viewport()->grab().toImage();
+        const QRect cell = list->visualItemRect(list->item(0, 0));
+        const QColor background = shot.pixelColor(cell.right() - 2, cell.center().y());
+        const int unticked = standingOut(shot, list->CheckBoxRect(0), background);
+        EXPECT_GE(unticked, 2 * CProListCtrl::kCheckBoxSize)
+            << "no box on the unticked row, skin " << skin.toStdString();
+        EXPECT_GT(standingOut(shot, list->CheckBoxRect(1), background), unticked)
+            << "no tick in the ticked row's box, skin " << skin.toStdString();
+        // RGB(53, 213, 56), inside the 40 % of the track.
+        const QRect progress = list->visualItemRect(list->item(0, 3));
+        EXPECT_EQ(shot.pixelColor(progress.left() + 20, progress.center().y()).name(), QColor(53, 213, 56).name());
+    }
+    SkinH_Detach();
+}
+
+// Every text a row's status shows, in every language pluvo offers, wraps inside the room right of the bar.
+TEST_F(PluvoUpdatePage, NoStatusTextIsCutInAnyLanguage) {
+    struct Restore {
+        ~Restore() {
+            CCodePage::Settle(0);
+            pluvo::ResetTextLibrary();
+        }
+    } restore;
+    for (int language = 0; language <= 11; ++language) {
+        CCodePage::Settle(language);
+        pluvo::ResetTextLibrary();
+        CUpdatePage localised(state);
+        localised.resize(page->size());
+        localised.OnInitDialog();
+        localised.show();
+        CProListCtrl* list = localised.list();
+        list->AppendRow("V1.20", "2021/09/10", "1.5 KB");
+        const QRect room = CProListCtrl::StatusTextRect(list->visualItemRect(list->item(0, 3)));
+        const QFontMetrics metrics(list->font());
+        for (const QString& status : {"100% / " + textOf(0x44), "100% / " + textOf(0x45), textOf(0x40)}) {
+            ASSERT_FALSE(status.endsWith("/ ")) << language;
+            const QRect needed = metrics.boundingRect(QRect(0, 0, room.width(), 10000), Qt::TextWordWrap, status);
+            EXPECT_LE(needed.width(), room.width()) << language << " " << status.toStdString();
+            EXPECT_LE(needed.height(), room.height()) << language << " " << status.toStdString();
+        }
+    }
 }
