@@ -111,6 +111,42 @@ TEST_F(PluvoSettings, RowsWithoutALibraryCannotBeReachedByMouseKeysOrLetters) {
     EXPECT_EQ(list()->selectedRow(), 3);
 }
 
+// Every row shows its radio mark in every skin, an unavailable row's faded but there.
+TEST_F(PluvoSettings, EveryRowShowsItsRadioMarkInEverySkin) {
+    language(3);
+    make();
+    QStringList skins{QString()};
+    for (const QString& f : QDir(kDist + "skin").entryList({"*.she"}, QDir::Files))
+        skins << kDist + "skin/" + f;
+    ASSERT_GE(skins.size(), 4);
+    for (const QString& skin : skins) {
+        SkinH_Detach();
+        if (!skin.isEmpty()) ASSERT_EQ(SkinH_AttachEx(skin, "Wib"), kSkinOk);
+        QCoreApplication::processEvents();
+        const QImage shot = list()->viewport()->grab().toImage();
+        for (int r = 0; r < list()->count(); ++r) {
+            const QRect row = list()->visualItemRect(list()->item(r));
+            if (!shot.rect().contains(row)) continue; // scrolled out of sight
+            const QRect mark(row.left() + list()->markIndent(),
+                             row.top() + (row.height() - CRadioListBox::kMarkSize) / 2, CRadioListBox::kMarkSize,
+                             CRadioListBox::kMarkSize);
+            const QColor background = shot.pixelColor(row.left() + 2, row.center().y());
+            int frame = 0;
+            for (int y = mark.top(); y <= mark.bottom(); ++y)
+                for (int x = mark.left(); x <= mark.right(); ++x) {
+                    const QColor c = shot.pixelColor(x, y);
+                    if (std::max({std::abs(c.red() - background.red()), std::abs(c.green() - background.green()),
+                                  std::abs(c.blue() - background.blue())}) > 60)
+                        ++frame;
+                }
+            // A full ring is some 80 pixels; an unavailable row's is faded, yet half of it still stands out.
+            EXPECT_GE(frame, (list()->isAvailable(r) ? 2 : 1) * CRadioListBox::kMarkSize)
+                << "row " << r << (list()->isAvailable(r) ? "" : " (unavailable)") << ", skin " << skin.toStdString();
+        }
+    }
+    SkinH_Detach();
+}
+
 TEST_F(PluvoSettings, ApplyWhileIdleStoresAndRestartsWhileBusyOnlyStores) {
     language(0);
     make();
