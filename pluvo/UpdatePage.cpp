@@ -26,6 +26,7 @@ constexpr int kRightMargin = 20;
 constexpr int kStopPollMs = 10;
 constexpr char kDefaultDownloadLink[] = "http://www.velmoran.example/update/pluvo";
 constexpr char kGuideWindowTitle[] = "pluvo_guide_wnd";
+constexpr char kPackageExtension[] = ".bin";
 
 QString text(const TextId& id) {
     return pluvo::adsGetStdText_CString(MakeTextId(id));
@@ -142,9 +143,12 @@ void CUpdatePage::ResetRows() {
 
 bool CUpdatePage::AddUpdateFile(const QString& name, qint64 size) {
     if (name.isEmpty() || m_state.deviceId.isEmpty()) return false;
+    // The extension in any case: sticks formatted FAT often show names in upper case.
+    if (!name.endsWith(QLatin1String(kPackageExtension), Qt::CaseInsensitive)) return false;
+    const QString base = name.left(name.size() - int(std::size(kPackageExtension) - 1));
     // By fields: the model field must be the id itself, so a tool "QM6" never lists "QM64_..." packages.
-    const auto fields = firmware::splitPackageFileName(name.toStdString());
-    if (!fields || QString::fromStdString(fields->model).toUpper() != m_state.deviceId.toUpper()) return false;
+    const auto fields = firmware::splitPackageFileName((base + QLatin1String(kPackageExtension)).toStdString());
+    if (!fields || !firmware::packageModelMatches(fields->model, m_state.deviceId.toStdString())) return false;
     const QString version = QString::fromStdString(fields->version);
     const QString digits = QString::fromStdString(fields->date);
     if (version.isEmpty() || digits.size() != 8) return false;
@@ -164,7 +168,9 @@ void CUpdatePage::ListUpdateFiles() {
     ResetRows();
     m_packages.clear();
     const QDir dir(m_state.programFolder + QStringLiteral("update"));
-    for (const QFileInfo& f : dir.entryInfoList({QStringLiteral("*.bin")}, QDir::Files, QDir::Name))
+    // The pattern matches without regard to case; AddUpdateFile judges the name.
+    for (const QFileInfo& f :
+         dir.entryInfoList({QStringLiteral("*") + QLatin1String(kPackageExtension)}, QDir::Files, QDir::Name))
         AddUpdateFile(f.fileName(), f.size());
     m_listReady = 2;
     if (m_list->rowCount() == 0)

@@ -98,16 +98,21 @@ TEST_F(PluvoUpdatePage, ListsTheToolsPackagesByField) {
     state.deviceId = "QM64";
     for (const char* name : {"QM64_V1.20_EN_20210910.bin", "qm64_V1.20_DE_20210910.bin", "QM65_V1.0_EN_20210910.bin",
                              "QM640_V2.0_EN_20220101.bin", "QM64_V0.9_EN_20200101.bin", "QM64_x.bin", "Q.bin",
-                             "QM64_V3_EN_2021091.bin", "QM64_V1.30_EN_20220101.txt"})
+                             "QM64_V3_EN_2021091.bin", "QM64_V1.30_EN_20220101.txt", "QM64_V1.40_EN_20220301.BIN",
+                             "qm64_V1.50_EN_20230101.Bin", "QM64_V1.60_EN_20230101.bin.txt"})
         writeBytes(program.update(name), randomBytes(1536, 1));
     BoxAnswerer boxes(QMessageBox::Ok);
     page->ListUpdateFiles();
     CProListCtrl* list = page->list();
-    ASSERT_EQ(list->rowCount(), 2);
-    EXPECT_EQ(list->item(0, 0)->text(), "V0.9");
-    EXPECT_EQ(list->item(1, 0)->text(), "V1.20");
+    QStringList versions;
+    for (int r = 0; r < list->rowCount(); ++r)
+        versions << list->item(r, 0)->text();
+    // The extension and the model in any case.
+    EXPECT_EQ(versions.join(' ').toStdString(), "V0.9 V1.20 V1.40 V1.50");
+    ASSERT_EQ(list->rowCount(), 4);
     EXPECT_EQ(list->item(1, 1)->text(), "2021/09/10");
     EXPECT_EQ(list->item(1, 2)->text(), "1.5 KB");
+    EXPECT_EQ(list->item(2, 1)->text(), "2022/03/01");
     EXPECT_TRUE(boxes.texts.isEmpty());
 
     // A tool "QM6" is not a QM64: nothing is listed, and the box says so.
