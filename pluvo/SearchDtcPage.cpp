@@ -170,6 +170,10 @@ void CSearchDtcPage::OnCbnEditchangeDtcCombo(const QString& typed) {
         if (it != m_rows.end() && it->first.startsWith(upper)) found = it->first;
     }
     if (found.isEmpty() || m_descriptions[found].isEmpty()) {
+        // No row of an earlier search may stay marked as if it were the answer.
+        m_list->clearSelection();
+        m_list->setCurrentCell(-1, -1);
+        m_lastRow = -1;
         if (m_setStatus) m_setStatus(text(textid::kDtcNotFound));
         return;
     }
