@@ -89,6 +89,46 @@ TEST_F(PluvoManual, ListsDocumentsAndNotTheViewerShortNamesOrFolders) {
     EXPECT_TRUE(items().isEmpty()) << "listed anew";
 }
 
+// A label wider than its cell wraps on two lines under the icon, measured with the font the list draws in.
+TEST_F(PluvoManual, ALongLabelWrapsOnTwoLinesAndOnlyWhatIsLeftAfterThemIsCut) {
+    const QString name = "pluvo User Manual.pdf";
+    program.dir.write("manual/" + name.toStdString(), std::string("%PDF-1.4\n"));
+    page.resize(810, 591);
+    page.OnInitDialog();
+    page.show();
+    QListWidget* list = page.list();
+    ASSERT_EQ(list->count(), 1);
+    const QRect label = CMannualPage::LabelRect(list->visualItemRect(list->item(0)));
+    const QFontMetrics metrics(list->font());
+    ASSERT_GT(metrics.horizontalAdvance(name), label.width()) << "the label must need two lines here";
+    const QStringList lines = CMannualPage::LabelLines(name, list->font(), label.width());
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines.join(' '), name) << "nothing cut";
+    for (const QString& line : lines)
+        EXPECT_LE(metrics.horizontalAdvance(line), label.width()) << line.toStdString();
+    EXPECT_LE(2 * metrics.lineSpacing(), label.height());
+
+    // On screen: two bands of text under the icon.
+    const QImage shot = list->viewport()->grab().toImage();
+    int bands = 0;
+    bool inBand = false;
+    for (int y = label.top(); y <= std::min(label.bottom(), shot.height() - 1); ++y) {
+        bool ink = false;
+        for (int x = label.left(); x <= label.right() && !ink; ++x)
+            ink = qGray(shot.pixel(x, y)) < 128;
+        if (ink && !inBand) ++bands;
+        inBand = ink;
+    }
+    EXPECT_EQ(bands, 2);
+
+    // A label for more than two lines keeps the first and ends the second with an ellipsis.
+    const QString longer = "pluvo User Manual for every scan tool of the family.pdf";
+    const QStringList cut = CMannualPage::LabelLines(longer, list->font(), label.width());
+    ASSERT_EQ(cut.size(), 2);
+    EXPECT_TRUE(longer.startsWith(cut[0]));
+    EXPECT_TRUE(cut[1].endsWith(QChar(0x2026))) << cut[1].toStdString();
+}
+
 // Files copied from a FAT stick all carry the executable bit: a document among them is still a document.
 TEST_F(PluvoManual, AnExecutableDocumentIsListedAndNotTakenForTheViewer) {
     viewer("reader");
