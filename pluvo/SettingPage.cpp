@@ -83,7 +83,7 @@ bool CSettingPage::LibraryExists(int row) const {
     // The same opener as the start-up check: any letter case, or the scrambled name.
     CDataSheet sheet;
     sheet.SetFolder((m_state.programFolder + QStringLiteral("language/")).toStdString());
-    const bool ok = sheet.Open(LanguageFile(row).toStdString());
+    const bool ok = pluvo::OpenUsableLibrary(sheet, LanguageFile(row).toStdString());
     sheet.Close();
     return ok;
 }

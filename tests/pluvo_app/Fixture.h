@@ -43,6 +43,10 @@ firmware::Bytes randomBytes(size_t n, uint32_t seed);
 firmware::Bytes makePackage(const firmware::Bytes& program, const firmware::Bytes& data);
 void writeBytes(const std::string& path, const firmware::Bytes& bytes);
 
+// Copies a shipped text library to path with every record's field count zeroed: its header and index stay sound,
+// and every text reads back empty. False when the library could not be read or written.
+bool writeHollowLibrary(const QString& shipped, const QString& path);
+
 // Processes events until pred holds or the time is up.
 bool waitUntil(const std::function<bool()>& pred, int timeoutMs);
 

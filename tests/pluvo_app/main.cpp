@@ -5,10 +5,12 @@
 #include "FlashWorker.h"
 #include "TextIds.h"
 #include "TextLibrary.h"
+#include "cbf.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QMessageBox>
 #include <QThread>
 #include <fstream>
@@ -58,6 +60,28 @@ firmware::Bytes makePackage(const firmware::Bytes& program, const firmware::Byte
 void writeBytes(const std::string& path, const firmware::Bytes& bytes) {
     std::ofstream f(path, std::ios::binary);
     f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+bool writeHollowLibrary(const QString& shipped, const QString& path) {
+    QFile in(shipped);
+    if (!in.open(QIODevice::ReadOnly)) return false;
+    QByteArray b = in.readAll();
+    const auto byte = [&](int i) { return uint8_t(b[i]); };
+    if (b.size() < int(cbf::kIndexOffset) + 2) return false;
+    const uint32_t count = uint32_t(byte(16)) << 24 | uint32_t(byte(17)) << 16 | uint32_t(byte(18)) << 8 | byte(19);
+    const int indexEnd = int(cbf::kIndexOffset + count * (byte(int(cbf::kKeyLengthOffset)) + cbf::kRecordOffsetSize));
+    const bool scrambled = (byte(6) | byte(7) << 8) >= cbf::kScrambledVersion;
+    const int keyLength = scrambled ? (byte(b.size() - 2) | byte(b.size() - 1) << 8) : 0;
+    const int dataEnd = b.size() - (scrambled ? 2 + keyLength : 0);
+    if (indexEnd > dataEnd) return false;
+    cbf::FileKey key{};
+    for (int i = 0; i < keyLength && i < int(key.size()); ++i)
+        key[size_t(i)] = byte(dataEnd + i);
+    // A field count is the first byte of its record, stored at position 0 of its scrambled run.
+    const uint8_t zero = scrambled ? cbf::scramble(0, 0, key) : 0;
+    std::fill(b.begin() + indexEnd, b.begin() + dataEnd, char(zero));
+    QFile out(path);
+    return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(b) == b.size();
 }
 
 bool waitUntil(const std::function<bool()>& pred, int timeoutMs) {
