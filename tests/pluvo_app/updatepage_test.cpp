@@ -200,6 +200,47 @@ TEST_F(PluvoUpdatePage, FailuresShowTheirTextAndSendNothingMore) {
     EXPECT_EQ(CProfile::CTextFile::GetConfigString(program.folder() + "pluvo.cfg", "Update", "QM64", "none"), "none");
 }
 
+// A package laid out by hand: magic, flags, one length field, the payload, the checksum; scrambled.
+firmware::Bytes handMadePackage(uint32_t flags, const firmware::Bytes& payload) {
+    firmware::Bytes b(firmware::kPackageMagic, firmware::kPackageMagic + firmware::kMagicLength);
+    const auto put32 = [&b](uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            b.push_back(uint8_t(v >> (8 * i)));
+    };
+    put32(flags);
+    put32(uint32_t(payload.size()));
+    b.insert(b.end(), payload.begin(), payload.end());
+    uint32_t sum = 0;
+    for (uint8_t x : b)
+        sum += x;
+    // The length field counts with its value, not its bytes.
+    for (int i = 0; i < 4; ++i)
+        sum -= b[11 + size_t(i)];
+    put32(sum + uint32_t(payload.size()));
+    firmware::scramble(b);
+    return b;
+}
+
+// Flags 0 name no section: refused before the tool is touched, though magic, length and checksum are right.
+TEST_F(PluvoUpdatePage, APackageWithFlagsZeroIsRefused) {
+    auto sim = startSim(devices.path(), "QM64");
+    ASSERT_TRUE(sim);
+    attach(*sim, "QM64");
+    const firmware::Bytes payload = randomBytes(3000, 9);
+    firmware::Bytes sane = handMadePackage(1, payload);
+    firmware::scramble(sane);
+    ASSERT_TRUE(firmware::checkPackage(sane.data(), sane.size()).ok) << "the layout is right with flags 1";
+    writeBytes(program.update("QM64_V1.00_EN_20210101.bin"), handMadePackage(0, payload));
+    BoxAnswerer boxes(QMessageBox::Yes);
+    page->ListUpdateFiles();
+    ASSERT_EQ(page->list()->rowCount(), 1);
+    tick(0);
+    ASSERT_TRUE(waitUntil([&] { return boxes.texts.size() == 2 && flashDone(); }, 5000));
+    EXPECT_EQ(boxes.texts.value(1), textOf(0x53));
+    EXPECT_TRUE(sim->frames().empty());
+    EXPECT_TRUE(sim->memory().empty());
+}
+
 TEST_F(PluvoUpdatePage, ASecondFlashIsRefusedAndAToolSwappedMeanwhileIsNotFlashed) {
     auto sim = startSim(devices.path(), "QM64");
     ASSERT_TRUE(sim);
