@@ -511,7 +511,9 @@ bool CQuenlarkDlg::ProbeDevicePorts(bool keepIdOnMiss, const std::vector<std::st
             continue;
         }
         uint8_t reply[SerialPort::kReplyBufferSize];
-        const long n = sp.Query(firmware::ProbeCmd.data(), long(firmware::ProbeCmd.size()), kProbeTimeoutMs, reply);
+        // The probe's reply time-out is the flash's own: one setting for the one exchange.
+        const long n =
+            sp.Query(firmware::ProbeCmd.data(), long(firmware::ProbeCmd.size()), GetFlashTiming().probeMs, reply);
         sp.Close();
         const QString id = ParseIdentReply(reply, n);
         if (id.isEmpty()) continue;

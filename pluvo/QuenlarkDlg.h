@@ -41,8 +41,6 @@ public:
     static constexpr int kMinimiseButtonId = 10088;
     // Device events closer together than this keep a known model when its port cannot be reached.
     static constexpr int kKeepIdWindowMs = 1000;
-    // Probe of the identification: reply time-out.
-    static constexpr int kProbeTimeoutMs = 100;
     // A present tool whose port another program holds is looked at again this often.
     static constexpr int kBusyPortRecheckMs = 2000;
     // A check put off by an open box is tried again this often.
