@@ -150,12 +150,13 @@ bool CMannualPage::OnNMDblclkManualList(QListWidgetItem* item) {
     const QString document = manualFolder() + item->text();
     if (!DefaultApplication(document).isEmpty()) {
         if (QDesktopServices::openUrl(QUrl::fromLocalFile(document))) return true;
-        showOpenError(QStringLiteral("the desktop could not start its program for %1").arg(document));
+        qWarning("The desktop could not start its program for %s", qUtf8Printable(document));
+        showOpenError(text(textid::kManualProgramFailed));
         return false;
     }
     if (m_viewer.isEmpty()) {
-        showOpenError(QStringLiteral("no program is set to open files of type %1, and no viewer lies in %2")
-                          .arg(QMimeDatabase().mimeTypeForFile(document).name(), manualFolder()));
+        showOpenError(
+            QString::asprintf("%s : %d", text(textid::kManualOpenError).toUtf8().constData(), ERROR_NO_ASSOCIATION));
         return false;
     }
     // Paths as arguments, never a command line: a name with blanks or quotes stays one argument.
@@ -165,15 +166,15 @@ bool CMannualPage::OnNMDblclkManualList(QListWidgetItem* item) {
     viewer.setWorkingDirectory(manualFolder());
     qint64 pid = 0;
     if (!viewer.startDetached(&pid)) {
-        showOpenError(QStringLiteral("%1 could not be started: %2").arg(viewer.program(), viewer.errorString()));
+        qWarning("%s could not be started: %s", qUtf8Printable(viewer.program()), qUtf8Printable(viewer.errorString()));
+        showOpenError(text(textid::kManualProgramFailed));
         return false;
     }
     return true;
 }
 
-void CMannualPage::showOpenError(const QString& reason) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("pluvo"),
-                    QStringLiteral("%1 : %2").arg(text(textid::kManualOpenError), reason), QMessageBox::Ok, this);
+void CMannualPage::showOpenError(const QString& message) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("pluvo"), message, QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("manualOpenError"));
     box.exec();
 }

@@ -16,6 +16,8 @@ class CMannualPage : public CDialog {
 public:
     static constexpr int kTemplateId = 131;
     static constexpr int kGridWidth = 150, kGridHeight = 80;
+    // The number the open-error box gives for a document no program is associated with.
+    static constexpr int ERROR_NO_ASSOCIATION = 1155;
     // Names this short are no documents.
     static constexpr int kMinNameLength = 5;
     static constexpr int kIconSize = 32;
@@ -52,7 +54,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    void showOpenError(const QString& reason);
+    void showOpenError(const QString& message);
 
     QListWidget* m_list;
     QString m_folder;

@@ -2,6 +2,7 @@
 // viewer with its absolute path as one argument, or refused in a box.
 #include "Fixture.h"
 
+#include "CodePage.h"
 #include "Pages.h"
 #include "TextIds.h"
 #include "TextLibrary.h"
@@ -154,12 +155,37 @@ TEST_F(PluvoManual, WithoutAnAssociationTheViewerGetsTheAbsolutePathAsOneArgumen
     EXPECT_EQ(QString::fromUtf8(args.readAll()), QDir(QString::fromStdString(manual(name))).absolutePath() + "\n");
 }
 
+// The boxes speak the interface language, every word of them.
 TEST_F(PluvoManual, WithoutAnAssociationOrAViewerABoxSaysWhy) {
+    struct German {
+        German() {
+            CCodePage::Settle(3);
+            pluvo::ResetTextLibrary();
+        }
+        ~German() {
+            CCodePage::Settle(0);
+            pluvo::ResetTextLibrary();
+        }
+    } german;
+    const auto library = [](const TextId& id) { return pluvo::adsGetStdText_CString(MakeTextId(id)); };
+    ASSERT_EQ(library(textid::kManualOpenError),
+              QString::fromUtf8("Kein Programm kann dieses Dokument öffnen. Fehler"));
     program.dir.write("manual/guide.pdf", std::string("%PDF-1.4\n"));
     page.OnInitDialog();
     BoxAnswerer boxes(QMessageBox::Ok);
     EXPECT_FALSE(page.OnNMDblclkManualList(page.list()->item(0)));
-    ASSERT_EQ(boxes.texts.size(), 1);
-    EXPECT_TRUE(boxes.texts[0].startsWith(pluvo::adsGetStdText_CString(MakeTextId(textid::Own(0x03))) + " : "));
-    EXPECT_TRUE(boxes.texts[0].contains("application/pdf")) << boxes.texts[0].toStdString();
+    EXPECT_EQ(boxes.texts, QStringList{library(textid::kManualOpenError) + " : 1155"});
+
+    // A viewer that is a broken program: it looks like one, and the system will not run it.
+    std::string broken(64, '\0');
+    broken.replace(0, 7,
+                   "\x7f"
+                   "ELF\x02\x01\x01");
+    broken[16] = 2; // an executable
+    program.dir.write("manual/reader", broken);
+    ::chmod(manual("reader").c_str(), 0755);
+    page.OnInitDialog();
+    ASSERT_EQ(page.viewer(), "reader");
+    EXPECT_FALSE(page.OnNMDblclkManualList(page.list()->item(0)));
+    EXPECT_EQ(boxes.texts.value(1), library(textid::kManualProgramFailed));
 }
