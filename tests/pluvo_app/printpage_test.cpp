@@ -16,6 +16,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -165,6 +167,42 @@ TEST(PluvoPrinter, APageTooSmallForOneLineStillEnds) {
     ASSERT_TRUE(printer.Print("abc def"));
     EXPECT_GE(printer.pageCount(), 1);
     EXPECT_EQ(printer.pageCount(), printer.lines().size()) << "one line a page when none fits";
+}
+
+// A tool sending without line ends, or sending for hours: lines are broken, and only the newest text is kept.
+TEST(PluvoPrintPage, LongLinesAreBrokenAndOnlyTheNewestTextIsKept) {
+    CPrintPage page;
+    const auto feed = [&page](const QString& text, int chunk) {
+        for (int at = 0; at < text.size(); at += chunk)
+            page.OnReportText(text.mid(at, chunk));
+    };
+
+    QTextDocument* doc = page.reportEdit()->document();
+    const QString unbroken(1024 * 1024, QLatin1Char('A'));
+    feed(unbroken + "\r\nB", int(CPrintPage::kChunkSize));
+    int longest = 0;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+        longest = std::max(longest, b.length() - 1);
+    EXPECT_EQ(longest, CPrintPage::kLongestLine);
+    QString shown = page.reportEdit()->toPlainText();
+    EXPECT_TRUE(shown.endsWith("A\nB"));
+    shown.chop(2);
+    EXPECT_EQ(shown.remove('\n'), unbroken) << "nothing lost, only broken";
+
+    // Numbered lines of 64 characters, twice what the box keeps.
+    constexpr size_t kLine = 64;
+    const int count = int(2 * CPrintPage::kMaxReportCharacters / kLine);
+    std::string bytes(size_t(count) * kLine + 1, '\0');
+    for (int i = 0; i < count; ++i)
+        std::snprintf(&bytes[size_t(i) * kLine], kLine + 1,
+                      "line %09d: misfire detected, cylinder 3, bank 1, P0303   \r\n", i);
+    bytes.pop_back();
+    feed(QString::fromLatin1(bytes.data(), int(bytes.size())), 64 * 1024);
+    EXPECT_LE(doc->characterCount(), CPrintPage::kMaxReportCharacters);
+    EXPECT_GE(doc->characterCount(), CPrintPage::kKeptAfterTrim);
+    EXPECT_TRUE(doc->begin().text().startsWith("line ")) << "whole lines go, the oldest first";
+    EXPECT_TRUE(doc->lastBlock().previous().text().startsWith(QString::asprintf("line %09d:", count - 1)));
+    EXPECT_FALSE(page.reportEdit()->toPlainText().contains("B\n")) << "the first report is gone";
 }
 
 TEST(PluvoPrintPage, ButtonsAndLayout) {
