@@ -187,8 +187,14 @@ void CUpdatePage::OnLvnItemchangedUpdateList(QTableWidgetItem* item) {
     m_checked[row] = now;
     if (m_listReady != 2 || before || !now) return;
     if (m_state.busy) {
-        // One flash at a time: the tool is held by the running one.
+        // One flash at a time: the tool is held by the running one. Said outside this handler, as below.
         m_list->SetChecked(row, false);
+        QTimer::singleShot(0, this, [this] {
+            QMessageBox box(QMessageBox::Information, QStringLiteral("pluvo"), text(textid::kUpdateAlreadyRunning),
+                            QMessageBox::Ok, this);
+            box.setObjectName(QStringLiteral("updateAlreadyRunning"));
+            box.exec();
+        });
         return;
     }
     const QTableWidgetItem* date = m_list->item(row, 1);

@@ -6,6 +6,7 @@
 #include "ProListCtrl.h"
 #include "Profile.h"
 #include "SkinH.h"
+#include "TextIds.h"
 #include "TextLibrary.h"
 #include "UpdatePage.h"
 #include "WindowMessage.h"
@@ -254,9 +255,12 @@ TEST_F(PluvoUpdatePage, ASecondFlashIsRefusedAndAToolSwappedMeanwhileIsNotFlashe
     ASSERT_TRUE(waitUntil([&] { return state.busy; }, 3000));
     tick(1);
     EXPECT_FALSE(page->list()->IsChecked(1)) << "refused while the first runs";
+    // ... and the user is told why the tick went.
+    ASSERT_TRUE(waitUntil([&] { return boxes.texts.size() == 2; }, 3000));
+    EXPECT_EQ(boxes.texts.value(1), pluvo::adsGetStdText_CString(MakeTextId(textid::kUpdateAlreadyRunning)));
     ASSERT_TRUE(waitUntil([&] { return flashDone(); }, 10000));
     EXPECT_EQ(sim->completedPasses(), 1);
-    EXPECT_EQ(boxes.texts.size(), 1);
+    EXPECT_EQ(boxes.texts.size(), 2);
     EXPECT_EQ(CProfile::CTextFile::GetConfigString(program.folder() + "pluvo.cfg", "Update", "QM64", ""), "V1.10");
 
     // Another model answers now on the same port: its probe does not match the package.
@@ -264,8 +268,8 @@ TEST_F(PluvoUpdatePage, ASecondFlashIsRefusedAndAToolSwappedMeanwhileIsNotFlashe
     auto other = startSim(devices.path(), "QM65");
     ASSERT_TRUE(other);
     tick(1);
-    ASSERT_TRUE(waitUntil([&] { return boxes.texts.size() == 3 && flashDone(); }, 5000));
-    EXPECT_EQ(boxes.texts.value(2), textOf(0x43));
+    ASSERT_TRUE(waitUntil([&] { return boxes.texts.size() == 4 && flashDone(); }, 5000));
+    EXPECT_EQ(boxes.texts.value(3), textOf(0x43));
     EXPECT_EQ(other->frames().size(), 1u) << "the probe only";
 }
 
