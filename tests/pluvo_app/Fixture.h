@@ -20,6 +20,7 @@ public:
     ~BoxAnswerer();
     void setButton(int button) { m_button = button; }
     QStringList texts;
+    QStringList informativeTexts; // one per box, empty when it had none
 
 private:
     int m_button;

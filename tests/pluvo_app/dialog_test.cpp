@@ -8,6 +8,8 @@
 #include "ProListCtrl.h"
 #include "QuenlarkApp.h"
 #include "QuenlarkDlg.h"
+#include "TextIds.h"
+#include "TextLibrary.h"
 #include "UpdatePage.h"
 #include "WindowMessage.h"
 #include "frames.h"
@@ -170,7 +172,8 @@ TEST_F(PluvoDialog, PictureToolThatCannotStartLeavesPluvoOpen) {
     BoxAnswerer boxes(QMessageBox::Ok);
     const QString before = QDir::currentPath();
     dlg->LaunchPictureTool();
-    EXPECT_EQ(boxes.texts.size(), 1);
+    EXPECT_EQ(boxes.texts, QStringList{pluvo::adsGetStdText_CString(MakeTextId(textid::kPictureToolMissing)) + "\n\n" +
+                                       program.folder() + "Lumaset/Lumaset"});
     EXPECT_TRUE(dlg->isVisible());
 
     // A tool that starts: in its own folder, and pluvo's current directory stays; pluvo then closes.
@@ -183,6 +186,79 @@ TEST_F(PluvoDialog, PictureToolThatCannotStartLeavesPluvoOpen) {
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_EQ(QDir::currentPath(), before);
     ASSERT_TRUE(waitUntil([&] { return QFile::exists(program.folder() + "Lumaset/started"); }, 3000));
+}
+
+// During a flash the question comes first, with nothing started yet to cover it; no keeps the flash.
+TEST_F(PluvoDialog, ThePictureToolDuringAFlashAsksBeforeAnythingStarts) {
+    QDir().mkpath(program.folder() + "Lumaset");
+    const QString tool = program.folder() + "Lumaset/Lumaset";
+    program.dir.write("Lumaset/Lumaset", std::string("#!/bin/sh\ntouch started\n"));
+    QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString started = program.folder() + "Lumaset/started";
+    dlg->setPictureToolProgram(tool);
+    dlg->OnInitDialog();
+    dlg->show();
+    dlg->state().busy = true;
+    for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        bool startedBeforeTheAnswer = true;
+        QString asked;
+        QTimer watch;
+        watch.setInterval(15);
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            asked = box->text();
+            startedBeforeTheAnswer = QFile::exists(started);
+            box->button(answer)->click();
+        });
+        watch.start();
+        dlg->LaunchPictureTool();
+        watch.stop();
+        EXPECT_EQ(asked, textOf(0x51));
+        EXPECT_FALSE(startedBeforeTheAnswer);
+        if (answer == QMessageBox::No) {
+            EXPECT_TRUE(dlg->isVisible());
+            EXPECT_FALSE(QFile::exists(started)) << "nothing was started";
+        } else {
+            EXPECT_FALSE(dlg->isVisible());
+            EXPECT_TRUE(waitUntil([&] { return QFile::exists(started); }, kNoHangMs));
+        }
+    }
+    dlg->state().busy = false;
+}
+
+// The tool is pulled out during a flash: the status line says so at once, though the failure box is still open.
+TEST_F(PluvoDialog, AnUnpluggedToolIsNotConnectedAtOnceEvenUnderTheFailureBox) {
+    writeBytes(program.update("QM82_V2.00_EN_20240105.bin"), makePackage(randomBytes(3000, 24), {}));
+    auto sim = startSim(devices.path(), "QM82");
+    ASSERT_TRUE(sim);
+    sim->setEraseMs(kPatientReplyMs); // the flash waits in the erase
+    dlg->OnInitDialog();
+    dlg->show();
+    ASSERT_EQ(dlg->state().deviceId, "QM82");
+    EXPECT_EQ(dlg->statusText(), textOf(0x3E));
+    QString statusUnderTheBox;
+    bool failureShown = false;
+    QTimer watch;
+    watch.setInterval(15);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        if (box->text() == textOf(0x50)) return box->button(QMessageBox::Yes)->click();
+        // The unplug's device event comes while the box is open.
+        dlg->OnDeviceChange();
+        statusUnderTheBox = dlg->statusText();
+        failureShown = true;
+        box->buttons().value(0)->click();
+    });
+    watch.start();
+    dlg->updatePage()->list()->item(0, 0)->setCheckState(Qt::Checked);
+    ASSERT_TRUE(waitUntil([&] { return sim->frames().size() >= 3; }, kNoHangMs)) << "probe, enter, erase";
+    sim->vanish();
+    ASSERT_TRUE(waitUntil([&] { return failureShown; }, kNoHangMs));
+    EXPECT_EQ(statusUnderTheBox, textOf(0x3A));
+    ASSERT_TRUE(waitUntil([&] { return !dlg->state().busy && !dlg->deviceCheckPending(); }, kNoHangMs));
+    EXPECT_EQ(dlg->statusText(), textOf(0x3A));
 }
 
 TEST(PluvoApp, OneInstanceAndTheLanguageCheck) {
@@ -357,5 +433,31 @@ TEST_F(PluvoDialog, TheCaptureReadsTheIdentifiedPortAndGivesItBackToTheDeviceChe
     dlg->ShowPrintPage();
     EXPECT_FALSE(print->captureRunning());
     dlg->state().busy = false;
+    dlg->ShowUpdatePage();
+}
+
+// A tool busy printing may not answer the probe: the page captures on its own port all the same.
+TEST_F(PluvoDialog, TheCaptureReadsAToolThatDoesNotAnswerTheProbe) {
+    auto sim = startSim(devices.path(), "QM82");
+    ASSERT_TRUE(sim);
+    sim->addFault({ScanToolSim::Step::Probe, ScanToolSim::FaultKind::Silent});
+    dlg->OnInitDialog();
+    dlg->show();
+    ASSERT_TRUE(dlg->state().deviceId.isEmpty());
+    EXPECT_EQ(dlg->statusText(), textOf(0x3E) + textOf(0x16));
+    CPrintPage* print = dlg->printPage();
+    dlg->ShowPrintPage();
+    ASSERT_TRUE(print->captureRunning());
+    EXPECT_EQ(print->capturePort(), sim->linkPath());
+    ASSERT_TRUE(waitUntil([&] { return print->openAttempts() >= 1; }, kNoHangMs));
+    sim->sendReport("VEHICLE REPORT\r\n");
+    EXPECT_TRUE(waitUntil([&] { return print->reportEdit()->toPlainText() == "VEHICLE REPORT\n"; }, kNoHangMs))
+        << print->reportEdit()->toPlainText().toStdString();
+
+    // Unplugged: the capture ends.
+    sim->stop();
+    QThread::msleep(1100);
+    dlg->OnDeviceChange();
+    EXPECT_FALSE(print->captureRunning());
     dlg->ShowUpdatePage();
 }

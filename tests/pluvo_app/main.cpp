@@ -22,6 +22,7 @@ BoxAnswerer::BoxAnswerer(int button) : m_button(button) {
     QObject::connect(&m_timer, &QTimer::timeout, [this] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             texts << box->text();
+            informativeTexts << box->informativeText();
             QAbstractButton* b = box->button(QMessageBox::StandardButton(m_button));
             if (!b) b = box->buttons().value(0);
             if (b) b->click();

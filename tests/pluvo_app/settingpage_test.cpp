@@ -179,7 +179,7 @@ TEST_F(PluvoSettings, AHelperThatFailsOrALibraryGoneLeavesPluvoOpen) {
     BoxAnswerer boxes(QMessageBox::Ok);
     EXPECT_FALSE(page->OnBnClickedApply());
     ASSERT_EQ(boxes.texts.size(), 1);
-    EXPECT_TRUE(boxes.texts[0].contains("not found"));
+    EXPECT_EQ(boxes.texts[0], pluvo::adsGetStdText_CString(MakeTextId(textid::kRestartFailed)));
     EXPECT_TRUE(page->isVisible());
 
     language(0);
@@ -230,6 +230,38 @@ TEST_F(PluvoSettings, ApplyInTheDialogClosesIt) {
     settings->OnBnClickedApply();
     EXPECT_EQ(run.size(), 1);
     EXPECT_FALSE(dlg.isVisible());
+}
+
+// pluvo.cfg cannot be written (here: it is gone; in an installed tree: a folder the user may not write). The
+// running program says so in the file's own words, keeps running in its language and claims nothing was saved.
+TEST_F(PluvoSettings, ALanguageThatCannotBeStoredIsSaidSoAndNeitherRestartsNorCountsAsSaved) {
+    language(0);
+    CQuenlarkDlg dlg;
+    dlg.state().programFolder = program.folder();
+    TempDir none;
+    dlg.setScanRoot(none.path());
+    dlg.OnInitDialog();
+    dlg.show();
+    auto* settings = static_cast<CSettingPage*>(dlg.page(CQuenlarkDlg::SettingPage));
+    QStringList run;
+    settings->setHelperStarter([&](const QString& p, const QStringList& a, const QString&, QString&) {
+        run << p + " " + a.join(' ');
+        return true;
+    });
+    dlg.ShowSettingPage();
+    ASSERT_TRUE(QFile::remove(program.folder() + "pluvo.cfg"));
+    const QString explained = pluvo::adsGetStdText_CString(MakeTextId(textid::kConfigNotSaved));
+    for (const bool busy : {false, true}) {
+        dlg.state().busy = busy;
+        settings->languageList()->selectRow(3);
+        BoxAnswerer boxes(QMessageBox::Ok);
+        EXPECT_FALSE(settings->OnBnClickedApply());
+        EXPECT_EQ(boxes.texts, QStringList{"Write error"}) << "busy " << busy;
+        EXPECT_EQ(boxes.informativeTexts, QStringList{explained});
+        EXPECT_TRUE(run.isEmpty());
+        EXPECT_TRUE(dlg.isVisible());
+    }
+    dlg.state().busy = false;
 }
 
 TEST(PluvoRestartHelper, StartsPluvoOnceTheFirstHasEnded) {
