@@ -1,6 +1,6 @@
 // pluvo_screenshots: shows pluvo's update page (in every skin of the folder, with a flash under way and one done),
-// its print, DTC, manual and settings pages in a program folder and saves a picture of each, so they can be looked
-// at (run under Xvfb).
+// its print, DTC, manual and settings pages, and the status line of a tool whose port another program holds, in a
+// program folder and saves a picture of each, so they can be looked at (run under Xvfb).
 //
 //     pluvo_screenshots <program folder> <output folder> [report text file]
 //
@@ -12,11 +12,13 @@
 #include "ProListCtrl.h"
 #include "QuenlarkApp.h"
 #include "QuenlarkDlg.h"
+#include "ScanToolSim.h"
 #include "SkinH.h"
 #include "TextIds.h"
 #include "TextLibrary.h"
 #include "UpdatePage.h"
 #include "WindowMessage.h"
+#include "serial.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,6 +26,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
 
@@ -114,5 +117,20 @@ int main(int argc, char** argv) {
     dlg.ShowSettingPage();
     settle(200);
     dlg.grab().save(out + QStringLiteral("settings.png"));
+
+    // A simulated tool whose port another program holds.
+    QTemporaryDir devices;
+    ScanToolSim::Options o;
+    o.deviceDir = devices.path().toStdString();
+    ScanToolSim sim(o);
+    qputenv(serial::kDeviceDirEnv, devices.path().toLocal8Bit());
+    if (sim.start()) {
+        const int other = serial::openDevice(sim.linkPath());
+        dlg.ShowUpdatePage();
+        dlg.OnDeviceChange();
+        settle(200);
+        dlg.grab().save(out + QStringLiteral("refused.png"));
+        serial::closeDevice(other);
+    }
     return 0;
 }
