@@ -83,6 +83,8 @@ CPrintPage::CPrintPage(QWidget* parent)
     m_clear->setObjectName(QStringLiteral("button%1").arg(kClearId));
     m_copy->setObjectName(QStringLiteral("button%1").arg(kCopyId));
     m_edit->setReadOnly(true);
+    // Nothing in the box is undone: an undo history would keep every byte ever received (and every line trimmed).
+    m_edit->setUndoRedoEnabled(false);
     m_edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_print->setText(text(textid::kPrintButton));
     m_clear->setText(text(textid::kClearButton));

@@ -203,6 +203,7 @@ TEST(PluvoPrintPage, LongLinesAreBrokenAndOnlyTheNewestTextIsKept) {
     EXPECT_TRUE(doc->begin().text().startsWith("line ")) << "whole lines go, the oldest first";
     EXPECT_TRUE(doc->lastBlock().previous().text().startsWith(QString::asprintf("line %09d:", count - 1)));
     EXPECT_FALSE(page.reportEdit()->toPlainText().contains("B\n")) << "the first report is gone";
+    EXPECT_EQ(doc->availableUndoSteps(), 0) << "no history keeps what was received, or trimmed";
 }
 
 TEST(PluvoPrintPage, ButtonsAndLayout) {
