@@ -9,10 +9,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMessageBox>
 #include <QThread>
+#include <algorithm>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <random>
@@ -83,6 +85,28 @@ bool writeHollowLibrary(const QString& shipped, const QString& path) {
     std::fill(b.begin() + indexEnd, b.begin() + dataEnd, char(zero));
     QFile out(path);
     return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(b) == b.size();
+}
+
+int standingOut(const QImage& image, const QRect& r, const QColor& background) {
+    // Further from the background than anti-aliasing or a stripe's shade.
+    constexpr int kContrast = 60;
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::max({std::abs(c.red() - background.red()), std::abs(c.green() - background.green()),
+                          std::abs(c.blue() - background.blue())}) > kContrast)
+                ++n;
+        }
+    return n;
+}
+
+QStringList shippedSkinsAndNone() {
+    const QString folder = QStringLiteral(PLUVO_DIST_DIR "/skin/");
+    QStringList skins{QString()};
+    for (const QString& f : QDir(folder).entryList({QStringLiteral("*.she")}, QDir::Files))
+        skins << folder + f;
+    return skins;
 }
 
 bool waitUntil(const std::function<bool()>& pred, int timeoutMs) {

@@ -117,9 +117,7 @@ TEST_F(PluvoSettings, RowsWithoutALibraryCannotBeReachedByMouseKeysOrLetters) {
 TEST_F(PluvoSettings, EveryRowShowsItsRadioMarkInEverySkin) {
     language(3);
     make();
-    QStringList skins{QString()};
-    for (const QString& f : QDir(kDist + "skin").entryList({"*.she"}, QDir::Files))
-        skins << kDist + "skin/" + f;
+    const QStringList skins = shippedSkinsAndNone();
     ASSERT_GE(skins.size(), 4);
     for (const QString& skin : skins) {
         SkinH_Detach();
@@ -133,14 +131,7 @@ TEST_F(PluvoSettings, EveryRowShowsItsRadioMarkInEverySkin) {
                              row.top() + (row.height() - CRadioListBox::kMarkSize) / 2, CRadioListBox::kMarkSize,
                              CRadioListBox::kMarkSize);
             const QColor background = shot.pixelColor(row.left() + 2, row.center().y());
-            int frame = 0;
-            for (int y = mark.top(); y <= mark.bottom(); ++y)
-                for (int x = mark.left(); x <= mark.right(); ++x) {
-                    const QColor c = shot.pixelColor(x, y);
-                    if (std::max({std::abs(c.red() - background.red()), std::abs(c.green() - background.green()),
-                                  std::abs(c.blue() - background.blue())}) > 60)
-                        ++frame;
-                }
+            const int frame = standingOut(shot, mark, background);
             // A full ring is some 80 pixels; an unavailable row's is faded, yet half of it still stands out.
             EXPECT_GE(frame, (list()->isAvailable(r) ? 2 : 1) * CRadioListBox::kMarkSize)
                 << "row " << r << (list()->isAvailable(r) ? "" : " (unavailable)") << ", skin " << skin.toStdString();

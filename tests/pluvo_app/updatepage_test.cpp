@@ -41,20 +41,6 @@ public:
     }
 };
 
-const QString kDist = QString(PLUVO_DIST_DIR) + "/";
-
-// Pixels of the rectangle that stand out from the background colour: a drawn frame or mark.
-int standingOut(const QImage& image, const QRect& r, QColor background) {
-    int n = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            const int d = std::max({std::abs(c.red() - background.red()), std::abs(c.green() - background.green()),
-                                    std::abs(c.blue() - background.blue())});
-            if (d > 60) ++n;
-        }
-    return n;
-}
 
 class PluvoUpdatePage : public ::testing::Test {
 protected:
@@ -341,9 +327,7 @@ TEST_F(PluvoUpdatePage, EveryRowShowsItsCheckBoxAndTheBarItsGreenInEverySkin) {
         list->SetChecked(1, true);
     }
     SendMessage(list, kMsgProgress, 0, 40);
-    QStringList skins{QString()};
-    for (const QString& f : QDir(kDist + "skin").entryList({"*.she"}, QDir::Files))
-        skins << kDist + "skin/" + f;
+    const QStringList skins = shippedSkinsAndNone();
     ASSERT_GE(skins.size(), 4);
     for (const QString& skin : skins) {
         SkinH_Detach();
