@@ -121,7 +121,9 @@ TEST_F(PluvoSettings, EveryRowShowsItsRadioMarkInEverySkin) {
     ASSERT_GE(skins.size(), 4);
     for (const QString& skin : skins) {
         SkinH_Detach();
-        if (!skin.isEmpty()) ASSERT_EQ(SkinH_AttachEx(skin, "Wib"), kSkinOk);
+        if (!skin.isEmpty()) {
+            ASSERT_EQ(SkinH_AttachEx(skin, "Wib"), kSkinOk);
+        }
         QCoreApplication::processEvents();
         const QImage shot = list()->viewport()->grab().toImage();
         for (int r = 0; r < list()->count(); ++r) {

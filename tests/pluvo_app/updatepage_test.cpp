@@ -41,7 +41,6 @@ public:
     }
 };
 
-
 class PluvoUpdatePage : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -331,7 +330,9 @@ TEST_F(PluvoUpdatePage, EveryRowShowsItsCheckBoxAndTheBarItsGreenInEverySkin) {
     ASSERT_GE(skins.size(), 4);
     for (const QString& skin : skins) {
         SkinH_Detach();
-        if (!skin.isEmpty()) ASSERT_EQ(SkinH_AttachEx(skin, "Wib"), kSkinOk);
+        if (!skin.isEmpty()) {
+            ASSERT_EQ(SkinH_AttachEx(skin, "Wib"), kSkinOk);
+        }
         QCoreApplication::processEvents();
         const QImage shot = list->viewport()->grab().toImage();
         const QRect cell = list->visualItemRect(list->item(0, 0));
