@@ -170,13 +170,19 @@ QString CQuenlarkDlg::statusText() const {
     return m_status ? m_status->text() : QString();
 }
 
+QFont CQuenlarkDlg::StatusFont(const QString& text, const QSize& room) {
+    // The label font, or the largest smaller one in which all of the text fits the room, down to a readable size.
+    QFont font = LabelFont();
+    for (int pixels = LabelFont().pixelSize(); pixels >= kMinStatusPixels; pixels -= kStatusPixelStep) {
+        font.setPixelSize(pixels);
+        const QRect needed = QFontMetrics(font).boundingRect(QRect(QPoint(), room), Qt::TextWordWrap, text);
+        if (needed.height() <= room.height() && needed.width() <= room.width()) break;
+    }
+    return font;
+}
+
 void CQuenlarkDlg::setStatus(const QString& t) {
-    // A text too long for two lines of the label font takes the small one, so that all of it stays in the band.
-    const QRect room(QPoint(), m_status->size());
-    const auto fits = [&](const QFont& f) {
-        return QFontMetrics(f).boundingRect(room, Qt::TextWordWrap, t).height() <= room.height();
-    };
-    m_status->setFont(fits(LabelFont()) || !fits(SmallFont()) ? LabelFont() : SmallFont());
+    m_status->setFont(StatusFont(t, m_status->size()));
     m_status->setText(t);
 }
 

@@ -9,6 +9,7 @@
 #include "WindowMessage.h"
 
 #include <QDialog>
+#include <QFont>
 #include <QIcon>
 #include <QImage>
 #include <QRect>
@@ -46,6 +47,9 @@ public:
     static constexpr int kBusyPortRecheckMs = 2000;
     // A check put off by an open box is tried again this often.
     static constexpr int kDeferredCheckMs = 300;
+    // A long status text shrinks in these steps, and no smaller than this: it still reads on a laptop screen.
+    static constexpr int kStatusPixelStep = 2;
+    static constexpr int kMinStatusPixels = 12;
 
     enum Page { UpdatePage = 0, PrintPage = 1, DtcPage = 2, ManualPage = 3, SettingPage = 4, SupportPage = 5 };
     // Navigation entries, top to bottom.
@@ -77,6 +81,9 @@ public:
 
     // The status line's reason for a tool port that would not open (errno), in the interface language.
     static QString PortProblemText(int err);
+    // The font the status line shows a text in: the label font, or a smaller one where the text needs more room
+    // than the line has, down to kMinStatusPixels.
+    static QFont StatusFont(const QString& text, const QSize& room);
     // The box of a failed write of pluvo.cfg: the file's message, and what it means for the user.
     void ShowWriteError(const QString& message);
 

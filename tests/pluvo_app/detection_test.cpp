@@ -3,7 +3,6 @@
 #include "Fixture.h"
 
 #include "CodePage.h"
-#include "Fonts.h"
 #include "ProListCtrl.h"
 #include "QuenlarkDlg.h"
 #include "TextIds.h"
@@ -183,7 +182,7 @@ TEST_F(PluvoDeviceCheck, ARefusedPortSaysWhyFirstInTheInterfaceLanguageInsideThe
     serial::closeDevice(other);
     sim->stop();
 
-    // Every reason in every language fits the status line in one of its two fonts.
+    // Every reason in every language fits the status line, in a font no smaller than the readable minimum.
     CQuenlarkDlg dlg;
     dlg.state().programFolder = program.folder();
     dlg.setScanRoot(emptyRoot.path());
@@ -194,10 +193,11 @@ TEST_F(PluvoDeviceCheck, ARefusedPortSaysWhyFirstInTheInterfaceLanguageInsideThe
         pluvo::ResetTextLibrary();
         for (const int err : {EACCES, EBUSY, EIO}) {
             const QString reason = CQuenlarkDlg::PortProblemText(err);
-            const auto fits = [&](const QFont& f) {
-                return QFontMetrics(f).boundingRect(room, Qt::TextWordWrap, reason).height() <= room.height();
-            };
-            EXPECT_TRUE(fits(LabelFont()) || fits(SmallFont())) << language << " " << reason.toStdString();
+            const QFont font = CQuenlarkDlg::StatusFont(reason, room.size());
+            const QRect needed = QFontMetrics(font).boundingRect(room, Qt::TextWordWrap, reason);
+            EXPECT_LE(needed.height(), room.height()) << language << " " << reason.toStdString();
+            EXPECT_LE(needed.width(), room.width()) << language << " " << reason.toStdString();
+            EXPECT_GE(font.pixelSize(), CQuenlarkDlg::kMinStatusPixels);
         }
     }
 }
