@@ -178,8 +178,8 @@ void CPrintPage::ReportReceiveThread(CPrintPage* page, std::string port, int wak
                 accumulated.append(bytes, size_t(n));
                 const bool marked = accumulated.find(kEndMarker, from) != std::string::npos;
                 if (accumulated.size() > kMaxHeldBytes) {
-                    // The newest bytes stay, from a character's first byte on: a GBK character's second byte is
-                    // 0x40 or above, so an ASCII byte (below 0x40 or a line end) starts one.
+                    // The newest bytes stay, from a whole character on: no GBK character's second byte lies below
+                    // 0x40, so such a byte (a digit, a blank, a line end) is a character of its own.
                     size_t cut = accumulated.size() - kMaxHeldBytes;
                     while (cut < accumulated.size() && uint8_t(accumulated[cut]) >= 0x40)
                         ++cut;
