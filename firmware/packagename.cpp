@@ -20,4 +20,13 @@ std::optional<PackageFileName> splitPackageFileName(const std::string& fileName)
     return PackageFileName{fields[0], fields[1], fields[2], date};
 }
 
+bool packageModelMatches(const std::string& packageModel, const std::string& toolModel) {
+    if (packageModel.empty() || packageModel.size() != toolModel.size()) return false;
+    // ASCII only: the locale must not decide what a model name is.
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
+    for (size_t i = 0; i < packageModel.size(); ++i)
+        if (upper(packageModel[i]) != upper(toolModel[i])) return false;
+    return true;
+}
+
 } // namespace firmware

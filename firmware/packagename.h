@@ -16,4 +16,9 @@ struct PackageFileName {
 // Splits a file name (no folder) at "_"; exactly four fields, else nothing.
 std::optional<PackageFileName> splitPackageFileName(const std::string& fileName);
 
+// Whether a package's model field names the tool's model. Letters compare without regard to their case: a file
+// system or a hand may lower a name's case ("qm82_..."), and the model stays the same. pluvo and flashcli judge a
+// package's model by this one rule. An empty field or model matches nothing.
+bool packageModelMatches(const std::string& packageModel, const std::string& toolModel);
+
 } // namespace firmware

@@ -107,6 +107,10 @@ bool CDiagSystemPrinter::Print(const QString& text) {
     m_printTime = FormatPrintTime(QDateTime::currentDateTime());
     m_lines = WrapLines(text, P - 2 * m_margin, [&](const QString& s) { return bodyM.horizontalAdvance(s); });
     m_pages = 0;
+    // Lines start while they start above the text area's bottom; at least one a page, so a page too small for
+    // any still moves on.
+    const int firstLine = 3 * T + kBodyTopOffset;
+    m_linesPerPage = textBottom >= firstLine ? (textBottom - firstLine) / (B + m_gap) + 1 : 1;
 
     QPainter p;
     if (!p.begin(m_printer.get())) return false;
@@ -123,16 +127,9 @@ bool CDiagSystemPrinter::Print(const QString& text) {
 
         p.setFont(m_bodyFont);
         p.setPen(Qt::black);
-        int y = 3 * T + kBodyTopOffset;
-        // At least one line a page, so a page too small for any still moves on.
-        bool first = true;
-        while (next < m_lines.size() && (first || y <= textBottom)) {
-            p.drawText(QRect(m_margin, y, P - 2 * m_margin, B), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
-                       m_lines.at(next));
-            ++next;
-            y += B + m_gap;
-            first = false;
-        }
+        for (int k = 0; k < m_linesPerPage && next < m_lines.size(); ++k, ++next)
+            p.drawText(QRect(m_margin, firstLine + k * (B + m_gap), P - 2 * m_margin, B),
+                       Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, m_lines.at(next));
 
         p.setPen(rule);
         p.drawLine(m_margin, H - 3 * F, P - m_margin, H - 3 * F);

@@ -47,8 +47,9 @@ public:
 
     void setDialogRunner(DialogRunner runner) { m_runDialog = std::move(runner); }
     QPrinter& printer() { return *m_printer; }
-    // What the last Print did: its lines after wrapping and the number of pages.
+    // What the last Print did: its lines after wrapping, how many body lines a page held, and the number of pages.
     const QStringList& lines() const { return m_lines; }
+    int linesPerPage() const { return m_linesPerPage; }
     int pageCount() const { return m_pages; }
 
     // Wraps text into lines no wider than limit as width() measures them: a leading line end is skipped, CR LF, CR
@@ -69,6 +70,7 @@ private:
     QFont m_titleFont, m_bodyFont, m_footerFont;
     QStringList m_lines;
     int m_pages = 0;
+    int m_linesPerPage = 0;
     int m_gap = kGapPoints, m_margin = kMarginPoints;
     int m_pageWidth = 0, m_pageHeight = 0, m_scale = 1;
 };

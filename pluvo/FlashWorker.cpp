@@ -49,9 +49,9 @@ void failureBox(const FlashArgs& a, const TextId& id) {
     });
 }
 
-void status(const FlashArgs& a, int percent, const TextId& id) {
+void status(const FlashArgs& a, int percent, bool erasing) {
     send(a, kMsgProgress, WPARAM(a.row), percent);
-    const QString s = QString::asprintf("%d%% / ", percent) + text(id);
+    const QString s = PassStatusText(percent, erasing);
     send(a, kMsgStatusText, WPARAM(a.row), LPARAM(&s));
 }
 
@@ -109,6 +109,16 @@ FlashTiming GetFlashTiming() {
     return g_timing;
 }
 
+QString PassStatusText(int percent, bool erasing) {
+    return QString::asprintf("%d%% / ", percent) + text(erasing ? textid::kErasing : textid::kWriting);
+}
+
+QStringList StatusTexts() {
+    constexpr int kWidestPercent = 100;
+    return {PassStatusText(kWidestPercent, true), PassStatusText(kWidestPercent, false),
+            text(textid::kUpdateSucceeded)};
+}
+
 int BlockPercent(uint64_t index, uint64_t length, int progressMode) {
     const uint64_t p = length == 0 ? 0 : std::min<uint64_t>(100, index * kPercentPerBlock / length);
     if (progressMode == 2) return int(double(p) * 0.5);
@@ -159,8 +169,8 @@ int FlashImage(const uint8_t* payload, uint32_t length, const uint8_t* eraseFram
     timeouts.dataMs = t.dataMs;
     timeouts.endMs = t.endMs;
     firmware::PassHooks hooks;
-    hooks.entered = [&] { status(a, progressMode == 3 ? 50 : 0, textid::kErasing); };
-    hooks.blockStarts = [&](uint32_t i) { status(a, BlockPercent(i, length, progressMode), textid::kWriting); };
+    hooks.entered = [&] { status(a, progressMode == 3 ? 50 : 0, true); };
+    hooks.blockStarts = [&](uint32_t i) { status(a, BlockPercent(i, length, progressMode), false); };
     const firmware::Exchange exchange = [&](const uint8_t* frame, long long len, uint32_t ms, uint8_t* out) {
         // runPass's reply buffer is smaller than ours: never let the exchange write past it.
         return (long long)port.Query(frame, long(len), ms, out, firmware::kReplyBufferSize);

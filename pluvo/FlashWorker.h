@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -81,6 +82,11 @@ int ApplyUpdateFile(FlashArgs& args);
 // One pass over a section. progressMode: 1 a lone pass (0-100), 2 the first of two (0-50), 3 the second (50-100).
 int FlashImage(const uint8_t* payload, uint32_t length, const uint8_t* eraseFrame, const uint8_t* enterFrame,
                uint32_t baseAddress, int progressMode, FlashArgs& args);
+
+// The row's status text during a pass: "%d%% / " and the step's text.
+QString PassStatusText(int percent, bool erasing);
+// Every status text the worker shows in a row, each at its widest (100 %), for the list to make room for them.
+QStringList StatusTexts();
 
 // Percent of a pass before block i: 64-bit, and 0 for an empty section.
 int BlockPercent(uint64_t index, uint64_t length, int progressMode);

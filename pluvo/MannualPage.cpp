@@ -4,14 +4,18 @@
 #include "TextIds.h"
 #include "TextLibrary.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QMimeDatabase>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QProcess>
 #include <QStyle>
+#include <QStyledItemDelegate>
+#include <QTextLayout>
 #include <QUrl>
 
 namespace {
@@ -23,6 +27,35 @@ constexpr int kQueryTimeoutMs = 3000;
 QString text(const TextId& id) {
     return pluvo::adsGetStdText_CString(MakeTextId(id));
 }
+
+// A document in its grid cell: the icon centred at the top, the label wrapped under it. Qt's icon view lays a
+// label out on the icon's width and cuts it after a word or two.
+class DocumentDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
+        return QSize(CMannualPage::kGridWidth, CMannualPage::kGridHeight);
+    }
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem o(option);
+        initStyleOption(&o, index);
+        const QWidget* w = o.widget;
+        QStyle* style = w ? w->style() : QApplication::style();
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &o, p, w);
+        const QRect icon(o.rect.left() + (o.rect.width() - CMannualPage::kIconSize) / 2,
+                         o.rect.top() + CMannualPage::kCellMargin, CMannualPage::kIconSize, CMannualPage::kIconSize);
+        o.icon.paint(p, icon);
+        const QRect label = CMannualPage::LabelRect(o.rect);
+        p->save();
+        p->setFont(o.font);
+        p->setPen(o.palette.color(o.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+        p->drawText(label, Qt::AlignHCenter | Qt::AlignTop,
+                    CMannualPage::LabelLines(o.text, o.font, label.width()).join(QLatin1Char('\n')));
+        p->restore();
+    }
+};
 
 // By content, not by the executable bit alone: files copied from a FAT stick carry that bit, documents too.
 bool isProgram(const QMimeType& type) {
@@ -36,7 +69,8 @@ CMannualPage::CMannualPage(QWidget* parent) : CDialog(parent), m_list(new QListW
     m_list->setObjectName(QStringLiteral("list%1").arg(kListId));
     m_list->setViewMode(QListView::IconMode);
     m_list->setGridSize(QSize(kGridWidth, kGridHeight));
-    m_list->setIconSize(QSize(32, 32));
+    m_list->setIconSize(QSize(kIconSize, kIconSize));
+    m_list->setItemDelegate(new DocumentDelegate(m_list));
     m_list->setMovement(QListView::Static);
     m_list->setResizeMode(QListView::Adjust);
     m_list->setWordWrap(true);
@@ -86,17 +120,43 @@ QString CMannualPage::DefaultApplication(const QString& path) {
     return QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
 }
 
+QRect CMannualPage::LabelRect(const QRect& cell) {
+    return QRect(QPoint(cell.left() + kCellMargin, cell.top() + 2 * kCellMargin + kIconSize),
+                 QPoint(cell.right() - kCellMargin, cell.bottom()));
+}
+
+QStringList CMannualPage::LabelLines(const QString& label, const QFont& font, int width) {
+    QTextLayout layout(label, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(std::max(1, width));
+        if (lines.size() == kLabelLines - 1) {
+            // The last line takes what is left, cut with an ellipsis when it does not fit.
+            lines << QFontMetrics(font).elidedText(label.mid(line.textStart()), Qt::ElideRight, width);
+            break;
+        }
+        lines << label.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return lines;
+}
+
 bool CMannualPage::OnNMDblclkManualList(QListWidgetItem* item) {
     if (!item) return false;
     const QString document = manualFolder() + item->text();
     if (!DefaultApplication(document).isEmpty()) {
         if (QDesktopServices::openUrl(QUrl::fromLocalFile(document))) return true;
-        showOpenError(QStringLiteral("the desktop could not start its program for %1").arg(document));
+        qWarning("The desktop could not start its program for %s", qUtf8Printable(document));
+        showOpenError(text(textid::kManualProgramFailed));
         return false;
     }
     if (m_viewer.isEmpty()) {
-        showOpenError(QStringLiteral("no program is set to open files of type %1, and no viewer lies in %2")
-                          .arg(QMimeDatabase().mimeTypeForFile(document).name(), manualFolder()));
+        showOpenError(
+            QString::asprintf("%s : %d", text(textid::kManualOpenError).toUtf8().constData(), ERROR_NO_ASSOCIATION));
         return false;
     }
     // Paths as arguments, never a command line: a name with blanks or quotes stays one argument.
@@ -106,15 +166,15 @@ bool CMannualPage::OnNMDblclkManualList(QListWidgetItem* item) {
     viewer.setWorkingDirectory(manualFolder());
     qint64 pid = 0;
     if (!viewer.startDetached(&pid)) {
-        showOpenError(QStringLiteral("%1 could not be started: %2").arg(viewer.program(), viewer.errorString()));
+        qWarning("%s could not be started: %s", qUtf8Printable(viewer.program()), qUtf8Printable(viewer.errorString()));
+        showOpenError(text(textid::kManualProgramFailed));
         return false;
     }
     return true;
 }
 
-void CMannualPage::showOpenError(const QString& reason) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("pluvo"),
-                    QStringLiteral("%1 : %2").arg(text(textid::kManualOpenError), reason), QMessageBox::Ok, this);
+void CMannualPage::showOpenError(const QString& message) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("pluvo"), message, QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("manualOpenError"));
     box.exec();
 }

@@ -11,9 +11,11 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCodec>
 #include <QTextCursor>
 #include <QTextDecoder>
+#include <QTextDocument>
 #include <atomic>
 #include <cerrno>
 #include <poll.h>
@@ -81,6 +83,8 @@ CPrintPage::CPrintPage(QWidget* parent)
     m_clear->setObjectName(QStringLiteral("button%1").arg(kClearId));
     m_copy->setObjectName(QStringLiteral("button%1").arg(kCopyId));
     m_edit->setReadOnly(true);
+    // Nothing in the box is undone: an undo history would keep every byte ever received (and every line trimmed).
+    m_edit->setUndoRedoEnabled(false);
     m_edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_print->setText(text(textid::kPrintButton));
     m_clear->setText(text(textid::kClearButton));
@@ -133,6 +137,7 @@ void CPrintPage::StopReportCapture() {
 void CPrintPage::StopCapture() {
     m_edit->clear();
     m_endedWithCR = false;
+    m_lastLineLength = 0;
     StopReportCapture();
 }
 
@@ -171,7 +176,16 @@ void CPrintPage::ReportReceiveThread(CPrintPage* page, std::string port, int wak
                 const size_t tail = kEndMarkerLength - 1;
                 const size_t from = accumulated.size() > tail ? accumulated.size() - tail : 0;
                 accumulated.append(bytes, size_t(n));
-                if (accumulated.find(kEndMarker, from) == std::string::npos) continue;
+                const bool marked = accumulated.find(kEndMarker, from) != std::string::npos;
+                if (accumulated.size() > kMaxHeldBytes) {
+                    // The newest bytes stay, from a whole character on: no GBK character's second byte lies below
+                    // 0x40, so such a byte (a digit, a blank, a line end) is a character of its own.
+                    size_t cut = accumulated.size() - kMaxHeldBytes;
+                    while (cut < accumulated.size() && uint8_t(accumulated[cut]) >= 0x40)
+                        ++cut;
+                    accumulated.erase(0, cut);
+                }
+                if (!marked) continue;
                 shared->endMarkerSeen = true;
                 post(decoder->toUnicode(accumulated.data(), int(accumulated.size())));
                 accumulated.clear();
@@ -204,9 +218,37 @@ void CPrintPage::OnReportText(const QString& chunk) {
     m_endedWithCR = text.endsWith(QLatin1Char('\r'));
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QTextCursor c(m_edit->document());
+    // Long lines broken where they reach kLongestLine, counting from the start of the box's last line.
+    QString broken;
+    broken.reserve(text.size() + text.size() / kLongestLine + 1);
+    for (int start = 0; start < text.size();) {
+        const int lineEnd = text.indexOf(QLatin1Char('\n'), start);
+        const int end = lineEnd < 0 ? text.size() : lineEnd;
+        for (int room = kLongestLine - m_lastLineLength; end - start > room; room = kLongestLine) {
+            broken += text.midRef(start, room);
+            broken += QLatin1Char('\n');
+            start += room;
+            m_lastLineLength = 0;
+        }
+        broken += text.midRef(start, end - start);
+        m_lastLineLength += end - start;
+        if (lineEnd < 0) break;
+        broken += QLatin1Char('\n');
+        m_lastLineLength = 0;
+        start = lineEnd + 1;
+    }
+    QTextDocument* doc = m_edit->document();
+    QTextCursor c(doc);
     c.movePosition(QTextCursor::End);
-    c.insertText(text);
+    c.insertText(broken);
+    // The oldest whole lines go once the box holds too much.
+    if (doc->characterCount() > kMaxReportCharacters) {
+        const int drop = doc->characterCount() - kKeptAfterTrim;
+        QTextBlock last = doc->findBlock(drop);
+        QTextCursor trim(doc);
+        trim.setPosition(last.next().isValid() ? last.next().position() : last.position(), QTextCursor::KeepAnchor);
+        trim.removeSelectedText();
+    }
     m_edit->moveCursor(QTextCursor::End);
     m_edit->verticalScrollBar()->setValue(m_edit->verticalScrollBar()->maximum());
 }
@@ -221,6 +263,7 @@ void CPrintPage::OnBnClickedPrint() {
 void CPrintPage::OnBnClickedClear() {
     m_edit->clear();
     m_endedWithCR = false;
+    m_lastLineLength = 0;
 }
 
 void CPrintPage::OnBnClickedCopy() {

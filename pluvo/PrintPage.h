@@ -1,6 +1,7 @@
 // CPrintPage: the report capture page. While it is shown, a reader thread collects the report text the scan tool
 // sends on the identified tool's port and hands each decoded chunk, by value, to the page in message 0x752; the page
-// appends it to its plain-text box. Print (through CDiagSystemPrinter), Clear and Copy work on the box.
+// appends it to its plain-text box, breaking lines longer than kLongestLine and keeping only the newest
+// kMaxReportCharacters. Print (through CDiagSystemPrinter), Clear and Copy work on the box.
 // The page owns the reader thread: it is stopped (woken through an eventfd, its port closed) and joined before
 // another starts and before the page goes. Never started while a flash holds the tool. Interface thread, except
 // ReportReceiveThread.
@@ -28,6 +29,15 @@ public:
     // A port that will not open, or has gone, is tried again after this pause (an unplugged tool must not spin).
     static constexpr int kReopenPauseMs = 500;
     static constexpr int kButtonWidth = 160, kButtonHeight = 45;
+    // A line longer than this is broken: the box lays out a whole line again on every append, which grows
+    // quadratic with a line's length (a tool sending text without line ends).
+    static constexpr int kLongestLine = 1024;
+    // The box keeps at most this many characters, the newest; each trim takes it down to kKeptAfterTrim, so that
+    // trimming is rare. A report of some lines is a few kilobytes; a tool left sending fills this in minutes.
+    static constexpr int kMaxReportCharacters = 4 * 1024 * 1024;
+    static constexpr int kKeptAfterTrim = 3 * 1024 * 1024;
+    // A double-byte report held until its end marker keeps at most this many bytes, the newest.
+    static constexpr size_t kMaxHeldBytes = size_t(kMaxReportCharacters);
 
     explicit CPrintPage(QWidget* parent = nullptr);
     ~CPrintPage() override;
@@ -76,4 +86,5 @@ private:
     std::string m_capturePort; // apart from the device port the flash uses
     std::shared_ptr<Shared> m_shared;
     bool m_endedWithCR = false; // the last chunk shown ended with CR
+    int m_lastLineLength = 0;   // characters of the box's last line, which the next chunk continues
 };

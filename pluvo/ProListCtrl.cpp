@@ -5,28 +5,123 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
+#include <QStyleFactory>
+#include <QStyleOptionButton>
 #include <QStyledItemDelegate>
+#include <QTextLayout>
+#include <QTextOption>
 #include <cmath>
 
 namespace {
+constexpr int kCheckColumn = 0;
 constexpr int kProgressColumn = 3;
 constexpr int kColumnCount = 4;
+// The marks' frame is the palette's window colour darkened: this one gives a frame that stands out on white and
+// on a selected row alike.
+constexpr QRgb kMarkWindowColor = 0x808080;
 
 QColor fromColorRef(unsigned ref) {
     return QColor(ref & 0xFF, (ref >> 8) & 0xFF, (ref >> 16) & 0xFF);
 }
 
-class ProgressDelegate : public QStyledItemDelegate {
+QTextOption statusOption() {
+    QTextOption o(Qt::AlignLeft | Qt::AlignVCenter);
+    o.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    return o;
+}
+
+// Height of text wrapped into width, laid out as QPainter::drawText lays it out.
+int wrappedHeight(const QFont& font, const QString& text, int width) {
+    QTextLayout layout(text, font);
+    layout.setTextOption(statusOption());
+    const qreal leading = QFontMetricsF(font).leading();
+    qreal height = -leading;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(std::max(1, width));
+        height = std::ceil(height + leading) + line.height();
+    }
+    layout.endLayout();
+    return int(std::ceil(std::max<qreal>(0, height)));
+}
+
+class CellDelegate : public QStyledItemDelegate {
 public:
-    ProgressDelegate(CProListCtrl* list) : QStyledItemDelegate(list), m_list(list) {}
-    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        // The cell's background and selection as usual; its text is drawn right of the track below.
+    explicit CellDelegate(CProListCtrl* list) : QStyledItemDelegate(list), m_list(list) {}
+
+protected:
+    // The cell's background and selection as the list's style draws them, without its text or check box.
+    void drawBackground(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const {
         QStyleOptionViewItem o(option);
         initStyleOption(&o, index);
         o.text.clear();
-        o.widget->style()->drawControl(QStyle::CE_ItemViewItem, &o, p, o.widget);
+        o.features &= ~QStyleOptionViewItem::HasCheckIndicator;
+        const QWidget* w = o.widget;
+        (w ? w->style() : QApplication::style())->drawControl(QStyle::CE_ItemViewItem, &o, p, w);
+    }
+    static QColor textColor(const QStyleOptionViewItem& option) {
+        return option.palette.color(option.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text);
+    }
+
+    CProListCtrl* m_list;
+};
+
+class CheckDelegate : public CellDelegate {
+public:
+    using CellDelegate::CellDelegate;
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        drawBackground(p, option, index);
+        QStyleOptionButton box;
+        box.rect = CProListCtrl::CheckBoxRect(option.rect);
+        box.state = QStyle::State_Enabled;
+        box.state |= index.data(Qt::CheckStateRole).toInt() == Qt::Checked ? QStyle::State_On : QStyle::State_Off;
+        box.palette = m_list->markStyle()->standardPalette();
+        box.palette.setColor(QPalette::Window, QColor(kMarkWindowColor));
+        m_list->markStyle()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, p, nullptr);
+        // Centred as the other columns, clear of the box on both sides.
+        const int clear = CProListCtrl::kCheckBoxLeft + CProListCtrl::kCheckBoxSize + CProListCtrl::kStatusGap;
+        const QRect textRect = option.rect.adjusted(clear, 0, -clear, 0);
+        p->save();
+        p->setFont(option.font);
+        p->setPen(textColor(option));
+        p->drawText(textRect, Qt::AlignCenter,
+                    QFontMetrics(option.font).elidedText(index.data().toString(), Qt::ElideRight, textRect.width()));
+        p->restore();
+    }
+
+    // The box the user sees is the box that takes the click, whatever the list's own style thinks.
+    bool editorEvent(QEvent* e, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                     const QModelIndex& index) override {
+        const Qt::ItemFlags flags = model->flags(index);
+        if (!(flags & Qt::ItemIsUserCheckable) || !(flags & Qt::ItemIsEnabled)) return false;
+        switch (e->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseButtonRelease: {
+            const auto* me = static_cast<QMouseEvent*>(e);
+            if (me->button() != Qt::LeftButton || !CProListCtrl::CheckBoxRect(option.rect).contains(me->pos()))
+                return false;
+            if (e->type() != QEvent::MouseButtonRelease) return true;
+            const bool checked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+            return model->setData(index, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+        }
+        default:
+            return QStyledItemDelegate::editorEvent(e, model, option, index);
+        }
+    }
+};
+
+class ProgressDelegate : public CellDelegate {
+public:
+    using CellDelegate::CellDelegate;
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        // The cell's background and selection as usual; its text is drawn right of the track below.
+        drawBackground(p, option, index);
         QRect track(option.rect.left() + CProListCtrl::kTrackInset, option.rect.top() + 1, CProListCtrl::kTrackWidth,
                     option.rect.height() - 2);
         p->fillRect(track, fromColorRef(CProListCtrl::kTrackColor));
@@ -36,18 +131,19 @@ public:
             bar.setWidth(2 * std::min(percent, 100));
             p->fillRect(bar, fromColorRef(CProListCtrl::kBarColor));
         }
+        p->save();
         p->setFont(option.font);
-        p->drawText(option.rect.adjusted(CProListCtrl::kTrackInset + CProListCtrl::kTrackWidth + 4, 0, 0, 0),
-                    Qt::AlignLeft | Qt::AlignVCenter, index.data().toString().trimmed());
+        p->setPen(textColor(option));
+        p->drawText(CProListCtrl::StatusTextRect(option.rect), index.data().toString().trimmed(), statusOption());
+        p->restore();
     }
-
-private:
-    CProListCtrl* m_list;
 };
 } // namespace
 
-CProListCtrl::CProListCtrl(QWidget* parent) : QTableWidget(0, kColumnCount, parent) {
+CProListCtrl::CProListCtrl(QWidget* parent)
+    : QTableWidget(0, kColumnCount, parent), m_markStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {
     setObjectName(QStringLiteral("list1003"));
+    setItemDelegateForColumn(kCheckColumn, new CheckDelegate(this));
     setItemDelegateForColumn(kProgressColumn, new ProgressDelegate(this));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -57,6 +153,34 @@ CProListCtrl::CProListCtrl(QWidget* parent) : QTableWidget(0, kColumnCount, pare
     horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     // The columns' widths overrun the list by a few pixels of the progress column's empty end: no scroll bar.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+CProListCtrl::~CProListCtrl() = default;
+
+QRect CProListCtrl::StatusTextRect(const QRect& cell) {
+    return QRect(QPoint(cell.left() + kTrackInset + kTrackWidth + kStatusGap, cell.top()),
+                 QPoint(cell.right() - kStatusGap, cell.bottom()));
+}
+
+QRect CProListCtrl::CheckBoxRect(const QRect& cell) {
+    return QRect(cell.left() + kCheckBoxLeft, cell.top() + (cell.height() - kCheckBoxSize) / 2, kCheckBoxSize,
+                 kCheckBoxSize);
+}
+
+QRect CProListCtrl::CheckBoxRect(int row) const {
+    const QTableWidgetItem* it = item(row, kCheckColumn);
+    return it ? CheckBoxRect(visualItemRect(it)) : QRect();
+}
+
+void CProListCtrl::FitStatusTexts(const QStringList& texts) {
+    const int width = StatusTextRect(QRect(0, 0, columnWidth(kProgressColumn), 1)).width();
+    int needed = 0;
+    for (const QString& t : texts)
+        needed = std::max(needed, wrappedHeight(font(), t, width) + 2 * kStatusPadding);
+    // Never lower than the style's own height for the font: the check box and the bar need it too.
+    const int base = std::max(fontMetrics().height() + 2 * kStatusPadding, kCheckBoxSize + 2 * kStatusPadding);
+    verticalHeader()->setMinimumSectionSize(std::min(verticalHeader()->minimumSectionSize(), base));
+    verticalHeader()->setDefaultSectionSize(std::max(base, needed));
 }
 
 void CProListCtrl::ResetRows() {

@@ -1,6 +1,7 @@
 // CProListCtrl: the update page's list of packages: four centred columns, a check box per row, and in the fourth
-// column a progress bar (grey track, green bar, 200 pixels) with a status text right of it. The flash worker
-// drives it by the messages 0x753 to 0x758, which run here on the interface thread.
+// column a progress bar (grey track, green bar, 200 pixels) with a status text right of it, wrapped when it is
+// wider than its room. The check boxes are drawn with a style of their own, so no skin can hide them. The flash
+// worker drives the list by the messages 0x753 to 0x758, which run here on the interface thread.
 #pragma once
 
 #include "WindowMessage.h"
@@ -8,6 +9,9 @@
 #include <QTableWidget>
 #include <functional>
 #include <map>
+#include <memory>
+
+class QStyle;
 
 struct FlashedVersion;
 
@@ -18,9 +22,17 @@ public:
     static constexpr int kTrackWidth = 200;
     static constexpr int kTrackInset = 2;
     static constexpr unsigned kTrackColor = 0xC6C6C6;
-    static constexpr unsigned kBarColor = 0x35D538; // RGB(53, 213, 56)
+    static constexpr unsigned kBarColor = 0x38D535; // COLORREF (0x00BBGGRR) of RGB(53, 213, 56)
+    // The status text starts this far right of the track and keeps this far from the cell's right edge.
+    static constexpr int kStatusGap = 4;
+    // Above and below the status text's lines in a row.
+    static constexpr int kStatusPadding = 3;
+    // The check box of a row: its side and its distance from the cell's left edge.
+    static constexpr int kCheckBoxSize = 16;
+    static constexpr int kCheckBoxLeft = 6;
 
     explicit CProListCtrl(QWidget* parent = nullptr);
+    ~CProListCtrl() override;
     // Empties both maps and deletes all rows.
     virtual void ResetRows();
     int AppendRow(const QString& version, const QString& date, const QString& size);
@@ -29,6 +41,14 @@ public:
     int Percent(int row) const;
     int State(int row) const;
     QString StatusText(int row) const;
+    // Rows become tall enough for each of these texts to wrap into the status part of the progress column.
+    void FitStatusTexts(const QStringList& texts);
+    // Where a cell of the progress column shows its text, and where a cell of the first column has its check box.
+    static QRect StatusTextRect(const QRect& cell);
+    static QRect CheckBoxRect(const QRect& cell);
+    // The same for a row, in viewport coordinates.
+    QRect CheckBoxRect(int row) const;
+    QStyle* markStyle() const { return m_markStyle.get(); }
 
     std::function<void()> onFlashFailed;
     std::function<void(const FlashedVersion&)> onFlashSucceeded;
@@ -44,4 +64,5 @@ private:
     std::map<int, int> m_state;
     std::map<int, int> m_progress;
     QString m_indent;
+    std::unique_ptr<QStyle> m_markStyle;
 };

@@ -171,9 +171,12 @@ bool CTextFile::SetConfigString(const QString& path, const QString& section, con
     const std::string k = key.toStdString();
     const std::string v = value.toStdString();
     if (!readsBack(sec, k, v)) {
-        report(QStringLiteral("The setting \"%1\" of [%2] cannot hold \"%3\" (a line break, \"//\", a bracket or "
-                              "\"=\" where they would change the file); %4 was left unchanged.")
-                   .arg(key, section, value, QFileInfo(path).fileName()));
+        // Nothing is written: the user hears so in the box's words; why is for the log.
+        qWarning("The setting \"%s\" of [%s] cannot hold \"%s\" (a line break, \"//\", a bracket or \"=\" where "
+                 "they would change the file); %s was left unchanged.",
+                 qUtf8Printable(key), qUtf8Printable(section), qUtf8Printable(value),
+                 qUtf8Printable(QFileInfo(path).fileName()));
+        report(QString::fromLatin1(kOpenError));
         return false;
     }
     CTextFile file;

@@ -55,7 +55,8 @@ bool CQuenlarkApp::CheckLanguage(const QString& programFolder, bool showError) {
     // The library's own opener: any letter case of the name, and its scrambled name.
     CDataSheet sheet;
     sheet.SetFolder((programFolder + QStringLiteral("language/")).toStdString());
-    const bool ok = sheet.Open(pluvo::LibraryFileName(CCodePage::ForLanguage(language).libraryIndex));
+    const bool ok =
+        pluvo::OpenUsableLibrary(sheet, pluvo::LibraryFileName(CCodePage::ForLanguage(language).libraryIndex));
     sheet.Close();
     if (!ok && showError)
         QMessageBox(QMessageBox::Critical, QStringLiteral("ERROR"), QStringLiteral("Language error"), QMessageBox::Ok)

@@ -21,8 +21,8 @@ public:
     // The single-instance lock: true when taken (kept until ExitInstance or the process ends).
     bool TakeInstanceLock(const QString& path = InstanceLockPath());
     static QString InstanceLockPath();
-    // The text library of Language in programFolder's pluvo.cfg opens from its language folder; otherwise
-    // "Language error" was shown.
+    // The text library of Language in programFolder's pluvo.cfg opens from its language folder and reads back its
+    // texts; otherwise "Language error" was shown.
     static bool CheckLanguage(const QString& programFolder, bool showError = true);
     // Set while the interface language is double-byte (Chinese): the report capture reads it.
     static bool doubleByteLanguage();

@@ -6,6 +6,7 @@
 #include "Fonts.h"
 #include "Pages.h"
 #include "PngResource.h"
+#include "Profile.h"
 #include "SerialPort.h"
 #include "SupportPage.h"
 #include "TextIds.h"
@@ -13,7 +14,6 @@
 #include "UpdatePage.h"
 #include "UsbToolScan.h"
 #include "frames.h"
-#include "serial.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -82,20 +82,14 @@ qint64 monotonicMs() {
     return clock.elapsed();
 }
 
-QString portProblemText(int err) {
-    switch (err) {
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("The scan tool's port cannot be opened: permission denied. Install the udev rule for "
-                              "the scan tool, or add your user to the dialout group and log in again.");
-    case EBUSY:
-        return QStringLiteral("The scan tool's port is in use by another program. Close that program; pluvo "
-                              "tries again by itself.");
-    default:
-        return QStringLiteral("The scan tool's port cannot be opened: %1.")
-            .arg(QString::fromStdString(serial::openFailureHint(err)));
-    }
-}
+// The status line: in the footer band between the pages and the footer picture, right of the mark and inside the
+// window, its text wrapped.
+constexpr int kStatusLeft = 225;
+constexpr int kStatusRightGap = 20;
+constexpr int kStatusBandGap = 2;
+
+// The dialog whose boxes show pluvo.cfg's write failures (interface thread only).
+const CQuenlarkDlg* g_writeErrorOwner = nullptr;
 } // namespace
 
 CQuenlarkDlg::CQuenlarkDlg(QWidget* parent) : QDialog(parent) {
@@ -110,7 +104,24 @@ CQuenlarkDlg::CQuenlarkDlg(QWidget* parent) : QDialog(parent) {
     connect(&m_recheck, &QTimer::timeout, this, &CQuenlarkDlg::OnDeviceChange);
 }
 
+QString CQuenlarkDlg::PortProblemText(int err) {
+    switch (err) {
+    case EACCES:
+    case EPERM:
+        return text(textid::kPortNoPermission);
+    case EBUSY:
+        return text(textid::kPortInUse);
+    default:
+        return QStringLiteral("%1 (%2)").arg(text(textid::kPortCannotOpen)).arg(err);
+    }
+}
+
 CQuenlarkDlg::~CQuenlarkDlg() {
+    // Boxes of pluvo.cfg's writer are owned by this dialog: none comes up once it is gone.
+    if (g_writeErrorOwner == this) {
+        CProfile::CTextFile::SetMessageHandler(nullptr);
+        g_writeErrorOwner = nullptr;
+    }
     // The pages use the device state, a member: they go first, after a running flash has been stopped.
     m_recheck.stop();
     if (m_update) m_update->StopWorker();
@@ -159,12 +170,35 @@ QString CQuenlarkDlg::statusText() const {
     return m_status ? m_status->text() : QString();
 }
 
+QFont CQuenlarkDlg::StatusFont(const QString& text, const QSize& room) {
+    // The label font, or the largest smaller one in which all of the text fits the room, down to a readable size.
+    QFont font = LabelFont();
+    for (int pixels = LabelFont().pixelSize(); pixels >= kMinStatusPixels; pixels -= kStatusPixelStep) {
+        font.setPixelSize(pixels);
+        const QRect needed = QFontMetrics(font).boundingRect(QRect(QPoint(), room), Qt::TextWordWrap, text);
+        if (needed.height() <= room.height() && needed.width() <= room.width()) break;
+    }
+    return font;
+}
+
 void CQuenlarkDlg::setStatus(const QString& t) {
+    m_status->setFont(StatusFont(t, m_status->size()));
     m_status->setText(t);
+}
+
+void CQuenlarkDlg::ShowWriteError(const QString& message) {
+    // The file's own words, and what they mean for the user in the interface language.
+    QWidget* owner = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this;
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("pluvo"), message, QMessageBox::Ok, owner);
+    box.setObjectName(QStringLiteral("writeError"));
+    box.setInformativeText(text(textid::kConfigNotSaved));
+    box.exec();
 }
 
 void CQuenlarkDlg::OnInitDialog() {
     setWindowIcon(QIcon(QPixmap::fromImage(LoadPngResource(kPngIcon))));
+    CProfile::CTextFile::SetMessageHandler([this](const QString& message) { ShowWriteError(message); });
+    g_writeErrorOwner = this;
     m_state.setPageTitle = [this](const QString& t) { m_title->setText(t); };
     m_state.flashEnded = [this] {
         if (m_checkPending) QTimer::singleShot(0, this, &CQuenlarkDlg::OnDeviceChange);
@@ -199,6 +233,8 @@ void CQuenlarkDlg::OnInitDialog() {
     m_copyright->setObjectName(QStringLiteral("label1019"));
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("label1029"));
+    m_status->setWordWrap(true);
+    m_status->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_updateOnly = new QLabel(this);
     m_updateOnly->setObjectName(QStringLiteral("label1038"));
     m_updateOnly->setGeometry(0, 0, 0, 0);
@@ -267,8 +303,11 @@ void CQuenlarkDlg::OnSize(int w, int h) {
         m_navRects[i] = NavRect(i, h);
     m_title->setGeometry(0, 0, 0, 0);
     m_copyright->setGeometry(0, 0, 0, 0);
-    m_status->setGeometry(225, h - 58, w - 85, 25);
+    const int footer = LoadPngResource(kPngFooter).height();
+    m_status->setGeometry(kStatusLeft, h - kFooterBand + kStatusBandGap, w - kStatusLeft - kStatusRightGap,
+                          kFooterBand - footer - 2 * kStatusBandGap);
     m_markPos = QPoint(kNavColumnWidth, h - 60);
+    setStatus(m_status->text()); // its font follows the room it now has
     m_layoutDone = true;
 }
 
@@ -424,7 +463,7 @@ void CQuenlarkDlg::ShowUpdatePage() {
 void CQuenlarkDlg::ShowPrintPage() {
     if (m_currentPage == PrintPage) return;
     switchTo(PrintPage, NavPrint);
-    m_print->StartReportCapture(m_state.devicePort, m_state.busy);
+    m_print->StartReportCapture(m_toolPort, m_state.busy);
 }
 
 void CQuenlarkDlg::ShowSearchDtcPage() {
@@ -455,31 +494,34 @@ void CQuenlarkDlg::LaunchPictureTool() {
     m_title->show();
     m_status->show();
     m_copyright->hide();
+    // Asked before anything starts: the picture tool's window would cover the question, and a yes ends the flash.
+    if (m_state.busy && !askCloseWhileBusy()) return;
     // The child gets its own folder as working directory; pluvo's own stays where it is.
     const QString folder = QFileInfo(m_pictureTool).absolutePath();
     qint64 pid = 0;
     if (!QProcess::startDetached(m_pictureTool, {}, folder, &pid)) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("pluvo"),
-                        QStringLiteral("The picture tool could not be started (%1). Build or install it beside "
-                                       "pluvo, in its Lumaset folder.")
-                            .arg(QDir::toNativeSeparators(m_pictureTool)),
+                        text(textid::kPictureToolMissing) + QStringLiteral("\n\n") +
+                            QDir::toNativeSeparators(m_pictureTool),
                         QMessageBox::Ok, this);
         box.setObjectName(QStringLiteral("pictureToolFailed"));
         box.exec();
         return;
     }
-    OnClose();
+    endDialog();
 }
 
 // Closing --------------------------------------------------------------------------------------------------------
 
+bool CQuenlarkDlg::askCloseWhileBusy() {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("pluvo"), text(textid::kConfirmCloseWhileBusy),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setObjectName(QStringLiteral("confirmClose"));
+    return box.exec() == QMessageBox::Yes;
+}
+
 bool CQuenlarkDlg::OnClose() {
-    if (m_state.busy) {
-        QMessageBox box(QMessageBox::Question, QStringLiteral("pluvo"), text(textid::kConfirmCloseWhileBusy),
-                        QMessageBox::Yes | QMessageBox::No, this);
-        box.setObjectName(QStringLiteral("confirmClose"));
-        if (box.exec() != QMessageBox::Yes) return false;
-    }
+    if (m_state.busy && !askCloseWhileBusy()) return false;
     endDialog();
     return true;
 }
@@ -511,7 +553,9 @@ bool CQuenlarkDlg::ProbeDevicePorts(bool keepIdOnMiss, const std::vector<std::st
             continue;
         }
         uint8_t reply[SerialPort::kReplyBufferSize];
-        const long n = sp.Query(firmware::ProbeCmd.data(), long(firmware::ProbeCmd.size()), kProbeTimeoutMs, reply);
+        // The probe's reply time-out is the flash's own: one setting for the one exchange.
+        const long n =
+            sp.Query(firmware::ProbeCmd.data(), long(firmware::ProbeCmd.size()), GetFlashTiming().probeMs, reply);
         sp.Close();
         const QString id = ParseIdentReply(reply, n);
         if (id.isEmpty()) continue;
@@ -536,6 +580,8 @@ void CQuenlarkDlg::OnDeviceChange() {
     if (m_inCheck || m_state.busy || workerEnding || (modal && modal != this)) {
         m_checkPending = true;
         if (!m_state.busy) m_recheck.start(kDeferredCheckMs);
+        // The rest waits, but a tool that has gone is said to be gone at once: looking costs no port.
+        if (!m_inCheck && m_state.present && !usbtool::scan(m_scanRoot).present) showAbsent();
         return;
     }
     m_checkPending = false;
@@ -562,18 +608,29 @@ void CQuenlarkDlg::runDeviceCheck() {
     } else if (scan.present) {
         m_state.present = true;
         PostMessage(m_update, kMsgDeviceState, 1, 0);
-        QString s = text(textid::kDevicePresent) + text(textid::kDeviceNotIdentified);
-        if (m_portProblem) s += QLatin1Char(' ') + portProblemText(m_portProblem);
-        setStatus(s);
+        // A port that would not open: why, and what to do, first; the plain advice only without such a reason.
+        setStatus(m_portProblem ? PortProblemText(m_portProblem)
+                                : text(textid::kDevicePresent) + text(textid::kDeviceNotIdentified));
         m_update->ResetRows();
         if (m_portProblem == EBUSY) m_recheck.start(kBusyPortRecheckMs);
     } else {
         PostMessage(m_update, kMsgDeviceState, 1, 0);
-        m_state.present = false;
-        setStatus(text(textid::kDeviceAbsent));
+        showAbsent();
         m_update->ResetRows();
     }
+    // The capture reads the tool's own port whether or not the tool answered the probe: a tool busy printing a
+    // report may not.
+    m_toolPort = !scan.present                 ? std::string()
+                 : !m_state.devicePort.empty() ? m_state.devicePort
+                 : scan.ports.empty()          ? std::string()
+                                               : scan.ports.front();
     update(QRect(m_markPos, QSize(kMarkSize, kMarkSize)));
-    if (m_currentPage == PrintPage)
-        m_print->StartReportCapture(m_state.present ? m_state.devicePort : std::string(), m_state.busy);
+    if (m_currentPage == PrintPage) m_print->StartReportCapture(m_toolPort, m_state.busy);
+}
+
+void CQuenlarkDlg::showAbsent() {
+    m_state.present = false;
+    m_toolPort.clear();
+    setStatus(text(textid::kDeviceAbsent));
+    update(QRect(m_markPos, QSize(kMarkSize, kMarkSize)));
 }

@@ -1,13 +1,15 @@
 // CQuenlarkDlg: pluvo's one main dialog: a frameless, fixed-size window that paints its own title bar and footer,
 // a navigation bar of seven entries, the device status line and connection mark, and hosts six pages of which one
-// is shown. It owns the device check (detection, identification, the update list) and the close rule, and starts
-// the picture tool. Interface thread only; the check never runs inside itself or while a flash holds the tool.
+// is shown. It owns the device check (detection, identification, the update list) and the close rule, starts the
+// picture tool, and shows the boxes of pluvo.cfg's failed writes while it lives. Interface thread only; the check
+// never runs inside itself or while a flash holds the tool, though a tool that has gone is shown gone at once.
 #pragma once
 
 #include "DeviceState.h"
 #include "WindowMessage.h"
 
 #include <QDialog>
+#include <QFont>
 #include <QIcon>
 #include <QImage>
 #include <QRect>
@@ -41,12 +43,13 @@ public:
     static constexpr int kMinimiseButtonId = 10088;
     // Device events closer together than this keep a known model when its port cannot be reached.
     static constexpr int kKeepIdWindowMs = 1000;
-    // Probe of the identification: reply time-out.
-    static constexpr int kProbeTimeoutMs = 100;
     // A present tool whose port another program holds is looked at again this often.
     static constexpr int kBusyPortRecheckMs = 2000;
     // A check put off by an open box is tried again this often.
     static constexpr int kDeferredCheckMs = 300;
+    // A long status text shrinks in these steps, and no smaller than this: it still reads on a laptop screen.
+    static constexpr int kStatusPixelStep = 2;
+    static constexpr int kMinStatusPixels = 12;
 
     enum Page { UpdatePage = 0, PrintPage = 1, DtcPage = 2, ManualPage = 3, SettingPage = 4, SupportPage = 5 };
     // Navigation entries, top to bottom.
@@ -76,6 +79,14 @@ public:
     // The icon shown for the minimised dialog.
     QIcon OnQueryDragIcon() const;
 
+    // The status line's reason for a tool port that would not open (errno), in the interface language.
+    static QString PortProblemText(int err);
+    // The font the status line shows a text in: the label font, or a smaller one where the text needs more room
+    // than the line has, down to kMinStatusPixels.
+    static QFont StatusFont(const QString& text, const QSize& room);
+    // The box of a failed write of pluvo.cfg: the file's message, and what it means for the user.
+    void ShowWriteError(const QString& message);
+
     // Entry rectangles for a client height (width is fixed).
     static QRect NavRect(int entry, int clientHeight);
     // A label wider than its entry: ceil(T / W) lines of L / n characters, the last taking the rest.
@@ -87,6 +98,7 @@ public:
     QRect navRect(int entry) const { return m_navRects[entry]; }
     QColor labelColor(int entry) const;
     QString statusText() const;
+    QLabel* statusLine() const { return m_status; } // 1029
     QString versionText() const { return m_version; }
     CUpdatePage* updatePage() const { return m_update; }
     CPrintPage* printPage() const { return m_print; }
@@ -115,6 +127,8 @@ private:
     void switchTo(int page, int entry);
     void setStatus(const QString& text);
     void runDeviceCheck();
+    void showAbsent();
+    bool askCloseWhileBusy();
     void endDialog();
 
     DeviceState m_state;
@@ -145,6 +159,7 @@ private:
     QString m_pictureTool;
     bool m_inCheck = false;
     bool m_checkPending = false;
-    int m_portProblem = 0; // errno of a tool port that could not be opened in the last check
+    int m_portProblem = 0;  // errno of a tool port that could not be opened in the last check
+    std::string m_toolPort; // what the capture reads: the identified tool's port, else the first of its own
     QTimer m_recheck;
 };

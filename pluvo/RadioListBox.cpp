@@ -10,6 +10,10 @@
 #include <QStyledItemDelegate>
 
 namespace {
+// The mark's frame is the palette's window colour darkened: this one keeps the frame plain on every row colour,
+// and still visible when faded for an unavailable row.
+constexpr unsigned kMarkWindowColor = 0x808080;
+
 QColor rgb(unsigned v) {
     return QColor((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
 }
@@ -53,11 +57,12 @@ void CRadioListBox::DrawItem(QPainter* p, const QRect& r, int row) const {
     if (isMarked(row)) {
         QStyleOptionButton mark;
         mark.rect = QRect(textLeft, r.top() + (r.height() - kMarkSize) / 2, kMarkSize, kMarkSize);
-        mark.state = QStyle::State_None;
-        if (available) mark.state |= QStyle::State_Enabled;
+        mark.state = QStyle::State_Enabled;
         mark.state |= selectedRow() == row ? QStyle::State_On : QStyle::State_Off;
         mark.palette = m_markStyle->standardPalette();
-        // The style's inactive mark differs little from an active one: faded, it reads as out of reach.
+        mark.palette.setColor(QPalette::Window, rgb(kMarkWindowColor));
+        // The style's disabled mark is barely there: an unavailable row's is the plain one faded, out of reach
+        // but still seen.
         if (!available) p->setOpacity(kUnavailableMarkOpacity);
         m_markStyle->drawPrimitive(QStyle::PE_IndicatorRadioButton, &mark, p, nullptr);
         p->setOpacity(1.0);

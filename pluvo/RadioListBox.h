@@ -19,7 +19,7 @@ public:
     static constexpr int kMarkSize = 25;
     // Text begins this far after the mark.
     static constexpr int kTextGap = 10;
-    static constexpr double kUnavailableMarkOpacity = 0.4;
+    static constexpr double kUnavailableMarkOpacity = 0.6;
     static constexpr unsigned kOddRowColor = 0xF0F0F0, kEvenRowColor = 0xFFFFFF, kUnavailableTextColor = 0x808080;
 
     explicit CRadioListBox(QWidget* parent = nullptr);

@@ -138,8 +138,10 @@ void CSearchDtcPage::Remember(const QString& code) {
     // An entry past the 20th would never be read back.
     if (n > kMaxHistory) return;
     m_history.insert(code);
-    CProfile::CTextFile::SetConfigInt(configPath(), kSection, kHistoryNum, n);
-    CProfile::CTextFile::SetConfigString(configPath(), kSection, historyKey(n), code);
+    // A file that refuses the count (a box said so) gets no entry either: one box, and the code is still kept
+    // for this session.
+    if (CProfile::CTextFile::SetConfigInt(configPath(), kSection, kHistoryNum, n))
+        CProfile::CTextFile::SetConfigString(configPath(), kSection, historyKey(n), code);
     const QString typed = m_combo->currentText();
     m_combo->addItem(code);
     m_combo->setEditText(typed);
@@ -170,6 +172,10 @@ void CSearchDtcPage::OnCbnEditchangeDtcCombo(const QString& typed) {
         if (it != m_rows.end() && it->first.startsWith(upper)) found = it->first;
     }
     if (found.isEmpty() || m_descriptions[found].isEmpty()) {
+        // No row of an earlier search may stay marked as if it were the answer.
+        m_list->clearSelection();
+        m_list->setCurrentCell(-1, -1);
+        m_lastRow = -1;
         if (m_setStatus) m_setStatus(text(textid::kDtcNotFound));
         return;
     }

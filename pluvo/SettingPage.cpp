@@ -83,7 +83,7 @@ bool CSettingPage::LibraryExists(int row) const {
     // The same opener as the start-up check: any letter case, or the scrambled name.
     CDataSheet sheet;
     sheet.SetFolder((m_state.programFolder + QStringLiteral("language/")).toStdString());
-    const bool ok = sheet.Open(LanguageFile(row).toStdString());
+    const bool ok = pluvo::OpenUsableLibrary(sheet, LanguageFile(row).toStdString());
     sheet.Close();
     return ok;
 }
@@ -179,7 +179,9 @@ bool CSettingPage::OnBnClickedApply() {
             m_languages->setAvailable(language, false);
             return false;
         }
-        CProfile::CTextFile::SetConfigInt(configPath(), kSetting, QStringLiteral("Language"), language);
+        // The file refused it (a box said so): nothing is saved, so nothing restarts and no box says "saved".
+        if (!CProfile::CTextFile::SetConfigInt(configPath(), kSetting, QStringLiteral("Language"), language))
+            return false;
         changed = true;
     }
     if (skin >= 0 && skin != m_skinAtStart)
@@ -196,11 +198,10 @@ bool CSettingPage::OnBnClickedApply() {
     const QString helper = m_state.programFolder + QString::fromLatin1(kRestartHelper);
     if (!m_startHelper ||
         !m_startHelper(helper, {QStringLiteral("maroda1"), QStringLiteral("reboot")}, m_state.programFolder, why)) {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("pluvo"),
-                        QStringLiteral("pluvo could not restart itself: %1 did not start (%2). The new language is "
-                                       "saved; close pluvo and start it again to use it.")
-                            .arg(QDir::toNativeSeparators(helper), why),
-                        QMessageBox::Ok, this);
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("pluvo"), text(textid::kRestartFailed), QMessageBox::Ok,
+                        this);
+        // The system's own words go to the log, for whoever looks into it.
+        qWarning("%s did not start: %s", qUtf8Printable(QDir::toNativeSeparators(helper)), qUtf8Printable(why));
         box.setObjectName(QStringLiteral("restartFailed"));
         box.exec();
         return false;

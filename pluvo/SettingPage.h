@@ -38,7 +38,8 @@ public:
     // True when pluvo is being closed for the restart.
     bool OnBnClickedApply();
 
-    // The text library file of a row, and whether it exists (in any letter case, or scrambled) in language/.
+    // The text library file of a row, and whether it exists (in any letter case, or scrambled) in language/ and
+    // reads back its texts.
     static QString LanguageFile(int row);
     bool LibraryExists(int row) const;
 

@@ -26,6 +26,7 @@ constexpr int kRightMargin = 20;
 constexpr int kStopPollMs = 10;
 constexpr char kDefaultDownloadLink[] = "http://www.velmoran.example/update/pluvo";
 constexpr char kGuideWindowTitle[] = "pluvo_guide_wnd";
+constexpr char kPackageExtension[] = ".bin";
 
 QString text(const TextId& id) {
     return pluvo::adsGetStdText_CString(MakeTextId(id));
@@ -110,6 +111,8 @@ void CUpdatePage::layoutColumns() {
         const int t = fm.horizontalAdvance(h ? h->text() : QString());
         m_list->setColumnWidth(c, std::max(t + 20, rules[c].minimum) + rules[c].margin);
     }
+    // The column cannot grow (the four fill the list): a status too wide for it wraps into a taller row.
+    m_list->FitStatusTexts(StatusTexts());
 }
 
 void CUpdatePage::resizeEvent(QResizeEvent* e) {
@@ -140,9 +143,12 @@ void CUpdatePage::ResetRows() {
 
 bool CUpdatePage::AddUpdateFile(const QString& name, qint64 size) {
     if (name.isEmpty() || m_state.deviceId.isEmpty()) return false;
+    // The extension in any case: sticks formatted FAT often show names in upper case.
+    if (!name.endsWith(QLatin1String(kPackageExtension), Qt::CaseInsensitive)) return false;
+    const QString base = name.left(name.size() - int(std::size(kPackageExtension) - 1));
     // By fields: the model field must be the id itself, so a tool "QM6" never lists "QM64_..." packages.
-    const auto fields = firmware::splitPackageFileName(name.toStdString());
-    if (!fields || QString::fromStdString(fields->model).toUpper() != m_state.deviceId.toUpper()) return false;
+    const auto fields = firmware::splitPackageFileName((base + QLatin1String(kPackageExtension)).toStdString());
+    if (!fields || !firmware::packageModelMatches(fields->model, m_state.deviceId.toStdString())) return false;
     const QString version = QString::fromStdString(fields->version);
     const QString digits = QString::fromStdString(fields->date);
     if (version.isEmpty() || digits.size() != 8) return false;
@@ -162,7 +168,9 @@ void CUpdatePage::ListUpdateFiles() {
     ResetRows();
     m_packages.clear();
     const QDir dir(m_state.programFolder + QStringLiteral("update"));
-    for (const QFileInfo& f : dir.entryInfoList({QStringLiteral("*.bin")}, QDir::Files, QDir::Name))
+    // The pattern matches without regard to case; AddUpdateFile judges the name.
+    for (const QFileInfo& f :
+         dir.entryInfoList({QStringLiteral("*") + QLatin1String(kPackageExtension)}, QDir::Files, QDir::Name))
         AddUpdateFile(f.fileName(), f.size());
     m_listReady = 2;
     if (m_list->rowCount() == 0)
@@ -179,8 +187,14 @@ void CUpdatePage::OnLvnItemchangedUpdateList(QTableWidgetItem* item) {
     m_checked[row] = now;
     if (m_listReady != 2 || before || !now) return;
     if (m_state.busy) {
-        // One flash at a time: the tool is held by the running one.
+        // One flash at a time: the tool is held by the running one. Said outside this handler, as below.
         m_list->SetChecked(row, false);
+        QTimer::singleShot(0, this, [this] {
+            QMessageBox box(QMessageBox::Information, QStringLiteral("pluvo"), text(textid::kUpdateAlreadyRunning),
+                            QMessageBox::Ok, this);
+            box.setObjectName(QStringLiteral("updateAlreadyRunning"));
+            box.exec();
+        });
         return;
     }
     const QTableWidgetItem* date = m_list->item(row, 1);

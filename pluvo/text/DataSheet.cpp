@@ -71,6 +71,8 @@ bool CDataSheet::Open(const std::string& fileName) {
         Close();
         return false;
     }
+    m_path = path;
+    m_opened = st;
     m_fileSize = uint64_t(st.st_size);
     m_dataEnd = m_fileSize;
 
@@ -123,9 +125,22 @@ bool CDataSheet::Open(const std::string& fileName) {
     return true;
 }
 
+bool CDataSheet::HasChanged() const {
+    if (m_fd < 0) return false;
+    const auto same = [](const struct stat& a, const struct stat& b) {
+        return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+               a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+    };
+    struct stat now {};
+    if (::fstat(m_fd, &now) == 0 && !same(now, m_opened)) return true;
+    return ::stat(m_path.c_str(), &now) == 0 && !same(now, m_opened);
+}
+
 void CDataSheet::Close() {
     if (m_fd >= 0) ::close(m_fd);
     m_fd = -1;
+    m_path.clear();
+    m_opened = {};
     m_fileSize = m_dataEnd = 0;
     m_version = 0;
     m_keyLength = 0;

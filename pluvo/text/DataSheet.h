@@ -7,6 +7,8 @@
 #include "BinaryGroup.h"
 #include "cbf.h"
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -34,6 +36,9 @@ public:
     bool Open(const std::string& fileName);
     void Close();
     bool IsOpen() const { return m_fd >= 0; }
+    // True when the open file was rewritten in place (another size or modification time) or its name now leads to
+    // another file: what the sheet holds is no longer the library. A file removed since Open has not changed.
+    bool HasChanged() const;
 
     // The fields of the record of that id (which must have the index's id length). False when there is none or
     // the record reaches beyond the file.
@@ -57,7 +62,9 @@ private:
     uint8_t Plain(uint8_t stored, size_t position) const;
 
     std::string m_folder;
+    std::string m_path;
     int m_fd = -1;
+    struct stat m_opened {}; // the file as Open found it
     uint64_t m_fileSize = 0;
     uint64_t m_dataEnd = 0; // where the file key begins in scrambled files; the file's end otherwise
     uint16_t m_version = 0;

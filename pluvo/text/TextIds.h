@@ -76,6 +76,14 @@ constexpr TextId kClearButton = Own(0x06);
 constexpr TextId kCopyButton = Own(0x07);
 constexpr TextId kColumnCode = Own(0x08);
 constexpr TextId kColumnDescription = Own(0x09);
+constexpr TextId kPortNoPermission = Own(0x0A); // the tool's port refused: what to do
+constexpr TextId kPortInUse = Own(0x0B);        // the tool's port held by another program
+constexpr TextId kPortCannotOpen = Own(0x0C);   // any other reason; the system's error number follows
+constexpr TextId kUpdateAlreadyRunning = Own(0x0D);
+constexpr TextId kPictureToolMissing = Own(0x0E); // its path follows
+constexpr TextId kRestartFailed = Own(0x0F);
+constexpr TextId kConfigNotSaved = Own(0x10); // under the file's own "Write error" / "Write Error"
+constexpr TextId kManualProgramFailed = Own(0x11);
 
 constexpr TextId kAll[] = {
     kDialogTitle,
@@ -130,6 +138,14 @@ constexpr TextId kAll[] = {
     kCopyButton,
     kColumnCode,
     kColumnDescription,
+    kPortNoPermission,
+    kPortInUse,
+    kPortCannotOpen,
+    kUpdateAlreadyRunning,
+    kPictureToolMissing,
+    kRestartFailed,
+    kConfigNotSaved,
+    kManualProgramFailed,
 };
 
 } // namespace textid

@@ -1,6 +1,7 @@
 #include "TextLibrary.h"
 
 #include "CodePage.h"
+#include "TextIds.h"
 #include "libname.h"
 
 #include <deque>
@@ -25,6 +26,8 @@ CDataSheet& programSheet() {
 
 std::string readThroughProgramSheet(const CBinary& id) {
     CDataSheet& sheet = programSheet();
+    // A library replaced while pluvo runs (an update of its texts) is read anew, not through stale offsets.
+    if (sheet.HasChanged()) sheet.Close();
     if (!sheet.IsOpen() && !OpenTextLibrary(sheet)) return {};
     return sheet.ReadText(id);
 }
@@ -38,6 +41,15 @@ const char* LibraryCode(int libraryIndex) {
 
 std::string LibraryFileName(int libraryIndex) {
     return std::string(LibraryCode(libraryIndex)) + libname::kLibrarySuffix;
+}
+
+bool OpenUsableLibrary(CDataSheet& sheet, const std::string& fileName) {
+    if (!sheet.Open(fileName)) return false;
+    if (sheet.ReadText(MakeTextId(textid::kDialogTitle)).empty()) {
+        sheet.Close();
+        return false;
+    }
+    return true;
 }
 
 bool OpenTextLibrary(CDataSheet& sheet) {

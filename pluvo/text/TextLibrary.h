@@ -22,6 +22,10 @@ const char* LibraryCode(int libraryIndex);
 std::string LibraryFileName(int libraryIndex);
 // Opens the library of the settled interface language (CCodePage) in the sheet.
 bool OpenTextLibrary(CDataSheet& sheet);
+// Opens the library file in the sheet and keeps it open only when it is usable: a text every library holds (the
+// program's title) reads back non-empty. A file whose header and index are sound but whose records are damaged
+// is not. What the start-up check and the settings page offer.
+bool OpenUsableLibrary(CDataSheet& sheet, const std::string& fileName);
 
 // The id's text in the interface code page, through the cache; empty when absent or no library opens.
 std::string adsGetStdText(const CBinary& id);

@@ -1,5 +1,6 @@
 #include "TempDir.h"
 #include "package.h"
+#include "packagename.h"
 
 #include <gtest/gtest.h>
 
@@ -262,4 +263,23 @@ TEST(NewestPackage, DateKeyTiesAndNonDates) {
     nodates.write("Beta_latest.bin", "x");
     nodates.write("alpha_current.bin", "x");
     EXPECT_EQ(findLatestPackageIn(nodates.path()), nodates.file("alpha_current.bin"));
+}
+
+TEST(PackageFileNames, FieldsAndTheModelRule) {
+    const auto f = splitPackageFileName("QM82_V1.20_EN_20240105.bin");
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->model, "QM82");
+    EXPECT_EQ(f->date, "20240105");
+    EXPECT_FALSE(splitPackageFileName("QM82_V1.20_20240105.bin"));
+
+    // A model's letters in any case name the same model; nothing else does.
+    EXPECT_TRUE(packageModelMatches("QM82", "QM82"));
+    EXPECT_TRUE(packageModelMatches("qm82", "QM82"));
+    EXPECT_TRUE(packageModelMatches("Qm82", "qM82"));
+    EXPECT_FALSE(packageModelMatches("QM8", "QM82"));
+    EXPECT_FALSE(packageModelMatches("QM820", "QM82"));
+    EXPECT_FALSE(packageModelMatches("QM83", "QM82"));
+    EXPECT_FALSE(packageModelMatches("", ""));
+    EXPECT_FALSE(packageModelMatches("QM-82", "QM_82"));
+    EXPECT_FALSE(packageModelMatches("QM\xC2\xB2", "QM\xC3\xA2")) << "only ASCII letters fold";
 }

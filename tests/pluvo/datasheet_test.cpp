@@ -231,6 +231,72 @@ TEST(DataSheetFormat, ScrambledKeyMustFitItsBufferAndTheFile) {
     }
 }
 
+// Nothing after the last record is read as one: not an index entry beyond the record count, not the file key.
+TEST(DataSheetFormat, NeverReadsPastItsLastRecord) {
+    TempDir dir;
+    CDataSheet sheet;
+    sheet.SetFolder(dir.path());
+    CBinaryGroup fields;
+
+    // Three records on file, the header counting two: the third is out of reach, by search and by "next".
+    for (const bool scrambled : {false, true}) {
+        std::vector<uint8_t> lib = numberedLibrary(3, scrambled);
+        putBE(lib, 16, 2, 4);
+        dir.write("en_text.cbf", lib);
+        ASSERT_TRUE(sheet.Open("en_text.cbf"));
+        EXPECT_EQ(sheet.ReadText(id(numberedId(2))), "");
+        ASSERT_TRUE(sheet.FindRecord(id(numberedId(1)), fields));
+        EXPECT_FALSE(sheet.FindNextRecord(fields)) << scrambled;
+        EXPECT_EQ(fields.GetSize(), 0u);
+    }
+
+    // A record offset into the file key, whose bytes would read as a record with the text "OK".
+    const auto plainAt = [](uint8_t stored, size_t position, const std::vector<uint8_t>& key) {
+        cbf::FileKey k{};
+        std::copy(key.begin(), key.end(), k.begin());
+        return cbf::unscramble(stored, position, k);
+    };
+    std::vector<uint8_t> key(5, 0);
+    const auto solve = [&](size_t index, size_t position, uint8_t wanted) {
+        for (int v = 0; v < 256; ++v) {
+            key[index] = uint8_t(v);
+            if (plainAt(uint8_t(v), position, key) == wanted) return true;
+        }
+        return false;
+    };
+    // Field count 1, length 00 02, bytes "OK": each byte at its position in its own run.
+    ASSERT_TRUE(solve(0, 0, 1));
+    ASSERT_TRUE(solve(1, 0, 0));
+    ASSERT_TRUE(solve(2, 1, 2));
+    ASSERT_TRUE(solve(3, 0, 'O'));
+    ASSERT_TRUE(solve(4, 1, 'K'));
+    for (size_t i = 0; i < key.size(); ++i) // solving later bytes changed nothing the earlier ones decode with
+        ASSERT_EQ(plainAt(key[i], i == 2 || i == 4 ? 1 : 0, key), (std::vector<uint8_t>{1, 0, 2, 'O', 'K'}[i]));
+    mktextlib::Options options;
+    options.scrambled = true;
+    options.fileKey = key;
+    std::vector<uint8_t> lib;
+    std::string error;
+    ASSERT_TRUE(mktextlib::BuildLibrary({textRecord(numberedId(0), "zero")}, options, lib, error)) << error;
+    const size_t keyStart = lib.size() - 2 - key.size();
+    cbf::FileKey k{};
+    std::copy(key.begin(), key.end(), k.begin());
+    for (size_t i = 0; i < 4; ++i)
+        lib[20 + 6 + i] = cbf::scramble(uint8_t(keyStart >> (8 * (3 - i))), i, k);
+    dir.write("en_text.cbf", lib);
+    ASSERT_TRUE(sheet.Open("en_text.cbf"));
+    EXPECT_EQ(sheet.ReadText(id(numberedId(0))), "");
+
+    // An index whose count reaches into the key: refused, though the file is long enough to hold it.
+    std::vector<uint8_t> reaching = numberedLibrary(3, true);
+    const size_t dataEnd = reaching.size() - 2 - mktextlib::kDefaultKeyLength;
+    const uint32_t count = uint32_t((dataEnd - 20) / 10 + 1);
+    ASSERT_LE(20 + count * 10, reaching.size());
+    putBE(reaching, 16, count, 4);
+    dir.write("en_text.cbf", reaching);
+    EXPECT_FALSE(sheet.Open("en_text.cbf"));
+}
+
 TEST(DataSheetFormat, ScrambledNameUsesOurConstants) {
     EXPECT_EQ(libname::ScrambledFileName("en_text."), "6D4E571F043FCF76DCFB82FBF85227CD6169F12");
     const std::string raw = libname::ScrambleLibraryName(std::string(40, '\xA6'));

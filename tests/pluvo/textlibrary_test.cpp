@@ -9,7 +9,9 @@
 
 #include <atomic>
 #include <cstdio>
+#include <fcntl.h>
 #include <iterator>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -30,7 +32,9 @@ protected:
         CDataSheet::SetDefaultFolder(PLUVO_DIST_DIR "/language/");
         pluvo::ResetTextLibrary();
     }
-    void install(const std::vector<uint8_t>& bytes, const std::string& name = "en_text.cbf") { dir.write(name, bytes); }
+    std::string install(const std::vector<uint8_t>& bytes, const std::string& name = "en_text.cbf") {
+        return dir.write(name, bytes);
+    }
 
     TempDir dir;
 };
@@ -101,6 +105,54 @@ TEST_F(TextLibraryTest, ProgramWideSheetStaysOpenOnceUsed) {
     std::remove(dir.file("en_text.cbf").c_str());
     EXPECT_EQ(pluvo::adsGetTextFromTextLib(id(numberedId(1))), numberedText(1));
     EXPECT_EQ(pluvo::adsGetStdText(id(numberedId(1))), ""); // each cache miss opens the file anew
+}
+
+// A library replaced while pluvo runs: rewritten in place (the same inode, another size or time) or renamed over.
+TEST_F(TextLibraryTest, ProgramWideSheetReopensALibraryReplacedWhileOpen) {
+    const std::string path = install(numberedLibrary(3, false, " old"));
+    EXPECT_EQ(pluvo::adsGetTextFromTextLib(id(numberedId(2))), numberedText(2) + " old");
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+
+    install(numberedLibrary(5, true, " newer"));
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    ASSERT_EQ(after.st_ino, before.st_ino) << "rewritten in place";
+    EXPECT_EQ(pluvo::adsGetTextFromTextLib(id(numberedId(2))), numberedText(2) + " newer");
+    EXPECT_EQ(pluvo::adsGetTextFromTextLib(id(numberedId(4))), numberedText(4) + " newer");
+
+    // The same size, only its time differs.
+    install(numberedLibrary(5, true, " later"));
+    const timespec times[2] = {{0, UTIME_OMIT}, {after.st_mtim.tv_sec + 10, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    EXPECT_EQ(pluvo::adsGetTextFromTextLibEx(id(numberedId(1)), "|"), numberedText(1) + " later");
+
+    const std::string replacement = dir.write("next.cbf", numberedLibrary(2, false, " renamed"));
+    ASSERT_EQ(std::rename(replacement.c_str(), path.c_str()), 0);
+    EXPECT_EQ(pluvo::adsGetTextFromTextLib(id(numberedId(1))), numberedText(1) + " renamed");
+    EXPECT_EQ(pluvo::adsGetTextFromTextLib(id(numberedId(4))), "");
+}
+
+// Usable means a text reads back: a sound header and index over damaged records are not enough.
+TEST_F(TextLibraryTest, ALibraryIsUsableOnlyWhenItsTitleReadsBack) {
+    std::vector<mktextlib::Record> records{textRecord("FF0000000000", "pluvo"), textRecord("FF000000003A", "absent")};
+    install(buildLibrary(records, false), "de_text.cbf");
+    CDataSheet sheet;
+    EXPECT_TRUE(pluvo::OpenUsableLibrary(sheet, "de_text.cbf"));
+    EXPECT_TRUE(sheet.IsOpen());
+
+    // Every record's field count zeroed: the index still finds them, and each reads back empty.
+    std::vector<uint8_t> damaged = buildLibrary(records, false);
+    const size_t indexEnd = 20 + records.size() * (6 + 4);
+    std::fill(damaged.begin() + long(indexEnd), damaged.end(), 0);
+    install(damaged, "de_text.cbf");
+    ASSERT_TRUE(sheet.Open("de_text.cbf")) << "the header and index are sound";
+    EXPECT_FALSE(pluvo::OpenUsableLibrary(sheet, "de_text.cbf"));
+    EXPECT_FALSE(sheet.IsOpen());
+
+    // A library without the title is no library of pluvo's either.
+    install(buildLibrary({textRecord("FF000000003A", "absent")}, true), "de_text.cbf");
+    EXPECT_FALSE(pluvo::OpenUsableLibrary(sheet, "de_text.cbf"));
 }
 
 TEST_F(TextLibraryTest, InterfaceAndWorkerThreadsShareTheCache) {

@@ -6,6 +6,8 @@
 #include "TempDir.h"
 #include "package.h"
 
+#include <QImage>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -20,6 +22,7 @@ public:
     ~BoxAnswerer();
     void setButton(int button) { m_button = button; }
     QStringList texts;
+    QStringList informativeTexts; // one per box, empty when it had none
 
 private:
     int m_button;
@@ -42,6 +45,16 @@ firmware::Bytes randomBytes(size_t n, uint32_t seed);
 // A scrambled package with the sections given (empty = absent).
 firmware::Bytes makePackage(const firmware::Bytes& program, const firmware::Bytes& data);
 void writeBytes(const std::string& path, const firmware::Bytes& bytes);
+
+// Copies a shipped text library to path with every record's field count zeroed: its header and index stay sound,
+// and every text reads back empty. False when the library could not be read or written.
+bool writeHollowLibrary(const QString& shipped, const QString& path);
+
+// Pixels of the rectangle that stand out from the background colour: a drawn frame or mark.
+int standingOut(const QImage& image, const QRect& r, const QColor& background);
+
+// The skin files shipped with pluvo, after "" for none.
+QStringList shippedSkinsAndNone();
 
 // Processes events until pred holds or the time is up.
 bool waitUntil(const std::function<bool()>& pred, int timeoutMs);

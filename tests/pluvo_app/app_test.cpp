@@ -43,6 +43,14 @@ TEST(PluvoStartUp, TheConfiguredLanguagesLibraryMustOpen) {
         EXPECT_FALSE(CQuenlarkApp::CheckLanguage(program.folder(), true));
         EXPECT_EQ(boxes.texts, QStringList{"Language error"});
     }
+    // German (3) whose records are damaged: it opens, yet reads back nothing, so it counts as missing.
+    ASSERT_TRUE(writeHollowLibrary(dist + "de_text.cbf", program.folder() + "language/de_text.cbf"));
+    setLanguage(program, 3);
+    {
+        BoxAnswerer boxes(QMessageBox::Ok);
+        EXPECT_FALSE(CQuenlarkApp::CheckLanguage(program.folder(), true));
+        EXPECT_EQ(boxes.texts, QStringList{"Language error"});
+    }
     // 13 is Slovak too; 99 falls back to English.
     setLanguage(program, 13);
     EXPECT_TRUE(CQuenlarkApp::CheckLanguage(program.folder(), false));

@@ -2,15 +2,20 @@
 // dialog with the simulated tool present and answering, present and silent, and absent.
 #include "Fixture.h"
 
+#include "CodePage.h"
 #include "ProListCtrl.h"
 #include "QuenlarkDlg.h"
+#include "TextIds.h"
+#include "TextLibrary.h"
 #include "UpdatePage.h"
 #include "UsbToolScan.h"
 #include "serial.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QThread>
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -138,6 +143,61 @@ TEST_F(PluvoDeviceCheck, ABurstKeepsTheModelWhileThePortIsHeldElsewhere) {
     QThread::msleep(1100);
     dlg->OnDeviceChange();
     EXPECT_TRUE(dlg->state().deviceId.isEmpty());
-    EXPECT_TRUE(dlg->statusText().contains("in use by another program")) << dlg->statusText().toStdString();
+    EXPECT_EQ(dlg->statusText(), CQuenlarkDlg::PortProblemText(EBUSY));
     serial::closeDevice(other);
+}
+
+// A port that will not open: the reason first, in the interface language, wrapped inside the window.
+TEST_F(PluvoDeviceCheck, ARefusedPortSaysWhyFirstInTheInterfaceLanguageInsideTheWindow) {
+    struct Restore {
+        ~Restore() {
+            CCodePage::Settle(0);
+            pluvo::ResetTextLibrary();
+        }
+    } restore;
+    EnvGuard env(devices.path());
+    auto sim = startSim(devices.path(), "QM64");
+    ASSERT_TRUE(sim);
+    const int other = serial::openDevice(sim->linkPath()); // another program holds the port
+    ASSERT_GE(other, 0);
+    for (const int language : {0, 3}) {
+        CCodePage::Settle(language);
+        pluvo::ResetTextLibrary();
+        CQuenlarkDlg localised;
+        localised.state().programFolder = program.folder();
+        localised.setScanRoot(emptyRoot.path());
+        localised.OnInitDialog();
+        localised.show();
+        const QString reason = pluvo::adsGetStdText_CString(MakeTextId(textid::kPortInUse));
+        EXPECT_EQ(localised.statusText(), reason) << language;
+        QLabel* line = localised.statusLine();
+        EXPECT_TRUE(localised.rect().contains(line->geometry())) << "inside the window";
+        const QRect needed = QFontMetrics(line->font())
+                                 .boundingRect(QRect(QPoint(), line->size()), Qt::TextWordWrap, localised.statusText());
+        EXPECT_LE(needed.width(), line->width()) << language;
+        EXPECT_LE(needed.height(), line->height()) << language;
+        EXPECT_TRUE(line->wordWrap());
+    }
+    EXPECT_NE(CQuenlarkDlg::PortProblemText(EBUSY), CQuenlarkDlg::PortProblemText(EACCES));
+    serial::closeDevice(other);
+    sim->stop();
+
+    // Every reason in every language fits the status line, in a font no smaller than the readable minimum.
+    CQuenlarkDlg dlg;
+    dlg.state().programFolder = program.folder();
+    dlg.setScanRoot(emptyRoot.path());
+    dlg.OnInitDialog();
+    const QRect room(QPoint(), dlg.statusLine()->size());
+    for (int language = 0; language <= 11; ++language) {
+        CCodePage::Settle(language);
+        pluvo::ResetTextLibrary();
+        for (const int err : {EACCES, EBUSY, EIO}) {
+            const QString reason = CQuenlarkDlg::PortProblemText(err);
+            const QFont font = CQuenlarkDlg::StatusFont(reason, room.size());
+            const QRect needed = QFontMetrics(font).boundingRect(room, Qt::TextWordWrap, reason);
+            EXPECT_LE(needed.height(), room.height()) << language << " " << reason.toStdString();
+            EXPECT_LE(needed.width(), room.width()) << language << " " << reason.toStdString();
+            EXPECT_GE(font.pixelSize(), CQuenlarkDlg::kMinStatusPixels);
+        }
+    }
 }

@@ -3,10 +3,13 @@
 #include "Fixture.h"
 
 #include "ClrButton.h"
+#include "FlashWorker.h"
 #include "Pages.h"
 #include "ProListCtrl.h"
 #include "QuenlarkApp.h"
 #include "QuenlarkDlg.h"
+#include "TextIds.h"
+#include "TextLibrary.h"
 #include "UpdatePage.h"
 #include "WindowMessage.h"
 #include "frames.h"
@@ -40,6 +43,10 @@ public:
     }
     bool event(QEvent* e) override { return DispatchMessage(e) || QWidget::event(e); }
 };
+
+// Long enough for any reply on a machine however busy; only a hang reaches it.
+constexpr uint32_t kPatientReplyMs = 10000;
+constexpr int kNoHangMs = 120000;
 
 class PluvoDialog : public ::testing::Test {
 protected:
@@ -165,7 +172,8 @@ TEST_F(PluvoDialog, PictureToolThatCannotStartLeavesPluvoOpen) {
     BoxAnswerer boxes(QMessageBox::Ok);
     const QString before = QDir::currentPath();
     dlg->LaunchPictureTool();
-    EXPECT_EQ(boxes.texts.size(), 1);
+    EXPECT_EQ(boxes.texts, QStringList{pluvo::adsGetStdText_CString(MakeTextId(textid::kPictureToolMissing)) + "\n\n" +
+                                       program.folder() + "Lumaset/Lumaset"});
     EXPECT_TRUE(dlg->isVisible());
 
     // A tool that starts: in its own folder, and pluvo's current directory stays; pluvo then closes.
@@ -180,6 +188,79 @@ TEST_F(PluvoDialog, PictureToolThatCannotStartLeavesPluvoOpen) {
     ASSERT_TRUE(waitUntil([&] { return QFile::exists(program.folder() + "Lumaset/started"); }, 3000));
 }
 
+// During a flash the question comes first, with nothing started yet to cover it; no keeps the flash.
+TEST_F(PluvoDialog, ThePictureToolDuringAFlashAsksBeforeAnythingStarts) {
+    QDir().mkpath(program.folder() + "Lumaset");
+    const QString tool = program.folder() + "Lumaset/Lumaset";
+    program.dir.write("Lumaset/Lumaset", std::string("#!/bin/sh\ntouch started\n"));
+    QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString started = program.folder() + "Lumaset/started";
+    dlg->setPictureToolProgram(tool);
+    dlg->OnInitDialog();
+    dlg->show();
+    dlg->state().busy = true;
+    for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        bool startedBeforeTheAnswer = true;
+        QString asked;
+        QTimer watch;
+        watch.setInterval(15);
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            asked = box->text();
+            startedBeforeTheAnswer = QFile::exists(started);
+            box->button(answer)->click();
+        });
+        watch.start();
+        dlg->LaunchPictureTool();
+        watch.stop();
+        EXPECT_EQ(asked, textOf(0x51));
+        EXPECT_FALSE(startedBeforeTheAnswer);
+        if (answer == QMessageBox::No) {
+            EXPECT_TRUE(dlg->isVisible());
+            EXPECT_FALSE(QFile::exists(started)) << "nothing was started";
+        } else {
+            EXPECT_FALSE(dlg->isVisible());
+            EXPECT_TRUE(waitUntil([&] { return QFile::exists(started); }, kNoHangMs));
+        }
+    }
+    dlg->state().busy = false;
+}
+
+// The tool is pulled out during a flash: the status line says so at once, though the failure box is still open.
+TEST_F(PluvoDialog, AnUnpluggedToolIsNotConnectedAtOnceEvenUnderTheFailureBox) {
+    writeBytes(program.update("QM82_V2.00_EN_20240105.bin"), makePackage(randomBytes(3000, 24), {}));
+    auto sim = startSim(devices.path(), "QM82");
+    ASSERT_TRUE(sim);
+    sim->setEraseMs(kPatientReplyMs); // the flash waits in the erase
+    dlg->OnInitDialog();
+    dlg->show();
+    ASSERT_EQ(dlg->state().deviceId, "QM82");
+    EXPECT_EQ(dlg->statusText(), textOf(0x3E));
+    QString statusUnderTheBox;
+    bool failureShown = false;
+    QTimer watch;
+    watch.setInterval(15);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        if (box->text() == textOf(0x50)) return box->button(QMessageBox::Yes)->click();
+        // The unplug's device event comes while the box is open.
+        dlg->OnDeviceChange();
+        statusUnderTheBox = dlg->statusText();
+        failureShown = true;
+        box->buttons().value(0)->click();
+    });
+    watch.start();
+    dlg->updatePage()->list()->item(0, 0)->setCheckState(Qt::Checked);
+    ASSERT_TRUE(waitUntil([&] { return sim->frames().size() >= 3; }, kNoHangMs)) << "probe, enter, erase";
+    sim->vanish();
+    ASSERT_TRUE(waitUntil([&] { return failureShown; }, kNoHangMs));
+    EXPECT_EQ(statusUnderTheBox, textOf(0x3A));
+    ASSERT_TRUE(waitUntil([&] { return !dlg->state().busy && !dlg->deviceCheckPending(); }, kNoHangMs));
+    EXPECT_EQ(dlg->statusText(), textOf(0x3A));
+}
+
 TEST(PluvoApp, OneInstanceAndTheLanguageCheck) {
     TempDir dir;
     const QString lock = QString::fromStdString(dir.file("pluvo.lock"));
@@ -190,7 +271,19 @@ TEST(PluvoApp, OneInstanceAndTheLanguageCheck) {
     EXPECT_TRUE(second.TakeInstanceLock(lock));
 }
 
+// What was flashed and in which order; never how long it took. The replies may take as long as a busy machine
+// makes them: the time-outs are far longer here than any reply, and a frame sent again after a late reply counts
+// once.
 TEST_F(PluvoDialog, EndToEndFromARealClickAtTheLineRate) {
+    const FlashTiming before = GetFlashTiming();
+    FlashTiming patient = before;
+    patient.probeMs = patient.enterMs = patient.headerMs = patient.dataMs = patient.endMs = kPatientReplyMs;
+    SetFlashTiming(patient);
+    struct Restore {
+        FlashTiming t;
+        ~Restore() { SetFlashTiming(t); }
+    } restore{before};
+
     const firmware::Bytes program1 = randomBytes(9000, 21), data = randomBytes(6144, 22);
     writeBytes(program.update("QM82_V2.00_EN_20240105.bin"), makePackage(program1, data));
     auto sim = startSim(devices.path(), "QM82", true);
@@ -202,29 +295,51 @@ TEST_F(PluvoDialog, EndToEndFromARealClickAtTheLineRate) {
     ASSERT_EQ(list->rowCount(), 1);
 
     BoxAnswerer boxes(QMessageBox::Yes);
-    // The check box sits at the left of the first cell.
-    const QRect cell = list->visualItemRect(list->item(0, 0));
-    QStyleOptionViewItem opt;
-    opt.rect = cell;
-    opt.features = QStyleOptionViewItem::HasCheckIndicator;
-    const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, list);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
-    ASSERT_TRUE(waitUntil([&] { return !boxes.texts.isEmpty(); }, 3000));
+    // Where the box is drawn, the click is taken.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->CheckBoxRect(0).center());
+    ASSERT_TRUE(waitUntil([&] { return !boxes.texts.isEmpty(); }, kNoHangMs));
     EXPECT_EQ(boxes.texts.value(0), textOf(0x50));
-    ASSERT_TRUE(waitUntil([&] { return dlg->state().busy; }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return dlg->state().busy; }, kNoHangMs));
     // A device event during the flash leaves the row and the port alone.
     dlg->OnDeviceChange();
     EXPECT_TRUE(dlg->deviceCheckPending());
     EXPECT_EQ(list->rowCount(), 1);
-    ASSERT_TRUE(waitUntil([&] { return !dlg->state().busy; }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return !dlg->state().busy; }, kNoHangMs));
     EXPECT_EQ(boxes.texts.size(), 1) << boxes.texts.join("|").toStdString();
-    ASSERT_TRUE(waitUntil([&] { return !dlg->deviceCheckPending(); }, 3000)) << "the put-off check ran afterwards";
+    ASSERT_TRUE(waitUntil([&] { return !dlg->deviceCheckPending(); }, kNoHangMs)) << "the put-off check ran afterwards";
     EXPECT_EQ(sim->memory().at(firmware::kProgramBase), program1);
     EXPECT_EQ(sim->memory().at(firmware::kDataBase), data);
     EXPECT_TRUE(sim->violations().empty());
-    // No frame was sent twice: the checks' two probes; per pass a probe, enter, erase and end; 5 blocks of the
-    // program and 3 + the closing empty block of the data, each a header and a data frame.
-    EXPECT_EQ(sim->frames().size(), size_t(2 + 2 * 4 + 2 * (5 + 4)));
+
+    // The frames in order: the check's probe; a pass over the program, one over the data (closed by an empty
+    // block, its length being a multiple of 2048); the put-off check's probe.
+    using Frame = std::vector<uint8_t>;
+    std::vector<Frame> expected{Frame(firmware::ProbeCmd.begin(), firmware::ProbeCmd.end())};
+    const auto pass = [&](firmware::Section s, const firmware::Bytes& bytes) {
+        expected.emplace_back(firmware::ProbeCmd.begin(), firmware::ProbeCmd.end());
+        const firmware::Frame9 enter = firmware::EnterCmd(s), erase = firmware::EraseCmd(s);
+        expected.emplace_back(enter.begin(), enter.end());
+        expected.emplace_back(erase.begin(), erase.end());
+        for (uint32_t i = 0, at = 0;; ++i, at += firmware::kBlockSize) {
+            const uint32_t n = std::min<uint32_t>(firmware::kBlockSize, uint32_t(bytes.size()) - at);
+            const auto header = firmware::BlockHeaderCmd(firmware::sectionBase(s) + at, n);
+            expected.emplace_back(header.begin(), header.end());
+            expected.push_back(firmware::blockDataFrame(bytes.data() + at, n, uint16_t(i)));
+            if (n < firmware::kBlockSize) break;
+        }
+        expected.emplace_back(firmware::EndCmd.begin(), firmware::EndCmd.end());
+    };
+    pass(firmware::Section::Program, program1);
+    pass(firmware::Section::Data, data);
+    expected.emplace_back(firmware::ProbeCmd.begin(), firmware::ProbeCmd.end());
+    // A frame repeated after a reply that came late is the same step.
+    const auto once = [](std::vector<Frame> frames) {
+        frames.erase(std::unique(frames.begin(), frames.end()), frames.end());
+        return frames;
+    };
+    const std::vector<Frame> sent = once(sim->frames());
+    ASSERT_EQ(sent.size(), once(expected).size());
+    EXPECT_TRUE(sent == once(expected)) << "the frames differ from the package's passes";
 }
 
 TEST_F(PluvoDialog, ADeviceEventWhileABoxIsOpenWaitsForIt) {
@@ -318,5 +433,31 @@ TEST_F(PluvoDialog, TheCaptureReadsTheIdentifiedPortAndGivesItBackToTheDeviceChe
     dlg->ShowPrintPage();
     EXPECT_FALSE(print->captureRunning());
     dlg->state().busy = false;
+    dlg->ShowUpdatePage();
+}
+
+// A tool busy printing may not answer the probe: the page captures on its own port all the same.
+TEST_F(PluvoDialog, TheCaptureReadsAToolThatDoesNotAnswerTheProbe) {
+    auto sim = startSim(devices.path(), "QM82");
+    ASSERT_TRUE(sim);
+    sim->addFault({ScanToolSim::Step::Probe, ScanToolSim::FaultKind::Silent});
+    dlg->OnInitDialog();
+    dlg->show();
+    ASSERT_TRUE(dlg->state().deviceId.isEmpty());
+    EXPECT_EQ(dlg->statusText(), textOf(0x3E) + textOf(0x16));
+    CPrintPage* print = dlg->printPage();
+    dlg->ShowPrintPage();
+    ASSERT_TRUE(print->captureRunning());
+    EXPECT_EQ(print->capturePort(), sim->linkPath());
+    ASSERT_TRUE(waitUntil([&] { return print->openAttempts() >= 1; }, kNoHangMs));
+    sim->sendReport("VEHICLE REPORT\r\n");
+    EXPECT_TRUE(waitUntil([&] { return print->reportEdit()->toPlainText() == "VEHICLE REPORT\n"; }, kNoHangMs))
+        << print->reportEdit()->toPlainText().toStdString();
+
+    // Unplugged: the capture ends.
+    sim->stop();
+    QThread::msleep(1100);
+    dlg->OnDeviceChange();
+    EXPECT_FALSE(print->captureRunning());
     dlg->ShowUpdatePage();
 }

@@ -114,8 +114,12 @@ TEST_F(PluvoDtc, TypingUpperCasesAndSelectsTheFirstCodeWithThatPrefixAtTheTop) {
     EXPECT_EQ(status, "C0035  Wheel Speed Sensor");
     type("X1");
     EXPECT_EQ(status, own(0x02));
+    EXPECT_TRUE(page.list()->selectedItems().isEmpty()) << "no row of the last search stays marked";
+    type("p03");
+    ASSERT_EQ(selectedCode(), "P0300");
     type("P9");
     EXPECT_EQ(status, own(0x02));
+    EXPECT_TRUE(page.list()->selectedItems().isEmpty());
 }
 
 TEST_F(PluvoDtc, AFullCodeIsRememberedOnceAndTwentyIsTheCap) {

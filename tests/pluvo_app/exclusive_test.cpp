@@ -68,7 +68,7 @@ TEST(PluvoExclusive, PluvoAndTheDesktopUpdaterNeverShareThePort) {
         QThread::msleep(1100);
         dlg.OnDeviceChange();
         EXPECT_TRUE(dlg.state().deviceId.isEmpty());
-        EXPECT_TRUE(dlg.statusText().contains("in use by another program"));
+        EXPECT_EQ(dlg.statusText(), CQuenlarkDlg::PortProblemText(EBUSY));
         desktop.closeSerialPort();
         EXPECT_EQ(port.Open(sim->linkPath()), 1);
     }

@@ -5,12 +5,16 @@
 #include "FlashWorker.h"
 #include "TextIds.h"
 #include "TextLibrary.h"
+#include "cbf.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QMessageBox>
 #include <QThread>
+#include <algorithm>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <random>
@@ -20,6 +24,7 @@ BoxAnswerer::BoxAnswerer(int button) : m_button(button) {
     QObject::connect(&m_timer, &QTimer::timeout, [this] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             texts << box->text();
+            informativeTexts << box->informativeText();
             QAbstractButton* b = box->button(QMessageBox::StandardButton(m_button));
             if (!b) b = box->buttons().value(0);
             if (b) b->click();
@@ -58,6 +63,50 @@ firmware::Bytes makePackage(const firmware::Bytes& program, const firmware::Byte
 void writeBytes(const std::string& path, const firmware::Bytes& bytes) {
     std::ofstream f(path, std::ios::binary);
     f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+bool writeHollowLibrary(const QString& shipped, const QString& path) {
+    QFile in(shipped);
+    if (!in.open(QIODevice::ReadOnly)) return false;
+    QByteArray b = in.readAll();
+    const auto byte = [&](int i) { return uint8_t(b[i]); };
+    if (b.size() < int(cbf::kIndexOffset) + 2) return false;
+    const uint32_t count = uint32_t(byte(16)) << 24 | uint32_t(byte(17)) << 16 | uint32_t(byte(18)) << 8 | byte(19);
+    const int indexEnd = int(cbf::kIndexOffset + count * (byte(int(cbf::kKeyLengthOffset)) + cbf::kRecordOffsetSize));
+    const bool scrambled = (byte(6) | byte(7) << 8) >= cbf::kScrambledVersion;
+    const int keyLength = scrambled ? (byte(b.size() - 2) | byte(b.size() - 1) << 8) : 0;
+    const int dataEnd = b.size() - (scrambled ? 2 + keyLength : 0);
+    if (indexEnd > dataEnd) return false;
+    cbf::FileKey key{};
+    for (int i = 0; i < keyLength && i < int(key.size()); ++i)
+        key[size_t(i)] = byte(dataEnd + i);
+    // A field count is the first byte of its record, stored at position 0 of its scrambled run.
+    const uint8_t zero = scrambled ? cbf::scramble(0, 0, key) : 0;
+    std::fill(b.begin() + indexEnd, b.begin() + dataEnd, char(zero));
+    QFile out(path);
+    return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(b) == b.size();
+}
+
+int standingOut(const QImage& image, const QRect& r, const QColor& background) {
+    // Further from the background than anti-aliasing or a stripe's shade.
+    constexpr int kContrast = 60;
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::max({std::abs(c.red() - background.red()), std::abs(c.green() - background.green()),
+                          std::abs(c.blue() - background.blue())}) > kContrast)
+                ++n;
+        }
+    return n;
+}
+
+QStringList shippedSkinsAndNone() {
+    const QString folder = QStringLiteral(PLUVO_DIST_DIR "/skin/");
+    QStringList skins{QString()};
+    for (const QString& f : QDir(folder).entryList({QStringLiteral("*.she")}, QDir::Files))
+        skins << folder + f;
+    return skins;
 }
 
 bool waitUntil(const std::function<bool()>& pred, int timeoutMs) {

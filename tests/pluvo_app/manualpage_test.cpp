@@ -2,6 +2,7 @@
 // viewer with its absolute path as one argument, or refused in a box.
 #include "Fixture.h"
 
+#include "CodePage.h"
 #include "Pages.h"
 #include "TextIds.h"
 #include "TextLibrary.h"
@@ -89,6 +90,46 @@ TEST_F(PluvoManual, ListsDocumentsAndNotTheViewerShortNamesOrFolders) {
     EXPECT_TRUE(items().isEmpty()) << "listed anew";
 }
 
+// A label wider than its cell wraps on two lines under the icon, measured with the font the list draws in.
+TEST_F(PluvoManual, ALongLabelWrapsOnTwoLinesAndOnlyWhatIsLeftAfterThemIsCut) {
+    const QString name = "pluvo User Manual.pdf";
+    program.dir.write("manual/" + name.toStdString(), std::string("%PDF-1.4\n"));
+    page.resize(810, 591);
+    page.OnInitDialog();
+    page.show();
+    QListWidget* list = page.list();
+    ASSERT_EQ(list->count(), 1);
+    const QRect label = CMannualPage::LabelRect(list->visualItemRect(list->item(0)));
+    const QFontMetrics metrics(list->font());
+    ASSERT_GT(metrics.horizontalAdvance(name), label.width()) << "the label must need two lines here";
+    const QStringList lines = CMannualPage::LabelLines(name, list->font(), label.width());
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines.join(' '), name) << "nothing cut";
+    for (const QString& line : lines)
+        EXPECT_LE(metrics.horizontalAdvance(line), label.width()) << line.toStdString();
+    EXPECT_LE(2 * metrics.lineSpacing(), label.height());
+
+    // On screen: two bands of text under the icon.
+    const QImage shot = list->viewport()->grab().toImage();
+    int bands = 0;
+    bool inBand = false;
+    for (int y = label.top(); y <= std::min(label.bottom(), shot.height() - 1); ++y) {
+        bool ink = false;
+        for (int x = label.left(); x <= label.right() && !ink; ++x)
+            ink = qGray(shot.pixel(x, y)) < 128;
+        if (ink && !inBand) ++bands;
+        inBand = ink;
+    }
+    EXPECT_EQ(bands, 2);
+
+    // A label for more than two lines keeps the first and ends the second with an ellipsis.
+    const QString longer = "pluvo User Manual for every scan tool of the family.pdf";
+    const QStringList cut = CMannualPage::LabelLines(longer, list->font(), label.width());
+    ASSERT_EQ(cut.size(), 2);
+    EXPECT_TRUE(longer.startsWith(cut[0]));
+    EXPECT_TRUE(cut[1].endsWith(QChar(0x2026))) << cut[1].toStdString();
+}
+
 // Files copied from a FAT stick all carry the executable bit: a document among them is still a document.
 TEST_F(PluvoManual, AnExecutableDocumentIsListedAndNotTakenForTheViewer) {
     viewer("reader");
@@ -114,12 +155,37 @@ TEST_F(PluvoManual, WithoutAnAssociationTheViewerGetsTheAbsolutePathAsOneArgumen
     EXPECT_EQ(QString::fromUtf8(args.readAll()), QDir(QString::fromStdString(manual(name))).absolutePath() + "\n");
 }
 
+// The boxes speak the interface language, every word of them.
 TEST_F(PluvoManual, WithoutAnAssociationOrAViewerABoxSaysWhy) {
+    struct German {
+        German() {
+            CCodePage::Settle(3);
+            pluvo::ResetTextLibrary();
+        }
+        ~German() {
+            CCodePage::Settle(0);
+            pluvo::ResetTextLibrary();
+        }
+    } german;
+    const auto library = [](const TextId& id) { return pluvo::adsGetStdText_CString(MakeTextId(id)); };
+    ASSERT_EQ(library(textid::kManualOpenError),
+              QString::fromUtf8("Kein Programm kann dieses Dokument öffnen. Fehler"));
     program.dir.write("manual/guide.pdf", std::string("%PDF-1.4\n"));
     page.OnInitDialog();
     BoxAnswerer boxes(QMessageBox::Ok);
     EXPECT_FALSE(page.OnNMDblclkManualList(page.list()->item(0)));
-    ASSERT_EQ(boxes.texts.size(), 1);
-    EXPECT_TRUE(boxes.texts[0].startsWith(pluvo::adsGetStdText_CString(MakeTextId(textid::Own(0x03))) + " : "));
-    EXPECT_TRUE(boxes.texts[0].contains("application/pdf")) << boxes.texts[0].toStdString();
+    EXPECT_EQ(boxes.texts, QStringList{library(textid::kManualOpenError) + " : 1155"});
+
+    // A viewer that is a broken program: it looks like one, and the system will not run it.
+    std::string broken(64, '\0');
+    broken.replace(0, 7,
+                   "\x7f"
+                   "ELF\x02\x01\x01");
+    broken[16] = 2; // an executable
+    program.dir.write("manual/reader", broken);
+    ::chmod(manual("reader").c_str(), 0755);
+    page.OnInitDialog();
+    ASSERT_EQ(page.viewer(), "reader");
+    EXPECT_FALSE(page.OnNMDblclkManualList(page.list()->item(0)));
+    EXPECT_EQ(boxes.texts.value(1), library(textid::kManualProgramFailed));
 }

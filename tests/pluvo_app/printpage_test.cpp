@@ -16,6 +16,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -118,28 +120,39 @@ TEST(PluvoPrinter, ZeroWidthCharactersFromThePortNeitherHangTheWrapNorMakeEndles
     EXPECT_EQ(parts.join(QString()), mixed);
 }
 
+// How many lines a page holds depends on the fonts the machine has for "Arial": the report is made a few lines
+// longer than one page, as this printer measures its pages.
 TEST(PluvoPrinter, PrintsTwoNumberedPagesWithTitleAndFooterIntoAPdf) {
     TempDir out;
-    const QString pdf = QString::fromStdString(out.file("report.pdf"));
     CDiagSystemPrinter printer;
     printer.SetDocName("pluvo");
+    printToPdf(printer, QString::fromStdString(out.file("probe.pdf")));
+    ASSERT_TRUE(printer.SetUp(nullptr));
+    ASSERT_TRUE(printer.Print("probe"));
+    const int perPage = printer.linesPerPage();
+    ASSERT_GT(perPage, 20) << "an A4 page at 14 points";
+
+    const QString pdf = QString::fromStdString(out.file("report.pdf"));
     printToPdf(printer, pdf);
     QString text;
-    for (int i = 1; i <= 70; ++i)
+    const int lines = perPage + 5;
+    for (int i = 1; i <= lines; ++i)
         text += QString("Line %1: misfire detected, cylinder %2\r\n").arg(i).arg(i % 6 + 1);
     text += QString(400, QLatin1Char('W')); // one word wider than the page
     ASSERT_TRUE(printer.SetUp(nullptr));
     ASSERT_TRUE(printer.Print(text));
+    EXPECT_EQ(printer.linesPerPage(), perPage);
+    EXPECT_GT(printer.lines().size(), lines + 1) << "the long word is cut over several lines";
+    ASSERT_LE(printer.lines().size(), 2 * perPage);
     EXPECT_EQ(printer.pageCount(), 2);
     EXPECT_EQ(pdfPages(pdf), 2);
-    EXPECT_GT(printer.lines().size(), 71) << "the long word is cut over several lines";
     const QString body = pdfText(pdf);
     // pdftotext closes up the blanks of "- 1 -".
     EXPECT_TRUE(body.contains(QRegularExpression("-\\s*1\\s*-"))) << body.toStdString();
     EXPECT_TRUE(body.contains(QRegularExpression("-\\s*2\\s*-")));
     EXPECT_FALSE(body.contains(QRegularExpression("-\\s*3\\s*-")));
     EXPECT_TRUE(body.contains("pluvo"));
-    EXPECT_TRUE(body.contains("Line 70: mis")); // "fi" may come out as a ligature
+    EXPECT_TRUE(body.contains(QString("Line %1: mis").arg(lines))); // "fi" may come out as a ligature
     EXPECT_TRUE(body.contains(QDate::currentDate().toString("yyyy-MM-dd")));
     EXPECT_EQ(body.count("pluvo"), 2) << "a title on each page";
 }
@@ -154,6 +167,43 @@ TEST(PluvoPrinter, APageTooSmallForOneLineStillEnds) {
     ASSERT_TRUE(printer.Print("abc def"));
     EXPECT_GE(printer.pageCount(), 1);
     EXPECT_EQ(printer.pageCount(), printer.lines().size()) << "one line a page when none fits";
+}
+
+// A tool sending without line ends, or sending for hours: lines are broken, and only the newest text is kept.
+TEST(PluvoPrintPage, LongLinesAreBrokenAndOnlyTheNewestTextIsKept) {
+    CPrintPage page;
+    const auto feed = [&page](const QString& text, int chunk) {
+        for (int at = 0; at < text.size(); at += chunk)
+            page.OnReportText(text.mid(at, chunk));
+    };
+
+    QTextDocument* doc = page.reportEdit()->document();
+    const QString unbroken(1024 * 1024, QLatin1Char('A'));
+    feed(unbroken + "\r\nB", int(CPrintPage::kChunkSize));
+    int longest = 0;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+        longest = std::max(longest, b.length() - 1);
+    EXPECT_EQ(longest, CPrintPage::kLongestLine);
+    QString shown = page.reportEdit()->toPlainText();
+    EXPECT_TRUE(shown.endsWith("A\nB"));
+    shown.chop(2);
+    EXPECT_EQ(shown.remove('\n'), unbroken) << "nothing lost, only broken";
+
+    // Numbered lines of 64 characters, twice what the box keeps.
+    constexpr size_t kLine = 64;
+    const int count = int(2 * CPrintPage::kMaxReportCharacters / kLine);
+    std::string bytes(size_t(count) * kLine + 1, '\0');
+    for (int i = 0; i < count; ++i)
+        std::snprintf(&bytes[size_t(i) * kLine], kLine + 1,
+                      "line %09d: misfire detected, cylinder 3, bank 1, P0303   \r\n", i);
+    bytes.pop_back();
+    feed(QString::fromLatin1(bytes.data(), int(bytes.size())), 64 * 1024);
+    EXPECT_LE(doc->characterCount(), CPrintPage::kMaxReportCharacters);
+    EXPECT_GE(doc->characterCount(), CPrintPage::kKeptAfterTrim);
+    EXPECT_TRUE(doc->begin().text().startsWith("line ")) << "whole lines go, the oldest first";
+    EXPECT_TRUE(doc->lastBlock().previous().text().startsWith(QString::asprintf("line %09d:", count - 1)));
+    EXPECT_FALSE(page.reportEdit()->toPlainText().contains("B\n")) << "the first report is gone";
+    EXPECT_EQ(doc->availableUndoSteps(), 0) << "no history keeps what was received, or trimmed";
 }
 
 TEST(PluvoPrintPage, ButtonsAndLayout) {

@@ -1,5 +1,6 @@
-// pluvo_screenshots: shows pluvo's print, DTC, manual and settings pages in a program folder and saves a picture of
-// each, so they can be looked at (run under Xvfb).
+// pluvo_screenshots: shows pluvo's update page (in every skin of the folder, with a flash under way and one done),
+// its print, DTC, manual and settings pages, and the status line of a tool whose port another program holds, in a
+// program folder and saves a picture of each, so they can be looked at (run under Xvfb).
 //
 //     pluvo_screenshots <program folder> <output folder> [report text file]
 //
@@ -8,13 +9,24 @@
 #include "DataSheet.h"
 #include "Fonts.h"
 #include "Pages.h"
+#include "ProListCtrl.h"
 #include "QuenlarkApp.h"
 #include "QuenlarkDlg.h"
+#include "ScanToolSim.h"
+#include "SkinH.h"
+#include "TextIds.h"
+#include "TextLibrary.h"
+#include "UpdatePage.h"
+#include "WindowMessage.h"
+#include "serial.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
 
@@ -47,6 +59,29 @@ int main(int argc, char** argv) {
     dlg.OnInitDialog();
     dlg.show();
     settle(200);
+
+    // The update page with the demo packages of a QM82: one row being written, one done.
+    dlg.state().present = true;
+    dlg.state().deviceId = QStringLiteral("QM82");
+    dlg.updatePage()->ListUpdateFiles();
+    dlg.updatePage()->OnDeviceState(0);
+    CProListCtrl* list = dlg.updatePage()->list();
+    const auto text = [](const TextId& id) { return pluvo::adsGetStdText_CString(MakeTextId(id)); };
+    const QString writing = QStringLiteral("40% / ") + text(textid::kWriting);
+    const QString done = text(textid::kUpdateSucceeded);
+    SendMessage(list, kMsgProgress, 0, 40);
+    SendMessage(list, kMsgStatusText, 0, LPARAM(&writing));
+    if (list->rowCount() > 1) {
+        SendMessage(list, kMsgProgress, 1, 100);
+        SendMessage(list, kMsgStatusText, 1, LPARAM(&done));
+    }
+    for (const QString& skin :
+         QDir(folder + QStringLiteral("skin")).entryList({QStringLiteral("*.she")}, QDir::Files)) {
+        SkinH_AttachEx(folder + QStringLiteral("skin/") + skin, QStringLiteral("Wib"));
+        settle(200);
+        dlg.grab().save(out + QStringLiteral("update-") + QFileInfo(skin).completeBaseName() + QStringLiteral(".png"));
+    }
+    SkinH_AttachEx(folder + QStringLiteral("skin/Silver.she"), QStringLiteral("Wib"));
 
     dlg.ShowPrintPage();
     QString report = QStringLiteral("VEHICLE REPORT\r\nVIN: WVWZZZ1JZXW000001\r\nP0300 Random/Multiple Cylinder "
@@ -82,5 +117,20 @@ int main(int argc, char** argv) {
     dlg.ShowSettingPage();
     settle(200);
     dlg.grab().save(out + QStringLiteral("settings.png"));
+
+    // A simulated tool whose port another program holds.
+    QTemporaryDir devices;
+    ScanToolSim::Options o;
+    o.deviceDir = devices.path().toStdString();
+    ScanToolSim sim(o);
+    qputenv(serial::kDeviceDirEnv, devices.path().toLocal8Bit());
+    if (sim.start()) {
+        const int other = serial::openDevice(sim.linkPath());
+        dlg.ShowUpdatePage();
+        dlg.OnDeviceChange();
+        settle(200);
+        dlg.grab().save(out + QStringLiteral("refused.png"));
+        serial::closeDevice(other);
+    }
     return 0;
 }

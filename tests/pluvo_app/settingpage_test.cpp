@@ -70,6 +70,8 @@ protected:
 
 TEST_F(PluvoSettings, RowsWithoutALibraryCannotBeReachedByMouseKeysOrLetters) {
     language(0);
+    // French is there, but its records are damaged: every text would come out empty.
+    ASSERT_TRUE(writeHollowLibrary(kDist + "language/fr_text.cbf", program.folder() + "language/fr_text.cbf"));
     make();
     ASSERT_EQ(list()->count(), 11);
     for (int r = 0; r < 11; ++r)
@@ -111,6 +113,35 @@ TEST_F(PluvoSettings, RowsWithoutALibraryCannotBeReachedByMouseKeysOrLetters) {
     EXPECT_EQ(list()->selectedRow(), 3);
 }
 
+// Every row shows its radio mark in every skin, an unavailable row's faded but there.
+TEST_F(PluvoSettings, EveryRowShowsItsRadioMarkInEverySkin) {
+    language(3);
+    make();
+    const QStringList skins = shippedSkinsAndNone();
+    ASSERT_GE(skins.size(), 4);
+    for (const QString& skin : skins) {
+        SkinH_Detach();
+        if (!skin.isEmpty()) {
+            ASSERT_EQ(SkinH_AttachEx(skin, "Wib"), kSkinOk);
+        }
+        QCoreApplication::processEvents();
+        const QImage shot = list()->viewport()->grab().toImage();
+        for (int r = 0; r < list()->count(); ++r) {
+            const QRect row = list()->visualItemRect(list()->item(r));
+            if (!shot.rect().contains(row)) continue; // scrolled out of sight
+            const QRect mark(row.left() + list()->markIndent(),
+                             row.top() + (row.height() - CRadioListBox::kMarkSize) / 2, CRadioListBox::kMarkSize,
+                             CRadioListBox::kMarkSize);
+            const QColor background = shot.pixelColor(row.left() + 2, row.center().y());
+            const int frame = standingOut(shot, mark, background);
+            // A full ring is some 80 pixels; an unavailable row's is faded, yet half of it still stands out.
+            EXPECT_GE(frame, (list()->isAvailable(r) ? 2 : 1) * CRadioListBox::kMarkSize)
+                << "row " << r << (list()->isAvailable(r) ? "" : " (unavailable)") << ", skin " << skin.toStdString();
+        }
+    }
+    SkinH_Detach();
+}
+
 TEST_F(PluvoSettings, ApplyWhileIdleStoresAndRestartsWhileBusyOnlyStores) {
     language(0);
     make();
@@ -141,7 +172,7 @@ TEST_F(PluvoSettings, AHelperThatFailsOrALibraryGoneLeavesPluvoOpen) {
     BoxAnswerer boxes(QMessageBox::Ok);
     EXPECT_FALSE(page->OnBnClickedApply());
     ASSERT_EQ(boxes.texts.size(), 1);
-    EXPECT_TRUE(boxes.texts[0].contains("not found"));
+    EXPECT_EQ(boxes.texts[0], pluvo::adsGetStdText_CString(MakeTextId(textid::kRestartFailed)));
     EXPECT_TRUE(page->isVisible());
 
     language(0);
@@ -192,6 +223,38 @@ TEST_F(PluvoSettings, ApplyInTheDialogClosesIt) {
     settings->OnBnClickedApply();
     EXPECT_EQ(run.size(), 1);
     EXPECT_FALSE(dlg.isVisible());
+}
+
+// pluvo.cfg cannot be written (here: it is gone; in an installed tree: a folder the user may not write). The
+// running program says so in the file's own words, keeps running in its language and claims nothing was saved.
+TEST_F(PluvoSettings, ALanguageThatCannotBeStoredIsSaidSoAndNeitherRestartsNorCountsAsSaved) {
+    language(0);
+    CQuenlarkDlg dlg;
+    dlg.state().programFolder = program.folder();
+    TempDir none;
+    dlg.setScanRoot(none.path());
+    dlg.OnInitDialog();
+    dlg.show();
+    auto* settings = static_cast<CSettingPage*>(dlg.page(CQuenlarkDlg::SettingPage));
+    QStringList run;
+    settings->setHelperStarter([&](const QString& p, const QStringList& a, const QString&, QString&) {
+        run << p + " " + a.join(' ');
+        return true;
+    });
+    dlg.ShowSettingPage();
+    ASSERT_TRUE(QFile::remove(program.folder() + "pluvo.cfg"));
+    const QString explained = pluvo::adsGetStdText_CString(MakeTextId(textid::kConfigNotSaved));
+    for (const bool busy : {false, true}) {
+        dlg.state().busy = busy;
+        settings->languageList()->selectRow(3);
+        BoxAnswerer boxes(QMessageBox::Ok);
+        EXPECT_FALSE(settings->OnBnClickedApply());
+        EXPECT_EQ(boxes.texts, QStringList{"Write error"}) << "busy " << busy;
+        EXPECT_EQ(boxes.informativeTexts, QStringList{explained});
+        EXPECT_TRUE(run.isEmpty());
+        EXPECT_TRUE(dlg.isVisible());
+    }
+    dlg.state().busy = false;
 }
 
 TEST(PluvoRestartHelper, StartsPluvoOnceTheFirstHasEnded) {

@@ -1,9 +1,13 @@
 // The update page: listing rules, the confirmation, and flashes into the simulated tool through the worker.
 #include "Fixture.h"
 
+#include "CodePage.h"
 #include "FlashWorker.h"
 #include "ProListCtrl.h"
 #include "Profile.h"
+#include "SkinH.h"
+#include "TextIds.h"
+#include "TextLibrary.h"
 #include "UpdatePage.h"
 #include "WindowMessage.h"
 #include "frames.h"
@@ -11,7 +15,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -78,16 +84,21 @@ TEST_F(PluvoUpdatePage, ListsTheToolsPackagesByField) {
     state.deviceId = "QM64";
     for (const char* name : {"QM64_V1.20_EN_20210910.bin", "qm64_V1.20_DE_20210910.bin", "QM65_V1.0_EN_20210910.bin",
                              "QM640_V2.0_EN_20220101.bin", "QM64_V0.9_EN_20200101.bin", "QM64_x.bin", "Q.bin",
-                             "QM64_V3_EN_2021091.bin", "QM64_V1.30_EN_20220101.txt"})
+                             "QM64_V3_EN_2021091.bin", "QM64_V1.30_EN_20220101.txt", "QM64_V1.40_EN_20220301.BIN",
+                             "qm64_V1.50_EN_20230101.Bin", "QM64_V1.60_EN_20230101.bin.txt"})
         writeBytes(program.update(name), randomBytes(1536, 1));
     BoxAnswerer boxes(QMessageBox::Ok);
     page->ListUpdateFiles();
     CProListCtrl* list = page->list();
-    ASSERT_EQ(list->rowCount(), 2);
-    EXPECT_EQ(list->item(0, 0)->text(), "V0.9");
-    EXPECT_EQ(list->item(1, 0)->text(), "V1.20");
+    QStringList versions;
+    for (int r = 0; r < list->rowCount(); ++r)
+        versions << list->item(r, 0)->text();
+    // The extension and the model in any case.
+    EXPECT_EQ(versions.join(' ').toStdString(), "V0.9 V1.20 V1.40 V1.50");
+    ASSERT_EQ(list->rowCount(), 4);
     EXPECT_EQ(list->item(1, 1)->text(), "2021/09/10");
     EXPECT_EQ(list->item(1, 2)->text(), "1.5 KB");
+    EXPECT_EQ(list->item(2, 1)->text(), "2022/03/01");
     EXPECT_TRUE(boxes.texts.isEmpty());
 
     // A tool "QM6" is not a QM64: nothing is listed, and the box says so.
@@ -175,6 +186,47 @@ TEST_F(PluvoUpdatePage, FailuresShowTheirTextAndSendNothingMore) {
     EXPECT_EQ(CProfile::CTextFile::GetConfigString(program.folder() + "pluvo.cfg", "Update", "QM64", "none"), "none");
 }
 
+// A package laid out by hand: magic, flags, one length field, the payload, the checksum; scrambled.
+firmware::Bytes handMadePackage(uint32_t flags, const firmware::Bytes& payload) {
+    firmware::Bytes b(firmware::kPackageMagic, firmware::kPackageMagic + firmware::kMagicLength);
+    const auto put32 = [&b](uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            b.push_back(uint8_t(v >> (8 * i)));
+    };
+    put32(flags);
+    put32(uint32_t(payload.size()));
+    b.insert(b.end(), payload.begin(), payload.end());
+    uint32_t sum = 0;
+    for (uint8_t x : b)
+        sum += x;
+    // The length field counts with its value, not its bytes.
+    for (int i = 0; i < 4; ++i)
+        sum -= b[11 + size_t(i)];
+    put32(sum + uint32_t(payload.size()));
+    firmware::scramble(b);
+    return b;
+}
+
+// Flags 0 name no section: refused before the tool is touched, though magic, length and checksum are right.
+TEST_F(PluvoUpdatePage, APackageWithFlagsZeroIsRefused) {
+    auto sim = startSim(devices.path(), "QM64");
+    ASSERT_TRUE(sim);
+    attach(*sim, "QM64");
+    const firmware::Bytes payload = randomBytes(3000, 9);
+    firmware::Bytes sane = handMadePackage(1, payload);
+    firmware::scramble(sane);
+    ASSERT_TRUE(firmware::checkPackage(sane.data(), sane.size()).ok) << "the layout is right with flags 1";
+    writeBytes(program.update("QM64_V1.00_EN_20210101.bin"), handMadePackage(0, payload));
+    BoxAnswerer boxes(QMessageBox::Yes);
+    page->ListUpdateFiles();
+    ASSERT_EQ(page->list()->rowCount(), 1);
+    tick(0);
+    ASSERT_TRUE(waitUntil([&] { return boxes.texts.size() == 2 && flashDone(); }, 5000));
+    EXPECT_EQ(boxes.texts.value(1), textOf(0x53));
+    EXPECT_TRUE(sim->frames().empty());
+    EXPECT_TRUE(sim->memory().empty());
+}
+
 TEST_F(PluvoUpdatePage, ASecondFlashIsRefusedAndAToolSwappedMeanwhileIsNotFlashed) {
     auto sim = startSim(devices.path(), "QM64");
     ASSERT_TRUE(sim);
@@ -188,9 +240,12 @@ TEST_F(PluvoUpdatePage, ASecondFlashIsRefusedAndAToolSwappedMeanwhileIsNotFlashe
     ASSERT_TRUE(waitUntil([&] { return state.busy; }, 3000));
     tick(1);
     EXPECT_FALSE(page->list()->IsChecked(1)) << "refused while the first runs";
+    // ... and the user is told why the tick went.
+    ASSERT_TRUE(waitUntil([&] { return boxes.texts.size() == 2; }, 3000));
+    EXPECT_EQ(boxes.texts.value(1), pluvo::adsGetStdText_CString(MakeTextId(textid::kUpdateAlreadyRunning)));
     ASSERT_TRUE(waitUntil([&] { return flashDone(); }, 10000));
     EXPECT_EQ(sim->completedPasses(), 1);
-    EXPECT_EQ(boxes.texts.size(), 1);
+    EXPECT_EQ(boxes.texts.size(), 2);
     EXPECT_EQ(CProfile::CTextFile::GetConfigString(program.folder() + "pluvo.cfg", "Update", "QM64", ""), "V1.10");
 
     // Another model answers now on the same port: its probe does not match the package.
@@ -198,8 +253,8 @@ TEST_F(PluvoUpdatePage, ASecondFlashIsRefusedAndAToolSwappedMeanwhileIsNotFlashe
     auto other = startSim(devices.path(), "QM65");
     ASSERT_TRUE(other);
     tick(1);
-    ASSERT_TRUE(waitUntil([&] { return boxes.texts.size() == 3 && flashDone(); }, 5000));
-    EXPECT_EQ(boxes.texts.value(2), textOf(0x43));
+    ASSERT_TRUE(waitUntil([&] { return boxes.texts.size() == 4 && flashDone(); }, 5000));
+    EXPECT_EQ(boxes.texts.value(3), textOf(0x43));
     EXPECT_EQ(other->frames().size(), 1u) << "the probe only";
 }
 
@@ -257,4 +312,67 @@ TEST_F(PluvoUpdatePage, GuidePicturePath) {
     EXPECT_TRUE(page->guide()->isVisible());
     page->OnDeviceState(0);
     EXPECT_FALSE(page->guide()->isVisible());
+}
+
+TEST_F(PluvoUpdatePage, EveryRowShowsItsCheckBoxAndTheBarItsGreenInEverySkin) {
+    state.deviceId = "QM64";
+    writeBytes(program.update("QM64_V1.10_EN_20210201.bin"), randomBytes(1536, 1));
+    writeBytes(program.update("QM64_V1.20_EN_20210301.bin"), randomBytes(1536, 2));
+    page->ListUpdateFiles();
+    CProListCtrl* list = page->list();
+    ASSERT_EQ(list->rowCount(), 2);
+    {
+        const QSignalBlocker quiet(list); // no confirmation: only the picture counts here
+        list->SetChecked(1, true);
+    }
+    SendMessage(list, kMsgProgress, 0, 40);
+    const QStringList skins = shippedSkinsAndNone();
+    ASSERT_GE(skins.size(), 4);
+    for (const QString& skin : skins) {
+        SkinH_Detach();
+        if (!skin.isEmpty()) {
+            ASSERT_EQ(SkinH_AttachEx(skin, "Wib"), kSkinOk);
+        }
+        QCoreApplication::processEvents();
+        const QImage shot = list->viewport()->grab().toImage();
+        const QRect cell = list->visualItemRect(list->item(0, 0));
+        const QColor background = shot.pixelColor(cell.right() - 2, cell.center().y());
+        const int unticked = standingOut(shot, list->CheckBoxRect(0), background);
+        EXPECT_GE(unticked, 2 * CProListCtrl::kCheckBoxSize)
+            << "no box on the unticked row, skin " << skin.toStdString();
+        EXPECT_GT(standingOut(shot, list->CheckBoxRect(1), background), unticked)
+            << "no tick in the ticked row's box, skin " << skin.toStdString();
+        // RGB(53, 213, 56), inside the 40 % of the track.
+        const QRect progress = list->visualItemRect(list->item(0, 3));
+        EXPECT_EQ(shot.pixelColor(progress.left() + 20, progress.center().y()).name(), QColor(53, 213, 56).name());
+    }
+    SkinH_Detach();
+}
+
+// Every text a row's status shows, in every language pluvo offers, wraps inside the room right of the bar.
+TEST_F(PluvoUpdatePage, NoStatusTextIsCutInAnyLanguage) {
+    struct Restore {
+        ~Restore() {
+            CCodePage::Settle(0);
+            pluvo::ResetTextLibrary();
+        }
+    } restore;
+    for (int language = 0; language <= 11; ++language) {
+        CCodePage::Settle(language);
+        pluvo::ResetTextLibrary();
+        CUpdatePage localised(state);
+        localised.resize(page->size());
+        localised.OnInitDialog();
+        localised.show();
+        CProListCtrl* list = localised.list();
+        list->AppendRow("V1.20", "2021/09/10", "1.5 KB");
+        const QRect room = CProListCtrl::StatusTextRect(list->visualItemRect(list->item(0, 3)));
+        const QFontMetrics metrics(list->font());
+        for (const QString& status : {"100% / " + textOf(0x44), "100% / " + textOf(0x45), textOf(0x40)}) {
+            ASSERT_FALSE(status.endsWith("/ ")) << language;
+            const QRect needed = metrics.boundingRect(QRect(0, 0, room.width(), 10000), Qt::TextWordWrap, status);
+            EXPECT_LE(needed.width(), room.width()) << language << " " << status.toStdString();
+            EXPECT_LE(needed.height(), room.height()) << language << " " << status.toStdString();
+        }
+    }
 }
