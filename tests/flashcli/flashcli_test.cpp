@@ -97,6 +97,13 @@ TEST_F(Flashcli, PackageForTheToolsModelIsFlashedAfterIdentification) {
     EXPECT_TRUE(sim->violations().empty());
 }
 
+TEST_F(Flashcli, ModelFieldInLowerCaseIsTheToolsModel) {
+    startTool("QM82");
+    const Outcome run = flash({package("qm82_V1.20_EN_20240312.BIN")});
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(flashed());
+}
+
 TEST_F(Flashcli, ToolThatDoesNotAnswerIsNotFlashed) {
     startTool("QM82");
     sim->addFault({ScanToolSim::Step::Probe, ScanToolSim::FaultKind::Silent});

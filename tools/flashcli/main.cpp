@@ -152,7 +152,7 @@ int main(int argc, char** argv) {
 
     const std::string fileName = package.substr(package.find_last_of('/') + 1);
     const auto fields = firmware::splitPackageFileName(fileName);
-    if (!fields || fields->model != model) {
+    if (!fields || !firmware::packageModelMatches(fields->model, model)) {
         if (!anyModel) {
             port.closeSerialPort();
             if (fields)
