@@ -103,7 +103,7 @@ TEST(DtcMasters, CountedFamiliesLandOnTheStandardsCodes) {
         {"U0421", "Invalid Data Received From Suspension Control Module A"},
     };
     for (auto it = expected.begin(); it != expected.end(); ++it)
-        EXPECT_EQ(english.value(it.key()), it.value()) << it.key().toStdString();
+        EXPECT_EQ(english.value(it.key()).toStdString(), it.value().toStdString()) << it.key().toStdString();
 }
 
 } // namespace
