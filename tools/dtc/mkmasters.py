@@ -667,6 +667,8 @@ P0CDA Drive Motor A Position Sensor Circuit C: -; Range/Performance; Low; High; 
 P0CDF Hybrid Battery Pack Coolant Control Valve A: $FAN
 P0CE4 Hybrid Battery Pack Coolant Control Valve Position Sensor: $S5
 P0CF3 Control Pilot: Circuit/Open; Circuit Range/Performance; Circuit Low; Circuit High; Circuit Intermittent
+P0CF8 Control Pilot Charging Switch A: Circuit/Open
+P0CFA Control Pilot Charging Switch A: Circuit Low; Circuit High; Intermittent/Erratic; Stuck Off
 P0D1A Hybrid Battery Pack Coolant Control Valve B: $FAN
 P0D27 Battery Charger Input Voltage Too Low
 P0D28 Battery Charger Input Voltage Too High
