@@ -716,7 +716,7 @@ P2053 Reductant Injector: $O3 @B1U2
 P2056 Reductant Injector: $O3 @B2U2
 P2059 Reductant Injection Air Pump: $C3
 P2062 Reductant Supply: $C3
-P2065 Fuel Level Sensor B: $S5
+P2065 Fuel Level Sensor B: Circuit; Performance; Circuit Low; Circuit High; Circuit Intermittent
 P2070 Intake Manifold Tuning Valve: Stuck Open; Stuck Closed
 P2072 Throttle Actuator Control System: Ice Blockage
 P2073 MAP/MAF - Throttle Position Correlation: at Idle; at Higher Load
