@@ -667,6 +667,8 @@ P0CDA Drive Motor A Position Sensor Circuit C: -; Range/Performance; Low; High; 
 P0CDF Hybrid Battery Pack Coolant Control Valve A: $FAN
 P0CE4 Hybrid Battery Pack Coolant Control Valve Position Sensor: $S5
 P0CF3 Control Pilot: Circuit/Open; Circuit Range/Performance; Circuit Low; Circuit High; Circuit Intermittent
+P0CF8 Control Pilot Charging Switch A: Circuit/Open
+P0CFA Control Pilot Charging Switch A: Circuit Low; Circuit High; Intermittent/Erratic; Stuck Off
 P0D1A Hybrid Battery Pack Coolant Control Valve B: $FAN
 P0D27 Battery Charger Input Voltage Too Low
 P0D28 Battery Charger Input Voltage Too High
@@ -714,7 +716,7 @@ P2053 Reductant Injector: $O3 @B1U2
 P2056 Reductant Injector: $O3 @B2U2
 P2059 Reductant Injection Air Pump: $C3
 P2062 Reductant Supply: $C3
-P2065 Fuel Level Sensor B: $S5
+P2065 Fuel Level Sensor B: Circuit; Performance; Circuit Low; Circuit High; Circuit Intermittent
 P2070 Intake Manifold Tuning Valve: Stuck Open; Stuck Closed
 P2072 Throttle Actuator Control System: Ice Blockage
 P2073 MAP/MAF - Throttle Position Correlation: at Idle; at Higher Load
@@ -853,7 +855,23 @@ P2450 Evaporative Emission System Switching Valve: Performance/Stuck Open; Stuck
 P2452 Diesel Particulate Filter Pressure Sensor A: $S5
 P2457 Exhaust Gas Recirculation Cooling System: Performance
 P2458 Diesel Particulate Filter Regeneration: Duration; Frequency
+P2460 Diesel Particulate Filter Pressure Sensor B: Circuit Low; Circuit High; Circuit Intermittent/Erratic
 P2463 Diesel Particulate Filter Restriction - Soot Accumulation
+P2464 Diesel Particulate Filter Differential Pressure: Too Low; Too High @B2
+P2466 Exhaust Gas Temperature Sensor: $S4 @B2S3
+P246A Exhaust Gas Temperature Sensor: Circuit Intermittent/Erratic @B2S3
+P246E Exhaust Gas Temperature Sensor: $S4; Circuit Intermittent/Erratic @B1S4
+P2473 Exhaust Gas Temperature Sensor: $S4; Circuit Intermittent/Erratic @B2S4
+P2478 Exhaust Gas Temperature Out of Range @B1S1
+P2479 Exhaust Gas Temperature Out of Range @B1S2
+P247A Exhaust Gas Temperature Out of Range @B1S3
+P247B Exhaust Gas Temperature Out of Range @B1S4
+P247C Exhaust Gas Temperature Out of Range @B2S1
+P247D Exhaust Gas Temperature Out of Range @B2S2
+P247E Exhaust Gas Temperature Out of Range @B2S3
+P247F Exhaust Gas Temperature Out of Range @B2S4
+P2480 Exhaust Gas Temperature Sensor: Circuit/Open; Circuit Low; Circuit High; Circuit Range/Performance; Circuit Intermittent/Erratic @B1S5
+P2485 Exhaust Gas Temperature Sensor: Circuit/Open; Circuit Low; Circuit High; Circuit Range/Performance; Circuit Intermittent/Erratic @B2S5
 P2500 Generator Lamp/L Terminal: Circuit Low; Circuit High
 P2502 Charging System Voltage: -; Low; High
 P2505 ECM/PCM Power Input Signal: -; Range/Performance; Low; High; Intermittent
@@ -873,11 +891,18 @@ P2552 Throttle/Fuel Inhibit: Circuit; Circuit Range/Performance; Circuit Low; Ci
 P2556 Engine Coolant Level Sensor/Switch: $S4
 P2560 Engine Coolant Level Low
 P2561 A/C Control Module Requested MIL Illumination
-P2562 Turbocharger Boost Control Position Sensor: $S5
+P2562 Turbocharger Boost Control Position Sensor A: $S5
 P2567 Direct Ozone Reduction Catalyst Temperature Sensor: $S5
 P2572 Direct Ozone Reduction Catalyst Deterioration Sensor: $S5
 P2577 Direct Ozone Reduction Catalyst: Efficiency Below Threshold
 P2578 Turbocharger Speed Sensor: $S5
+P2583 Cruise Control Front Distance Range Sensor Single Sensor or Center
+P2584 Fuel Additive Control Module Requested MIL Illumination
+P2585 Fuel Additive Control Module Warning Lamp Request
+P2586 Turbocharger Boost Control Position Sensor B: Circuit; Circuit Range/Performance
+P2589 Turbocharger Boost Control Position Sensor B: Circuit High; Circuit Intermittent/Erratic
+P2591 Cruise Control Front Distance Range Sensor Left
+P2592 Cruise Control Front Distance Range Sensor Right
 P2600 Coolant Pump A: $C4
 P2604 Intake Air Heater A: Circuit Range/Performance; Circuit/Open
 P2606 Intake Air Heater B: Circuit Range/Performance; Circuit Low; Circuit High
@@ -902,6 +927,26 @@ P2660 Rocker Arm Actuator B: $ROCK @B2
 P2665 Fuel Shutoff Valve B: $C3
 P2668 Fuel Mode Indicator Lamp: Control Circuit
 P2669 Actuator Supply Voltage B: $O3
+P2672 Injection Pump Timing Offset
+P2673 Injection Pump Timing Calibration Not Learned
+P2674 Injection Pump Fuel Calibration Not Learned
+P2675 Air Cleaner Inlet Control: $O3
+P2678 Coolant Degassing Valve Control: $O3
+P2681 Engine Coolant Bypass Valve Control: $O3
+P2684 Actuator Supply Voltage C: $O3
+P2687 Fuel Supply Heater Control: $O3
+P268C Cylinder 1: Injector Data Incompatible
+P268D Cylinder 2: Injector Data Incompatible
+P268E Cylinder 3: Injector Data Incompatible
+P268F Cylinder 4: Injector Data Incompatible
+P2690 Cylinder 5: Injector Data Incompatible
+P2691 Cylinder 6: Injector Data Incompatible
+P2692 Cylinder 7: Injector Data Incompatible
+P2693 Cylinder 8: Injector Data Incompatible
+P2694 Cylinder 9: Injector Data Incompatible
+P2695 Cylinder 10: Injector Data Incompatible
+P2697 Exhaust Aftertreatment Fuel Injector A: Circuit/Open; Performance; Circuit Low
+P269A Exhaust Aftertreatment Fuel Injector A: Circuit High
 P2700 Transmission Friction Element A: Apply Time Range/Performance
 P2701 Transmission Friction Element B: Apply Time Range/Performance
 P2702 Transmission Friction Element C: Apply Time Range/Performance
@@ -938,18 +983,56 @@ P2788 Auto Shift Manual Adaptive Learning at Limit
 P2789 Clutch Adaptive Learning at Limit
 P2790 Gate Select Direction: Circuit; Circuit Low; Circuit High
 P2793 Gear Shift Direction: Circuit; Circuit Low; Circuit High
-P2796 Auxiliary Transmission Fluid Pump: Control Circuit; Performance
+P2796 Auxiliary Transmission Fluid Pump: Control Circuit; Performance; Control Circuit Low; Control Circuit High
 P2800 Transmission Range Sensor B: $S5
 P2805 Transmission Range Sensor A/B: Correlation
 P2806 Transmission Range Sensor Alignment
 P2807 Pressure Control Solenoid G: $SOLN; $C4
-P2816 Pressure Control Solenoid H: $SOLN; $C4
+P2816 Pressure Control Solenoid H: -; Performance or Stuck Off; Stuck On; Electrical
+P281A Pressure Control Solenoid H: Intermittent; $C4
+P281F Pressure Control Solenoid J
+P2820 Pressure Control Solenoid J: Performance or Stuck Off; Stuck On; Electrical; Intermittent; $C4
+P2828 Pressure Control Solenoid K: -; Performance or Stuck Off
+P282A Pressure Control Solenoid K: Stuck On; Electrical; Intermittent; $C4
+P2831 Shift Fork A Position: $S5
+P2836 Shift Fork B Position: $S4
+P283A Shift Fork B Position: Circuit Intermittent
+P283B Shift Fork C Position: $S5
+P2840 Shift Fork D Position: $S5
+P2845 Shift Fork A Position Sensor: Incorrect Neutral Position Indicated
+P2846 Shift Fork B Position Sensor: Incorrect Neutral Position Indicated
+P2847 Shift Fork C Position Sensor: Incorrect Neutral Position Indicated
+P2848 Shift Fork D Position Sensor: Incorrect Neutral Position Indicated
+P2849 Shift Fork A: Stuck
+P284A Shift Fork B: Stuck
+P284B Shift Fork C: Stuck
+P284C Shift Fork D: Stuck
+P284D Shift Fork A: Unrequested Movement
+P284E Shift Fork B: Unrequested Movement
+P284F Shift Fork C: Unrequested Movement
+P2850 Shift Fork D: Unrequested Movement
+P2851 Shift Fork Position Sensor A/B: Correlation
+P2852 Shift Fork Position Sensor C/D: Correlation
+P2853 Clutch A Pressure: Discharge Performance
+P2854 Clutch B Pressure: Discharge Performance
+P2855 Clutch A Pressure: Charge Performance
+P2856 Clutch B Pressure: Charge Performance
+P2857 Clutch A Pressure: Engagement Performance
+P2858 Clutch B Pressure: Engagement Performance
+P2859 Clutch A Pressure: Disengagement Performance
+P285A Clutch B Pressure: Disengagement Performance
 P2A00 O2 Sensor: Circuit Range/Performance @B1S1
 P2A01 O2 Sensor: Circuit Range/Performance @B1S2
 P2A02 O2 Sensor: Circuit Range/Performance @B1S3
 P2A03 O2 Sensor: Circuit Range/Performance @B2S1
 P2A04 O2 Sensor: Circuit Range/Performance @B2S2
 P2A05 O2 Sensor: Circuit Range/Performance @B2S3
+P2A06 O2 Sensor: Negative Voltage @B1S1
+P2A07 O2 Sensor: Negative Voltage @B1S2
+P2A08 O2 Sensor: Negative Voltage @B1S3
+P2A09 O2 Sensor: Negative Voltage @B2S1
+P2A10 O2 Sensor: Negative Voltage @B2S2
+P2A11 O2 Sensor: Negative Voltage @B2S3
 P3400 Cylinder Deactivation System @B1
 %DEACT
 P3497 Cylinder Deactivation System @B2
@@ -971,6 +1054,9 @@ C001C Inlet Control @RR
 C001D Outlet Control @RR
 C001E Hydraulic Release Too Long @RR
 C0020 ABS Pump Motor Control
+C0021 Brake Booster: Performance
+C0022 Brake Booster Solenoid
+C0023 Stop Lamp Control
 C0030 Tone Wheel @LF
 C0031 Wheel Speed Sensor @LF
 C0032 Wheel Speed Sensor Supply @LF
@@ -988,7 +1074,12 @@ C003D Wheel Speed Sensor @R
 C003E Wheel Speed Sensor Supply @R
 C003F Wheel Speed Sensors Rotation Direction Correlation
 C0040 Brake Pedal Switch A
+C0041 Brake Pedal Switch B
+C0042 Brake Pedal Position Sensor Circuit A
+C0043 Brake Pedal Position Sensor Circuit B
 C0044 Brake Pressure Sensor A
+C0045 Brake Pressure Sensor B
+C0046 Brake Pressure Sensor A/B
 C0047 Brake Booster Pressure Sensor
 C0048 Brake Booster Travel Sensor
 C0049 Brake Fluid Level
@@ -998,9 +1089,14 @@ C004D Brake System Pressure Slow Response
 C004E Brake System Pressure Control Valve Actuator Stuck
 C004F ABS Control Module Over Temperature
 C0051 Steering Wheel Position Sensor
+C0052 Steering Wheel Position Sensor Signal A
+C0053 Steering Wheel Position Sensor Signal B
+C0054 Steering Wheel Position Sensor Signal C
+C0055 Steering Wheel Position Sensor Signal D
 C0061 Lateral Acceleration Sensor
 C0062 Longitudinal Acceleration Sensor
 C0063 Yaw Rate Sensor
+C0064 Roll Rate Sensor
 C006A Multi-axis Acceleration Sensor
 C006B Stability System Active Too Long
 C006C Stability System
@@ -1011,6 +1107,7 @@ C0075 Brake Pedal Position Performance
 C0077 Low Tire Pressure
 C0078 Tire Diameter
 C0079 Variable Effort Steering
+C0081 ABS Malfunction Indicator
 C0082 Brake System Malfunction Indicator
 C0083 Tire Pressure Monitor Malfunction Indicator
 C0084 Traction Active Indicator
@@ -1142,7 +1239,7 @@ LOST_COMMUNICATION = """
 U0100 ECM/PCM A
 U0101 Transmission Control Module
 U0102 Transfer Case Control Module
-U0103 Gear Shift Control Module
+U0103 Gear Shift Control Module A
 U0104 Cruise Control Module
 U0105 Fuel Injector Control Module
 U0106 Glow Plug Control Module
@@ -1155,7 +1252,7 @@ U0112 Battery Energy Control Module B
 U0113 Emissions Critical Control Information
 U0114 Four-Wheel Drive Clutch Control Module
 U0115 ECM/PCM B
-U0116 ECM/PCM C
+U0116 Coolant Temperature Control Module
 U0117 PTO Control Module
 U0118 Fuel Additive Control Module
 U0119 Fuel Cell Control Module
@@ -1171,7 +1268,7 @@ U0128 Park Brake Control Module
 U0129 Brake System Control Module
 U0130 Steering Effort Control Module
 U0131 Power Steering Control Module
-U0132 Ride Level Control Module
+U0132 Suspension Control Module A
 U0140 Body Control Module
 U0141 Body Control Module A
 U0142 Body Control Module B
@@ -1425,6 +1522,7 @@ U0452 Restraints Control Module
 U0453 Side Restraints Control Module Left
 U0454 Side Restraints Control Module Right
 U0455 Restraints Occupant Classification System Module
+U0456 Coolant Temperature Control Module
 U0457 Information Center A
 U0458 Information Center B
 U0459 Head Up Display
@@ -1580,13 +1678,13 @@ U0336 Restraints Control Module
 
 # U0302-U0331 (software incompatibility) and U0402-U0431 (invalid data received) share this order; U0301 and U0401
 # name the engine control module.
-MODULE_SERIES = ["Transmission Control Module", "Transfer Case Control Module", "Gear Shift Control Module",
+MODULE_SERIES = ["Transmission Control Module", "Transfer Case Control Module", "Gear Shift Control Module A",
                  "Cruise Control Module", "Fuel Injector Control Module", "Glow Plug Control Module",
                  "Throttle Actuator Control Module", "Alternative Fuel Control Module", "Fuel Pump Control Module",
                  "Drive Motor Control Module A", "Battery Energy Control Module A", "Battery Energy Control Module B",
                  "Four-Wheel Drive Clutch Control Module", "Anti-Lock Brake System Control Module",
                  "Vehicle Dynamics Control Module", "Park Brake Control Module", "Brake System Control Module",
-                 "Steering Effort Control Module", "Power Steering Control Module", "Ride Level Control Module",
+                 "Steering Effort Control Module", "Power Steering Control Module", "Suspension Control Module A",
                  "Body Control Module", "Instrument Panel Cluster Control Module", "HVAC Control Module",
                  "Auxiliary Heater Control Module", "Vehicle Immobilizer Control Module",
                  "Vehicle Security Control Module", "Steering Angle Sensor Module", "Steering Column Control Module",
@@ -1594,7 +1692,7 @@ MODULE_SERIES = ["Transmission Control Module", "Transfer Case Control Module", 
 BUSES = ["High Speed CAN Communication Bus", "Medium Speed CAN Communication Bus", "Low Speed CAN Communication Bus",
          "Vehicle Communication Bus A", "Vehicle Communication Bus B", "Vehicle Communication Bus C",
          "Vehicle Communication Bus D", "Vehicle Communication Bus E"]
-SUFFIX = re.compile(r"^(.*) ([A-Z0-9](?:/[A-Z0-9])?)$")
+SUFFIX = re.compile(r"^(.*) (\d\d|[A-Z0-9](?:/[A-Z0-9])?)$")
 TABLES = (WORDS, PARTS, PHRASES, MODULES, ELECTRIC, RESTRAINTS, CHASSIS)
 # A key in two tables would take the first table's texts without a word said: refuse it.
 _KEYS = [key for table in TABLES for key in table]
