@@ -1757,7 +1757,15 @@ def join(lang, part, mode=None, qual=None):
 
 
 # Hungarian counts cylinders, gears, banks and sensors with an ordinal in front ("1. henger", "2. hengersor").
-ORDINALS = {"Cylinder", "Gear", "Bank", "Sensor", "Unit"}
+ORDINALS = {"Cylinder", "Bank", "Sensor", "Unit"}
+# A gear is counted as a mechanic counts it: "6. Gang", "6-я передача", "6e rapport" (and "1er rapport").
+GEARS = {"en": "Gear {}", "de": "{}. Gang", "es": "{}.ª marcha", "fr": "{}e rapport", "hu": "{}. fokozat",
+         "it": "{}ª marcia", "nl": "{}e versnelling", "pl": "{}. bieg", "pt": "{}ª marcha", "ru": "{}-я передача",
+         "se": "Växel {}", "sk": "{}. prevodový stupeň", "cz": "{}. převodový stupeň", "cn": "{}档"}
+
+
+def gear(lang, n):
+    return "1er rapport" if lang == "fr" and n == 1 else GEARS[lang].format(n)
 
 
 def numbered(lang, key, n):
@@ -1918,10 +1926,10 @@ def special(t, name):
         for n in range(1, 13):
             t.single("P%04d" % (670 + n), lambda l, n=n: join(l, cyl(l, n), word("Glow Plug Circuit", l)))
     elif name == "GEARS":
-        t.single("P0729", lambda l: join(l, numbered(l, "Gear", 6), word("Incorrect Ratio", l)))
+        t.single("P0729", lambda l: join(l, gear(l, 6), word("Incorrect Ratio", l)))
         t.single("P0730", lambda l: word("Incorrect Gear Ratio", l))
         for n in range(1, 6):
-            t.single("P%04d" % (730 + n), lambda l, n=n: join(l, numbered(l, "Gear", n), word("Incorrect Ratio", l)))
+            t.single("P%04d" % (730 + n), lambda l, n=n: join(l, gear(l, n), word("Incorrect Ratio", l)))
         t.single("P0736", lambda l: join(l, word("Reverse", l), word("Incorrect Ratio", l)))
     elif name == "SHIFTS":
         for code, shift in (("P0781", "1-2"), ("P0782", "2-3"), ("P0783", "3-4"), ("P0784", "4-5"),
