@@ -97,8 +97,9 @@ TEST(DtcMasters, NamesInsideADescriptionAreWrittenAsInASentence) {
         {"cz", "s|se|z|ze|od|do|pro|v|ve|na|k|ke|při|o|po|bez|za"},
     };
     for (auto it = prepositions.begin(); it != prepositions.end(); ++it) {
-        // A capital followed by a small letter: an ordinary word, not an acronym (ABS, NOx, O2) or a letter (A/B).
-        QString pattern = "(, |: |\\()\\p{Lu}\\p{Ll}";
+        // A capital followed by a small letter, or a one-letter word before one ("A carico elevato"): an ordinary
+        // word, not an acronym (ABS, NOx, O2) or a designation (A/B).
+        QString pattern = "(, |: |\\()\\p{Lu} ?\\p{Ll}";
         if (!it.value().isEmpty()) pattern += "|(?<!\\S)(" + it.value() + ") \\p{Lu}\\p{Ll}";
         const QRegularExpression capital(pattern, QRegularExpression::UseUnicodePropertiesOption);
         ASSERT_TRUE(capital.isValid()) << it.key().toStdString();

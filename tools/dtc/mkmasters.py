@@ -1727,13 +1727,19 @@ LOWER_INSIDE = set(LANGS) - {"en", "de", "cn"}
 def inside(lang, text):
     """`text` where it does not begin the description (after a comma, a colon or a preposition, in brackets): its
     first letter in lower case where the language writes a common noun so. A first word that is an acronym or a
-    designation (ABS, NOx, O2, ECM/PCM, A/B) keeps its letters."""
+    designation (ABS, NOx, O2, ECM/PCM, A/B) keeps its letters; a one-letter word ("A carico elevato", "À charge")
+    is lowered where a word in lower case follows it."""
     if lang not in LOWER_INSIDE:
         return text
-    m = re.match(r"(\w)(\w+)", text)
-    if m and m.group(1).isupper() and m.group(2).isalpha() and m.group(2).islower():
-        return text[0].lower() + text[1:]
-    return text
+    m = re.match(r"[^\W\d_]+", text)
+    if not m or not text[0].isupper():
+        return text
+    word, after = m.group(0), text[m.end():]
+    if len(word) > 1:
+        ordinary = word[1:].islower() and not after[:1].isdigit()
+    else:
+        ordinary = after[:1] == " " and after[1:2].islower()
+    return text[0].lower() + text[1:] if ordinary else text
 
 
 def code_at(start, offset):
