@@ -78,12 +78,46 @@ TEST(DtcMasters, EveryDescriptionIsWrittenOutAndItsOwn) {
     }
 }
 
+// Inside a description a module's or a fault's name keeps no capital it only had for beginning one: after a comma, a
+// colon, a bracket or a preposition every language but English, German and Chinese writes a common noun in lower
+// case. A capital there is the mark of a name pasted in as it stands, which in Russian, Polish, Czech and Slovak
+// also means a nominative after a preposition that governs another case.
+TEST(DtcMasters, NamesInsideADescriptionAreWrittenAsInASentence) {
+    const QMap<QString, QString> prepositions = {
+        {"es", "con|de|del|a|al|en|para|por|sin"},
+        {"fr", "avec|de|du|des|à|au|en|pour|par|sans"},
+        {"hu", ""},
+        {"it", "con|di|da|del|della|dal|dalla|a|in|per|su"},
+        {"nl", "met|van|voor|naar|in|op|bij|uit|aan"},
+        {"pl", "z|ze|od|do|dla|w|we|na|przez|przy|o|po|bez|za"},
+        {"pt", "com|de|do|da|dos|das|a|ao|em|no|na|para|por|sem"},
+        {"ru", "с|со|от|для|к|в|во|на|по|из|у|о|об|при|без|за|до"},
+        {"se", "med|från|för|till|i|på|vid|av"},
+        {"sk", "s|so|z|zo|od|do|pre|v|vo|na|k|ku|pri|o|po|bez|za"},
+        {"cz", "s|se|z|ze|od|do|pro|v|ve|na|k|ke|při|o|po|bez|za"},
+    };
+    for (auto it = prepositions.begin(); it != prepositions.end(); ++it) {
+        // A capital followed by a small letter, or a one-letter word before one ("A carico elevato"): an ordinary
+        // word, not an acronym (ABS, NOx, O2) or a designation (A/B).
+        QString pattern = "(, |: |\\()\\p{Lu} ?\\p{Ll}";
+        if (!it.value().isEmpty()) pattern += "|(?<!\\S)(" + it.value() + ") \\p{Lu}\\p{Ll}";
+        const QRegularExpression capital(pattern, QRegularExpression::UseUnicodePropertiesOption);
+        ASSERT_TRUE(capital.isValid()) << it.key().toStdString();
+        int shown = 0;
+        for (const Entry& e : master(it.key()))
+            if (capital.match(e.description).hasMatch() && shown++ < 5)
+                ADD_FAILURE() << it.key().toStdString() << " " << e.code.toStdString() << ": "
+                              << e.description.toStdString();
+    }
+}
+
 // Where a family runs past a code ending in 9 it counts on in hexadecimal in some blocks and in decimal in others,
 // and a module series shares one order across three blocks: one step wrong shifts every meaning after it. These
 // codes sit where such a shift would show.
 TEST(DtcMasters, CountedFamiliesLandOnTheStandardsCodes) {
     QMap<QString, QString> english;
-    for (const Entry& e : master("en")) english.insert(e.code, e.description);
+    for (const Entry& e : master("en"))
+        english.insert(e.code, e.description);
     const QMap<QString, QString> expected = {
         {"P2819", "Pressure Control Solenoid H Electrical"},
         {"P281A", "Pressure Control Solenoid H Intermittent"},

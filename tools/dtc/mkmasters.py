@@ -48,15 +48,15 @@ WHEELS = {
     "de": ["vorn links", "vorn rechts", "hinten links", "hinten rechts", "hinten"],
     "es": ["delantera izquierda", "delantera derecha", "trasera izquierda", "trasera derecha", "trasera"],
     "fr": ["avant gauche", "avant droite", "arrière gauche", "arrière droite", "arrière"],
-    "hu": ["bal első", "jobb első", "bal hátsó", "jobb hátsó", "hátsó"],
+    "hu": ["bal első", "jobb első", "bal hátsó", "jobb hátsó", "hátsó tengely"],
     "it": ["anteriore sinistra", "anteriore destra", "posteriore sinistra", "posteriore destra", "posteriore"],
     "nl": ["linksvoor", "rechtsvoor", "linksachter", "rechtsachter", "achter"],
-    "pl": ["lewe przednie", "prawe przednie", "lewe tylne", "prawe tylne", "tył"],
+    "pl": ["lewy przód", "prawy przód", "lewy tył", "prawy tył", "tylna oś"],
     "pt": ["dianteira esquerda", "dianteira direita", "traseira esquerda", "traseira direita", "traseira"],
-    "ru": ["переднее левое", "переднее правое", "заднее левое", "заднее правое", "задняя ось"],
+    "ru": ["спереди слева", "спереди справа", "сзади слева", "сзади справа", "задняя ось"],
     "se": ["vänster fram", "höger fram", "vänster bak", "höger bak", "bak"],
-    "sk": ["ľavé predné", "pravé predné", "ľavé zadné", "pravé zadné", "zadná náprava"],
-    "cz": ["levé přední", "pravé přední", "levé zadní", "pravé zadní", "zadní náprava"],
+    "sk": ["vpredu vľavo", "vpredu vpravo", "vzadu vľavo", "vzadu vpravo", "zadná náprava"],
+    "cz": ["vpředu vlevo", "vpředu vpravo", "vzadu vlevo", "vzadu vpravo", "zadní náprava"],
     "cn": ["左前", "右前", "左后", "右后", "后"],
 }
 
@@ -67,28 +67,28 @@ POSITIONS = {
            "Third Row Left", "Third Row Center", "Third Row Right"],
     "de": ["Fahrer", "Beifahrer", "1. Reihe Mitte", "2. Reihe links", "2. Reihe Mitte", "2. Reihe rechts",
            "3. Reihe links", "3. Reihe Mitte", "3. Reihe rechts"],
-    "es": ["conductor", "acompañante", "1.ª fila centro", "2.ª fila izquierda", "2.ª fila centro",
-           "2.ª fila derecha", "3.ª fila izquierda", "3.ª fila centro", "3.ª fila derecha"],
-    "fr": ["conducteur", "passager", "1re rangée centre", "2e rangée gauche", "2e rangée centre", "2e rangée droite",
-           "3e rangée gauche", "3e rangée centre", "3e rangée droite"],
-    "hu": ["vezető", "utas", "1. sor közép", "2. sor bal", "2. sor közép", "2. sor jobb", "3. sor bal",
-           "3. sor közép", "3. sor jobb"],
-    "it": ["conducente", "passeggero", "1ª fila centro", "2ª fila sinistra", "2ª fila centro", "2ª fila destra",
-           "3ª fila sinistra", "3ª fila centro", "3ª fila destra"],
+    "es": ["conductor", "acompañante", "1.ª fila, centro", "2.ª fila, izquierda", "2.ª fila, centro",
+           "2.ª fila, derecha", "3.ª fila, izquierda", "3.ª fila, centro", "3.ª fila, derecha"],
+    "fr": ["conducteur", "passager", "1re rangée, centre", "2e rangée, gauche", "2e rangée, centre",
+           "2e rangée, droite", "3e rangée, gauche", "3e rangée, centre", "3e rangée, droite"],
+    "hu": ["vezetőoldal", "utasoldal", "1. sor, közép", "2. sor, bal", "2. sor, közép", "2. sor, jobb", "3. sor, bal",
+           "3. sor, közép", "3. sor, jobb"],
+    "it": ["conducente", "passeggero", "1ª fila, centro", "2ª fila, sinistra", "2ª fila, centro", "2ª fila, destra",
+           "3ª fila, sinistra", "3ª fila, centro", "3ª fila, destra"],
     "nl": ["bestuurder", "passagier", "1e rij midden", "2e rij links", "2e rij midden", "2e rij rechts",
            "3e rij links", "3e rij midden", "3e rij rechts"],
-    "pl": ["kierowca", "pasażer", "1. rząd środek", "2. rząd lewy", "2. rząd środek", "2. rząd prawy",
-           "3. rząd lewy", "3. rząd środek", "3. rząd prawy"],
-    "pt": ["motorista", "passageiro", "1ª fileira centro", "2ª fileira esquerda", "2ª fileira centro",
-           "2ª fileira direita", "3ª fileira esquerda", "3ª fileira centro", "3ª fileira direita"],
-    "ru": ["водитель", "пассажир", "1-й ряд, центр", "2-й ряд, слева", "2-й ряд, центр", "2-й ряд, справа",
-           "3-й ряд, слева", "3-й ряд, центр", "3-й ряд, справа"],
-    "se": ["förare", "passagerare", "rad 1 mitten", "rad 2 vänster", "rad 2 mitten", "rad 2 höger",
-           "rad 3 vänster", "rad 3 mitten", "rad 3 höger"],
-    "sk": ["vodič", "spolujazdec", "1. rad stred", "2. rad vľavo", "2. rad stred", "2. rad vpravo",
-           "3. rad vľavo", "3. rad stred", "3. rad vpravo"],
-    "cz": ["řidič", "spolujezdec", "1. řada uprostřed", "2. řada vlevo", "2. řada uprostřed", "2. řada vpravo",
-           "3. řada vlevo", "3. řada uprostřed", "3. řada vpravo"],
+    "pl": ["miejsce kierowcy", "miejsce pasażera", "1. rząd, środek", "2. rząd, po lewej", "2. rząd, środek",
+           "2. rząd, po prawej", "3. rząd, po lewej", "3. rząd, środek", "3. rząd, po prawej"],
+    "pt": ["motorista", "passageiro", "1ª fileira, centro", "2ª fileira, esquerda", "2ª fileira, centro",
+           "2ª fileira, direita", "3ª fileira, esquerda", "3ª fileira, centro", "3ª fileira, direita"],
+    "ru": ["место водителя", "место пассажира", "1-й ряд, центр", "2-й ряд, слева", "2-й ряд, центр",
+           "2-й ряд, справа", "3-й ряд, слева", "3-й ряд, центр", "3-й ряд, справа"],
+    "se": ["förare", "passagerare", "rad 1, mitten", "rad 2, vänster", "rad 2, mitten", "rad 2, höger",
+           "rad 3, vänster", "rad 3, mitten", "rad 3, höger"],
+    "sk": ["miesto vodiča", "miesto spolujazdca", "1. rad, stred", "2. rad, vľavo", "2. rad, stred", "2. rad, vpravo",
+           "3. rad, vľavo", "3. rad, stred", "3. rad, vpravo"],
+    "cz": ["místo řidiče", "místo spolujezdce", "1. řada, uprostřed", "2. řada, vlevo", "2. řada, uprostřed",
+           "2. řada, vpravo", "3. řada, vlevo", "3. řada, uprostřed", "3. řada, vpravo"],
     "cn": ["驾驶员", "乘客", "第1排中间", "第2排左侧", "第2排中间", "第2排右侧", "第3排左侧", "第3排中间",
            "第3排右侧"],
 }
@@ -1716,7 +1716,30 @@ def word(text, lang):
     m = SUFFIX.match(text)
     if not m:
         raise KeyError(text)
-    return word(m.group(1), lang) + ("" if lang == "cn" else " ") + m.group(2)
+    return numbered(lang, m.group(1), m.group(2))
+
+
+# Languages that write a common noun in lower case inside a sentence: every one but English (title case), German
+# (every noun capitalised) and Chinese (no case).
+LOWER_INSIDE = set(LANGS) - {"en", "de", "cn"}
+
+
+def inside(lang, text):
+    """`text` where it does not begin the description (after a comma, a colon or a preposition, in brackets): its
+    first letter in lower case where the language writes a common noun so. A first word that is an acronym or a
+    designation (ABS, NOx, O2, ECM/PCM, A/B) keeps its letters; a one-letter word ("A carico elevato", "À charge")
+    is lowered where a word in lower case follows it."""
+    if lang not in LOWER_INSIDE:
+        return text
+    m = re.match(r"[^\W\d_]+", text)
+    if not m or not text[0].isupper():
+        return text
+    word, after = m.group(0), text[m.end():]
+    if len(word) > 1:
+        ordinary = word[1:].islower() and not after[:1].isdigit()
+    else:
+        ordinary = after[:1] == " " and after[1:2].islower()
+    return text[0].lower() + text[1:] if ordinary else text
 
 
 def code_at(start, offset):
@@ -1733,27 +1756,49 @@ def join(lang, part, mode=None, qual=None):
         text = part + (mode or "")
         return text + ("(%s)" % qual if qual else "")
     if mode:
-        text = part + (" " if lang == "en" or mode.startswith("(") else ", ") + mode
+        text = part + (" " if lang == "en" or mode.startswith("(") else ", ") + inside(lang, mode)
     else:
         text = part
     return text + (" (%s)" % qual if qual else "")
 
 
+# Hungarian counts cylinders, gears, banks and sensors with an ordinal in front ("1. henger", "2. hengersor").
+ORDINALS = {"Cylinder", "Bank", "Sensor", "Unit"}
+# A gear is counted as a mechanic counts it: "6. Gang", "6-я передача", "6e rapport" (and "1er rapport").
+GEARS = {"en": "Gear {}", "de": "{}. Gang", "es": "{}.ª marcha", "fr": "{}e rapport", "hu": "{}. fokozat",
+         "it": "{}ª marcia", "nl": "{}e versnelling", "pl": "{}. bieg", "pt": "{}ª marcha", "ru": "{}-я передача",
+         "se": "Växel {}", "sk": "{}. prevodový stupeň", "cz": "{}. převodový stupeň", "cn": "{}档"}
+
+
+def gear(lang, n):
+    return "1er rapport" if lang == "fr" and n == 1 else GEARS[lang].format(n)
+
+
 def numbered(lang, key, n):
-    return ("%s %s" if lang != "cn" else "%s%s") % (word(key, lang), n)
+    n = str(n)
+    if lang == "cn":
+        return word(key, lang) + n
+    if lang == "hu" and key in ORDINALS and n.isdigit():
+        return "%s. %s" % (n, inside(lang, word(key, lang)))
+    if lang == "hu" and re.match(r"^\d-\d$", n):
+        return "%s %s" % (n, inside(lang, word(key, lang)))
+    return "%s %s" % (word(key, lang), n)
 
 
 def qualifier(lang, q):
-    """Bank/sensor/unit positions: B1, B2S1, B1SA, B1U2, and two of them as B1S1/B2S1."""
+    """Bank/sensor/unit positions: B1, B2S1, B1SA, B1U2, and two of them as B1S1/B2S1. Inside the brackets the
+    words are in lower case, bank and sensor apart by a comma, where the language writes them so."""
     if "/" in q:
-        return "/".join(qualifier(lang, p) for p in q.split("/"))
+        return (" / " if lang in LOWER_INSIDE else "/").join(qualifier(lang, p) for p in q.split("/"))
     m = re.match(r"^B(\d)(?:([SU])([0-9A-Z]))?$", q)
     if not m:
         raise ValueError("qualifier " + q)
-    text = numbered(lang, "Bank", m.group(1))
+    parts = [numbered(lang, "Bank", m.group(1))]
     if m.group(2):
-        text += " " + numbered(lang, "Sensor" if m.group(2) == "S" else "Unit", m.group(3))
-    return text
+        parts.append(numbered(lang, "Sensor" if m.group(2) == "S" else "Unit", m.group(3)))
+    if lang not in LOWER_INSIDE:
+        return " ".join(parts)
+    return ", ".join(inside(lang, p) for p in parts)
 
 
 def placed(lang, text, where):
@@ -1765,6 +1810,56 @@ def placed(lang, text, where):
 
 def position(lang, key):
     return POSITIONS[lang][POSITIONS["en"].index(key)]
+
+
+# The article a module's name takes after a preposition, by the name's first word, and the preposition and article
+# run together as the language writes them ("de" + "el" is "del"). A module whose first word is missing here stops
+# the build rather than going out without its article.
+ARTICLES = {
+    "fr": {"calculateur": "le", "module": "le", "capteur": "le", "moteur": "le", "contacteur": "le",
+           "passerelle": "la", "ECM/PCM": "l'", "centre": "le", "amplificateur": "l'", "combiné": "le",
+           "autoradio": "l'", "émetteur-récepteur": "l'", "téléviseur": "le", "ordinateur": "l'",
+           "informations": "les", "dispositif": "le", "affichage": "l'", "actionnement": "l'"},
+    "es": {"módulo": "el", "sensor": "el", "motor": "el", "interruptor": "el", "pasarela": "la", "ECM/PCM": "el",
+           "centro": "el", "amplificador": "el", "radio": "la", "transceptor": "el", "televisión": "la",
+           "pantalla": "la", "ordenador": "el", "información": "la", "dispositivo": "el", "accionamiento": "el"},
+    "it": {"centralina": "la", "modulo": "il", "sensore": "il", "motore": "il", "interruttore": "l'",
+           "gateway": "il", "ECM/PCM": "l'", "centro": "il", "amplificatore": "l'", "quadro": "il",
+           "autoradio": "l'", "televisore": "il", "ricetrasmettitore": "il", "personal": "il",
+           "informazioni": "le", "display": "il", "dispositivo": "il", "azionamento": "l'"},
+    "pt": {"módulo": "o", "sensor": "o", "motor": "o", "interruptor": "o", "gateway": "o", "ECM/PCM": "o",
+           "central": "a", "amplificador": "o", "rádio": "o", "painel": "o", "transceptor": "o", "televisão": "a",
+           "informações": "as", "head-up": "o", "dispositivo": "o", "computador": "o", "acionamento": "o"},
+}
+CONTRACTIONS = {
+    "fr": {("de", "le"): "du", ("de", "les"): "des"},
+    "es": {("de", "el"): "del"},
+    "it": {("da", "il"): "dal", ("da", "la"): "dalla", ("da", "l'"): "dall'", ("da", "le"): "dalle"},
+    "pt": {("de", "o"): "do", ("de", "a"): "da", ("de", "as"): "das"},
+}
+
+
+def about(lang, phrase, module):
+    """A phrase with a module's name in it ("Lost Communication With ..."): each language's text holds "{}" where
+    the name goes. The name keeps no capital it only had for beginning the description; where the language puts an
+    article before it, the article joins the preposition before "{}"."""
+    template = word(phrase, lang)
+    if lang == "en":
+        return template + " " + word(module, lang)
+    name = inside(lang, word(module, lang))
+    before, after = template.split("{}")
+    if lang in ARTICLES:
+        first = name.split(" ", 1)[0]
+        if first not in ARTICLES[lang]:
+            raise KeyError("no article for %r in %s" % (first, lang))
+        article = ARTICLES[lang][first]
+        preposition = before.rstrip().rsplit(" ", 1)[-1]
+        joined = CONTRACTIONS[lang].get((preposition, article))
+        if joined:
+            before = before.rstrip()[:-len(preposition)] + joined + ("" if joined.endswith("'") else " ")
+        else:
+            before += article if article.endswith("'") else article + " "
+    return before + name + after
 
 
 class Table:
@@ -1837,15 +1932,16 @@ def special(t, name):
         for n in range(1, 13):
             t.single("P%04d" % (670 + n), lambda l, n=n: join(l, cyl(l, n), word("Glow Plug Circuit", l)))
     elif name == "GEARS":
-        t.single("P0729", lambda l: join(l, numbered(l, "Gear", 6), word("Incorrect Ratio", l)))
+        t.single("P0729", lambda l: join(l, gear(l, 6), word("Incorrect Ratio", l)))
         t.single("P0730", lambda l: word("Incorrect Gear Ratio", l))
         for n in range(1, 6):
-            t.single("P%04d" % (730 + n), lambda l, n=n: join(l, numbered(l, "Gear", n), word("Incorrect Ratio", l)))
+            t.single("P%04d" % (730 + n), lambda l, n=n: join(l, gear(l, n), word("Incorrect Ratio", l)))
         t.single("P0736", lambda l: join(l, word("Reverse", l), word("Incorrect Ratio", l)))
     elif name == "SHIFTS":
         for code, shift in (("P0781", "1-2"), ("P0782", "2-3"), ("P0783", "3-4"), ("P0784", "4-5"),
                             ("P0829", "5-6")):
-            t.single(code, lambda l, s=shift: s + " " + word("Shift", l) if l == "en" else numbered(l, "Shift", s))
+            t.single(code, lambda l, s=shift: s + " " + word("Shift", l) if l == "en" else
+                     s + word("Shift", l) if l == "cn" else numbered(l, "Shift", s))
     elif name == "DEACT":
         for n in range(1, 13):
             for i, mode in enumerate(DEACTIVATION_MODES):
@@ -1864,20 +1960,19 @@ def special(t, name):
             t.single("U%04d" % (73 + i), lambda l, b=bus: join(l, word("Control Module Communication Bus " + b, l),
                                                                word("Off", l)))
     elif name == "MODULES":
-        sep = lambda l: "" if l == "cn" else " "  # noqa: E731
         for line in LOST_COMMUNICATION.strip().splitlines():
             code, module = line.split(" ", 1)
-            t.single(code, lambda l, m=module: word("Lost Communication With", l) + sep(l) + word(m, l))
+            t.single(code, lambda l, m=module: about(l, "Lost Communication With", m))
         for listing, phrase in ((INVALID_DATA, "Invalid Data Received From"),
                                 (SOFTWARE_INCOMPATIBILITY, "Software Incompatibility With")):
             for line in listing.strip().splitlines():
                 code, module = line.split(" ", 1)
-                t.single(code, lambda l, p=phrase, m=module: word(p, l) + sep(l) + word(m, l))
+                t.single(code, lambda l, p=phrase, m=module: about(l, p, m))
         t.single("U0300", lambda l: word("Internal Control Module Software Incompatibility", l))
         for series, phrase, first in ((301, "Software Incompatibility With", "ECM/PCM"),
                                       (401, "Invalid Data Received From", "ECM/PCM A")):
             for i, module in enumerate([first] + MODULE_SERIES):
-                t.single("U%04d" % (series + i), lambda l, p=phrase, m=module: word(p, l) + sep(l) + word(m, l))
+                t.single("U%04d" % (series + i), lambda l, p=phrase, m=module: about(l, p, m))
     else:
         raise ValueError("no family " + name)
 
