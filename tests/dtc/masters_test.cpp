@@ -119,6 +119,10 @@ TEST(DtcMasters, CountedFamiliesLandOnTheStandardsCodes) {
     for (const Entry& e : master("en"))
         english.insert(e.code, e.description);
     const QMap<QString, QString> expected = {
+        {"P02C9", "Cylinder 12 Injector Leaking"},
+        {"P068C", "Cylinder 7 Glow Plug Control Circuit Low"},
+        {"P073A", "Stuck in Gear 5"},
+        {"P074A", "Unable to Engage Gear 2"},
         {"P2819", "Pressure Control Solenoid H Electrical"},
         {"P281A", "Pressure Control Solenoid H Intermittent"},
         {"P281E", "Pressure Control Solenoid H Control Circuit High"},
