@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Writes the DTC masters: one UTF-8 file per language (data/dtc/<xx>.txt), the same codes in the same order in
 each, one "CODE description" line per code, LF line ends. Only codes whose generic meaning is fixed by the standard
-code list (P0 with the hybrid and electric-drive P0A00-P0DFF, P2 with P2A00-P2AFF, P3400-P3497, C0, B0, U0) belong here: a code a car reports must never get a made-up meaning, so
-blocks the manufacturers control (P1, P3000-P3399, most of B and C) stay out rather than being guessed.
+code list (P0 with the hybrid and electric-drive P0A00-P0DFF, P2 with P2A00-P2BFF, P3400-P3497, C0, B0, U0) belong
+here: a code a car reports must never get a made-up meaning, so blocks the manufacturers control (P1, P3000-P3399,
+most of B and C) stay out rather than being guessed.
 
     tools/dtc/mkmasters.py [output folder]     (default: data/dtc beside this repository's tools/)
     tools/dtc/mkmasters.py --check [folder]    exit 1, naming the first line that differs, unless the folder
@@ -19,6 +20,7 @@ from vocabulary import CHASSIS, ELECTRIC, LANGS, MODULES, PARTS, PHRASES, RESTRA
 MACROS = {
     "S5": ["Circuit", "Circuit Range/Performance", "Circuit Low", "Circuit High", "Circuit Intermittent"],
     "S4": ["Circuit", "Circuit Range/Performance", "Circuit Low", "Circuit High"],
+    "S5E": ["Circuit", "Circuit Range/Performance", "Circuit Low", "Circuit High", "Circuit Intermittent/Erratic"],
     "N4": ["Circuit", "Circuit Range/Performance", "Circuit No Signal", "Circuit Intermittent"],
     "O2": ["Circuit", "Circuit Low Voltage", "Circuit High Voltage", "Circuit Slow Response",
            "Circuit No Activity Detected", "Heater Circuit"],
@@ -26,6 +28,9 @@ MACROS = {
     "C4": ["Control Circuit/Open", "Control Circuit Range/Performance", "Control Circuit Low", "Control Circuit High"],
     "O3": ["Circuit/Open", "Circuit Low", "Circuit High"],
     "O4": ["Circuit/Open", "Circuit Range/Performance", "Circuit Low", "Circuit High"],
+    "O4P": ["Circuit/Open", "Performance", "Circuit Low", "Circuit High"],
+    "O4PS": ["Circuit/Open", "Performance", "Circuit Low", "Circuit High", "Stuck Open", "Stuck Closed"],
+    "C4P": ["Control Circuit/Open", "Control Circuit Performance", "Control Circuit Low", "Control Circuit High"],
     "R3": ["Control Circuit Range/Performance", "Control Circuit Low", "Control Circuit High"],
     "SOL": ["Circuit", "Performance or Stuck Off", "Stuck On", "Electrical", "Intermittent"],
     "ROCK": ["Control Circuit/Open", "Performance or Stuck Off", "Stuck On", "Control Circuit Low",
@@ -114,13 +119,20 @@ FRONTAL = {
 # stands for a list in MACROS. A part or mode is a vocabulary key, optionally followed by a letter, a number or a
 # pair of them ("Fuel Pump A", "Cooling Fan 3", "Vehicle Speed Sensor A/B"). Qualifiers: B1 (bank), B1S2 (bank and
 # sensor), B1SA (bank and sensor A), B1S1/B2S1 (two positions), B1U2 (bank and unit), LF/RF/LR/RR (wheel). "%NAME"
-# lines stand for the per-cylinder, per-coil and network families built in build(). A code with a letter among its
-# last three characters (P0A00, C003A) counts its family on in hexadecimal, as the code list does.
+# lines stand for the per-cylinder, per-coil and network families built in build(); "%CYLINDERS P029A 1-12: mode;
+# mode" gives cylinders 1 to 12 one code per mode each. A code with a letter among its last three characters (P0A00,
+# C003A) counts its family on in hexadecimal, as the code list does.
 FAMILIES = """
 P0001 Fuel Volume Regulator: $C4
 P0005 Fuel Shutoff Valve A: $C3
 P0008 Engine Position System: Performance @B1
 P0009 Engine Position System: Performance @B2
+P000A Camshaft Position A: Slow Response @B1
+P000B Camshaft Position B: Slow Response @B1
+P000C Camshaft Position A: Slow Response @B2
+P000D Camshaft Position B: Slow Response @B2
+P000E Fuel Volume Regulator: Control Exceeded Learning Limit
+P000F Fuel System Over Pressure Relief Valve: Activated
 P0010 Camshaft Position Actuator A: Circuit @B1
 P0011 Camshaft Position A: Timing Over-Advanced or System Performance; Timing Over-Retarded @B1
 P0013 Camshaft Position Actuator B: Circuit @B1
@@ -129,6 +141,8 @@ P0016 Crankshaft Position/Camshaft Position Correlation @B1SA
 P0017 Crankshaft Position/Camshaft Position Correlation @B1SB
 P0018 Crankshaft Position/Camshaft Position Correlation @B2SA
 P0019 Crankshaft Position/Camshaft Position Correlation @B2SB
+P001A Camshaft Profile Control A: $O3 @B1
+P001D Camshaft Profile Control A: $O3 @B2
 P0020 Camshaft Position Actuator A: Circuit @B2
 P0021 Camshaft Position A: Timing Over-Advanced or System Performance; Timing Over-Retarded @B2
 P0023 Camshaft Position Actuator B: Circuit @B2
@@ -137,53 +151,108 @@ P0026 Intake Valve Control Solenoid: Circuit Range/Performance @B1
 P0027 Exhaust Valve Control Solenoid: Circuit Range/Performance @B1
 P0028 Intake Valve Control Solenoid: Circuit Range/Performance @B2
 P0029 Exhaust Valve Control Solenoid: Circuit Range/Performance @B2
+P002A Camshaft Profile Control B: $O3 @B1
+P002D Camshaft Profile Control B: $O3 @B2
 P0030 O2 Sensor Heater: Control Circuit; Control Circuit Low; Control Circuit High @B1S1
 P0033 Turbocharger/Supercharger Bypass Valve: Control Circuit; Control Circuit Low; Control Circuit High
 P0036 O2 Sensor Heater: Control Circuit; Control Circuit Low; Control Circuit High @B1S2
 P0039 Turbocharger/Supercharger Bypass Valve: Control Circuit Range/Performance
+P003A Turbocharger/Supercharger Boost Control A: Position Exceeded Learning Limit
+P003B Turbocharger/Supercharger Boost Control B: Position Exceeded Learning Limit
+P003C Camshaft Profile Control A: Performance/Stuck Off; Stuck On @B1
+P003E Camshaft Profile Control A: Performance/Stuck Off; Stuck On @B2
 P0040 O2 Sensor Signals Swapped @B1S1/B2S1
 P0041 O2 Sensor Signals Swapped @B1S2/B2S2
 P0042 O2 Sensor Heater: Control Circuit; Control Circuit Low; Control Circuit High @B1S3
 P0045 Turbocharger/Supercharger Boost Control A: Circuit/Open; Circuit Range/Performance; Circuit Low; Circuit High
 P0049 Turbocharger/Supercharger Turbine Overspeed
+P004A Turbocharger/Supercharger Boost Control B: Circuit/Open; Circuit Range/Performance; Circuit Low; Circuit High
+P004E Turbocharger/Supercharger Boost Control A: Circuit Intermittent/Erratic
+P004F Turbocharger/Supercharger Boost Control B: Circuit Intermittent/Erratic
 P0050 O2 Sensor Heater: Control Circuit; Control Circuit Low; Control Circuit High @B2S1
 P0053 O2 Sensor Heater Resistance @B1S1
 P0054 O2 Sensor Heater Resistance @B1S2
 P0055 O2 Sensor Heater Resistance @B1S3
 P0056 O2 Sensor Heater: Control Circuit; Control Circuit Low; Control Circuit High @B2S2
 P0059 O2 Sensor Heater Resistance @B2S1
+P005A Camshaft Profile Control B: Performance/Stuck Off; Stuck On @B1
+P005C Camshaft Profile Control B: Performance/Stuck Off; Stuck On @B2
+P005E Turbocharger/Supercharger Boost Control B: Supply Voltage Circuit Low; Supply Voltage Circuit High
 P0060 O2 Sensor Heater Resistance @B2S2
 P0061 O2 Sensor Heater Resistance @B2S3
 P0062 O2 Sensor Heater: Control Circuit; Control Circuit Low; Control Circuit High @B2S3
 P0065 Air Assisted Injector Control: Range/Performance; Circuit or Circuit Low; Circuit High
 P0068 MAP/MAF - Throttle Position Correlation
 P0069 Manifold Absolute Pressure - Barometric Pressure Correlation
+P006A MAP - Mass or Volume Air Flow Correlation @B1
+P006B MAP - Exhaust Pressure Correlation
+P006C MAP - Turbocharger/Supercharger Inlet Pressure Correlation
+P006D Barometric Pressure - Turbocharger/Supercharger Inlet Pressure Correlation
+P006E Turbocharger/Supercharger Boost Control A: Supply Voltage Circuit Low; Supply Voltage Circuit High
 P0070 Ambient Air Temperature Sensor: $S5
 P0075 Intake Valve Control Solenoid: Circuit; Circuit Low; Circuit High @B1
 P0078 Exhaust Valve Control Solenoid: Circuit; Circuit Low; Circuit High @B1
+P007A Charge Air Cooler Temperature Sensor: Circuit @B1
+P007C Charge Air Cooler Temperature Sensor: Circuit Low; Circuit High; Circuit Intermittent/Erratic @B1
+P007F Charge Air Cooler Temperature Sensor: Bank 1/Bank 2 Correlation
 P0081 Intake Valve Control Solenoid: Circuit; Circuit Low; Circuit High @B2
 P0084 Exhaust Valve Control Solenoid: Circuit; Circuit Low; Circuit High @B2
 P0087 Fuel Rail/System Pressure: Too Low; Too High
 P0089 Fuel Pressure Regulator 1: Performance; Control Circuit; Control Circuit Low; Control Circuit High
+P008A Low Pressure Fuel System Pressure: Too Low; Too High
+P008C Fuel Cooler Pump: $C3
+P008F Engine Coolant Temperature/Fuel Temperature Correlation
 P0093 Fuel System Leak Detected: Large Leak; Small Leak
-P0095 Intake Air Temperature Sensor 2: $S5
+P0095 Intake Air Temperature Sensor 2: $S5 @B1
+P009A Intake Air Temperature/Ambient Air Temperature Correlation
+P009B Fuel Pressure Relief Control: Circuit/Open; Circuit Low; Circuit High; Performance/Stuck Off; Stuck On
+P00A0 Charge Air Cooler Temperature Sensor: Circuit @B2
+P00A2 Charge Air Cooler Temperature Sensor: Circuit Low; Circuit High; Circuit Intermittent/Erratic @B2
+P00A5 Intake Air Temperature Sensor 2: $S5E @B2
+P00AA Intake Air Temperature Sensor 1: $S5 @B2
+P00AF Turbocharger/Supercharger Boost Control A: Module Performance
+P00B0 Turbocharger/Supercharger Boost Control B: Module Performance
+P00B1 Radiator Coolant Temperature Sensor: $S5E
+P00B6 Radiator Coolant Temperature/Engine Coolant Temperature Correlation
+P00B7 Engine Coolant Flow Low/Performance
+P00B8 MAP - Mass or Volume Air Flow Correlation @B2
+P00B9 Low Pressure Fuel System Pressure: Too Low, Low Ambient Temperature
+P00BA Low Fuel Pressure - Forced Limited Power
+P00BB Fuel Injector Insufficient Flow - Forced Limited Power
+P00BC Mass or Volume Air Flow Sensor A: Circuit Range/Performance - Air Flow Too Low; Circuit Range/Performance - Air Flow Too High
+P00BE Mass or Volume Air Flow Sensor B: Circuit Range/Performance - Air Flow Too Low; Circuit Range/Performance - Air Flow Too High
 P0100 Mass or Volume Air Flow Sensor A: $S5
 P0105 Manifold Absolute Pressure/Barometric Pressure Sensor: $S5
+P010A Mass or Volume Air Flow Sensor B: $S5E
+P010F Mass or Volume Air Flow Sensor A/B: Correlation
 P0110 Intake Air Temperature Sensor 1: $S5 @B1
 P0115 Engine Coolant Temperature Sensor 1: $S5
+P011A Engine Coolant Temperature Sensor 1/2: Correlation
+P011B Engine Coolant Temperature/Intake Air Temperature Correlation
+P011C Charge Air Temperature/Intake Air Temperature Correlation @B1
+P011D Charge Air Temperature/Intake Air Temperature Correlation @B2
 P0120 Throttle/Pedal Position Sensor/Switch A: $S5
 P0125 Insufficient Coolant Temperature for Closed Loop Fuel Control
 P0126 Insufficient Coolant Temperature for Stable Operation
 P0127 Intake Air Temperature Too High
 P0128 Coolant Thermostat: Below Regulating Temperature
 P0129 Barometric Pressure Too Low
+P012A Turbocharger/Supercharger Inlet Pressure Sensor: $S5
 P0130 O2 Sensor: $O2 @B1S1
 P0136 O2 Sensor: $O2 @B1S2
+P013A O2 Sensor: Slow Response - Rich to Lean; Slow Response - Lean to Rich @B1S2
+P013C O2 Sensor: Slow Response - Rich to Lean; Slow Response - Lean to Rich @B2S2
+P013E O2 Sensor: Delayed Response - Rich to Lean; Delayed Response - Lean to Rich @B1S2
 P0142 O2 Sensor: $O2 @B1S3
 P0148 Fuel Delivery Error
 P0149 Fuel Timing Error
+P014A O2 Sensor: Delayed Response - Rich to Lean; Delayed Response - Lean to Rich @B2S2
+P014C O2 Sensor: Slow Response - Rich to Lean; Slow Response - Lean to Rich @B1S1
+P014E O2 Sensor: Slow Response - Rich to Lean; Slow Response - Lean to Rich @B2S1
 P0150 O2 Sensor: $O2 @B2S1
 P0156 O2 Sensor: $O2 @B2S2
+P015A O2 Sensor: Delayed Response - Rich to Lean; Delayed Response - Lean to Rich @B1S1
+P015C O2 Sensor: Delayed Response - Rich to Lean; Delayed Response - Lean to Rich @B2S1
 P0162 O2 Sensor: $O2 @B2S3
 P0168 Fuel Temperature Too High
 P0169 Incorrect Fuel Composition
@@ -196,10 +265,13 @@ P0175 System Too Rich @B2
 P0176 Fuel Composition Sensor: $S4
 P0180 Fuel Temperature Sensor A: $S5
 P0185 Fuel Temperature Sensor B: $S5
+P018A Fuel Pressure Sensor B: $S5E
+P018F Fuel System Over Pressure Relief Valve: Frequent Activation
 P0190 Fuel Rail Pressure Sensor A: $S5
 P0195 Engine Oil Temperature Sensor: $S5
 P0200 Injector Circuit/Open
 %INJ
+%CYLINDERS P020A 1-6: Injection Timing
 P0213 Cold Start Injector 1
 P0214 Cold Start Injector 2
 P0215 Engine Shutoff Solenoid
@@ -207,22 +279,43 @@ P0216 Injector/Injection Timing Control Circuit
 P0217 Engine Coolant Over Temperature Condition
 P0218 Transmission Fluid Over Temperature Condition
 P0219 Engine Overspeed Condition
+%CYLINDERS P021A 7-12: Injection Timing
 P0220 Throttle/Pedal Position Sensor/Switch B: $S5
 P0225 Throttle/Pedal Position Sensor/Switch C: $S5
+P022A Charge Air Cooler Bypass Control A: $O3
+P022D Charge Air Cooler Bypass Control B: $O3
 P0230 Fuel Pump Primary Circuit
-P0231 Fuel Pump Secondary Circuit: Circuit Low; Circuit High; Circuit Intermittent
+P0231 Fuel Pump Secondary Circuit Low
+P0232 Fuel Pump Secondary Circuit High
+P0233 Fuel Pump Secondary Circuit Intermittent
 P0234 Turbocharger/Supercharger A: Overboost Condition
 P0235 Turbocharger/Supercharger Boost Sensor A: $S4
 P0239 Turbocharger/Supercharger Boost Sensor B: $S4
+P023A Charge Air Cooler Coolant Pump: $C3
+P023D Manifold Absolute Pressure - Turbocharger/Supercharger Boost Sensor A Correlation
+P023E Manifold Absolute Pressure - Turbocharger/Supercharger Boost Sensor B Correlation
+P023F Fuel Pump Secondary Circuit/Open
 P0243 Turbocharger/Supercharger Wastegate Solenoid A: -; Range/Performance; Low; High
 P0247 Turbocharger/Supercharger Wastegate Solenoid B: -; Range/Performance; Low; High
+P024A Charge Air Cooler Bypass Control A: Range/Performance; Stuck
+P024C Charge Air Cooler Bypass Position Sensor A: $S4
 P0251 Injection Pump Fuel Metering Control A: -; Range/Performance; Low; High; Intermittent
 P0256 Injection Pump Fuel Metering Control B: -; Range/Performance; Low; High; Intermittent
 %INJCYL
+P025A Fuel Pump Module: $C4
 P0297 Vehicle Overspeed Condition
 P0298 Engine Oil Over Temperature
 P0299 Turbocharger/Supercharger A: Underboost Condition
 %MISFIRE
+%CYLINDERS P029A 1-12: Fuel Trim at Max Limit; Fuel Trim at Min Limit; Injector Restricted; Injector Leaking
+P02CA Turbocharger/Supercharger B: Overboost Condition; Underboost Condition
+%CYLINDERS P02CC 1-10: Fuel Injector Offset Learning at Min Limit; Fuel Injector Offset Learning at Max Limit
+P02E0 Diesel Intake Air Flow Control: $O4PS
+P02E6 Diesel Intake Air Flow Position Sensor: $S5E
+P02EB Diesel Intake Air Flow Control Motor: Current Range/Performance
+P02EC Diesel Intake Air Flow Control System: High Airflow Detected; Low Airflow Detected
+%CYLINDERS P02EE 1-12: Injector Circuit Range/Performance
+P02FA Diesel Intake Air Flow Position Sensor: Minimum/Maximum Stop Performance
 P0313 Misfire Detected with Low Fuel
 P0314 Single Cylinder Misfire (Cylinder not Specified)
 P0315 Crankshaft Position System Variation Not Learned
@@ -233,8 +326,10 @@ P0316 Engine Misfire Detected on Startup (First 1000 Revolutions)
 P0320 Ignition/Distributor Engine Speed Input: $N4
 P0324 Knock Control System Error
 P0325 Knock Sensor 1: $S5 @B1
+P032A Knock Sensor 3: $S5 @B1
 P0330 Knock Sensor 2: $S5 @B2
 P0335 Crankshaft Position Sensor A: $S5
+P033A Knock Sensor 4: $S5 @B2
 P0340 Camshaft Position Sensor A: $S5 @B1
 P0345 Camshaft Position Sensor A: $S5 @B2
 P0350 Ignition Coil: Primary/Secondary Circuit
@@ -243,52 +338,83 @@ P0363 Misfire Detected - Fueling Disabled
 P0365 Camshaft Position Sensor B: $S5 @B1
 P0370 Timing Reference High Resolution Signal A: -; Too Many Pulses; Too Few Pulses; Intermittent/Erratic Pulses; No Pulses
 P0375 Timing Reference High Resolution Signal B: -; Too Many Pulses; Too Few Pulses; Intermittent/Erratic Pulses; No Pulses
+P037D Glow Plug Sense: Circuit; Circuit Low; Circuit High
 P0380 Glow Plug/Heater Circuit A
 P0381 Glow Plug/Heater Indicator Circuit
 P0382 Glow Plug/Heater Circuit B
 P0383 Glow Plug Control Module: Control Circuit Low; Control Circuit High
 P0385 Crankshaft Position Sensor B: $S5
 P0390 Camshaft Position Sensor B: $S5 @B2
-P0400 Exhaust Gas Recirculation Flow: -; Insufficient Detected; Excessive Detected
-P0403 Exhaust Gas Recirculation Valve: Control Circuit; Control Circuit Range/Performance
+P0400 Exhaust Gas Recirculation A: Flow; Flow Insufficient Detected; Flow Excessive Detected
+P0403 Exhaust Gas Recirculation A: Control Circuit; Control Circuit Range/Performance
 P0405 Exhaust Gas Recirculation Sensor A: Circuit Low; Circuit High
 P0407 Exhaust Gas Recirculation Sensor B: Circuit Low; Circuit High
 P0409 Exhaust Gas Recirculation Sensor A: Circuit
+P040A Exhaust Gas Recirculation Temperature Sensor A: $S5E
+P040F Exhaust Gas Recirculation Temperature Sensor A/B: Correlation
 P0410 Secondary Air Injection System: -; Incorrect Flow Detected
 P0412 Secondary Air Injection System Switching Valve A: Circuit; Circuit Open; Circuit Shorted
 P0415 Secondary Air Injection System Switching Valve B: Circuit; Circuit Open; Circuit Shorted
 P0418 Secondary Air Injection System Control A: Circuit
 P0419 Secondary Air Injection System Control B: Circuit
 %CAT1
+P041A Exhaust Gas Recirculation Temperature Sensor B: $S5E
+P041F Secondary Air Injection System Switching Valve A: Circuit Low
 P0429 Catalyst Heater: Control Circuit @B1
 %CAT2
+P042A Catalyst Temperature Sensor: $S4 @B1S2
+P042E Exhaust Gas Recirculation A: Control Stuck Open; Control Stuck Closed
 P0439 Catalyst Heater: Control Circuit @B2
+P043A Catalyst Temperature Sensor: $S4 @B2S2
+P043E Evaporative Emission System Leak Detection Reference Orifice: Low Flow; High Flow
 P0440 Evaporative Emission System: -; Incorrect Purge Flow; Leak Detected (Small Leak)
 P0443 Evaporative Emission System Purge Control Valve: Circuit; Circuit Open; Circuit Shorted
 P0446 Evaporative Emission System Vent Control: Circuit; Circuit Open; Circuit Shorted
 P0449 Evaporative Emission System Vent Valve/Solenoid: Circuit
+P044A Exhaust Gas Recirculation Sensor C: $S5E
+P044F Secondary Air Injection System Switching Valve A: Circuit High
 P0450 Evaporative Emission System Pressure Sensor/Switch: $S5
 P0455 Evaporative Emission System: Leak Detected (Large Leak); Leak Detected (Very Small Leak); Leak Detected (Fuel Cap Loose/Off)
 P0458 Evaporative Emission System Purge Control Valve: Circuit Low; Circuit High
+P045A Exhaust Gas Recirculation B: Control Circuit; Control Circuit Range/Performance; Control Circuit Low; Control Circuit High; Control Stuck Open; Control Stuck Closed
 P0460 Fuel Level Sensor A: $S5
 P0465 Evaporative Emission System Purge Flow Sensor: $S5
-P0470 Exhaust Pressure Sensor: $S5
-P0475 Exhaust Pressure Control Valve: -; Range/Performance; Low; High; Intermittent
+P046A Catalyst Temperature Sensor 1/2: Correlation @B1
+P046B Catalyst Temperature Sensor 1/2: Correlation @B2
+P046C Exhaust Gas Recirculation Sensor A: Circuit Range/Performance; Circuit Intermittent/Erratic
+P046E Exhaust Gas Recirculation Sensor B: Circuit Range/Performance; Circuit Intermittent/Erratic
+P0470 Exhaust Pressure Sensor A: $S5
+P0475 Exhaust Pressure Control Valve A: -; Range/Performance; Low; High; Intermittent
+P047A Exhaust Pressure Sensor B: $S5E
+P047F Exhaust Pressure Control Valve A: Stuck Open
 P0480 Cooling Fan 1: Control Circuit
 P0481 Cooling Fan 2: Control Circuit
 P0482 Cooling Fan 3: Control Circuit
 P0483 Cooling Fan: Rationality Check; Circuit Over Current; Power/Ground Circuit
 P0486 Exhaust Gas Recirculation Sensor B: Circuit
-P0487 Exhaust Gas Recirculation Throttle Position Control: Circuit; Range/Performance
-P0489 Exhaust Gas Recirculation: Control Circuit Low; Control Circuit High
+P0487 Exhaust Gas Recirculation Throttle: Control Circuit A/Open; Control Circuit A Range/Performance
+P0489 Exhaust Gas Recirculation A: Control Circuit Low; Control Circuit High
+P048A Exhaust Pressure Control Valve A: Stuck Closed
+P048B Exhaust Pressure Control Valve Position Sensor/Switch: $S5E
 P0491 Secondary Air Injection System: Insufficient Flow @B1
 P0492 Secondary Air Injection System: Insufficient Flow @B2
 P0493 Cooling Fan: Overspeed; Speed Low; Speed High
 P0496 Evaporative Emission System: High Purge Flow; Low Purge Flow
 P0498 Evaporative Emission System Vent Control: Circuit Low; Circuit High
+P049A Exhaust Gas Recirculation B: Flow; Flow Insufficient Detected; Flow Excessive Detected
+P049D Exhaust Gas Recirculation A: Control Position Exceeded Learning Limit
+P049E Exhaust Gas Recirculation B: Control Position Exceeded Learning Limit
+P049F Exhaust Pressure Control Valve B: -; Range/Performance; Low; High; Intermittent; Stuck Open; Stuck Closed
+P04A6 Exhaust Pressure Control Valve B Position Sensor/Switch: $S5E
 P0500 Vehicle Speed Sensor A: -; Range/Performance; Circuit Low Input; Intermittent/Erratic/High
 P0504 Brake Switch A/B: Correlation
 P0505 Idle Air Control System: -; RPM Lower Than Expected; RPM Higher Than Expected; Circuit Low; Circuit High
+P050A Cold Start Idle Air Control System Performance
+P050B Cold Start Ignition Timing Performance
+P050C Cold Start Engine Coolant Temperature Performance
+P050D Cold Start Rough Idle
+P050E Cold Start Engine Exhaust Temperature Out of Range
+P050F Brake Assist Vacuum Too Low
 P0510 Closed Throttle Position Switch
 P0511 Idle Air Control System: Circuit
 P0512 Starter Request Circuit
@@ -296,21 +422,30 @@ P0513 Invalid Immobilizer Key
 P0514 Battery Temperature Sensor: Circuit Range/Performance
 P0515 Battery Temperature Sensor: Circuit; Circuit Low; Circuit High
 P0518 Idle Air Control System: Circuit Intermittent; Performance
+P051A Crankcase Pressure Sensor: $S5E
+P051F Positive Crankcase Ventilation Filter Restriction
 P0520 Engine Oil Pressure Sensor/Switch: $S4
 P0524 Engine Oil Pressure Too Low
 P0525 Cruise Control Servo: Control Circuit Range/Performance
 P0526 Fan Speed Sensor: $N4
+P052A Cold Start Camshaft Position A: Timing Over-Advanced; Timing Over-Retarded @B1
+P052C Cold Start Camshaft Position A: Timing Over-Advanced; Timing Over-Retarded @B2
+P052E Positive Crankcase Ventilation Regulator Valve Performance
 P0530 A/C Refrigerant Pressure Sensor A: $S4
 P0534 Air Conditioner Refrigerant Charge Loss
 P0535 A/C Evaporator Temperature Sensor: $S5
+P053A Positive Crankcase Ventilation Heater: $C3
 P0540 Intake Air Heater A: Circuit; Circuit Low; Circuit High; Circuit Open
 P0544 Exhaust Gas Temperature Sensor: Circuit; Circuit Low; Circuit High @B1S1
 P0547 Exhaust Gas Temperature Sensor: Circuit; Circuit Low; Circuit High @B2S1
+P054A Cold Start Camshaft Position B: Timing Over-Advanced; Timing Over-Retarded @B1
+P054C Cold Start Camshaft Position B: Timing Over-Advanced; Timing Over-Retarded @B2
 P0550 Power Steering Pressure Sensor/Switch: $S5
 P0555 Brake Booster Pressure Sensor: $S5
 P0560 System Voltage: -; Unstable; Low; High
 P0564 Cruise Control Multi-Function Input A: Circuit
 P0565 Cruise Control: On Signal; Off Signal; Resume Signal; Set Signal; Coast Signal; Accel Signal
+P056A Cruise Control: Increase Distance Signal; Decrease Distance Signal
 P0571 Brake Switch A: Circuit; Circuit Low; Circuit High
 P0574 Cruise Control System: Vehicle Speed Too High
 P0575 Cruise Control Input: Circuit; Circuit Low; Circuit High
@@ -331,6 +466,7 @@ P0606 Control Module Processor
 P0607 Control Module Performance
 P0608 Control Module Vehicle Speed Sensor Output A
 P0609 Control Module Vehicle Speed Sensor Output B
+P060A Internal Control Module: Monitoring Processor Performance; A/D Processing Performance; Main Processor Performance; Accelerator Pedal Position Performance; Throttle Position Performance; Coolant Temperature Performance
 P0610 Control Module Vehicle Options Error
 P0611 Fuel Injector Control Module Performance
 P0612 Fuel Injector Control Module Relay Control
@@ -339,6 +475,7 @@ P0614 ECM/TCM Incompatible
 P0615 Starter Relay: Circuit; Circuit Low; Circuit High
 P0618 Alternative Fuel Control Module KAM Error
 P0619 Alternative Fuel Control Module RAM/ROM Error
+P061A Internal Control Module: Torque Performance; Torque Calculation Performance; Engine RPM Performance; Engine Air Mass Performance; Brake Signal Performance; Throttle Actuator Controller Performance
 P0620 Generator: Control Circuit
 P0621 Generator Lamp/L Terminal: Control Circuit
 P0622 Generator Field/F Terminal: Control Circuit
@@ -346,72 +483,143 @@ P0623 Generator Lamp: Control Circuit
 P0624 Fuel Cap Lamp: Control Circuit
 P0625 Generator Field/F Terminal: Circuit Low; Circuit High
 P0627 Fuel Pump A: $C3
+P062A Fuel Pump A: Control Circuit Range/Performance
+P062B Internal Control Module: Fuel Injector Control Performance; Vehicle Speed Performance
+P062D Fuel Injector Driver Circuit: Performance @B1
+P062E Fuel Injector Driver Circuit: Performance @B2
+P062F Internal Control Module: EEPROM Error
 P0630 VIN Not Programmed or Incompatible - ECM/PCM
 P0631 VIN Not Programmed or Incompatible - TCM
 P0632 Odometer Not Programmed - ECM/PCM
 P0633 Immobilizer Key Not Programmed - ECM/PCM
-P0634 PCM/ECM/TCM Internal Temperature Too High
+P0634 PCM/ECM/TCM Internal Temperature A Too High
 P0635 Power Steering Control: Circuit; Circuit Low; Circuit High
 P0638 Throttle Actuator Control: Range/Performance @B1
 P0639 Throttle Actuator Control: Range/Performance @B2
+P063A Generator Voltage Sense: $S4
+P063E Auto Configuration Throttle Input Not Present
+P063F Auto Configuration Engine Coolant Temperature Input Not Present
 P0640 Intake Air Heater: Control Circuit
 P0641 Sensor Reference Voltage A: $O3
 P0644 Driver Display Serial Communication Circuit
 P0645 A/C Clutch Relay: Control Circuit; Control Circuit Low; Control Circuit High
 P0648 Immobilizer Lamp: Control Circuit
 P0649 Speed Control Lamp: Control Circuit
+P064A Fuel Pump Control Module
+P064B PTO Control Module
+P064C Glow Plug Control Module
+P064D Internal Control Module: O2 Sensor Processor Performance @B1
+P064E Internal Control Module: O2 Sensor Processor Performance @B2
+P064F Unauthorized Software/Calibration Detected
 P0650 Malfunction Indicator Lamp (MIL): Control Circuit
 P0651 Sensor Reference Voltage B: $O3
 P0654 Engine RPM Output: Circuit
 P0655 Engine Hot Lamp Output: Control Circuit
 P0656 Fuel Level Output: Circuit
 P0657 Actuator Supply Voltage A: $O3
+P065A Generator: System Performance; Control Circuit Range/Performance; Mechanical Performance
+P065D Reductant System Malfunction Lamp: Control Circuit
+P065E Intake Manifold Tuning Valve: Performance @B1
+P065F Intake Manifold Tuning Valve: Performance @B2
 P0660 Intake Manifold Tuning Valve: $C3 @B1
 P0663 Intake Manifold Tuning Valve: $C3 @B2
 P0666 PCM/ECM/TCM Internal Temperature Sensor A: $S4
+%CYLINDERS P066A 1-3: Glow Plug Control Circuit Low; Glow Plug Control Circuit High
 P0670 Glow Plug Control Module: Control Circuit
 %GLOW
+%CYLINDERS P067A 4-6: Glow Plug Control Circuit Low; Glow Plug Control Circuit High
 P0683 Glow Plug Control Module to PCM Communication Circuit: -; Range/Performance
 P0685 ECM/PCM Power Relay: $C3
 P0688 ECM/PCM Power Relay: Sense Circuit/Open; Sense Circuit Low; Sense Circuit High
+P068A ECM/PCM Power Relay: De-Energized Performance - Too Early; De-Energized Performance - Too Late
+%CYLINDERS P068C 7-8: Glow Plug Control Circuit Low; Glow Plug Control Circuit High
 P0691 Cooling Fan 1: Control Circuit Low; Control Circuit High
 P0693 Cooling Fan 2: Control Circuit Low; Control Circuit High
 P0695 Cooling Fan 3: Control Circuit Low; Control Circuit High
 P0697 Sensor Reference Voltage C: $O3
+%CYLINDERS P069A 9-10: Glow Plug Control Circuit Low; Glow Plug Control Circuit High
+P069E Fuel Pump Control Module Requested MIL Illumination
+P069F Throttle Actuator Control Lamp: Control Circuit
+P06A0 Variable A/C Compressor Control: Circuit; Circuit Low; Circuit High
+P06A3 Sensor Reference Voltage D: $O3
+P06A6 Sensor Reference Voltage A: Circuit Range/Performance
+P06A7 Sensor Reference Voltage B: Circuit Range/Performance
+P06A8 Sensor Reference Voltage C: Circuit Range/Performance
+P06A9 Sensor Reference Voltage D: Circuit Range/Performance
+P06AA PCM/ECM/TCM Internal Temperature B Too High
+P06AB PCM/ECM/TCM Internal Temperature Sensor B: $S4
+P06AF Torque Management System: Forced Engine Shutdown
+P06B0 Sensor Power Supply A: $O3
+P06B3 Sensor Power Supply B: $O3
+P06B6 Internal Control Module: Knock Sensor Processor 1 Performance; Knock Sensor Processor 2 Performance; Non-Volatile Random Access Memory (NVRAM) Error
+%CYLINDERS P06B9 1-12: Glow Plug Circuit Range/Performance
+%CYLINDERS P06C5 1-12: Glow Plug Incorrect
+P06D1 Internal Control Module: Ignition Coil Control Performance
 P0700 Transmission Control System: (MIL Request); Range/Performance; Electrical
 P0703 Brake Switch B: Circuit
 P0704 Clutch Switch Input: Circuit
 P0705 Transmission Range Sensor A: $S5
+P070A Transmission Fluid Level Sensor: $S5E
+P070F Transmission Fluid Level Too Low
 P0710 Transmission Fluid Temperature Sensor A: $S5
 P0715 Input/Turbine Speed Sensor A: $N4
 P0719 Torque Converter/Brake Switch B: Circuit Low
+P071A Transmission Mode Switch A: Circuit; Circuit Low; Circuit High
+P071D Transmission Mode Switch B: Circuit; Circuit Low; Circuit High
 P0720 Output Speed Sensor: $N4
 P0724 Torque Converter/Brake Switch B: Circuit High
 P0725 Engine Speed Input: $N4
 %GEARS
+%STUCKGEARS
 P0737 TCM Engine Speed Output: Circuit; Circuit Low; Circuit High
 P0740 Torque Converter Clutch: $SOL
 P0745 Pressure Control Solenoid A: $SOLN
 P0750 Shift Solenoid A: $SOLN
 P0755 Shift Solenoid B: $SOLN
+P075A Shift Solenoid G: $SOLN
+P075F Transmission Fluid Level Too High
 P0760 Shift Solenoid C: $SOLN
 P0765 Shift Solenoid D: $SOLN
+P076A Shift Solenoid H: $SOLN
 P0770 Shift Solenoid E: $SOLN
 P0775 Pressure Control Solenoid B: $SOLN
+P077A Output Speed Sensor: Circuit Loss of Direction Signal; Circuit Direction Error
 P0780 Shift Error
 %SHIFTS
 P0785 Shift/Timing Solenoid A: -; Range/Performance; Low; High; Intermittent
+P078A Shift/Timing Solenoid B: -; Range/Performance; Low; High; Intermittent
 P0790 Normal/Performance Switch: Circuit
 P0791 Intermediate Shaft Speed Sensor A: $N4
 P0795 Pressure Control Solenoid C: $SOLN
+P079A Transmission Friction Element A: Slip Detected
+P079B Transmission Friction Element B: Slip Detected
+P079C Transmission Friction Element C: Slip Detected
+P079D Transmission Friction Element D: Slip Detected
+P079E Transmission Friction Element E: Slip Detected
+P079F Transmission Friction Element F: Slip Detected
+P07A0 Transmission Friction Element G: Slip Detected
+P07A1 Transmission Friction Element H: Slip Detected
+P07A2 Transmission Friction Element A: Performance/Stuck Off; Stuck On
+P07A4 Transmission Friction Element B: Performance/Stuck Off; Stuck On
+P07A6 Transmission Friction Element C: Performance/Stuck Off; Stuck On
+P07A8 Transmission Friction Element D: Performance/Stuck Off; Stuck On
+P07AA Transmission Friction Element E: Performance/Stuck Off; Stuck On
+P07AC Transmission Friction Element F: Performance/Stuck Off; Stuck On
+P07AE Transmission Friction Element G: Performance/Stuck Off; Stuck On
+P07B0 Transmission Friction Element H: Performance/Stuck Off; Stuck On
+P07B2 Transmission Park Position Sensor/Switch A: Circuit/Open; Circuit Low; Circuit High; Circuit Performance/Low; Circuit Performance/High; Circuit Intermittent/Erratic
+P07B8 Transmission Park Position Sensor/Switch B: Circuit/Open; Circuit Low; Circuit High; Circuit Performance/Low; Circuit Performance/High; Circuit Intermittent/Erratic
+P07BE Transmission Park Position Sensor/Switch A/B: Correlation
 P0800 Transfer Case Control System: (MIL Request)
 P0801 Reverse Inhibit Control Circuit
 P0802 Transmission Control System: MIL Request Circuit/Open
 P0803 1-4 Upshift (Skip Shift) Solenoid Control Circuit
 P0804 1-4 Upshift (Skip Shift) Lamp Control Circuit
 P0805 Clutch Position Sensor: $S5
+P080A Clutch Position Not Learned
+P080B 1-4 Upshift (Skip Shift) Solenoid: $R3
 P0810 Clutch Position Control Error
-P0811 Excessive Clutch Slippage
+P0811 Excessive Clutch A Slippage
 P0812 Reverse Input: Circuit
 P0813 Reverse Output: Circuit
 P0814 Transmission Range Display: Circuit
@@ -420,6 +628,10 @@ P0816 Downshift Switch: Circuit
 P0817 Starter Disable: Circuit
 P0818 Driveline Disconnect Switch Input: Circuit
 P0819 Up and Down Shift Switch to Transmission Range Correlation
+P081A Starter Disable: Circuit Low; Circuit High
+P081C Park Input: Circuit
+P081D Neutral Input: Circuit
+P081E Excessive Clutch B Slippage
 P0820 Gear Lever X-Y Position Sensor: Circuit
 P0821 Gear Lever X Position: Circuit
 P0822 Gear Lever Y Position: Circuit
@@ -427,15 +639,24 @@ P0823 Gear Lever X Position: Circuit Intermittent
 P0824 Gear Lever Y Position: Circuit Intermittent
 P0825 Gear Lever Push-Pull Switch (Shift Anticipate)
 P0826 Up and Down Shift Switch: Circuit; Circuit Low; Circuit High
+P082A Gear Lever X Position: Circuit Range/Performance; Circuit Low; Circuit High
+P082D Gear Lever Y Position: Circuit Range/Performance; Circuit Low; Circuit High
 P0830 Clutch Pedal Switch A: Circuit; Circuit Low; Circuit High
 P0833 Clutch Pedal Switch B: Circuit; Circuit Low; Circuit High
 P0836 Four Wheel Drive (4WD) Switch: $S4
+P083A Transmission Fluid Pressure Sensor/Switch G: $S5
+P083F Clutch Pedal Switch A/B: Correlation
 P0840 Transmission Fluid Pressure Sensor/Switch A: $S5
 P0845 Transmission Fluid Pressure Sensor/Switch B: $S5
+P084A Transmission Fluid Pressure Sensor/Switch H: $S5
+P084F Park/Neutral Switch Output: Circuit
 P0850 Park/Neutral Switch Input: Circuit; Circuit Low; Circuit High
 P0853 Drive Switch Input: Circuit; Circuit Low; Circuit High
 P0856 Traction Control Input Signal: -; Range/Performance; Low; High
-P0860 Gear Shift Module Communication: Circuit; Circuit Low; Circuit High
+P085A Gear Shift Control Module B Communication: Circuit; Circuit Low; Circuit High
+P085D Gear Shift Control Module A: Performance
+P085E Gear Shift Control Module B: Performance
+P0860 Gear Shift Control Module A Communication: Circuit; Circuit Low; Circuit High
 P0863 TCM Communication: Circuit; Circuit Range/Performance; Circuit Low; Circuit High
 P0867 Transmission Fluid Pressure: -; Low; High
 P0870 Transmission Fluid Pressure Sensor/Switch C: $S5
@@ -443,6 +664,8 @@ P0875 Transmission Fluid Pressure Sensor/Switch D: $S5
 P0880 TCM Power Input Signal: -; Range/Performance; Low; High; Intermittent
 P0885 TCM Power Relay: Control Circuit/Open; Control Circuit Low; Control Circuit High
 P0888 TCM Power Relay Sense: $S5
+P088A Transmission Fluid Filter Deteriorated
+P088B Transmission Fluid Filter Very Deteriorated
 P0893 Multiple Gears Engaged
 P0894 Transmission Component Slipping
 P0895 Shift Time Too Short
@@ -457,7 +680,8 @@ P0914 Gear Shift Position: $S5
 P0919 Gear Shift Position Control Error
 P0920 Gear Shift Forward Actuator: $O4
 P0924 Gear Shift Reverse Actuator: $O4
-P0928 Gear Shift Lock Solenoid: $C4
+P0928 Gear Shift Lock Solenoid/Actuator: Control Circuit A/Open; Control Circuit A Range/Performance; Control Circuit A Low; Control Circuit A High
+P092A Gear Shift Lock Solenoid/Actuator: Control Circuit B/Open; Control Circuit B Range/Performance; Control Circuit B Low; Control Circuit B High
 P0932 Hydraulic Pressure Sensor: $S5
 P0937 Hydraulic Oil Temperature Sensor: $S5
 P0942 Hydraulic Pressure Unit: -; Cycling Period Too Short; Loss of Pressure
@@ -476,14 +700,16 @@ P0984 Shift Solenoid E: $R3
 P0987 Transmission Fluid Pressure Sensor/Switch E: $S5
 P0992 Transmission Fluid Pressure Sensor/Switch F: $S5
 P0997 Shift Solenoid F: $R3
+P099A Shift Solenoid G: $R3
+P099D Shift Solenoid H: $R3
 P0A00 Motor Electronics Coolant Temperature Sensor: $S5
-P0A05 Motor Electronics Coolant Pump: $C3
+P0A05 Motor Electronics Coolant Pump A: $C3
 P0A08 DC/DC Converter Status: Circuit; Circuit Low Input
 P0A0A High Voltage System Interlock Circuit: -; Performance; Low; High; Intermittent
 P0A0F Engine Failed to Start
 P0A10 DC/DC Converter Status: Circuit High Input
 P0A11 DC/DC Converter Enable: $O3
-P0A14 Engine Mount Control: $O3
+P0A14 Engine Mount A Control: $O3
 P0A17 Motor Torque Sensor: Circuit; Circuit Range/Performance; Circuit Low
 P0A1A Generator Control Module
 P0A1B Drive Motor A Control Module
@@ -521,6 +747,7 @@ P0A75 Generator Phase W Current: -; Low; High
 P0A78 Drive Motor A Inverter Performance
 P0A79 Drive Motor B Inverter Performance
 P0A7A Generator Inverter Performance
+P0A7B Battery Energy Control Module Requested MIL Illumination
 P0A7E Hybrid Battery Pack Over Temperature
 P0A7F Hybrid Battery Pack Deterioration
 P0A80 Replace Hybrid Battery Pack
@@ -541,13 +768,13 @@ P0ABA Hybrid Battery Pack Voltage Sense A: $S5
 P0A90 Drive Motor A Performance
 P0A91 Drive Motor B Performance
 P0A92 Hybrid Generator Performance
-P0A93 Inverter Cooling System Performance
+P0A93 Inverter A Cooling System Performance
 P0A94 DC/DC Converter Performance
 P0A95 High Voltage Fuse
 P0AA0 Hybrid Battery Positive Contactor Circuit: -; Stuck Closed; Stuck Open
 P0AA3 Hybrid Battery Negative Contactor Circuit: -; Stuck Closed; Stuck Open
 P0AA6 Hybrid Battery Voltage System Isolation Fault
-P0ABF Hybrid Battery Pack Current Sensor: $S5
+P0ABF Hybrid Battery Pack Current Sensor A: $S5
 P0AC4 Hybrid Powertrain Control Module Requested MIL Illumination
 P0AC5 Hybrid Battery Temperature Sensor B: $S5
 P0ACA Hybrid Battery Temperature Sensor C: $S5
@@ -561,13 +788,18 @@ P0AE4 Hybrid Battery Precharge Contactor: $C4
 P0AE8 Hybrid Battery Temperature Sensor D: $S5
 P0AED Drive Motor Inverter Temperature Sensor A: $S5
 P0AF2 Drive Motor Inverter Temperature Sensor B: $S5
+P0AF7 14 Volt Power Module Internal Temperature Too High
 P0AF8 Hybrid Battery System Voltage: $VOLT
 P0AFC Hybrid Battery Pack Sensor Module
 P0AFD Hybrid Battery Pack Temperature Too Low
+P0AFE Hybrid Battery System Voltage Too Low for Voltage Step Up Conversion
+P0AFF System Voltage Too Low for Voltage Step Down Conversion
 P0B00 Auxiliary Transmission Fluid Pump Motor Phase U Current: -; Low; High
 P0B03 Auxiliary Transmission Fluid Pump Motor Phase V Current: -; Low; High
 P0B06 Auxiliary Transmission Fluid Pump Motor Phase W Current: -; Low; High
 P0B09 Auxiliary Transmission Fluid Pump Motor Supply Voltage: $O3
+P0B0C Auxiliary Transmission Fluid Pump Hydraulic Leakage
+P0B0D Auxiliary Transmission Fluid Pump Motor Control Module
 P0B0E Hybrid Battery Pack Current Sensor B: $S5
 P0B13 Hybrid Battery Pack Current Sensor A/B: Correlation
 P0B14 Hybrid Battery Pack Voltage Sense B: $S5
@@ -578,8 +810,10 @@ P0B27 Hybrid Battery B Voltage: $VOLT
 P0B2B Hybrid Battery C Voltage: $VOLT
 P0B2F Hybrid Battery D Voltage: $VOLT
 P0B33 High Voltage Service Disconnect Circuit: -; Performance; Low; High
+P0B37 High Voltage Service Disconnect Circuit: Open
 P0B38 Motor Electronics Coolant Pump B: $C3
 %VOLTAGESENSE
+P0BBD Hybrid Battery Pack Voltage Variation: Exceeded Limit
 P0BBE Hybrid Battery Pack Voltage Variation
 P0BBF Hybrid Battery Pack Cooling Fan Supply Voltage: $O3
 P0BC2 Hybrid Battery Temperature Sensor E: $S5
@@ -613,7 +847,18 @@ P0C17 Drive Motor A Position Sensor: Not Learned
 P0C18 Drive Motor B Position Sensor: Not Learned
 P0C19 Drive Motor A Torque Delivered Performance
 P0C1A Drive Motor B Torque Delivered Performance
+P0C1B Auxiliary Transmission Fluid Pump Control Module: Internal Temperature Too High
+P0C1C Auxiliary Transmission Fluid Pump Control Module Internal Temperature Sensor: $S4
+P0C20 Auxiliary Transmission Fluid Pump Phase U-V-W: $O3
+P0C23 Auxiliary Transmission Fluid Pump Control Module: $O3
+P0C26 Auxiliary Transmission Fluid Pump Motor Current: -; Low; High
+P0C29 Auxiliary Transmission Fluid Pump Driver Circuit Performance
+P0C2A Auxiliary Transmission Fluid Pump Motor Stalled
+P0C2B Auxiliary Transmission Fluid Pump Control Module Feedback Signal: -; Range/Performance; Low; High
+P0C2F Internal Control Module: Drive Motor/Generator - Engine Speed Sensor Performance
 P0C30 Hybrid Battery Pack State of Charge High
+P0C31 Inverter B Cooling System Performance
+P0C32 Hybrid Battery Cooling System Performance
 P0C33 Hybrid Battery Temperature Sensor F: $S5
 P0C38 DC/DC Converter Temperature Sensor A: Circuit; Range/Performance; Low; High; Intermittent
 P0C3D DC/DC Converter Temperature Sensor B: Circuit; Range/Performance; Low; High; Intermittent
@@ -633,6 +878,7 @@ P0C6F Hybrid Battery Temperature Sensor B/C: Correlation
 P0C70 Hybrid Battery Temperature Sensor C/D: Correlation
 P0C71 Hybrid Battery Temperature Sensor D/E: Correlation
 P0C72 Hybrid Battery Temperature Sensor E/F: Correlation
+P0C73 Motor Electronics Coolant Pump A: Control Performance
 P0C74 Motor Electronics Coolant Pump B: Control Performance
 P0C75 Hybrid Battery System Discharge Time: Too Short; Too Long
 P0C77 Hybrid Battery System Precharge Time: Too Short; Too Long
@@ -701,40 +947,103 @@ P2005 Intake Manifold Runner Control: Stuck Open @B2
 P2006 Intake Manifold Runner Control: Stuck Closed @B1
 P2007 Intake Manifold Runner Control: Stuck Closed @B2
 P2008 Intake Manifold Runner Control: $O3 @B1
+P200A Intake Manifold Runner: Performance @B1
+P200B Intake Manifold Runner: Performance @B2
+P200C Diesel Particulate Filter: Over Temperature @B1
+P200D Diesel Particulate Filter: Over Temperature @B2
+P200E Catalyst System: Over Temperature @B1
+P200F Catalyst System: Over Temperature @B2
 P2011 Intake Manifold Runner Control: $O3 @B2
 P2014 Intake Manifold Runner Position Sensor/Switch: $S5 @B1
 P2019 Intake Manifold Runner Position Sensor/Switch: $S5 @B2
+P201A Reductant Injector: Circuit Range/Performance @B2U1
 P2024 Evaporative Emission System Fuel Vapor Temperature Sensor: Circuit; Performance; Circuit Low Voltage; Circuit High Voltage; Circuit Intermittent
 P2029 Fuel Fired Heater: Disabled; Performance
+P202A Reductant Tank Heater: $C3
+P202D Reductant Leakage
+P202E Reductant Injector: Circuit Range/Performance @B1U1
+P202F Reductant Supply: Control Circuit Range/Performance
 P2031 Exhaust Gas Temperature Sensor: Circuit; Circuit Low; Circuit High @B1S2
 P2034 Exhaust Gas Temperature Sensor: Circuit; Circuit Low; Circuit High @B2S2
-P2037 Reductant Injection Air Pressure Sensor: $S5
+P2037 Reductant Injection Air Pressure Sensor A: $S5
+P203A Reductant Level Sensor: $S5E
+P203F Reductant Level Too Low
 P2042 Reductant Temperature Sensor: $S5
 P2047 Reductant Injector: $O3 @B1U1
+P204A Reductant Pressure Sensor: $S5E
+P204F Reductant System: Performance @B1
 P2050 Reductant Injector: $O3 @B2U1
 P2053 Reductant Injector: $O3 @B1U2
 P2056 Reductant Injector: $O3 @B2U2
 P2059 Reductant Injection Air Pump: $C3
+P205A Reductant Tank Temperature Sensor: $S5E
+P205F Reductant System: Performance @B2
 P2062 Reductant Supply: $C3
 P2065 Fuel Level Sensor B: Circuit; Performance; Circuit Low; Circuit High; Circuit Intermittent
-P2070 Intake Manifold Tuning Valve: Stuck Open; Stuck Closed
+P206A Reductant Quality Sensor: $S4
+P206E Intake Manifold Tuning Valve: Stuck Open; Stuck Closed @B2
+P2070 Intake Manifold Tuning Valve: Stuck Open; Stuck Closed @B1
 P2072 Throttle Actuator Control System: Ice Blockage
 P2073 MAP/MAF - Throttle Position Correlation: at Idle; at Higher Load
-P2075 Intake Manifold Tuning Valve Position Sensor/Switch: $S5
+P2075 Intake Manifold Tuning Valve Position Sensor/Switch: $S5 @B1
+P207A Intake Manifold Tuning Valve Position Sensor/Switch: $S5 @B2
+P207F Reductant Quality: Performance
 P2080 Exhaust Gas Temperature Sensor: Circuit Range/Performance; Circuit Intermittent @B1S1
 P2082 Exhaust Gas Temperature Sensor: Circuit Range/Performance; Circuit Intermittent @B2S1
 P2084 Exhaust Gas Temperature Sensor: Circuit Range/Performance; Circuit Intermittent @B1S2
 P2086 Exhaust Gas Temperature Sensor: Circuit Range/Performance; Circuit Intermittent @B2S2
 P2088 Camshaft Position Actuator A: Control Circuit Low; Control Circuit High @B1
+P208A Reductant Pump: Control Circuit/Open; Control Range/Performance; Control Circuit Low; Control Circuit High
+P208E Reductant Injector: Stuck Closed @B1U1
+P208F Reductant Injector: Stuck Closed @B2U1
 P2090 Camshaft Position Actuator B: Control Circuit Low; Control Circuit High @B1
 P2092 Camshaft Position Actuator A: Control Circuit Low; Control Circuit High @B2
 P2094 Camshaft Position Actuator B: Control Circuit Low; Control Circuit High @B2
 P2096 Post Catalyst Fuel Trim System: Too Lean; Too Rich @B1
 P2098 Post Catalyst Fuel Trim System: Too Lean; Too Rich @B2
-P2100 Throttle Actuator Control Motor: Circuit/Open; Circuit Range/Performance; Circuit Low; Circuit High
+P209A Reductant Injection Air Pressure Sensor B: $S4
+P209E Reductant Injection Air Pressure Sensor A/B: Correlation
+P209F Reductant Tank Heater: Control Circuit Performance
+P20A0 Reductant Purge Control Valve: $O4PS
+P20A6 Reductant Injection Air Pressure Control Valve: $O4PS
+P20AC Reductant Metering Unit Temperature Sensor: $S5E
+P20B1 Reductant Heater Coolant Control Valve: $O4P
+P20B5 Reductant Metering Unit Heater: $C4P
+P20B9 Reductant Heater A: $C4P
+P20BD Reductant Heater B: $C4P
+P20C1 Reductant Heater C: $C4P
+P20C5 Reductant Heater D: $C4P
+P20C9 Reductant Control Module Requested MIL Illumination
+P20CA Reductant Injection Air Pressure Leakage
+P20CB Exhaust Aftertreatment Fuel Injector A: Control Circuit/Open; Control Performance; Control Circuit Low; Control Circuit High; Stuck Open; Stuck Closed
+P20D1 Exhaust Aftertreatment Fuel Injector B: Control Circuit/Open; Control Performance; Control Circuit Low; Control Circuit High; Stuck Open; Stuck Closed
+P20D7 Exhaust Aftertreatment Fuel Supply: Control Circuit/Open; Control Performance; Control Circuit Low; Control Circuit High; Control Stuck Open; Control Stuck Closed
+P20DD Exhaust Aftertreatment Fuel Pressure Sensor: $S5E
+P20E2 Exhaust Gas Temperature Sensor 1/2: Correlation @B1
+P20E3 Exhaust Gas Temperature Sensor 1/3: Correlation @B1
+P20E4 Exhaust Gas Temperature Sensor 2/3: Correlation @B1
+P20E5 Exhaust Gas Temperature Sensor 1/2: Correlation @B2
+P20E6 Reductant Injection Air Pressure: Too Low; Too High
+P20E8 Reductant Pressure: Too Low; Too High
+P20EA Reductant Control Module Power Relay: De-Energized Performance - Too Early; De-Energized Performance - Too Late
+P20EC SCR NOx Catalyst: Over Temperature @B1
+P20ED SCR NOx Pre-Catalyst: Over Temperature @B1
+P20EE SCR NOx Catalyst: Efficiency Below Threshold @B1
+P20EF SCR NOx Pre-Catalyst: Efficiency Below Threshold @B1
+P20F0 SCR NOx Catalyst: Over Temperature @B2
+P20F1 SCR NOx Pre-Catalyst: Over Temperature @B2
+P20F2 SCR NOx Catalyst: Efficiency Below Threshold @B2
+P20F3 SCR NOx Pre-Catalyst: Efficiency Below Threshold @B2
+P20F4 Reductant Consumption Too Low
+P20F5 Reductant Consumption Too High
+P20F6 Reductant Injector: Stuck Open @B1U1
+P20F7 Reductant Injector: Stuck Open @B2U1
+P2100 Throttle Actuator A Control Motor: Circuit/Open; Circuit Range/Performance; Circuit Low; Circuit High
 P2104 Throttle Actuator Control System: Forced Idle; Forced Engine Shutdown; Forced Limited Power
 P2107 Throttle Actuator Control Module: Processor; Performance
 P2109 Throttle/Pedal Position Sensor/Switch A: Minimum Stop Performance
+P210A Throttle Actuator B Control Motor: Circuit/Open; Circuit Range/Performance; Circuit Low; Circuit High
+P210E Throttle/Pedal Position Sensor/Switch C/F: Voltage Correlation
 P2110 Throttle Actuator Control System: Forced Limited RPM; Stuck Open; Stuck Closed
 P2113 Throttle/Pedal Position Sensor/Switch B: Minimum Stop Performance
 P2114 Throttle/Pedal Position Sensor/Switch C: Minimum Stop Performance
@@ -745,20 +1054,27 @@ P2118 Throttle Actuator Control Motor: Current Range/Performance
 P2119 Throttle Actuator Control Throttle Body: Range/Performance
 P2120 Throttle/Pedal Position Sensor/Switch D: $S5
 P2125 Throttle/Pedal Position Sensor/Switch E: $S5
+P212A Throttle Position Sensor/Switch G: $S5
 P2130 Throttle/Pedal Position Sensor/Switch F: $S5
 P2135 Throttle/Pedal Position Sensor/Switch A/B: Voltage Correlation
 P2136 Throttle/Pedal Position Sensor/Switch A/C: Voltage Correlation
 P2137 Throttle/Pedal Position Sensor/Switch B/C: Voltage Correlation
 P2138 Throttle/Pedal Position Sensor/Switch D/E: Voltage Correlation
 P2139 Throttle/Pedal Position Sensor/Switch D/F: Voltage Correlation
+P213A Exhaust Gas Recirculation Throttle: Control Circuit B/Open; Control Circuit B Range/Performance; Control Circuit B Low; Control Circuit B High
+P213E Fuel Injection System Fault - Forced Engine Shutdown
+P213F Fuel Pump System Fault - Forced Engine Shutdown
 P2140 Throttle/Pedal Position Sensor/Switch E/F: Voltage Correlation
-P2141 Exhaust Gas Recirculation Throttle: Control Circuit Low; Control Circuit High
+P2141 Exhaust Gas Recirculation Throttle: Control Circuit A Low; Control Circuit A High
 P2143 Exhaust Gas Recirculation Vent: $C3
 P2146 Fuel Injector Group A Supply Voltage: $O3
 P2149 Fuel Injector Group B Supply Voltage: $O3
 P2152 Fuel Injector Group C Supply Voltage: $O3
 P2155 Fuel Injector Group D Supply Voltage: $O3
 P2158 Vehicle Speed Sensor B: -; Range/Performance; Circuit Low Input; Intermittent/Erratic/High
+P215A Vehicle Speed - Wheel Speed Correlation
+P215B Vehicle Speed - Output Shaft Speed Correlation
+P215C Output Shaft Speed - Wheel Speed Correlation
 P2162 Vehicle Speed Sensor A/B: Correlation
 P2163 Throttle/Pedal Position Sensor/Switch A: Maximum Stop Performance
 P2164 Throttle/Pedal Position Sensor/Switch B: Maximum Stop Performance
@@ -767,10 +1083,14 @@ P2166 Throttle/Pedal Position Sensor/Switch D: Maximum Stop Performance
 P2167 Throttle/Pedal Position Sensor/Switch E: Maximum Stop Performance
 P2168 Throttle/Pedal Position Sensor/Switch F: Maximum Stop Performance
 P2169 Exhaust Pressure Regulator Vent Solenoid: $C3
+P216A Fuel Injector Group E Supply Voltage: $O3
+P216D Fuel Injector Group F Supply Voltage: $O3
 P2172 Throttle Actuator Control System: Sudden High Airflow Detected; High Airflow Detected; Sudden Low Airflow Detected; Low Airflow Detected; Idle Position Not Learned
 P2177 System Too Lean: Off Idle @B1
 P2178 System Too Rich: Off Idle @B1
 P2179 System Too Lean: Off Idle @B2
+P217A Fuel Injector Group G Supply Voltage: $O3
+P217D Fuel Injector Group H Supply Voltage: $O3
 P2180 System Too Rich: Off Idle @B2
 P2181 Cooling System: Performance
 P2182 Engine Coolant Temperature Sensor 2: $S5
@@ -791,7 +1111,9 @@ P2208 NOx Sensor Heater Sense: $S5 @B1
 P2213 NOx Sensor: $S5 @B2
 P2218 NOx Sensor Heater: $C3 @B2
 P2221 NOx Sensor Heater Sense: $S5 @B2
-P2226 Barometric Pressure: $S5
+P2226 Barometric Pressure Sensor A: $S5
+P222A Barometric Pressure Sensor B: $S5E
+P222F Barometric Pressure Sensor A/B: Correlation
 P2231 O2 Sensor Signal Circuit Shorted to Heater Circuit @B1S1
 P2232 O2 Sensor Signal Circuit Shorted to Heater Circuit @B1S2
 P2233 O2 Sensor Signal Circuit Shorted to Heater Circuit @B1S3
@@ -811,6 +1133,8 @@ P2262 Turbocharger/Supercharger Boost Pressure Not Detected: Mechanical
 P2263 Turbocharger/Supercharger Boost System: Performance
 P2264 Water in Fuel Sensor: $S5
 P2269 Water in Fuel Condition
+P226A Water in Fuel Lamp: Control Circuit
+P226B Turbocharger/Supercharger Boost Pressure Too High: Mechanical
 P2270 O2 Sensor Signal: Stuck Lean; Stuck Rich @B1S2
 P2272 O2 Sensor Signal: Stuck Lean; Stuck Rich @B2S2
 P2274 O2 Sensor Signal: Stuck Lean; Stuck Rich @B1S3
@@ -822,15 +1146,20 @@ P2281 Air Leak Between MAF and Throttle Body
 P2282 Air Leak Between Throttle Body and Intake Valves
 P2283 Injector Control Pressure Sensor: $S5
 P2288 Injector Control Pressure: Too High; Too High - Engine Off; Too Low; Too Low - Engine Cranking; Erratic
+P228A Fuel Pressure Regulator 1: Forced Engine Shutdown
+P228B Fuel Pressure Regulator 2: Forced Engine Shutdown
+P228C Fuel Pressure Regulator 1: Exceeded Control Limits - Pressure Too Low; Exceeded Control Limits - Pressure Too High; Exceeded Learning Limits - Too Low; Exceeded Learning Limits - Too High
 P2293 Fuel Pressure Regulator 2: Performance; Control Circuit; Control Circuit Low; Control Circuit High
 P2297 O2 Sensor: Out of Range During Deceleration @B1S1
 P2298 O2 Sensor: Out of Range During Deceleration @B2S1
 P2299 Brake Pedal Position/Accelerator Pedal Position Incompatible
 %COILS2
 %KNOCK
+P229A Fuel Pressure Regulator 2: Exceeded Control Limits - Pressure Too Low; Exceeded Control Limits - Pressure Too High; Exceeded Learning Limits - Too Low; Exceeded Learning Limits - Too High
 P2400 Evaporative Emission System Leak Detection Pump: $C3
 P2403 Evaporative Emission System Leak Detection Pump: Sense Circuit/Open; Sense Circuit Range/Performance; Sense Circuit Low; Sense Circuit High; Sense Circuit Intermittent/Erratic
 P2408 Fuel Cap Sensor/Switch: $S5
+P240A Evaporative Emission System Leak Detection Pump Heater: $C3
 P2413 Exhaust Gas Recirculation System: Performance
 P2414 O2 Sensor Exhaust Sample Error @B1S1
 P2415 O2 Sensor Exhaust Sample Error @B2S1
@@ -843,6 +1172,8 @@ P2424 HC Adsorption Catalyst: Efficiency Below Threshold @B2
 P2425 Exhaust Gas Recirculation Cooling Valve: $C3
 P2428 Exhaust Gas Temperature Too High @B1
 P2429 Exhaust Gas Temperature Too High @B2
+P242A Exhaust Gas Temperature Sensor: $S5E @B1S3
+P242F Diesel Particulate Filter Restriction - Ash Accumulation
 P2430 Secondary Air Injection System Air Flow/Pressure Sensor: $S5 @B1
 P2435 Secondary Air Injection System Air Flow/Pressure Sensor: $S5 @B2
 P2440 Secondary Air Injection System Switching Valve: Stuck Open; Stuck Closed @B1
@@ -851,15 +1182,25 @@ P2444 Secondary Air Injection System Pump: Stuck On; Stuck Off @B1
 P2446 Secondary Air Injection System Pump: Stuck On; Stuck Off @B2
 P2448 Secondary Air Injection System: High Airflow @B1
 P2449 Secondary Air Injection System: High Airflow @B2
+P244A Diesel Particulate Filter Differential Pressure: Too Low; Too High @B1
+P244C Exhaust Temperature Too Low for Particulate Filter Regeneration @B1
+P244D Exhaust Temperature Too High for Particulate Filter Regeneration @B1
+P244E Exhaust Temperature Too Low for Particulate Filter Regeneration @B2
+P244F Exhaust Temperature Too High for Particulate Filter Regeneration @B2
 P2450 Evaporative Emission System Switching Valve: Performance/Stuck Open; Stuck Closed
 P2452 Diesel Particulate Filter Pressure Sensor A: $S5
 P2457 Exhaust Gas Recirculation Cooling System: Performance
 P2458 Diesel Particulate Filter Regeneration: Duration; Frequency
+P245A Exhaust Gas Recirculation Cooler Bypass: $C4
+P245E Diesel Particulate Filter Pressure Sensor B: Circuit; Circuit Range/Performance
 P2460 Diesel Particulate Filter Pressure Sensor B: Circuit Low; Circuit High; Circuit Intermittent/Erratic
 P2463 Diesel Particulate Filter Restriction - Soot Accumulation
 P2464 Diesel Particulate Filter Differential Pressure: Too Low; Too High @B2
 P2466 Exhaust Gas Temperature Sensor: $S4 @B2S3
 P246A Exhaust Gas Temperature Sensor: Circuit Intermittent/Erratic @B2S3
+P246B Vehicle Conditions Incorrect for Diesel Particulate Filter Regeneration
+P246C Diesel Particulate Filter Restriction - Forced Limited Power
+P246D Diesel Particulate Filter Pressure Sensor A/B: Correlation
 P246E Exhaust Gas Temperature Sensor: $S4; Circuit Intermittent/Erratic @B1S4
 P2473 Exhaust Gas Temperature Sensor: $S4; Circuit Intermittent/Erratic @B2S4
 P2478 Exhaust Gas Temperature Out of Range @B1S1
@@ -875,42 +1216,65 @@ P2485 Exhaust Gas Temperature Sensor: Circuit/Open; Circuit Low; Circuit High; C
 P2500 Generator Lamp/L Terminal: Circuit Low; Circuit High
 P2502 Charging System Voltage: -; Low; High
 P2505 ECM/PCM Power Input Signal: -; Range/Performance; Low; High; Intermittent
+P250A Engine Oil Level Sensor: $S5E
+P250F Engine Oil Level Too Low
 P2510 ECM/PCM Power Relay Sense Circuit: Range/Performance; Intermittent
 P2512 Event Data Recorder Request: $O3
 P2515 A/C Refrigerant Pressure Sensor B: $S4
 P2519 A/C Request A: Circuit; Circuit Low; Circuit High
+P251A PTO Enable Switch: Circuit/Open; Circuit Low; Circuit High
+P251D PTO Engine Shutdown: Circuit/Open; Circuit Low; Circuit High
 P2522 A/C Request B: Circuit; Circuit Low; Circuit High
 P2525 Vacuum Reservoir Pressure Sensor: $S5
+P252A Engine Oil Quality Sensor: $S5E
+P252F Engine Oil Level Too High
 P2530 Ignition Switch Run Position: Circuit; Circuit Low; Circuit High
 P2533 Ignition Switch Run/Start Position: Circuit; Circuit Low; Circuit High
 P2536 Ignition Switch Accessory Position: Circuit; Circuit Low; Circuit High
 P2539 Low Pressure Fuel System Sensor: $S5
+P253A PTO Sense: Circuit/Open; Circuit Range/Performance; Circuit Low; Circuit High; Circuit Intermittent/Erratic
+P253F Engine Oil Deteriorated
 P2544 Torque Management Request Input Signal A: -; Range/Performance; Low; High
 P2548 Torque Management Request Input Signal B: -; Range/Performance; Low; High
+P254A PTO Speed Selector Sensor/Switch 1: Circuit/Open; Range/Performance; Circuit Low; Circuit High; Circuit Intermittent/Erratic
+P254F Engine Hood Switch: Circuit
 P2552 Throttle/Fuel Inhibit: Circuit; Circuit Range/Performance; Circuit Low; Circuit High
 P2556 Engine Coolant Level Sensor/Switch: $S4
+P255A PTO Speed Selector Sensor/Switch 2: Circuit/Open; Range/Performance; Circuit Low; Circuit High; Circuit Intermittent/Erratic
+P255F A/C Request A: Circuit Range/Performance
 P2560 Engine Coolant Level Low
 P2561 A/C Control Module Requested MIL Illumination
 P2562 Turbocharger Boost Control Position Sensor A: $S5
 P2567 Direct Ozone Reduction Catalyst Temperature Sensor: $S5
+P256A Engine Idle Speed Selector Sensor/Switch: Circuit/Open; Range/Performance; Circuit Low; Circuit High; Circuit Intermittent/Erratic
+P256F A/C Request B: Circuit Range/Performance
 P2572 Direct Ozone Reduction Catalyst Deterioration Sensor: $S5
 P2577 Direct Ozone Reduction Catalyst: Efficiency Below Threshold
 P2578 Turbocharger Speed Sensor: $S5
+P257A Vacuum Reservoir: $C3
+P257D Engine Hood Switch: Circuit Range/Performance; Circuit Low; Circuit High
 P2583 Cruise Control Front Distance Range Sensor Single Sensor or Center
 P2584 Fuel Additive Control Module Requested MIL Illumination
 P2585 Fuel Additive Control Module Warning Lamp Request
-P2586 Turbocharger Boost Control Position Sensor B: Circuit; Circuit Range/Performance
-P2589 Turbocharger Boost Control Position Sensor B: Circuit High; Circuit Intermittent/Erratic
+P2586 Turbocharger Boost Control Position Sensor B: Circuit; Circuit Range/Performance; Circuit Low; Circuit High; Circuit Intermittent/Erratic
+P258A Vacuum Pump: Control Circuit/Open; Control Range/Performance; Control Circuit Low; Control Circuit High
+P258E PTO Enable Switch: Performance
+P258F Torque Management Request Output Signal
 P2591 Cruise Control Front Distance Range Sensor Left
 P2592 Cruise Control Front Distance Range Sensor Right
 P2600 Coolant Pump A: $C4
 P2604 Intake Air Heater A: Circuit Range/Performance; Circuit/Open
 P2606 Intake Air Heater B: Circuit Range/Performance; Circuit Low; Circuit High
 P2609 Intake Air Heater System: Performance
+P260A PTO: $C3
+P260D PTO Engaged Lamp: Control Circuit
+P260E Diesel Particulate Filter Regeneration Lamp: Control Circuit
+P260F Evaporative System Monitoring Processor Performance
 P2610 ECM/PCM Internal Engine Off Timer Performance
 P2611 A/C Refrigerant Distribution Valve: $C3
 P2614 Camshaft Position Signal Output: $O3
 P2617 Crankshaft Position Signal Output: $O3
+P261A Coolant Pump B: $C4
 P2620 Throttle Position Output: $O3
 P2623 Injector Control Pressure Regulator: $O3
 P2626 O2 Sensor Pumping Current Trim: $O3 @B1S1
@@ -921,20 +1285,26 @@ P2636 Fuel Pump B: Low Flow/Performance
 P2637 Torque Management Feedback Signal A: -; Range/Performance; Low; High
 P2641 Torque Management Feedback Signal B: -; Range/Performance; Low; High
 P2645 Rocker Arm Actuator A: $ROCK @B1
+P264A Rocker Arm Actuator A Position Sensor: $S5E @B1
 P2650 Rocker Arm Actuator B: $ROCK @B1
 P2655 Rocker Arm Actuator A: $ROCK @B2
+P265A Rocker Arm Actuator B Position Sensor: $S5E @B1
 P2660 Rocker Arm Actuator B: $ROCK @B2
 P2665 Fuel Shutoff Valve B: $C3
 P2668 Fuel Mode Indicator Lamp: Control Circuit
 P2669 Actuator Supply Voltage B: $O3
+P266A Rocker Arm Actuator A Position Sensor: $S5E @B2
 P2672 Injection Pump Timing Offset
 P2673 Injection Pump Timing Calibration Not Learned
 P2674 Injection Pump Fuel Calibration Not Learned
 P2675 Air Cleaner Inlet Control: $O3
 P2678 Coolant Degassing Valve Control: $O3
+P267A Rocker Arm Actuator B Position Sensor: $S5E @B2
 P2681 Engine Coolant Bypass Valve Control: $O3
 P2684 Actuator Supply Voltage C: $O3
 P2687 Fuel Supply Heater Control: $O3
+P268A Fuel Injector Calibration Not Learned/Programmed
+P268B High Pressure Fuel Pump Calibration Not Learned/Programmed
 P268C Cylinder 1: Injector Data Incompatible
 P268D Cylinder 2: Injector Data Incompatible
 P268E Cylinder 3: Injector Data Incompatible
@@ -947,6 +1317,7 @@ P2694 Cylinder 9: Injector Data Incompatible
 P2695 Cylinder 10: Injector Data Incompatible
 P2697 Exhaust Aftertreatment Fuel Injector A: Circuit/Open; Performance; Circuit Low
 P269A Exhaust Aftertreatment Fuel Injector A: Circuit High
+P269B Exhaust Aftertreatment Glow Plug: Control Circuit/Open; Control Performance; Control Circuit Low; Control Circuit High; Circuit/Open; Performance; Circuit Low; Circuit High
 P2700 Transmission Friction Element A: Apply Time Range/Performance
 P2701 Transmission Friction Element B: Apply Time Range/Performance
 P2702 Transmission Friction Element C: Apply Time Range/Performance
@@ -962,6 +1333,8 @@ P2722 Pressure Control Solenoid E: $SOLN
 P2727 Pressure Control Solenoid E: $C4
 P2731 Pressure Control Solenoid F: $SOLN
 P2736 Pressure Control Solenoid F: $C4
+P273A Transmission Friction Element G: Apply Time Range/Performance
+P273B Transmission Friction Element H: Apply Time Range/Performance
 P2740 Transmission Fluid Temperature Sensor B: $S5
 P2745 Intermediate Shaft Speed Sensor B: $N4
 P2749 Intermediate Shaft Speed Sensor C: $N4
@@ -980,14 +1353,22 @@ P2785 Clutch Actuator: Temperature Too High
 P2786 Gear Shift Actuator: Temperature Too High
 P2787 Clutch: Temperature Too High
 P2788 Auto Shift Manual Adaptive Learning at Limit
-P2789 Clutch Adaptive Learning at Limit
+P2789 Clutch A: Adaptive Learning at Limit
+P278A Kick Down Switch: $S5E
+P278F Clutch B: Adaptive Learning at Limit
 P2790 Gate Select Direction: Circuit; Circuit Low; Circuit High
 P2793 Gear Shift Direction: Circuit; Circuit Low; Circuit High
 P2796 Auxiliary Transmission Fluid Pump: Control Circuit; Performance; Control Circuit Low; Control Circuit High
+P279A Transfer Case Gear High: Incorrect Ratio
+P279B Transfer Case Gear Low: Incorrect Ratio
+P279C Transfer Case Gear Neutral: Incorrect Ratio
+P279D Four Wheel Drive (4WD) Range Signal: $S4
 P2800 Transmission Range Sensor B: $S5
 P2805 Transmission Range Sensor A/B: Correlation
 P2806 Transmission Range Sensor Alignment
 P2807 Pressure Control Solenoid G: $SOLN; $C4
+P280A Transmission Range Sensor A: Circuit Not Learned
+P280B Transmission Range Sensor B: Circuit Not Learned
 P2816 Pressure Control Solenoid H: -; Performance or Stuck Off; Stuck On; Electrical
 P281A Pressure Control Solenoid H: Intermittent; $C4
 P281F Pressure Control Solenoid J
@@ -1033,6 +1414,14 @@ P2A08 O2 Sensor: Negative Voltage @B1S3
 P2A09 O2 Sensor: Negative Voltage @B2S1
 P2A10 O2 Sensor: Negative Voltage @B2S2
 P2A11 O2 Sensor: Negative Voltage @B2S3
+P2BA7 NOx Exceedence - Empty Reagent Tank
+P2BA8 NOx Exceedence - Interruption of Reagent Dosing Activity
+P2BA9 NOx Exceedence - Insufficient Reagent Quality
+P2BAA NOx Exceedence - Low Reagent Consumption
+P2BAB NOx Exceedence - Incorrect EGR Flow
+P2BAC NOx Exceedence - Deactivation of EGR
+P2BAD NOx Exceedence - Root Cause Unknown
+P2BAE NOx Exceedence - NOx Control Monitoring System
 P3400 Cylinder Deactivation System @B1
 %DEACT
 P3497 Cylinder Deactivation System @B2
@@ -1100,10 +1489,12 @@ C0064 Roll Rate Sensor
 C006A Multi-axis Acceleration Sensor
 C006B Stability System Active Too Long
 C006C Stability System
+C0071 2/4 Wheel Drive Status Input
 C0072 Brake Temperature Too High
 C0073 Delivered Driving Torque
 C0074 Requested Driving Torque
 C0075 Brake Pedal Position Performance
+C0076 PWM for Traction Control
 C0077 Low Tire Pressure
 C0078 Tire Diameter
 C0079 Variable Effort Steering
@@ -1774,6 +2165,14 @@ def gear(lang, n):
     return "1er rapport" if lang == "fr" and n == 1 else GEARS[lang].format(n)
 
 
+def with_gear(lang, phrase, n):
+    """A phrase about a gear ("Stuck in Gear 5"): English adds the gear after it, each other language's text holds
+    "{}" where the gear goes, in the form it takes there."""
+    if lang == "en":
+        return "%s %s" % (phrase, gear(lang, n))
+    return word(phrase + " Gear", lang).format(inside(lang, gear(lang, n)))
+
+
 def numbered(lang, key, n):
     n = str(n)
     if lang == "cn":
@@ -1924,7 +2323,7 @@ def special(t, name):
                      lambda l, p=part: join(l, word(p, l), word("Efficiency Below Threshold", l), q(l)))
         t.single("P%04d" % (start + 4),
                  lambda l: join(l, word("Heated Catalyst", l), word("Temperature Below Threshold", l), q(l)))
-        t.family("P%04d" % (start + 5), "Catalyst Temperature Sensor", MACROS["S4"], "B%d" % bank)
+        t.family("P%04d" % (start + 5), "Catalyst Temperature Sensor", MACROS["S4"], "B%dS1" % bank)
     elif name == "KNOCK":
         for n in range(1, 13):
             t.single("P%04d" % (2335 + n), lambda l, n=n: join(l, cyl(l, n), word("Above Knock Threshold", l)))
@@ -1937,6 +2336,20 @@ def special(t, name):
         for n in range(1, 6):
             t.single("P%04d" % (730 + n), lambda l, n=n: join(l, gear(l, n), word("Incorrect Ratio", l)))
         t.single("P0736", lambda l: join(l, word("Reverse", l), word("Incorrect Ratio", l)))
+        t.single("P076F", lambda l: join(l, gear(l, 7), word("Incorrect Ratio", l)))
+    elif name == "STUCKGEARS":
+        # Stuck in and unable to engage neutral, reverse and gears 1-7; each language's phrase takes the gear as
+        # its mechanics name it, after a colon in the languages that decline it.
+        t.single("P072A", lambda l: word("Stuck in Neutral", l))
+        t.single("P072B", lambda l: word("Stuck in Reverse", l))
+        t.single("P073D", lambda l: word("Unable to Engage Neutral", l))
+        t.single("P073E", lambda l: word("Unable to Engage Reverse", l))
+        # The gears skip the codes that read as decimal ones: gear 5 follows gear 4 at P073A, not at P0730.
+        stuck = ["P072C", "P072D", "P072E", "P072F", "P073A", "P073B", "P073C"]
+        unable = ["P073F", "P074A", "P074B", "P074C", "P074D", "P074E", "P074F"]
+        for n, (s, u) in enumerate(zip(stuck, unable), 1):
+            t.single(s, lambda l, n=n: with_gear(l, "Stuck in", n))
+            t.single(u, lambda l, n=n: with_gear(l, "Unable to Engage", n))
     elif name == "SHIFTS":
         for code, shift in (("P0781", "1-2"), ("P0782", "2-3"), ("P0783", "3-4"), ("P0784", "4-5"),
                             ("P0829", "5-6")):
@@ -1969,6 +2382,7 @@ def special(t, name):
                 code, module = line.split(" ", 1)
                 t.single(code, lambda l, p=phrase, m=module: about(l, p, m))
         t.single("U0300", lambda l: word("Internal Control Module Software Incompatibility", l))
+        t.single("U0400", lambda l: word("Invalid Data Received", l))
         for series, phrase, first in ((301, "Software Incompatibility With", "ECM/PCM"),
                                       (401, "Invalid Data Received From", "ECM/PCM A")):
             for i, module in enumerate([first] + MODULE_SERIES):
@@ -1980,6 +2394,17 @@ def special(t, name):
 def build():
     t = Table()
     for line in FAMILIES.strip().splitlines():
+        if line.startswith("%CYLINDERS "):
+            # "%CYLINDERS P029A 1-12: mode; mode": each cylinder in turn takes one code per mode.
+            head, modes = line[len("%CYLINDERS "):].split(": ")
+            start, span = head.split(" ")
+            first, last = (int(n) for n in span.split("-"))
+            modes = modes.split("; ")
+            for n in range(first, last + 1):
+                for i, mode in enumerate(modes):
+                    t.single(code_at(start, (n - first) * len(modes) + i),
+                             lambda l, n=n, m=mode: join(l, numbered(l, "Cylinder", n), word(m, l)))
+            continue
         if line.startswith("%"):
             special(t, line[1:])
             continue
