@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 namespace safefile {
 
@@ -14,6 +16,8 @@ namespace {
 
 constexpr mode_t kNewFileMode = 0644;
 constexpr char kTemporarySuffix[] = ".XXXXXX";
+// Two damaged files met in one second are told apart by a number; this many is far beyond any real case.
+constexpr int kMaxCopiesPerSecond = 100;
 
 bool fail(std::string* error, const std::string& what) {
     if (error) *error = what + ": " + std::strerror(errno);
@@ -62,6 +66,24 @@ bool ReplaceFile(const std::string& path, const void* data, size_t size, std::st
         return fail(error, "cannot write " + target);
     }
     return true;
+}
+
+std::string MoveAsideDamaged(const std::string& path, std::string* error) {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    char stamp[32];
+    if (!::gmtime_r(&now, &utc) || std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &utc) == 0) {
+        if (error) *error = "the time of day cannot be read";
+        return {};
+    }
+    const std::string stem = path + ".damaged-" + stamp;
+    for (int copy = 1; copy <= kMaxCopiesPerSecond; ++copy) {
+        const std::string to = copy == 1 ? stem : stem + "-" + std::to_string(copy);
+        if (::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return to;
+        if (errno != EEXIST) break;
+    }
+    fail(error, "cannot move " + path + " aside");
+    return {};
 }
 
 } // namespace safefile

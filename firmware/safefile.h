@@ -17,4 +17,9 @@ constexpr int kKeepMode = -1;
 bool ReplaceFile(const std::string& path, const void* data, size_t size, std::string* error = nullptr,
                  int mode = kKeepMode);
 
+// Moves a damaged file out of the way of a new one, keeping it for a look: renames path to
+// path + ".damaged-<UTC time, yyyyMMddTHHmmssZ>", with "-2", "-3", ... when that name is taken; never over an
+// existing file, so no copy kept earlier is lost. The new path, or empty with a reason in error (when given).
+std::string MoveAsideDamaged(const std::string& path, std::string* error = nullptr);
+
 } // namespace safefile

@@ -6,7 +6,6 @@
 #include "UserDefaults.h"
 #include "safefile.h"
 
-#include <QDateTime>
 #include <QDir>
 
 #include <cerrno>
@@ -62,24 +61,6 @@ std::optional<SalvagedRegInfos> regInfosOf(const QByteArray& bytes) {
         for (auto& record : salvaged->models)
             record->pwd = QString();
     return salvaged;
-}
-
-// Moves a damaged file to "<path>.damaged-<UTC time>" (with "-2", "-3", ... when that name is taken, for no copy is
-// ever overwritten) and gives the new path; empty when it cannot be moved, why then says why.
-QString moveAside(const QString& path, QString& why) {
-    // Two damaged files met in one second are told apart by a number; this many is far beyond any real case.
-    constexpr int kMaxCopiesPerSecond = 100;
-    const QString stem = path + QStringLiteral(".damaged-") +
-                         QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
-    const QByteArray from = QFile::encodeName(path);
-    for (int copy = 1; copy <= kMaxCopiesPerSecond; ++copy) {
-        const QString to = copy == 1 ? stem : stem + QStringLiteral("-%1").arg(copy);
-        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, QFile::encodeName(to).constData(), RENAME_NOREPLACE) == 0)
-            return to;
-        if (errno != EEXIST) break;
-    }
-    why = QString::fromLocal8Bit(std::strerror(errno));
-    return {};
 }
 
 } // namespace
@@ -178,7 +159,10 @@ bool KorvoUpdateUserManager::saveUserRegInfo(const KorvoUpdateUserRegisteInfoMod
         !KorvoUpdateKeychainManager::sharedManager().saveDataForKeyChain(info.pwd, info.login_name))
         return false;
     if (damaged) {
-        const QString aside = moveAside(path, why);
+        std::string error;
+        const QString aside =
+            QFile::decodeName(safefile::MoveAsideDamaged(QFile::encodeName(path).toStdString(), &error).c_str());
+        why = QString::fromLocal8Bit(error.c_str());
         if (aside.isEmpty()) {
             syslogline::write(("The sign-up records in " + path + " are damaged and cannot be moved aside (" + why +
                                "); the file is left as it is and the new record is not saved. Check that the "

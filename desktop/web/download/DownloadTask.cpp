@@ -85,6 +85,10 @@ DownloadError makeError(int code, const QString& message, int httpStatus = 0) {
     return e;
 }
 
+// Why a 206 was not appended (the file is then fetched again from zero).
+const char* const kOtherRangeText =
+    "The server sent a range other than the one asked for, or of another version of the file.";
+
 } // namespace
 
 struct DownloadTask::Attempt {
@@ -547,10 +551,7 @@ std::optional<DownloadError> DownloadTask::attempt(Attempt& a) {
         }
     }
     if (m_cancel) return makeError(DownloadErrorCancelled, QStringLiteral("cancelled"));
-    if (a.restart)
-        return makeError(DownloadErrorBadServerResponse,
-                         QStringLiteral("The server sent a range other than the one asked for, or of another version "
-                                        "of the file."));
+    if (a.restart) return makeError(DownloadErrorBadServerResponse, QLatin1String(kOtherRangeText));
     if (a.timedOut)
         return makeError(DownloadErrorTimedOut,
                          QStringLiteral("No data came for %1 ms.").arg(m_options.stallTimeoutMs));
@@ -594,10 +595,7 @@ std::optional<DownloadError> DownloadTask::attempt(Attempt& a) {
     }
 
     if (!a.decided && !decide(&a, &total)) {
-        if (a.restart)
-            return makeError(DownloadErrorBadServerResponse,
-                             QStringLiteral("The server sent a range other than the one asked for, or of another "
-                                            "version of the file."));
+        if (a.restart) return makeError(DownloadErrorBadServerResponse, QLatin1String(kOtherRangeText));
         return a.error;
     }
     if (a.ignoreBody) {

@@ -155,6 +155,11 @@ bool moveInto(const QString& from, const QString& to) {
     return ok;
 }
 
+// A descriptor of folder itself (never of what a link there leads to) to hold a lock on; -1 when it cannot be opened.
+int openFolder(const QString& folder) {
+    return ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
 // Removes the staging folders that extractions killed before their end left in destination. A running extraction
 // holds a lock on its own, which therefore stays.
 void removeStaleStaging(const QString& destination) {
@@ -164,7 +169,7 @@ void removeStaleStaging(const QString& destination) {
     for (const QString& name : names) {
         if (!pattern.match(name).hasMatch()) continue;
         const QString path = destination + QLatin1Char('/') + name;
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int fd = openFolder(path);
         if (fd < 0) continue;
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) QDir(path).removeRecursively();
         ::close(fd);
@@ -174,8 +179,7 @@ void removeStaleStaging(const QString& destination) {
 // The lock a running extraction holds on its staging folder, so that no other extraction takes it for stale.
 class StagingLock {
 public:
-    explicit StagingLock(const QString& folder)
-        : m_fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)) {
+    explicit StagingLock(const QString& folder) : m_fd(openFolder(folder)) {
         if (m_fd >= 0) ::flock(m_fd, LOCK_EX | LOCK_NB);
     }
     ~StagingLock() {
@@ -320,24 +324,36 @@ void LzmaTool::decompressWithPath(const QString& path, const QString& password, 
     // 7zz asks for the password of an encrypted archive on its input; an empty line answers when none is given, so
     // the ask ends in 7zz's wrong-password error instead of waiting.
     const std::string input = password.toStdString() + "\n";
-    const QString cannotStart = QStringLiteral("%1 cannot be started; is the 7zip package installed?").arg(program());
-    const QString wrongPassword =
-        QStringLiteral("The password does not open %1; extract it again with the right one.").arg(path);
+    std::string errorText;
+    // Reports a run of 7zz that did not end well ("cannot be <doing>") and answers true; false when it ended well.
+    const auto failed = [&](const ChildProcess::Result& result, const char* doing) {
+        if (!result.started)
+            decompressError(ErrorProgram,
+                            QStringLiteral("%1 cannot be started; is the 7zip package installed?").arg(program()));
+        else if (result.terminated)
+            decompressError(ErrorAborted, QStringLiteral("The extraction was aborted."));
+        else if (result.exited && result.exitCode == 0)
+            return false;
+        else if (saysWrongPassword(errorText))
+            decompressError(
+                ErrorPassword,
+                QStringLiteral("The password does not open %1; extract it again with the right one.").arg(path));
+        else
+            decompressError(ErrorArchive, QStringLiteral("%1 cannot be %2 (7zz status %3): %4")
+                                              .arg(path)
+                                              .arg(QLatin1String(doing))
+                                              .arg(result.exitCode)
+                                              .arg(QString::fromLocal8Bit(errorText.c_str()).trimmed()));
+        return true;
+    };
 
     ListingParser listing;
-    std::string errorText;
-    ChildProcess::Result result = run(
-        {programName, "l", "-slt", type, "-bsp0", "-spd", "--", archiveName}, input, {}, &LzmaTool::m_decoder,
-        [&listing](const char* data, size_t length) { listing.feed(data, length); }, &errorText);
-    if (!result.started) return decompressError(ErrorProgram, cannotStart);
-    if (result.terminated) return decompressError(ErrorAborted, QStringLiteral("The extraction was aborted."));
-    if (!result.exited || result.exitCode != 0) {
-        if (saysWrongPassword(errorText)) return decompressError(ErrorPassword, wrongPassword);
-        return decompressError(ErrorArchive, QStringLiteral("%1 cannot be read (7zz status %2): %3")
-                                                 .arg(path)
-                                                 .arg(result.exitCode)
-                                                 .arg(QString::fromLocal8Bit(errorText.c_str()).trimmed()));
-    }
+    if (failed(run(
+                   {programName, "l", "-slt", type, "-bsp0", "-spd", "--", archiveName}, input, {},
+                   &LzmaTool::m_decoder, [&listing](const char* data, size_t length) { listing.feed(data, length); },
+                   &errorText),
+               "read"))
+        return;
     FreeSpaceQuery freeSpace;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -362,20 +378,13 @@ void LzmaTool::decompressWithPath(const QString& path, const QString& password, 
     ProgressParser parser([this](double progress, const QString& item) {
         if (auto d = delegate()) d->decompressWithProgress(progress, item);
     });
-    result = run(
-        {programName, "x", type, ("-o" + QFile::encodeName(stagingPath)).toStdString(), "-y", "-bso0", "-bsp1", "-bb0",
-         "-spd", "--", archiveName},
-        input, {}, &LzmaTool::m_decoder, [&parser](const char* data, size_t length) { parser.feed(data, length); },
-        &errorText);
-    if (!result.started) return decompressError(ErrorProgram, cannotStart);
-    if (result.terminated) return decompressError(ErrorAborted, QStringLiteral("The extraction was aborted."));
-    if (!result.exited || result.exitCode != 0) {
-        if (saysWrongPassword(errorText)) return decompressError(ErrorPassword, wrongPassword);
-        return decompressError(ErrorArchive, QStringLiteral("%1 cannot be extracted (7zz status %2): %3")
-                                                 .arg(path)
-                                                 .arg(result.exitCode)
-                                                 .arg(QString::fromLocal8Bit(errorText.c_str()).trimmed()));
-    }
+    if (failed(run(
+                   {programName, "x", type, ("-o" + QFile::encodeName(stagingPath)).toStdString(), "-y", "-bso0",
+                    "-bsp1", "-bb0", "-spd", "--", archiveName},
+                   input, {}, &LzmaTool::m_decoder,
+                   [&parser](const char* data, size_t length) { parser.feed(data, length); }, &errorText),
+               "extracted"))
+        return;
     dropEscapingLinks(stagingPath, destination);
     const QString inTheWay = folderInTheWay(stagingPath, destination);
     if (!inTheWay.isEmpty())

@@ -4,15 +4,14 @@
 #include "Log.h"
 #include "NotificationCenter.h"
 #include "md5encoding.h"
+#include "safefile.h"
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QRegularExpression>
 #include <QUrl>
 #include <sqlite3.h>
@@ -47,16 +46,10 @@ const char* const kCreateInstallTable =
 // whole table. Made with the tables and on opening a file made before them; the tables keep their layout. The
 // vehicle index also holds the url, so that the key of the updates and of the insert, (vehicle, url), is searched
 // by both: without table statistics SQLite could pick the vehicle alone, whose rows may be all rows.
-const char* const kCreateIndexes[] = {
-    "CREATE INDEX IF NOT EXISTS t_downloadFiles_%@_url ON t_downloadFiles_%@ (url)",
-    "CREATE INDEX IF NOT EXISTS t_downloadFiles_%@_vehicle ON t_downloadFiles_%@ (vehicle, url)",
-    "CREATE INDEX IF NOT EXISTS t_downloadFiles_%@_state ON t_downloadFiles_%@ (state, lastStateTime)",
-};
-const char* const kCreateInstallIndexes[] = {
-    "CREATE INDEX IF NOT EXISTS t_installFinishFiles_%@_url ON t_installFinishFiles_%@ (url)",
-    "CREATE INDEX IF NOT EXISTS t_installFinishFiles_%@_vehicle ON t_installFinishFiles_%@ (vehicle, url)",
-    "CREATE INDEX IF NOT EXISTS t_installFinishFiles_%@_state ON t_installFinishFiles_%@ (state, lastStateTime)",
-};
+// Each index as "<name>", "<columns>"; both tables get them, named <table>_<suffix>_<name>.
+const char* const kIndexes[][2] = {{"url", "url"}, {"vehicle", "vehicle, url"}, {"state", "state, lastStateTime"}};
+const char* const kDownloadTableName = "t_downloadFiles_%@";
+const char* const kInstallTableName = "t_installFinishFiles_%@";
 
 const char* const kInsertDownload =
     "INSERT INTO t_downloadFiles_%@ (software, version, language, releaseVerion, isUpdate, filePath, sdPath, "
@@ -242,10 +235,15 @@ bool cannotWrite(const SQLite::Exception& e) {
     return code == SQLITE_READONLY || code == SQLITE_CANTOPEN || code == SQLITE_PERM;
 }
 
+void makeIndexes(SQLite::Database& db, const char* tableTemplate, const QString& suffix) {
+    const std::string table = sqlFor(tableTemplate, suffix);
+    for (const auto& [name, columns] : kIndexes)
+        db.exec("CREATE INDEX IF NOT EXISTS " + table + "_" + name + " ON " + table + " (" + columns + ")");
+}
+
 void makeInstallTable(SQLite::Database& db, const QString& suffix) {
     db.exec(sqlFor(kCreateInstallTable, suffix));
-    for (const char* index : kCreateInstallIndexes)
-        db.exec(sqlFor(index, suffix));
+    makeIndexes(db, kInstallTableName, suffix);
 }
 
 } // namespace
@@ -326,8 +324,7 @@ bool KorvoUpdateDownloadDataBaseManager::openTarget() {
                 logFailure("switching KorvoUpdate.db to WAL", e, "it stays in rollback mode");
             }
             db->exec(sqlFor(kCreateDownloadTable, target.suffix));
-            for (const char* index : kCreateIndexes)
-                db->exec(sqlFor(index, target.suffix));
+            makeIndexes(*db, kDownloadTableName, target.suffix);
             if (target.installTable) makeInstallTable(*db, target.suffix);
             m_db = db;
             m_openFailure.clear();
@@ -369,13 +366,12 @@ bool KorvoUpdateDownloadDataBaseManager::openReadOnly(const QString& path) {
 
 bool KorvoUpdateDownloadDataBaseManager::moveAside(const QString& path) {
     // Beside the file, under a name no earlier damaged file has, with its journal files under the same name.
-    const QString stamp = QLocale::c().toString(QDateTime::currentDateTimeUtc(), "yyyyMMdd'T'HHmmss'Z'");
-    QString aside;
-    for (int n = 0; aside.isEmpty() || QFileInfo::exists(aside); ++n)
-        aside = path + ".damaged-" + stamp + (n ? QString("-%1").arg(n) : QString());
-    if (!QFile::rename(path, aside)) {
-        syslogline::write("Download records: KorvoUpdate.db is damaged and cannot be moved aside to " +
-                          aside.toStdString() + "; the records stay closed until Documents may be written.");
+    std::string why;
+    const QString aside =
+        QFile::decodeName(safefile::MoveAsideDamaged(QFile::encodeName(path).toStdString(), &why).c_str());
+    if (aside.isEmpty()) {
+        syslogline::write("Download records: KorvoUpdate.db is damaged and " + why +
+                          "; the records stay closed until Documents may be written.");
         return false;
     }
     for (const char* journal : {"-wal", "-shm", "-journal"})
