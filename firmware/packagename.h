@@ -10,7 +10,7 @@ struct PackageFileName {
     std::string model;    // field 1, e.g. QM82
     std::string version;  // field 2, e.g. V1.20
     std::string language; // field 3, e.g. EN
-    std::string date;     // field 4 without ".bin", e.g. 20240105
+    std::string date;     // field 4 without ".bin" (in any letter case), e.g. 20240105
 };
 
 // Splits a file name (no folder) at "_"; exactly four fields, else nothing.

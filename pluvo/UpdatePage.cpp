@@ -145,9 +145,8 @@ bool CUpdatePage::AddUpdateFile(const QString& name, qint64 size) {
     if (name.isEmpty() || m_state.deviceId.isEmpty()) return false;
     // The extension in any case: sticks formatted FAT often show names in upper case.
     if (!name.endsWith(QLatin1String(kPackageExtension), Qt::CaseInsensitive)) return false;
-    const QString base = name.left(name.size() - int(std::size(kPackageExtension) - 1));
     // By fields: the model field must be the id itself, so a tool "QM6" never lists "QM64_..." packages.
-    const auto fields = firmware::splitPackageFileName((base + QLatin1String(kPackageExtension)).toStdString());
+    const auto fields = firmware::splitPackageFileName(name.toStdString());
     if (!fields || !firmware::packageModelMatches(fields->model, m_state.deviceId.toStdString())) return false;
     const QString version = QString::fromStdString(fields->version);
     const QString digits = QString::fromStdString(fields->date);
