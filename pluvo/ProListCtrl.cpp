@@ -1,6 +1,7 @@
 #include "ProListCtrl.h"
 
 #include "FlashWorker.h"
+#include "Marks.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -8,8 +9,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
-#include <QStyleFactory>
-#include <QStyleOptionButton>
 #include <QStyledItemDelegate>
 #include <QTextLayout>
 #include <QTextOption>
@@ -19,9 +18,6 @@ namespace {
 constexpr int kCheckColumn = 0;
 constexpr int kProgressColumn = 3;
 constexpr int kColumnCount = 4;
-// The marks' frame is the palette's window colour darkened: this one gives a frame that stands out on white and
-// on a selected row alike.
-constexpr QRgb kMarkWindowColor = 0x808080;
 
 QColor fromColorRef(unsigned ref) {
     return QColor(ref & 0xFF, (ref >> 8) & 0xFF, (ref >> 16) & 0xFF);
@@ -75,13 +71,8 @@ public:
 
     void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         drawBackground(p, option, index);
-        QStyleOptionButton box;
-        box.rect = CProListCtrl::CheckBoxRect(option.rect);
-        box.state = QStyle::State_Enabled;
-        box.state |= index.data(Qt::CheckStateRole).toInt() == Qt::Checked ? QStyle::State_On : QStyle::State_Off;
-        box.palette = m_list->markStyle()->standardPalette();
-        box.palette.setColor(QPalette::Window, QColor(kMarkWindowColor));
-        m_list->markStyle()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, p, nullptr);
+        DrawMark(p, QStyle::PE_IndicatorCheckBox, CProListCtrl::CheckBoxRect(option.rect),
+                 index.data(Qt::CheckStateRole).toInt() == Qt::Checked);
         // Centred as the other columns, clear of the box on both sides.
         const int clear = CProListCtrl::kCheckBoxLeft + CProListCtrl::kCheckBoxSize + CProListCtrl::kStatusGap;
         const QRect textRect = option.rect.adjusted(clear, 0, -clear, 0);
@@ -140,8 +131,7 @@ public:
 };
 } // namespace
 
-CProListCtrl::CProListCtrl(QWidget* parent)
-    : QTableWidget(0, kColumnCount, parent), m_markStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {
+CProListCtrl::CProListCtrl(QWidget* parent) : QTableWidget(0, kColumnCount, parent) {
     setObjectName(QStringLiteral("list1003"));
     setItemDelegateForColumn(kCheckColumn, new CheckDelegate(this));
     setItemDelegateForColumn(kProgressColumn, new ProgressDelegate(this));
@@ -154,8 +144,6 @@ CProListCtrl::CProListCtrl(QWidget* parent)
     // The columns' widths overrun the list by a few pixels of the progress column's empty end: no scroll bar.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
-
-CProListCtrl::~CProListCtrl() = default;
 
 QRect CProListCtrl::StatusTextRect(const QRect& cell) {
     return QRect(QPoint(cell.left() + kTrackInset + kTrackWidth + kStatusGap, cell.top()),

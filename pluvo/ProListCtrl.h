@@ -9,9 +9,6 @@
 #include <QTableWidget>
 #include <functional>
 #include <map>
-#include <memory>
-
-class QStyle;
 
 struct FlashedVersion;
 
@@ -32,7 +29,6 @@ public:
     static constexpr int kCheckBoxLeft = 6;
 
     explicit CProListCtrl(QWidget* parent = nullptr);
-    ~CProListCtrl() override;
     // Empties both maps and deletes all rows.
     virtual void ResetRows();
     int AppendRow(const QString& version, const QString& date, const QString& size);
@@ -48,7 +44,6 @@ public:
     static QRect CheckBoxRect(const QRect& cell);
     // The same for a row, in viewport coordinates.
     QRect CheckBoxRect(int row) const;
-    QStyle* markStyle() const { return m_markStyle.get(); }
 
     std::function<void()> onFlashFailed;
     std::function<void(const FlashedVersion&)> onFlashSucceeded;
@@ -64,5 +59,4 @@ private:
     std::map<int, int> m_state;
     std::map<int, int> m_progress;
     QString m_indent;
-    std::unique_ptr<QStyle> m_markStyle;
 };

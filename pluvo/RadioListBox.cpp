@@ -1,19 +1,14 @@
 #include "RadioListBox.h"
 
 #include "Fonts.h"
+#include "Marks.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyleFactory>
-#include <QStyleOptionButton>
 #include <QStyledItemDelegate>
 
 namespace {
-// The mark's frame is the palette's window colour darkened: this one keeps the frame plain on every row colour,
-// and still visible when faded for an unavailable row.
-constexpr unsigned kMarkWindowColor = 0x808080;
-
 QColor rgb(unsigned v) {
     return QColor((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
 }
@@ -36,17 +31,13 @@ private:
     CRadioListBox* m_list;
 };
 
-CRadioListBox::CRadioListBox(QWidget* parent)
-    : QListWidget(parent), m_marks(kMaxRows, 1), m_available(kMaxRows, 1),
-      m_markStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {
+CRadioListBox::CRadioListBox(QWidget* parent) : QListWidget(parent), m_marks(kMaxRows, 1), m_available(kMaxRows, 1) {
     setItemDelegate(new RadioRowDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
-
-CRadioListBox::~CRadioListBox() = default;
 
 void CRadioListBox::DrawItem(QPainter* p, const QRect& r, int row) const {
     if (row < 0 || row >= count()) return;
@@ -55,16 +46,11 @@ void CRadioListBox::DrawItem(QPainter* p, const QRect& r, int row) const {
     const bool available = isAvailable(row);
     int textLeft = r.left() + m_indent;
     if (isMarked(row)) {
-        QStyleOptionButton mark;
-        mark.rect = QRect(textLeft, r.top() + (r.height() - kMarkSize) / 2, kMarkSize, kMarkSize);
-        mark.state = QStyle::State_Enabled;
-        mark.state |= selectedRow() == row ? QStyle::State_On : QStyle::State_Off;
-        mark.palette = m_markStyle->standardPalette();
-        mark.palette.setColor(QPalette::Window, rgb(kMarkWindowColor));
         // The style's disabled mark is barely there: an unavailable row's is the plain one faded, out of reach
         // but still seen.
         if (!available) p->setOpacity(kUnavailableMarkOpacity);
-        m_markStyle->drawPrimitive(QStyle::PE_IndicatorRadioButton, &mark, p, nullptr);
+        DrawMark(p, QStyle::PE_IndicatorRadioButton,
+                 QRect(textLeft, r.top() + (r.height() - kMarkSize) / 2, kMarkSize, kMarkSize), selectedRow() == row);
         p->setOpacity(1.0);
         textLeft += kMarkSize;
     }

@@ -5,11 +5,9 @@
 
 #include <QListWidget>
 #include <QString>
-#include <memory>
 #include <vector>
 
 class QPainter;
-class QStyle;
 
 class CRadioListBox : public QListWidget {
     Q_OBJECT
@@ -23,7 +21,6 @@ public:
     static constexpr unsigned kOddRowColor = 0xF0F0F0, kEvenRowColor = 0xFFFFFF, kUnavailableTextColor = 0x808080;
 
     explicit CRadioListBox(QWidget* parent = nullptr);
-    ~CRadioListBox() override;
 
     // Adds a row; indent 0 keeps the present indent. Returns the row.
     int AddRow(int indent, const QString& text, int itemData = 0);
@@ -60,5 +57,4 @@ private:
     int m_itemHeight = 20;
     int m_columnWidth = 0;
     // The marks are drawn with a style of their own, so a skin's style sheet cannot repaint them.
-    std::unique_ptr<QStyle> m_markStyle;
 };
