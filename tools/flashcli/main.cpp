@@ -45,8 +45,9 @@ int usage(bool asked) {
     return asked ? kExitDone : kExitUsage;
 }
 
-// Reads and checks the package before any tool is contacted; prints the one reason when it cannot be flashed.
-bool loadPackage(const std::string& path, firmware::Bytes& bytes) {
+// Reads and checks the package before any tool is contacted; prints the one reason when it cannot be flashed. The
+// flasher reads and checks the file again when it flashes it.
+bool packageIsSound(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         std::fprintf(stderr, "Cannot read %s: %s. Nothing was written.\n", path.c_str(), std::strerror(errno));
@@ -57,6 +58,7 @@ bool loadPackage(const std::string& path, firmware::Bytes& bytes) {
         std::fprintf(stderr, "Cannot read %s: not a regular file. Nothing was written.\n", path.c_str());
         return false;
     }
+    firmware::Bytes bytes;
     if (!firmware::readWholeFile(path, bytes)) {
         const int err = errno;
         std::fprintf(stderr, "Cannot read %s: %s. Nothing was written.\n", path.c_str(), std::strerror(err));
@@ -122,8 +124,7 @@ int main(int argc, char** argv) {
             return usage(false);
     }
     if (package.empty()) return usage(false);
-    firmware::Bytes bytes;
-    if (!loadPackage(package, bytes)) return kExitRefused;
+    if (!packageIsSound(package)) return kExitRefused;
 
     DevicePort& port = DevicePort::sharedManager();
     port.openSerialPort();
