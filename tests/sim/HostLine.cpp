@@ -22,15 +22,18 @@ HostLine::~HostLine() {
     if (m_fd >= 0) ::close(m_fd);
 }
 
-bool HostLine::send(const Bytes& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(m_fd, bytes.data() + done, bytes.size() - done);
+bool HostLine::send(const Bytes& bytes, int stallMs) {
+    m_sent = 0;
+    while (m_sent < bytes.size()) {
+        const ssize_t n = ::write(m_fd, bytes.data() + m_sent, bytes.size() - m_sent);
         if (n > 0) {
-            done += size_t(n);
+            m_sent += size_t(n);
         } else if (n < 0 && errno == EAGAIN) {
             pollfd p{m_fd, POLLOUT, 0};
-            ::poll(&p, 1, 100);
+            if (::poll(&p, 1, stallMs) == 0) {
+                errno = EAGAIN;
+                return false;
+            }
         } else if (n < 0 && errno != EINTR) {
             return false;
         }

@@ -14,8 +14,10 @@ public:
     HostLine& operator=(const HostLine&) = delete;
 
     bool isOpen() const { return m_fd >= 0; }
-    // Writes all bytes; false with errno set when a write fails.
-    bool send(const Bytes& bytes);
+    // Writes all bytes; false with errno set when a write fails, or EAGAIN when the line took nothing for
+    // stallMs. sentBytes() tells how many went.
+    bool send(const Bytes& bytes, int stallMs = 5000);
+    size_t sentBytes() const { return m_sent; }
     // Reads until `want` bytes came, the time ran out, or the line failed (then lastError() is set).
     Bytes receive(size_t want, int timeoutMs);
     // Sends a frame and reads the reply (4 bytes of a reply frame unless told otherwise).
@@ -26,4 +28,5 @@ public:
 private:
     int m_fd = -1;
     int m_lastError = 0;
+    size_t m_sent = 0;
 };

@@ -293,6 +293,40 @@ TEST_F(SimTest, VanishingToolFailsTheHostsLine) {
     sim->stop();
 }
 
+TEST_F(SimTest, ToolThatRestartsHangsOrReportsAtOnce) {
+    // Leaves right after acknowledging the end: the pass is whole and counted, then the line is gone.
+    sim->addFault({Step::End, Kind::LeaveAfterReply});
+    EXPECT_TRUE(pass(randomBytes(3000, 4), Section::Program).ok);
+    EXPECT_EQ(sim->completedPasses(), 1);
+    EXPECT_TRUE(sim->waitFor([&] { return !fileExists(sim->linkPath()); }, 1000));
+
+    // Stops reading after the header's reply: the block frame is taken only in part, never answered.
+    sim->clearFaults();
+    ASSERT_TRUE(sim->start());
+    host = std::make_unique<HostLine>(sim->linkPath());
+    sim->addFault({Step::BlockHeader, Kind::StopReading, -1, -1, 0xE1, 2, 20, 100});
+    enterAndErase();
+    const Bytes payload = randomBytes(2048, 5);
+    ASSERT_EQ(host->transact(b(firmware::BlockHeaderCmd(firmware::kProgramBase, 2048))),
+              reply(firmware::kReplyBlockHeader));
+    const Bytes frame = firmware::blockDataFrame(payload.data(), 2048, 0);
+    const Bytes flood(64 * 1024, 0x55);
+    EXPECT_FALSE(host->send(frame, 200) && host->send(flood, 200));
+    EXPECT_TRUE(host->receive(4, 200).empty());
+
+    // Starts a report as soon as the host opens the line.
+    const std::string report(3000, 'R');
+    host.reset();
+    ScanToolSim::Options o;
+    o.deviceDir = dir.path();
+    sim = std::make_unique<ScanToolSim>(o);
+    sim->setReportOnOpen(report);
+    ASSERT_TRUE(sim->start());
+    host = std::make_unique<HostLine>(sim->linkPath());
+    const Bytes got = host->receive(report.size(), 2000);
+    EXPECT_EQ(std::string(got.begin(), got.end()), report);
+}
+
 TEST_F(SimTest, ReportTextAndHostReopening) {
     sim->sendReport("REPORT 1\r\n");
     const Bytes r = host->receive(10, 1000);

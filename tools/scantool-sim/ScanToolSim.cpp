@@ -6,12 +6,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -33,6 +35,8 @@ constexpr int64_t kLineIdleSlackUs = 1000;
 // block in one go, so its bytes follow at once).
 constexpr int kSettleMs = 2;
 constexpr int kWaitForPollMs = 2;
+// A host sets the line up and discards stale input right after opening it; a report starts after that.
+constexpr int kOpenSettleMs = 50;
 // A host that has not read for this long is not going to; the bytes are dropped as a full USB buffer would.
 constexpr int kWriteStallMs = 1000;
 // Command frame lengths, by command byte.
@@ -171,6 +175,17 @@ bool ScanToolSim::start() {
     tio.c_cflag |= CLOCAL | CREAD;
     if (tcsetattr(m_slaveKeep, TCSANOW, &tio) != 0) return fail(errnoText("tcsetattr on " + m_slavePath));
     if (fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK) != 0) return fail(errnoText("fcntl"));
+    bool reportOnOpen;
+    {
+        std::lock_guard<std::mutex> lock(m_mu);
+        reportOnOpen = !m_reportOnOpen.empty();
+    }
+    if (reportOnOpen) {
+        // Watched after our own open of the slave, so only the host's opens are seen.
+        m_openWatch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (m_openWatch < 0 || inotify_add_watch(m_openWatch, m_slavePath.c_str(), IN_OPEN) < 0)
+            return fail(errnoText("cannot watch " + m_slavePath + " for the host opening it"));
+    }
 
     // A stale link from an earlier run is replaced in one step.
     const std::string tmp = m_linkPath + ".tmp" + std::to_string(getpid());
@@ -191,6 +206,8 @@ bool ScanToolSim::start() {
     m_junk.clear();
     m_lastHeader.clear();
     m_lastData.clear();
+    m_readLeft.reset();
+    m_reportOnOpenSent = false;
     resetPass();
     m_thread = std::thread(&ScanToolSim::serve, this);
     return true;
@@ -232,14 +249,15 @@ void ScanToolSim::signalEnding() {
 void ScanToolSim::closeLine() {
     signalEnding();
     std::lock_guard<std::mutex> tx(m_txMu);
-    if (m_master < 0 && m_slaveKeep < 0) return;
+    if (m_master < 0 && m_slaveKeep < 0 && m_openWatch < 0) return;
     // Only our own link goes; another instance may have taken the name since.
     char target[256];
     const ssize_t n = readlink(m_linkPath.c_str(), target, sizeof target - 1);
     if (n > 0 && std::string(target, size_t(n)) == m_slavePath) ::unlink(m_linkPath.c_str());
     if (m_master >= 0) ::close(m_master);
     if (m_slaveKeep >= 0) ::close(m_slaveKeep);
-    m_master = m_slaveKeep = -1;
+    if (m_openWatch >= 0) ::close(m_openWatch);
+    m_master = m_slaveKeep = m_openWatch = -1;
     event("line closed, link " + m_linkPath + " removed");
 }
 
@@ -275,6 +293,11 @@ void ScanToolSim::setPaced(bool paced) {
 void ScanToolSim::setEventHandler(std::function<void(const std::string&)> handler) {
     std::lock_guard<std::mutex> lock(m_mu);
     m_eventHandler = std::move(handler);
+}
+
+void ScanToolSim::setReportOnOpen(const std::string& text) {
+    std::lock_guard<std::mutex> lock(m_mu);
+    m_reportOnOpen = text;
 }
 
 void ScanToolSim::sendReport(const std::string& text) {
@@ -393,17 +416,25 @@ void ScanToolSim::serve() {
     uint8_t buf[kReadChunk];
     auto rxFreeAt = Clock::now();
     while (!m_ending && m_master >= 0) {
-        pollfd p[2] = {{m_master, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
-        const int r = ::poll(p, 2, -1);
+        // A tool that stopped reading leaves the host's bytes in the line.
+        const bool reading = !m_readLeft || *m_readLeft > 0;
+        pollfd p[3] = {{reading ? m_master : -1, POLLIN, 0}, {m_wakeFd, POLLIN, 0}, {m_openWatch, POLLIN, 0}};
+        const int r = ::poll(p, 3, -1);
         if (r < 0) {
             if (errno == EINTR) continue;
             event(errnoText("poll failed; the simulated tool stops serving"));
             break;
         }
         if (m_ending || (p[1].revents & POLLIN)) break;
+        if (p[2].revents & POLLIN) {
+            onHostOpened();
+            continue;
+        }
         if (!(p[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
         const bool paced = m_paced;
-        const ssize_t n = ::read(m_master, buf, paced ? kPacedReadChunk : kReadChunk);
+        size_t want = paced ? kPacedReadChunk : kReadChunk;
+        if (m_readLeft) want = std::min(want, *m_readLeft);
+        const ssize_t n = ::read(m_master, buf, want);
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
         if (n <= 0) {
             // The slave is kept open, so this should not happen; do not spin on it.
@@ -419,9 +450,25 @@ void ScanToolSim::serve() {
             rxFreeAt = start + std::chrono::microseconds(lineMicros(size_t(n)));
             if (!pause(std::chrono::duration_cast<std::chrono::microseconds>(rxFreeAt - now).count())) break;
         }
+        if (m_readLeft) *m_readLeft -= size_t(n);
         processBytes(buf, size_t(n));
     }
     m_serverId = std::thread::id();
+}
+
+void ScanToolSim::onHostOpened() {
+    alignas(inotify_event) char events[sizeof(inotify_event) + NAME_MAX + 1];
+    while (::read(m_openWatch, events, sizeof events) > 0) {
+    }
+    if (m_reportOnOpenSent) return;
+    m_reportOnOpenSent = true;
+    std::string text;
+    {
+        std::lock_guard<std::mutex> lock(m_mu);
+        text = m_reportOnOpen;
+    }
+    event("the host opened the line");
+    if (pause(int64_t(kOpenSettleMs) * 1000)) sendReport(text);
 }
 
 void ScanToolSim::processBytes(const uint8_t* data, size_t length) {
@@ -637,6 +684,16 @@ void ScanToolSim::handle(Step step, const Bytes& frame, const std::function<Byte
         ++m_completedPasses;
     }
     writeOut(reply, splitDelayMs);
+    if (fault && fault->kind == FaultKind::LeaveAfterReply) {
+        event("fault: leaving after the reply to " + where);
+        closeLine();
+    }
+    if (fault && fault->kind == FaultKind::StopReading) {
+        // Bytes of this read still unparsed were taken from the line already.
+        event("fault: taking " + std::to_string(fault->readBytes) + " more byte(s) after the reply to " + where +
+              ", then no more");
+        m_readLeft = size_t(std::max(fault->readBytes, 0));
+    }
 }
 
 ScanToolSim::Bytes ScanToolSim::refuse(const std::string& why) {

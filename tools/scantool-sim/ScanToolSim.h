@@ -16,7 +16,9 @@
 class ScanToolSim {
 public:
     enum class Step { Probe, Enter, Erase, BlockHeader, BlockData, End };
-    enum class FaultKind { Silent, DeviceError, ShortReply, SplitReply, Vanish };
+    // Vanish: gone instead of answering. LeaveAfterReply: answers, then is gone (a tool that restarts).
+    // StopReading: answers, then takes only readBytes more bytes of the line and no more (a hung tool).
+    enum class FaultKind { Silent, DeviceError, ShortReply, SplitReply, Vanish, LeaveAfterReply, StopReading };
     struct Fault {
         Step step;
         FaultKind kind;
@@ -25,6 +27,7 @@ public:
         uint8_t errorCode = 0xE1; // DeviceError: third byte of the reply (E0..EF)
         int shortLength = 2;      // ShortReply: only the first 1 or 2 bytes of the reply are sent
         int splitDelayMs = 20;    // SplitReply: the reply is sent as 2 bytes, pause, then the rest
+        int readBytes = 512;      // StopReading: bytes still taken after the reply
     };
     struct Options {
         std::string deviceDir;                                               // folder where the link is made
@@ -56,6 +59,9 @@ public:
     void setPaced(bool paced);
     // Unprompted report text, written to the host at once (paced if set).
     void sendReport(const std::string& text);
+    // Report text sent once the host has opened the line (the first open after each start()), as a tool that
+    // starts printing as soon as its port opens. Set it before start().
+    void setReportOnOpen(const std::string& text);
     // The tool is unplugged now: link removed, pty closed (the host gets EIO or a hang-up). start() plugs it in again.
     void vanish();
     // Told one line per frame and event, on the serving thread (or the caller's, for sendReport and vanish).
@@ -75,6 +81,7 @@ private:
     enum class Rx { Idle, Command, Data, RepeatData };
 
     void serve();
+    void onHostOpened();
     void processBytes(const uint8_t* data, size_t length);
     void feed(uint8_t b);
     void feedData(uint8_t b);
@@ -123,6 +130,8 @@ private:
     int m_master = -1;
     int m_slaveKeep = -1; // keeps the slave open, so the host closing its side leaves the master readable
     int m_wakeFd = -1;    // an eventfd, readable once the session is ending
+    int m_openWatch = -1; // inotify on the slave: readable when the host opens it
+    std::string m_reportOnOpen;
     std::string m_slavePath;
     std::string m_linkPath;
 
@@ -130,7 +139,9 @@ private:
     Rx m_rx = Rx::Idle;
     Bytes m_buf;
     size_t m_expect = 0;
-    size_t m_chunkLeft = 0; // bytes of the current read still to be parsed
+    size_t m_chunkLeft = 0;           // bytes of the current read still to be parsed
+    std::optional<size_t> m_readLeft; // set once a StopReading fault fired: bytes still taken from the line
+    bool m_reportOnOpenSent = false;
     Bytes m_junk;
     Bytes m_lastHeader;
     Bytes m_lastData;

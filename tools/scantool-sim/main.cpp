@@ -43,12 +43,16 @@ void usage(FILE* to) {
     std::fprintf(to,
                  "usage: %s --dir DIR [--model QM82] [--link NAME] [--paced] [--erase-ms N]\n"
                  "       [--silent STEP[:K]] [--error STEP[:K]=E1] [--short STEP[:K]=N] [--split STEP[:K][=MS]]\n"
-                 "       [--vanish STEP[:K]] [--report TEXT] [--report-every SECONDS] [--dump DIR] [--quiet]\n"
+                 "       [--vanish STEP[:K]] [--leave STEP[:K]] [--stall STEP[:K][=N]] [--report TEXT]\n"
+                 "       [--report-every SECONDS] [--report-on-open TEXT] [--dump DIR] [--quiet]\n"
                  "\n"
                  "Makes a pseudo-terminal that behaves as the scan tool and links DIR/NAME to it, as udev's\n"
                  "by-id link would be named. Point an updater at it with %s=DIR.\n"
                  "STEP is probe|enter|erase|header|data|end; K picks its K-th frame (0-based, blocks counted over\n"
-                 "the whole session), otherwise every one. TEXT may hold \\n, \\r, \\t and \\xHH.\n"
+                 "the whole session), otherwise every one. --vanish goes instead of answering, --leave answers and\n"
+                 "then goes, --stall answers and then takes N more bytes (512) and no more.\n"
+                 "--report-on-open sends TEXT once whenever the updater opens the line after a start.\n"
+                 "TEXT may hold \\n, \\r, \\t and \\xHH.\n"
                  "Runs until Ctrl-C or SIGTERM, then writes DIR/<base>.bin per flashed section and violations.txt\n"
                  "to the --dump folder. Exit status: 0 all frames were right, 1 there were violations,\n"
                  "2 bad arguments, 3 the pseudo-terminal or the link could not be made, 4 a dump could not be\n"
@@ -137,6 +141,7 @@ struct Args {
     ScanToolSim::Options options;
     std::vector<ScanToolSim::Fault> faults;
     std::string report;
+    std::string reportOnOpen;
     double reportEvery = kDefaultReportEverySeconds;
     std::string dumpDir;
     bool quiet = false;
@@ -171,6 +176,13 @@ Args parseArgs(int argc, char** argv) {
             a.faults.push_back(parseFault(opt, next(i), Kind::Silent, nullptr));
         } else if (opt == "--vanish") {
             a.faults.push_back(parseFault(opt, next(i), Kind::Vanish, nullptr));
+        } else if (opt == "--leave") {
+            a.faults.push_back(parseFault(opt, next(i), Kind::LeaveAfterReply, nullptr));
+        } else if (opt == "--stall") {
+            auto f = parseFault(opt, next(i), Kind::StopReading, &value);
+            if (const auto v = number(opt, value, 0, INT32_MAX, 10, "it needs a number of bytes"))
+                f.readBytes = int(*v);
+            a.faults.push_back(f);
         } else if (opt == "--error") {
             auto f = parseFault(opt, next(i), Kind::DeviceError, &value);
             if (const auto v = number(opt, value, 0xE0, 0xEF, 16, "the code must be E0 to EF"))
@@ -187,6 +199,8 @@ Args parseArgs(int argc, char** argv) {
             a.faults.push_back(f);
         } else if (opt == "--report") {
             a.report = unescape(next(i));
+        } else if (opt == "--report-on-open") {
+            a.reportOnOpen = unescape(next(i));
         } else if (opt == "--report-every") {
             const std::string v = next(i);
             // A point before the fraction, whatever the locale.
@@ -253,6 +267,7 @@ int main(int argc, char** argv) {
     if (!args.quiet) sim.setEventHandler(say);
     for (const auto& f : args.faults)
         sim.addFault(f);
+    sim.setReportOnOpen(args.reportOnOpen);
     if (!sim.start()) {
         say("cannot start: " + sim.lastError());
         return kExitSetup;
