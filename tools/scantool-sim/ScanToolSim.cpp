@@ -41,6 +41,8 @@ constexpr int kWaitForPollMs = 2;
 constexpr int kOpenSettleMs = 50;
 // A host that has not read for this long is not going to; the bytes are dropped as a full USB buffer would.
 constexpr int kWriteStallMs = 1000;
+// Bytes written to the master reach the host's side of the line within this long.
+constexpr int kHandOverMs = 20;
 // Command frame lengths, by command byte.
 constexpr size_t kProbeLength = 3;
 constexpr size_t kEnterLength = 9;
@@ -433,6 +435,19 @@ bool ScanToolSim::transmit(const uint8_t* data, size_t length, Clock::time_point
     return true;
 }
 
+void ScanToolSim::awaitHostRead() {
+    if (!pause(int64_t(kHandOverMs) * 1000)) return;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kWriteStallMs);
+    for (;;) {
+        int unread = 0;
+        {
+            std::lock_guard<std::mutex> tx(m_txMu);
+            if (m_slaveKeep < 0 || ioctl(m_slaveKeep, FIONREAD, &unread) != 0) return;
+        }
+        if (unread == 0 || Clock::now() >= deadline || !pause(int64_t(kWaitForPollMs) * 1000)) return;
+    }
+}
+
 void ScanToolSim::writeOut(const Bytes& bytes, Clock::time_point from, int splitDelayMs) {
     std::lock_guard<std::mutex> tx(m_txMu);
     if (m_master < 0 || bytes.empty()) return;
@@ -749,6 +764,8 @@ void ScanToolSim::handle(Step step, const Bytes& frame, const std::function<Byte
     }
     writeOut(reply, m_eventTime, splitDelayMs);
     if (fault && fault->kind == FaultKind::LeaveAfterReply) {
+        // Hanging up discards what the host has not read yet; the reply is meant to reach it.
+        awaitHostRead();
         event("fault: leaving after the reply to " + where);
         closeLine();
     }

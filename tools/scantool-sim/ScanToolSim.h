@@ -127,6 +127,8 @@ private:
     // With m_txMu held: hands bytes to the host as they come off the line; *through is when the last one was there.
     bool transmit(const uint8_t* data, size_t length, Clock::time_point from, Clock::time_point* through);
     bool writeAll(const uint8_t* data, size_t length);
+    // Until the host has read what was sent to it (a host that does not read is waited for a while only).
+    void awaitHostRead();
     // Sleeps unless the session is ending; false when it is (or has ended meanwhile).
     bool pause(int64_t microseconds) const;
     bool pauseUntil(Clock::time_point deadline) const;
