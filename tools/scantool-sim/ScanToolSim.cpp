@@ -209,7 +209,10 @@ bool ScanToolSim::start() {
     m_readLeft.reset();
     m_rxQueue.clear();
     m_rxLine = {};
-    m_txLine = {};
+    {
+        std::lock_guard<std::mutex> tx(m_txMu);
+        m_txLine = {};
+    }
     m_reportOnOpenSent = false;
     resetPass();
     m_thread = std::thread(&ScanToolSim::serve, this);
