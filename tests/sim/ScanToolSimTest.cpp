@@ -11,8 +11,10 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <fcntl.h>
 #include <memory>
 #include <numeric>
+#include <poll.h>
 #include <thread>
 #include <unistd.h>
 
@@ -398,6 +400,23 @@ TEST_F(SimTest, PacedLineRunsAtTheLineRate) {
     EXPECT_EQ(first.size() + rest.size(), report.size());
     EXPECT_LT(firstMs, 250);
     EXPECT_GE(lastMs, 500);
+
+    // A host that outruns the line is held back, as by a full driver buffer: in 300 ms it gets some kilobytes
+    // ahead of the line, not the megabyte it offers.
+    const int fd = ::open(sim->linkPath().c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    const Bytes junk(4096, 0x55);
+    size_t taken = 0;
+    for (const auto t2 = Clock::now(); msSince(t2) < 300 && taken < (1u << 20);) {
+        const ssize_t n = ::write(fd, junk.data(), junk.size());
+        pollfd p{fd, POLLOUT, 0};
+        if (n > 0)
+            taken += size_t(n);
+        else
+            ::poll(&p, 1, 10);
+    }
+    ::close(fd);
+    EXPECT_LT(taken, 256u * 1024);
 }
 
 } // namespace
