@@ -1,9 +1,10 @@
 // A simulated scan tool on a pseudo-terminal: answers the probe, checks every frame of a flash pass, keeps what was
 // flashed, and can be told to misbehave. One thread serves the line; every public call is thread-safe, and stop()
 // ends promptly whatever the thread is waiting for.
-// Paced, it keeps a line clock per direction at 115200 baud 8N1: a byte the host writes is taken at once (so the
-// host's write returns, as into a driver's buffer) and is parsed when it would be through the wire; a reply goes to
-// the host as its bytes come off the wire. Late wake-ups of the serving thread cost no line time.
+// Paced, it keeps a line clock per direction at 115200 baud 8N1: bytes the host writes are taken at once, up to a
+// driver's buffer of them (so the host's write returns, and a host that outruns the line waits), and parsed when
+// they would be through the wire; a reply goes to the host as its bytes come off the wire. Late wake-ups of the
+// serving thread cost no line time.
 #pragma once
 
 #include <atomic>
