@@ -1,5 +1,8 @@
 // Flashes a 1 MiB program section into the simulated scan tool, unpaced and at the real line rate, and measures
 // the CPU that the flashing side spends while the tool takes 10 s to erase, against a busy-polling reply wait.
+// At the line rate it gives the whole call's efficiency and the data phase's (first data frame to the end reply,
+// framed bytes both ways at the line rate over the time taken), each beside the ceiling that the framing and the
+// pauses allow; the data phase also against a bare write-and-wait loop over the same line, run alongside.
 #include "DevicePort.h"
 #include "KorvoUpdateSendProc.h"
 #include "frames.h"
@@ -7,6 +10,7 @@
 
 #include <QCoreApplication>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -14,9 +18,11 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <poll.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -26,8 +32,39 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 constexpr uint32_t kPayload = 1024 * 1024;
-constexpr double kLineBytesPerSecond = 11520.0; // 115200 baud, 8N1
+constexpr uint32_t kBaselinePayload = 256 * 1024; // enough blocks for a steady figure, a quarter of the time
+constexpr double kLineBytesPerSecond = 11520.0;   // 115200 baud, 8N1
 constexpr int kSlowEraseMs = 10000;
+// Frame lengths: enter and erase, block header, end, every reply.
+constexpr uint32_t kSetupFrame = 9, kHeaderFrame = 10, kEndFrame = 4, kReply = 4;
+// How the simulated tool names the first data frame and the end frame in its event lines.
+constexpr char kFirstDataEvent[] = "scantool-sim: block data #0 received";
+constexpr char kEndEvent[] = "scantool-sim: end #";
+
+double lineSeconds(double bytes) {
+    return bytes / kLineBytesPerSecond;
+}
+
+// Line bytes (frames and replies, both ways) and reply pauses of one pass over a section.
+struct PassShape {
+    double allBytes = 0;  // the whole pass
+    int allPauses = 0;    // one after each reply
+    double dataBytes = 0; // after the first data frame's last byte up to the end reply's
+    int dataPauses = 0;
+};
+
+PassShape passShape(uint32_t payload) {
+    const uint32_t blocks = payload / firmware::kBlockSize + 1; // the last one short, or empty
+    const double dataFrames = double(payload) + double(firmware::kBlockOverhead) * blocks;
+    PassShape s;
+    s.allBytes =
+        2.0 * (kSetupFrame + kReply) + blocks * (kHeaderFrame + 2.0 * kReply) + dataFrames + kEndFrame + kReply;
+    s.allPauses = 2 + 2 * int(blocks) + 1;
+    const double firstData = std::min(payload, firmware::kBlockSize) + double(firmware::kBlockOverhead);
+    s.dataBytes = s.allBytes - 2.0 * (kSetupFrame + kReply) - (kHeaderFrame + kReply) - firstData;
+    s.dataPauses = 1 + 2 * int(blocks - 1); // none after the end reply, which closes the phase
+    return s;
+}
 
 double cpuSeconds() {
     rusage u{};
@@ -35,13 +72,31 @@ double cpuSeconds() {
     return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
+int64_t nowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
+}
+
+// The simulated tool in a process of its own, so its CPU is not the flashing side's. Watched, its event lines are
+// read as they come, and the times the tool had the first data frame and the last end frame are kept.
 struct Sim {
     pid_t pid = -1;
-    Sim(const std::string& exe, const std::string& dir, std::vector<std::string> extra) {
-        std::vector<std::string> args = {exe, "--dir", dir, "--quiet"};
+    int log = -1;
+    std::thread reader;
+    std::atomic<int64_t> firstDataNs{0}, endNs{0};
+
+    Sim(const std::string& exe, const std::string& dir, std::vector<std::string> extra, bool watch = false) {
+        std::vector<std::string> args = {exe, "--dir", dir};
+        if (!watch) args.push_back("--quiet");
         args.insert(args.end(), extra.begin(), extra.end());
+        int fds[2] = {-1, -1};
+        if (watch && pipe(fds) != 0) std::perror("pipe");
         pid = fork();
         if (pid == 0) {
+            if (fds[1] >= 0) {
+                dup2(fds[1], STDOUT_FILENO);
+                ::close(fds[0]);
+                ::close(fds[1]);
+            }
             std::vector<char*> argv;
             for (auto& a : args)
                 argv.push_back(a.data());
@@ -49,14 +104,90 @@ struct Sim {
             execv(exe.c_str(), argv.data());
             _exit(127);
         }
+        if (fds[1] >= 0) {
+            ::close(fds[1]);
+            log = fds[0];
+            reader = std::thread([this] { readLog(); });
+        }
         for (int i = 0; i < 100 && fs::is_empty(dir); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     ~Sim() {
         kill(pid, SIGTERM);
         waitpid(pid, nullptr, 0);
+        if (reader.joinable()) reader.join(); // ends at the end of the pipe
+        if (log >= 0) ::close(log);
+    }
+    void readLog() {
+        std::string line;
+        char buf[4096];
+        for (;;) {
+            const ssize_t n = ::read(log, buf, sizeof buf);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return;
+            const int64_t at = nowNs();
+            for (ssize_t i = 0; i < n; ++i) {
+                if (buf[i] != '\n') {
+                    line += buf[i];
+                    continue;
+                }
+                if (line.rfind(kFirstDataEvent, 0) == 0 && firstDataNs == 0) firstDataNs = at;
+                if (line.rfind(kEndEvent, 0) == 0 && line.find(" received") != std::string::npos) endNs = at;
+                line.clear();
+            }
+        }
+    }
+    // Seconds from the tool having the first data frame to the end reply being through, 0 if either was not seen.
+    double dataPhaseSeconds() const {
+        // The tool logs the end frame before it answers; the line may still be on its way here.
+        for (int i = 0; i < 100 && endNs == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (firstDataNs == 0 || endNs == 0) return 0;
+        return (endNs - firstDataNs) / 1e9 + lineSeconds(kReply);
     }
 };
+
+std::string linkIn(const std::string& dir) {
+    for (const auto& e : fs::directory_iterator(dir))
+        return e.path().string();
+    return {};
+}
+
+// A pass as a bare loop: write the frame, wait for its reply, pause as the protocol asks; nothing else.
+bool barePass(const std::string& devicePath, const firmware::Bytes& section, int replyPauseMs) {
+    const int fd = ::open(devicePath.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return false;
+    termios tio{};
+    tcgetattr(fd, &tio);
+    cfmakeraw(&tio);
+    cfsetspeed(&tio, B115200);
+    tcsetattr(fd, TCSANOW, &tio);
+    const firmware::Exchange exchange = [&](const uint8_t* f, long long n, uint32_t timeoutMs, uint8_t* reply) {
+        for (long long done = 0; done < n;) {
+            const ssize_t w = ::write(fd, f + done, size_t(n - done));
+            pollfd p{fd, POLLOUT, 0};
+            if (w > 0)
+                done += w;
+            else if (errno != EAGAIN || ::poll(&p, 1, int(timeoutMs)) <= 0)
+                return -1LL;
+        }
+        long long got = 0;
+        while (got < kReply) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, int(timeoutMs)) <= 0) return -1LL;
+            const ssize_t r = ::read(fd, reply + got, size_t(firmware::kMaxReplyLength - got));
+            if (r > 0) got += r;
+        }
+        ::poll(nullptr, 0, replyPauseMs);
+        return got;
+    };
+    const auto s = firmware::Section::Program;
+    const bool ok = firmware::runPass(exchange, section.data(), uint32_t(section.size()), firmware::EnterCmd(s),
+                                      firmware::EraseCmd(s), firmware::sectionBase(s), 1, {}, nullptr)
+                        .ok;
+    ::close(fd);
+    return ok;
+}
 
 struct Run {
     double wall = 0, cpu = 0;
@@ -127,12 +258,43 @@ int main(int argc, char** argv) {
                     r.wall, r.cpu, 100 * r.cpu / r.wall);
     }
     {
-        Sim sim(simExe, dev, {"--paced"});
-        const Run r = flashOnce(big);
-        const double ideal = kPayload / kLineBytesPerSecond;
-        std::printf("paced 115200 8N1: %s wall %.2f s vs %.2f s for the bare payload at line rate: efficiency %.1f%% "
-                    "(target >= 95%%); CPU %.2f s (%.2f%% of one core)\n",
-                    r.ok ? "ok" : "FAILED", r.wall, ideal, 100 * ideal / r.wall, r.cpu, 100 * r.cpu / r.wall);
+        const double replyPause = DevicePort::sharedManager().exchangeTiming().replyPauseMs / 1000.0;
+        const double passPause = KorvoUpdateSendProc::timing().pauseAfterPassMs / 1000.0;
+        const PassShape shape = passShape(kPayload);
+        double dataPhase = 0;
+        {
+            Sim sim(simExe, dev, {"--paced"}, true);
+            const Run r = flashOnce(big);
+            const double payload = lineSeconds(kPayload);
+            const double ceiling = payload / (lineSeconds(shape.allBytes) + shape.allPauses * replyPause + passPause);
+            std::printf("paced 115200 8N1: %s wall %.2f s, CPU %.2f s (%.2f%% of one core)\n", r.ok ? "ok" : "FAILED",
+                        r.wall, r.cpu, 100 * r.cpu / r.wall);
+            std::printf("  whole call: payload at line rate %.2f s / wall: efficiency %.1f%% (target >= 95%%); "
+                        "ceiling %.1f%% (framing, %.0f ms after each reply, %.0f ms after the pass)\n",
+                        payload, 100 * payload / r.wall, 100 * ceiling, replyPause * 1000, passPause * 1000);
+            dataPhase = sim.dataPhaseSeconds();
+        }
+        const double framed = lineSeconds(shape.dataBytes);
+        const double dataCeiling = framed / (framed + shape.dataPauses * replyPause);
+        if (dataPhase > 0)
+            std::printf("  data phase (first data frame to the end reply): framed bytes at line rate %.2f s / %.2f s: "
+                        "efficiency %.1f%%; ceiling %.1f%% (%.0f ms after each reply)\n",
+                        framed, dataPhase, 100 * framed / dataPhase, 100 * dataCeiling, replyPause * 1000);
+        else
+            std::printf("  data phase: not seen in the tool's events\n");
+
+        Sim sim(simExe, dev, {"--paced"}, true);
+        firmware::Bytes baseSection(section.begin(), section.begin() + kBaselinePayload);
+        const bool ok = barePass(linkIn(dev), baseSection, int(replyPause * 1000));
+        const double baseFramed = lineSeconds(passShape(kBaselinePayload).dataBytes);
+        const double base = sim.dataPhaseSeconds();
+        if (base > 0 && dataPhase > 0)
+            std::printf("  baseline, a bare write-and-wait loop over %u KiB: %s data phase efficiency %.1f%%; "
+                        "ratio ours/baseline %.4f\n",
+                        kBaselinePayload / 1024, ok ? "ok" : "FAILED", 100 * baseFramed / base,
+                        (framed / dataPhase) / (baseFramed / base));
+        else
+            std::printf("  baseline: %s, data phase not seen\n", ok ? "ok" : "FAILED");
     }
     {
         Sim sim(simExe, dev, {"--erase-ms", std::to_string(kSlowEraseMs)});

@@ -15,22 +15,24 @@
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using Clock = std::chrono::steady_clock;
 
 // 115200 baud with 8N1 framing is ten bits on the wire per byte.
 constexpr int64_t kLineBytesPerSecond = 11520;
-constexpr int64_t kMicrosPerSecond = 1000000;
-// Unpaced reads take whatever has arrived; paced ones take little so the line clock stays fine-grained.
-constexpr size_t kReadChunk = 4096;
-constexpr size_t kPacedReadChunk = 16;
-// A paced read that starts within this long of the previous one's end continues the same burst on the wire.
-constexpr int64_t kLineIdleSlackUs = 1000;
+constexpr int64_t kNanosPerSecond = 1000000000;
+// Bytes taken from the host ahead of the line, as a serial driver's buffer holds them; past that the
+// pseudo-terminal fills and the host's writes wait, as they would on a real line.
+constexpr size_t kRxBuffer = 4096;
+// Bytes go to the host in pieces of at most a USB packet, each once its last byte is through.
+constexpr size_t kTxPiece = 64;
+// The serving thread wakes on the line clock; the default 50 us timer slack would make every wake-up late.
+constexpr unsigned long kTimerSlackNs = 1000;
 // How long to look for further bytes before judging a lone frame inside an expected block (the host writes a
 // block in one go, so its bytes follow at once).
 constexpr int kSettleMs = 2;
@@ -39,6 +41,8 @@ constexpr int kWaitForPollMs = 2;
 constexpr int kOpenSettleMs = 50;
 // A host that has not read for this long is not going to; the bytes are dropped as a full USB buffer would.
 constexpr int kWriteStallMs = 1000;
+// Bytes written to the master reach the host's side of the line within this long.
+constexpr int kHandOverMs = 20;
 // Command frame lengths, by command byte.
 constexpr size_t kProbeLength = 3;
 constexpr size_t kEnterLength = 9;
@@ -114,10 +118,6 @@ const char* stepName(ScanToolSim::Step s) {
 
 bool isPrefix(const Bytes& p, const Bytes& of) {
     return p.size() <= of.size() && std::equal(p.begin(), p.end(), of.begin());
-}
-
-int64_t lineMicros(size_t bytes) {
-    return int64_t(bytes) * kMicrosPerSecond / kLineBytesPerSecond;
 }
 
 std::string errnoText(const std::string& what) {
@@ -207,6 +207,12 @@ bool ScanToolSim::start() {
     m_lastHeader.clear();
     m_lastData.clear();
     m_readLeft.reset();
+    m_rxQueue.clear();
+    m_rxLine = {};
+    {
+        std::lock_guard<std::mutex> tx(m_txMu);
+        m_txLine = {};
+    }
     m_reportOnOpenSent = false;
     resetPass();
     m_thread = std::thread(&ScanToolSim::serve, this);
@@ -302,7 +308,7 @@ void ScanToolSim::setReportOnOpen(const std::string& text) {
 
 void ScanToolSim::sendReport(const std::string& text) {
     event("report of " + std::to_string(text.size()) + " bytes sent");
-    writeOut(Bytes(text.begin(), text.end()));
+    writeOut(Bytes(text.begin(), text.end()), Clock::now());
 }
 
 std::map<uint32_t, std::vector<uint8_t>> ScanToolSim::memory() const {
@@ -358,17 +364,29 @@ void ScanToolSim::violation(const std::string& text) {
 
 // ---- the line ----
 
+ScanToolSim::Clock::time_point ScanToolSim::LineClock::next(Clock::time_point ready) {
+    if (m_bytes == 0 || ready >= m_free) {
+        m_start = ready; // the line was idle: a new burst starts
+        m_bytes = 0;
+    }
+    ++m_bytes;
+    m_free = m_start + std::chrono::nanoseconds(m_bytes * kNanosPerSecond / kLineBytesPerSecond);
+    return m_free;
+}
+
 bool ScanToolSim::pause(int64_t microseconds) const {
-    if (m_ending) return false;
-    if (microseconds <= 0) return true;
-    const auto deadline = Clock::now() + std::chrono::microseconds(microseconds);
+    return pauseUntil(Clock::now() + std::chrono::microseconds(std::max<int64_t>(microseconds, 0)));
+}
+
+bool ScanToolSim::pauseUntil(Clock::time_point deadline) const {
     for (;;) {
+        if (m_ending) return false;
         const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - Clock::now()).count();
-        if (left <= 0) return !m_ending;
-        timespec ts{time_t(left / 1000000000), long(left % 1000000000)};
+        if (left <= 0) return true;
+        timespec ts{time_t(left / kNanosPerSecond), long(left % kNanosPerSecond)};
         pollfd p{m_wakeFd, POLLIN, 0};
         const int r = ppoll(&p, 1, &ts, nullptr);
-        if (r > 0 || m_ending) return false;
+        if (r > 0) return false;
         if (r < 0 && errno != EINTR) return false;
     }
 }
@@ -397,29 +415,73 @@ bool ScanToolSim::writeAll(const uint8_t* data, size_t length) {
     return true;
 }
 
-void ScanToolSim::writeOut(const Bytes& bytes, int splitDelayMs) {
+bool ScanToolSim::transmit(const uint8_t* data, size_t length, Clock::time_point from, Clock::time_point* through) {
+    if (!m_paced) {
+        const bool ok = writeAll(data, length);
+        *through = Clock::now();
+        return ok;
+    }
+    std::vector<Clock::time_point> at(length);
+    for (auto& t : at)
+        t = m_txLine.next(from);
+    *through = at.back();
+    for (size_t sent = 0; sent < length;) {
+        size_t upto = std::min(length, sent + kTxPiece);
+        if (!pauseUntil(at[upto - 1])) return false;
+        // A wake-up that came late finds more through: it all goes.
+        const auto now = Clock::now();
+        while (upto < length && at[upto] <= now)
+            ++upto;
+        if (!writeAll(data + sent, upto - sent)) return false;
+        sent = upto;
+    }
+    return true;
+}
+
+void ScanToolSim::awaitHostRead() {
+    if (!pause(int64_t(kHandOverMs) * 1000)) return;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kWriteStallMs);
+    for (;;) {
+        int unread = 0;
+        {
+            std::lock_guard<std::mutex> tx(m_txMu);
+            if (m_slaveKeep < 0 || ioctl(m_slaveKeep, FIONREAD, &unread) != 0) return;
+        }
+        if (unread == 0 || Clock::now() >= deadline || !pause(int64_t(kWaitForPollMs) * 1000)) return;
+    }
+}
+
+void ScanToolSim::writeOut(const Bytes& bytes, Clock::time_point from, int splitDelayMs) {
     std::lock_guard<std::mutex> tx(m_txMu);
     if (m_master < 0 || bytes.empty()) return;
     // A split reply goes out as its first two bytes, a pause, and the rest.
     constexpr size_t kSplitHead = 2;
     const size_t first = splitDelayMs >= 0 && bytes.size() > kSplitHead ? kSplitHead : bytes.size();
-    const bool paced = m_paced;
-    if (paced && !pause(lineMicros(first))) return;
-    if (!writeAll(bytes.data(), first) || first == bytes.size()) return;
-    if (!pause(int64_t(splitDelayMs) * 1000)) return;
-    if (paced && !pause(lineMicros(bytes.size() - first))) return;
-    writeAll(bytes.data() + first, bytes.size() - first);
+    Clock::time_point through;
+    if (!transmit(bytes.data(), first, from, &through) || first == bytes.size()) return;
+    const auto rest = through + std::chrono::milliseconds(splitDelayMs);
+    if (!pauseUntil(rest)) return;
+    transmit(bytes.data() + first, bytes.size() - first, rest, &through);
 }
 
 void ScanToolSim::serve() {
     m_serverId = std::this_thread::get_id();
-    uint8_t buf[kReadChunk];
-    auto rxFreeAt = Clock::now();
+    prctl(PR_SET_TIMERSLACK, kTimerSlackNs, 0, 0, 0);
+    uint8_t buf[kRxBuffer];
     while (!m_ending && m_master >= 0) {
-        // A tool that stopped reading leaves the host's bytes in the line.
-        const bool reading = !m_readLeft || *m_readLeft > 0;
+        parseArrived();
+        if (m_ending) break;
+        // A tool that stopped reading leaves the host's bytes in the line, as does a full buffer.
+        const bool reading = (!m_readLeft || *m_readLeft > 0) && m_rxQueue.size() < kRxBuffer;
+        // Parsing waits for the byte that could end a frame, not for each byte.
+        timespec ts{};
+        if (!m_rxQueue.empty()) {
+            const auto wake = m_rxQueue[std::min(bytesBeforeAction(), m_rxQueue.size()) - 1].through;
+            const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(wake - Clock::now()).count();
+            if (left > 0) ts = {time_t(left / kNanosPerSecond), long(left % kNanosPerSecond)};
+        }
         pollfd p[3] = {{reading ? m_master : -1, POLLIN, 0}, {m_wakeFd, POLLIN, 0}, {m_openWatch, POLLIN, 0}};
-        const int r = ::poll(p, 3, -1);
+        const int r = ppoll(p, 3, m_rxQueue.empty() ? nullptr : &ts, nullptr);
         if (r < 0) {
             if (errno == EINTR) continue;
             event(errnoText("poll failed; the simulated tool stops serving"));
@@ -431,8 +493,7 @@ void ScanToolSim::serve() {
             continue;
         }
         if (!(p[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-        const bool paced = m_paced;
-        size_t want = paced ? kPacedReadChunk : kReadChunk;
+        size_t want = kRxBuffer - m_rxQueue.size();
         if (m_readLeft) want = std::min(want, *m_readLeft);
         const ssize_t n = ::read(m_master, buf, want);
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
@@ -442,16 +503,12 @@ void ScanToolSim::serve() {
             if (!pause(100 * 1000)) break;
             continue;
         }
-        if (paced) {
-            // The bytes are taken as they would arrive on the wire, one after another.
-            // A late wake-up of this thread is not idle line time: only a real gap restarts the line clock.
-            const auto now = Clock::now();
-            const auto start = now - rxFreeAt < std::chrono::microseconds(kLineIdleSlackUs) ? rxFreeAt : now;
-            rxFreeAt = start + std::chrono::microseconds(lineMicros(size_t(n)));
-            if (!pause(std::chrono::duration_cast<std::chrono::microseconds>(rxFreeAt - now).count())) break;
-        }
+        // The host wrote them no later than now; each follows the one before it on the wire.
+        const auto seen = Clock::now();
+        const bool paced = m_paced;
+        for (ssize_t i = 0; i < n; ++i)
+            m_rxQueue.push_back({buf[i], paced ? m_rxLine.next(seen) : seen});
         if (m_readLeft) *m_readLeft -= size_t(n);
-        processBytes(buf, size_t(n));
     }
     m_serverId = std::thread::id();
 }
@@ -471,17 +528,42 @@ void ScanToolSim::onHostOpened() {
     if (pause(int64_t(kOpenSettleMs) * 1000)) sendReport(text);
 }
 
-void ScanToolSim::processBytes(const uint8_t* data, size_t length) {
-    for (size_t i = 0; i < length && !m_ending; ++i) {
-        m_chunkLeft = length - i - 1;
-        feed(data[i]);
+// Parses the bytes that are through the line by now (all of them, unpaced).
+void ScanToolSim::parseArrived() {
+    const auto now = Clock::now();
+    const bool paced = m_paced;
+    while (!m_rxQueue.empty() && !m_ending && (!paced || m_rxQueue.front().through <= now)) {
+        const RxByte b = m_rxQueue.front();
+        m_rxQueue.pop_front();
+        m_eventTime = b.through;
+        feed(b.value);
     }
-    m_chunkLeft = 0;
-    flushJunk();
+    if (m_rxQueue.empty()) flushJunk();
+}
+
+// The fewest further bytes after which the parser could answer a frame; it never says more than that.
+size_t ScanToolSim::bytesBeforeAction() const {
+    const size_t have = m_buf.size();
+    switch (m_rx) {
+    case Rx::Idle:
+        return kProbeLength; // the shortest frame, and the first byte that can be refused
+    case Rx::Command:
+        return have < kProbeLength ? kProbeLength - have : m_expect - have;
+    case Rx::Data: {
+        // A lone probe, enter or repeated header ends early; the block by count.
+        size_t fewest = SIZE_MAX;
+        for (const size_t end : {kProbeLength, kEnterLength, kHeaderLength, m_expect})
+            if (end > have) fewest = std::min(fewest, end - have);
+        return fewest == SIZE_MAX ? 1 : fewest;
+    }
+    case Rx::RepeatData:
+        return m_lastData.size() - have;
+    }
+    return 1;
 }
 
 bool ScanToolSim::morePending() const {
-    if (m_chunkLeft > 0) return true;
+    if (!m_rxQueue.empty()) return true;
     pollfd p{m_master, POLLIN, 0};
     return ::poll(&p, 1, kSettleMs) > 0 && (p.revents & POLLIN);
 }
@@ -522,7 +604,7 @@ void ScanToolSim::feed(uint8_t b) {
             if (m_expect == 0) {
                 m_rx = Rx::Idle;
                 flushJunk();
-                writeOut(refuse(fmt("unknown command byte %02llX after D1 EE", b)));
+                writeOut(refuse(fmt("unknown command byte %02llX after D1 EE", b)), m_eventTime);
                 return;
             }
         }
@@ -683,13 +765,15 @@ void ScanToolSim::handle(Step step, const Bytes& frame, const std::function<Byte
         std::lock_guard<std::mutex> lock(m_mu);
         ++m_completedPasses;
     }
-    writeOut(reply, splitDelayMs);
+    writeOut(reply, m_eventTime, splitDelayMs);
     if (fault && fault->kind == FaultKind::LeaveAfterReply) {
+        // Hanging up discards what the host has not read yet; the reply is meant to reach it.
+        awaitHostRead();
         event("fault: leaving after the reply to " + where);
         closeLine();
     }
     if (fault && fault->kind == FaultKind::StopReading) {
-        // Bytes of this read still unparsed were taken from the line already.
+        // Bytes queued already were taken from the line.
         event("fault: taking " + std::to_string(fault->readBytes) + " more byte(s) after the reply to " + where +
               ", then no more");
         m_readLeft = size_t(std::max(fault->readBytes, 0));
@@ -734,7 +818,8 @@ ScanToolSim::Bytes ScanToolSim::erase(const Bytes& f) {
     }
     const int ms = m_eraseMs;
     event(fmt("erasing at 0x%08llX for %llu ms", m_base, (unsigned long long)std::max(ms, 0)));
-    if (!pause(int64_t(ms) * 1000)) return {};
+    m_eventTime += std::chrono::milliseconds(std::max(ms, 0));
+    if (!pauseUntil(m_eventTime)) return {};
     m_erased = true;
     m_nextIndex = 0;
     m_lastBlockSeen = false;

@@ -1,10 +1,16 @@
 // A simulated scan tool on a pseudo-terminal: answers the probe, checks every frame of a flash pass, keeps what was
 // flashed, and can be told to misbehave. One thread serves the line; every public call is thread-safe, and stop()
 // ends promptly whatever the thread is waiting for.
+// Paced, it keeps a line clock per direction at 115200 baud 8N1: bytes the host writes are taken at once, up to a
+// driver's buffer of them (so the host's write returns, and a host that outruns the line waits), and parsed when
+// they would be through the wire; a reply goes to the host as its bytes come off the wire. Late wake-ups of the
+// serving thread cost no line time.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -78,11 +84,29 @@ public:
 
 private:
     using Bytes = std::vector<uint8_t>;
+    using Clock = std::chrono::steady_clock;
     enum class Rx { Idle, Command, Data, RepeatData };
+
+    // One direction of the line: when each byte handed to it is through. Times count from the moment the line last
+    // went busy, so they never drift however late the thread that follows them wakes.
+    class LineClock {
+    public:
+        // When a byte that was ready to go at `ready` is through, after the bytes before it.
+        Clock::time_point next(Clock::time_point ready);
+
+    private:
+        Clock::time_point m_start{}, m_free{};
+        int64_t m_bytes = 0;
+    };
+    struct RxByte {
+        uint8_t value;
+        Clock::time_point through; // when it is through the line (when it was taken, unpaced)
+    };
 
     void serve();
     void onHostOpened();
-    void processBytes(const uint8_t* data, size_t length);
+    void parseArrived();
+    size_t bytesBeforeAction() const;
     void feed(uint8_t b);
     void feedData(uint8_t b);
     void flushJunk();
@@ -98,10 +122,17 @@ private:
     Bytes end(const Bytes& f);
     Bytes refuse(const std::string& why);
     void resetPass();
-    void writeOut(const Bytes& bytes, int splitDelayMs = -1);
+    // Sends bytes whose line time starts no sooner than `from` (and the bytes before them); blocks until they are
+    // with the host. m_txMu is taken.
+    void writeOut(const Bytes& bytes, Clock::time_point from, int splitDelayMs = -1);
+    // With m_txMu held: hands bytes to the host as they come off the line; *through is when the last one was there.
+    bool transmit(const uint8_t* data, size_t length, Clock::time_point from, Clock::time_point* through);
     bool writeAll(const uint8_t* data, size_t length);
+    // Until the host has read what was sent to it (a host that does not read is waited for a while only).
+    void awaitHostRead();
     // Sleeps unless the session is ending; false when it is (or has ended meanwhile).
     bool pause(int64_t microseconds) const;
+    bool pauseUntil(Clock::time_point deadline) const;
     void signalEnding();
     void closeLine();
     void event(const std::string& text) const;
@@ -123,7 +154,8 @@ private:
     std::string m_lastError;
 
     std::mutex m_lifeMu; // start, stop, vanish
-    std::mutex m_txMu;   // writes to the master, and its closing
+    std::mutex m_txMu;   // writes to the master, its closing, and the line towards the host
+    LineClock m_txLine;
     std::thread m_thread;
     std::atomic<std::thread::id> m_serverId{};
     std::atomic<bool> m_ending{false};
@@ -135,12 +167,14 @@ private:
     std::string m_slavePath;
     std::string m_linkPath;
 
-    // Serving thread only: the receive parser and the flash state.
+    // Serving thread only: the line from the host, the receive parser and the flash state.
+    LineClock m_rxLine;
+    std::deque<RxByte> m_rxQueue;     // taken from the pseudo-terminal, not parsed yet
+    Clock::time_point m_eventTime;    // when the byte being parsed was through, or the erase done: replies go after
+    std::optional<size_t> m_readLeft; // set once a StopReading fault fired: bytes still taken from the line
     Rx m_rx = Rx::Idle;
     Bytes m_buf;
     size_t m_expect = 0;
-    size_t m_chunkLeft = 0;           // bytes of the current read still to be parsed
-    std::optional<size_t> m_readLeft; // set once a StopReading fault fired: bytes still taken from the line
     bool m_reportOnOpenSent = false;
     Bytes m_junk;
     Bytes m_lastHeader;
