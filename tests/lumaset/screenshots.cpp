@@ -6,6 +6,7 @@
 #include "CapturingDialog.h"
 #include "Lumaset.h"
 #include "MainWindow.h"
+#include "ModalDriver.h"
 #include "MyPictureWidget.h"
 #include "package.h"
 
@@ -21,10 +22,10 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -74,21 +75,23 @@ void writePackage(const QString& path) {
                                   firmware::buildPackage({{firmware::kDataSectionKey, data}}));
 }
 
-// Once the next message box is open: saves what the screen shows, puts the box's text in *text and closes it.
-void answerNextBox(const QString& file, QString* text) {
-    auto* poll = new QTimer;
-    poll->setInterval(50);
-    QObject::connect(poll, &QTimer::timeout, [poll, file, text] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) return;
-        poll->stop();
-        poll->deleteLater();
+// Runs `open` and, once its message box is up, saves what the screen shows and closes the box; the box's text, or
+// empty when no box came or it did not close.
+QString answerBox(const QString& file, const std::function<void()>& open) {
+    QString text;
+    const ModalOutcome outcome = driveModal<QMessageBox>(open, [&](QMessageBox* box) {
+        if (box->buttons().isEmpty()) return false;
         settle();
         screen().save(file);
-        *text = box->text();
+        text = box->text();
         box->buttons().first()->click();
+        return true;
     });
-    poll->start();
+    if (!outcome.ok()) {
+        std::fprintf(stderr, "%s\n", outcome.describe().c_str());
+        return {};
+    }
+    return text;
 }
 
 // The program's own boxes as the user sees them: "File saved" naming the written package, and the refusal of a
@@ -111,12 +114,9 @@ bool showNotices(const QString& work, const QString& out) {
     emit window.pictureChanged(picture);
     settle();
 
-    QString saved, refused;
-    answerNextBox(out + "/lumaset-saved.png", &saved);
-    window.onSavePicture();
+    const QString saved = answerBox(out + "/lumaset-saved.png", [&] { window.onSavePicture(); });
     emit window.pictureChanged(work + "/huge.png");
-    answerNextBox(out + "/lumaset-too-large.png", &refused);
-    window.onSavePicture();
+    const QString refused = answerBox(out + "/lumaset-too-large.png", [&] { window.onSavePicture(); });
     window.close();
     std::printf("saved box: %s\nrefusal box: %s\n", qPrintable(saved), qPrintable(refused));
     return saved.contains("QM82_V1.20_EN_") && refused.contains("30000 x 30000");
