@@ -27,6 +27,7 @@
 #include <QTranslator>
 #include <QUrl>
 
+#include <chrono>
 #include <map>
 #include <memory>
 
@@ -568,6 +569,20 @@ TEST_F(MainWindowTest, OpenDialogOffersEveryPictureTypeItConverts) {
     ASSERT_EQ(w.pictureWidget()->getPictureName(), path("photo.jpeg"));
     w.refreshPreview();
     EXPECT_EQ(readFileBytes(work("Result_temp.bmp")).at(Lumaset::kHeaderSize + 1), 0xF8);
+    EXPECT_TRUE(notices.empty());
+}
+
+// An Open dialog nobody answers is closed at the bound, as a cancel: the test goes on with a failure to report
+// instead of hanging, and the window keeps its picture.
+TEST_F(MainWindowTest, UnansweredOpenDialogIsClosedAtTheBound) {
+    MainWindow& w = open();
+    choosePicture(Qt::red);
+    constexpr std::chrono::milliseconds kShortBound{300}; // nothing here waits for an answer
+    const ModalOutcome outcome =
+        driveModal<QFileDialog>([&] { w.onOpenPicture(); }, [](QFileDialog*) { return false; }, kShortBound);
+    EXPECT_FALSE(outcome.answered);
+    EXPECT_EQ(outcome.forced, "QFileDialog");
+    EXPECT_EQ(w.pictureWidget()->getPictureName(), path("picture.png"));
     EXPECT_TRUE(notices.empty());
 }
 
