@@ -4,6 +4,7 @@
 #include "CapturingDialog.h"
 #include "Lumaset.h"
 #include "LumasetTestSupport.h"
+#include "ModalDriver.h"
 #include "MyPictureWidget.h"
 #include "picturefile.h"
 
@@ -15,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -22,10 +24,10 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QThread>
-#include <QTimer>
 #include <QTranslator>
 #include <QUrl>
 
+#include <chrono>
 #include <map>
 #include <memory>
 
@@ -129,21 +131,17 @@ TEST_F(MainWindowTest, CloseQuestionOffersYesAsTheDefault) {
     QString title, text;
     QStringList buttons;
     bool yesIsDefault = false;
-    // Owned here, so it cannot fire into a later test when no question came.
-    QTimer answer;
-    answer.setSingleShot(true);
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) return;
+    const auto answer = [&](QMessageBox* box) {
         title = box->windowTitle();
         text = box->text();
         for (QAbstractButton* button : box->buttons())
             buttons << button->text();
         yesIsDefault = box->defaultButton() && box->defaultButton()->text() == QString::fromUtf8("是");
-        box->defaultButton()->click();
-    });
-    answer.start(0);
-    window->close();
+        if (box->defaultButton()) box->defaultButton()->click();
+        return true;
+    };
+    const ModalOutcome outcome = driveModal<QMessageBox>([&] { window->close(); }, answer);
+    EXPECT_TRUE(outcome.ok()) << outcome.describe();
     EXPECT_EQ(title, QString::fromUtf8("提示"));
     EXPECT_EQ(text, QString::fromUtf8("图片尚未保存,是否保存图片?"));
     EXPECT_EQ(buttons, QStringList({QString::fromUtf8("是"), QString::fromUtf8("否")}));
@@ -534,24 +532,26 @@ TEST_F(MainWindowTest, WorkFolderThatCannotBeMadeIsToldAtOnce) {
     }
 }
 
-// Answers the Open dialog as a user would: notes the patterns of the filter it offers and chooses the file.
+// Answers the Open dialog as a user would: notes the patterns of the filter it offers and types the file's path
+// into the name box (selectFile leaves that box alone while it has the focus), accepting once the dialog took it.
 QStringList openThroughDialog(MainWindow& w, const QString& file) {
     QStringList patterns;
-    QTimer poll;
-    poll.setInterval(10);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        poll.stop();
-        const QStringList filters = dialog->nameFilters();
-        const QRegularExpression inBrackets(R"(\(([^)]*)\))");
-        for (const QString& filter : filters)
-            patterns += inBrackets.match(filter).captured(1).split(' ', Qt::SkipEmptyParts);
-        dialog->selectFile(file);
+    const auto answer = [&](QFileDialog* dialog) {
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        if (!name) return false;
+        if (patterns.isEmpty()) {
+            const QRegularExpression inBrackets(R"(\(([^)]*)\))");
+            for (const QString& filter : dialog->nameFilters())
+                patterns += inBrackets.match(filter).captured(1).split(' ', Qt::SkipEmptyParts);
+        }
+        name->setText(file);
+        if (dialog->selectedFiles() != QStringList(file)) return false;
+        // Queued: an accept that warns runs a modal loop of its own, which must not stall the polling.
         QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
-    });
-    poll.start();
-    w.onOpenPicture();
+        return true;
+    };
+    const ModalOutcome outcome = driveModal<QFileDialog>([&] { w.onOpenPicture(); }, answer);
+    EXPECT_TRUE(outcome.ok()) << outcome.describe();
     return patterns;
 }
 
@@ -569,6 +569,20 @@ TEST_F(MainWindowTest, OpenDialogOffersEveryPictureTypeItConverts) {
     ASSERT_EQ(w.pictureWidget()->getPictureName(), path("photo.jpeg"));
     w.refreshPreview();
     EXPECT_EQ(readFileBytes(work("Result_temp.bmp")).at(Lumaset::kHeaderSize + 1), 0xF8);
+    EXPECT_TRUE(notices.empty());
+}
+
+// An Open dialog nobody answers is closed at the bound, as a cancel: the test goes on with a failure to report
+// instead of hanging, and the window keeps its picture.
+TEST_F(MainWindowTest, UnansweredOpenDialogIsClosedAtTheBound) {
+    MainWindow& w = open();
+    choosePicture(Qt::red);
+    constexpr std::chrono::milliseconds kShortBound{300}; // nothing here waits for an answer
+    const ModalOutcome outcome =
+        driveModal<QFileDialog>([&] { w.onOpenPicture(); }, [](QFileDialog*) { return false; }, kShortBound);
+    EXPECT_FALSE(outcome.answered);
+    EXPECT_EQ(outcome.forced, "QFileDialog");
+    EXPECT_EQ(w.pictureWidget()->getPictureName(), path("picture.png"));
     EXPECT_TRUE(notices.empty());
 }
 

@@ -6,6 +6,7 @@
 #include "CapturingDialog.h"
 #include "Lumaset.h"
 #include "MainWindow.h"
+#include "ModalDriver.h"
 #include "MyPictureWidget.h"
 #include "package.h"
 
@@ -21,10 +22,10 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -74,21 +75,23 @@ void writePackage(const QString& path) {
                                   firmware::buildPackage({{firmware::kDataSectionKey, data}}));
 }
 
-// Once the next message box is open: saves what the screen shows, puts the box's text in *text and closes it.
-void answerNextBox(const QString& file, QString* text) {
-    auto* poll = new QTimer;
-    poll->setInterval(50);
-    QObject::connect(poll, &QTimer::timeout, [poll, file, text] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) return;
-        poll->stop();
-        poll->deleteLater();
+// Runs `open` and, once its message box is up, saves what the screen shows and closes the box; the box's text, or
+// empty when no box came or it did not close.
+QString answerBox(const QString& file, const std::function<void()>& open) {
+    QString text;
+    const ModalOutcome outcome = driveModal<QMessageBox>(open, [&](QMessageBox* box) {
+        if (box->buttons().isEmpty()) return false;
         settle();
         screen().save(file);
-        *text = box->text();
+        text = box->text();
         box->buttons().first()->click();
+        return true;
     });
-    poll->start();
+    if (!outcome.ok()) {
+        std::fprintf(stderr, "%s\n", outcome.describe().c_str());
+        return {};
+    }
+    return text;
 }
 
 // The program's own boxes as the user sees them: "File saved" naming the written package, and the refusal of a
@@ -111,12 +114,9 @@ bool showNotices(const QString& work, const QString& out) {
     emit window.pictureChanged(picture);
     settle();
 
-    QString saved, refused;
-    answerNextBox(out + "/lumaset-saved.png", &saved);
-    window.onSavePicture();
+    const QString saved = answerBox(out + "/lumaset-saved.png", [&] { window.onSavePicture(); });
     emit window.pictureChanged(work + "/huge.png");
-    answerNextBox(out + "/lumaset-too-large.png", &refused);
-    window.onSavePicture();
+    const QString refused = answerBox(out + "/lumaset-too-large.png", [&] { window.onSavePicture(); });
     window.close();
     std::printf("saved box: %s\nrefusal box: %s\n", qPrintable(saved), qPrintable(refused));
     return saved.contains("QM82_V1.20_EN_") && refused.contains("30000 x 30000");
@@ -151,6 +151,8 @@ int main(int argc, char* argv[]) {
     MainWindowEnvironment env;
     env.updateFolder = work.filePath("update");
     env.pluvoFolder = work.path();
+    // Closing asks to save once the 10-second refresh has converted the picture, which a slow run reaches.
+    env.askSave = [](QWidget*) { return false; };
     env.launch = [](const QString&, const QStringList&, const QString&) { return true; };
     int notices = 0;
     env.notify = [&notices](QWidget*, const QString& text, bool) {
@@ -198,6 +200,8 @@ int main(int argc, char* argv[]) {
     }
     const bool pictureShown = corner.red() > 200 && corner.blue() < 120;
     const bool frameShown = frameLine.blue() > 200 && frameLine.red() < 60 && handle.red() > 200 && handle.blue() < 60;
+    // Converted now, whether or not the refresh came yet: the close is the same on a fast machine as on a slow one.
+    window.refreshPreview();
     window.close();
     const bool boxesShown = showNotices(work.path(), out);
     return pictureShown && frameShown && grabRight && boxesShown ? 0 : 1;
