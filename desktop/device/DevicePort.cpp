@@ -175,12 +175,17 @@ void DevicePort::discardWaitingInput() {
 
 void DevicePort::didReceiveData(const QByteArray& data, unsigned generation) {
     QString name;
+    bool identified;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (generation != m_readerGeneration) return;
         name = m_postName;
+        identified = !m_curName.isEmpty();
     }
     if (data.isEmpty() || name.isEmpty()) return;
+    // A tool not yet identified that answers the probe with something else is sending a report (one that starts as
+    // soon as its port opens): the text goes to the report view, not lost to the identification.
+    if (name == kDidGetReceiveData && !identified && !data.startsWith(firmware::kIdentPrefix)) name = kDidGetPrintData;
     NotificationCenter::defaultCenter().post(name, nullptr, {{kReceiveDataKey, data}});
 }
 
