@@ -304,7 +304,14 @@ long long DevicePort::exchange(const uint8_t* data, long long length, unsigned t
             }
             // One write per attempt: what it left unsent is not sent, and nothing past the frame is.
             if (oneWrite) break;
-            if (!oneWrite && msSince(start) > t.writeLimitMs) break;
+            if (written < length && msSince(start) > t.writeLimitMs) {
+                // Not sent: the tool takes no more bytes.
+                syslogline::write("The scan tool on " + devicePath().toStdString() + " took only " +
+                                  std::to_string(written) + " of " + std::to_string(length) +
+                                  " bytes of a frame within " + std::to_string(t.writeLimitMs) +
+                                  " ms: it has stopped reading. Unplug it and plug it in again.");
+                break;
+            }
         }
         if (written == 0) {
             if (!pauseUnlessAborted(t.failedWritePauseMs)) return -1;
