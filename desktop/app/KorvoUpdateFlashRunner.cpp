@@ -17,6 +17,7 @@ struct RunnerState {
     std::mutex mutex;
     std::condition_variable ended;
     bool running = false;
+    bool succeeded = false;
     QString path;
     std::vector<std::function<void()>> idleCallbacks;
     KorvoUpdateFlashRunner::Flash flash;
@@ -29,7 +30,10 @@ RunnerState& state() {
 
 void defaultFlash(const QString& path) {
     DevicePort::sharedManager().retryOpenSerialPort();
-    KorvoUpdateSendProc::UpdateProcStrBin(path);
+    KorvoUpdateSendProc::UpdateProcStrBin(path, [] {
+        std::lock_guard<std::mutex> lock(state().mutex);
+        state().succeeded = true;
+    });
 }
 
 void workerEnded() {
@@ -38,6 +42,7 @@ void workerEnded() {
     {
         std::lock_guard<std::mutex> lock(s.mutex);
         s.running = false;
+        s.succeeded = false;
         s.path.clear();
         DevicePort::sharedManager().setIsUpdating(false);
         callbacks.swap(s.idleCallbacks);
@@ -67,6 +72,7 @@ bool KorvoUpdateFlashRunner::start(const QString& path) {
         // A stop from now on holds for this flash, whatever step its worker has reached.
         DevicePort::sharedManager().clearAbort();
         s.running = true;
+        s.succeeded = false;
         s.path = path;
         DevicePort::sharedManager().setIsUpdating(true);
         flash = s.flash ? s.flash : Flash(defaultFlash);
@@ -81,6 +87,11 @@ bool KorvoUpdateFlashRunner::start(const QString& path) {
 bool KorvoUpdateFlashRunner::isRunning() {
     std::lock_guard<std::mutex> lock(state().mutex);
     return state().running;
+}
+
+bool KorvoUpdateFlashRunner::hasSucceeded() {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    return state().running && state().succeeded;
 }
 
 QString KorvoUpdateFlashRunner::currentPath() {

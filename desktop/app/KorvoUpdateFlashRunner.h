@@ -15,6 +15,8 @@ public:
     // Starts the flash of path on a worker; false, starting nothing, while one runs.
     static bool start(const QString& path);
     static bool isRunning();
+    // The running flash's last pass had its end frame acknowledged: it has succeeded, whatever the link does next.
+    static bool hasSucceeded();
     // The package being flashed; empty when no flash runs.
     static QString currentPath();
     // Makes the running flash end as a failure: its exchanges end at once, whatever step the worker is in.
@@ -24,6 +26,7 @@ public:
     // stop() and a wait of at most timeoutMs for the worker; true when it has ended.
     static bool stopAndWait(int timeoutMs);
 
-    // Replaces what the worker runs (default: DevicePort retryOpenSerialPort, then the flasher); empty restores it.
+    // Replaces what the worker runs (default: DevicePort retryOpenSerialPort, then the flasher, which tells
+    // hasSucceeded); empty restores it.
     static void setFlashForTesting(Flash flash);
 };

@@ -373,7 +373,10 @@ void KorvoUpdateMainViewController::didDetachTool() {
 
 QString KorvoUpdateMainViewController::flashCutByDetach() const {
     if (m_cutTold) return QString();
-    if (KorvoUpdateFlashRunner::isRunning()) return KorvoUpdateFlashRunner::currentPath();
+    // A flash whose last end frame was acknowledged has succeeded: the tool may restart and leave in the pause after
+    // it.
+    if (KorvoUpdateFlashRunner::isRunning())
+        return KorvoUpdateFlashRunner::hasSucceeded() ? QString() : KorvoUpdateFlashRunner::currentPath();
     if (m_failedFlashClock.isValid() && !m_failedFlashClock.hasExpired(kUnplugAfterFailureMs)) return m_failedFlashPath;
     return QString();
 }

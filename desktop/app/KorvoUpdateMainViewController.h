@@ -5,13 +5,13 @@
 //
 // A flash holds the port until its worker has ended (KorvoUpdateFlashRunner). An attach during a flash leaves it
 // alone (the tool being flashed is there already) and its reopen waits for the flash's end; a detach stops it only
-// when the port being flashed has gone, and the close waits for the worker. A tool pulled out during a flash
-// brings up an alert that the update did not finish and how to finish it. A controller made while a flash runs (a
-// new language) cuts it, and then probes the tool, every kProbeRetryMs, until it answers or goes: a tool cut off in
-// the middle of an erase answers nothing until the erase is done. Until the tool has answered, the status bar says
-// it is connected, not that it is ready. Several controllers may exist one after
-// another (the language settings rebuild the screen); only the newest keeps the port, so releasing an older one never
-// closes the port the newer one has opened. GUI thread, except didGetUpdateData, which runs on the flash worker.
+// when the port being flashed has gone, and the close waits for the worker. A tool pulled out during a flash, before
+// its last end frame was acknowledged, brings up an alert that the update did not finish and how to finish it. A
+// controller made while a flash runs (a new language) cuts it, and then probes the tool, every kProbeRetryMs, until it
+// answers or goes: a tool cut off in the middle of an erase answers nothing until the erase is done. Until the tool has
+// answered, the status bar says it is connected, not that it is ready. Several controllers may exist one after another
+// (the language settings rebuild the screen); only the newest keeps the port, so releasing an older one never closes
+// the port the newer one has opened. GUI thread, except didGetUpdateData, which runs on the flash worker.
 #pragma once
 
 #include "KorvoUpdateAlert.h"
@@ -134,8 +134,8 @@ private:
     bool toolPortIsGone() const;
     // Stops a flash, shows the tool disconnected and closes the port once no flash runs.
     void didDetachTool();
-    // The package of a flash that this detach cut short: the one running, or one that failed just before; empty
-    // when none or when the cut was told already.
+    // The package of a flash that this detach cut short: the one running and not yet succeeded, or one that failed
+    // just before; empty when none or when the cut was told already.
     QString flashCutByDetach() const;
     void showUnplugAlert(const QString& path);
     void probeUntilAnswered();

@@ -175,12 +175,17 @@ void DevicePort::discardWaitingInput() {
 
 void DevicePort::didReceiveData(const QByteArray& data, unsigned generation) {
     QString name;
+    bool identified;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (generation != m_readerGeneration) return;
         name = m_postName;
+        identified = !m_curName.isEmpty();
     }
     if (data.isEmpty() || name.isEmpty()) return;
+    // A tool not yet identified that answers the probe with something else is sending a report (one that starts as
+    // soon as its port opens): the text goes to the report view, not lost to the identification.
+    if (name == kDidGetReceiveData && !identified && !data.startsWith(firmware::kIdentPrefix)) name = kDidGetPrintData;
     NotificationCenter::defaultCenter().post(name, nullptr, {{kReceiveDataKey, data}});
 }
 
@@ -299,7 +304,14 @@ long long DevicePort::exchange(const uint8_t* data, long long length, unsigned t
             }
             // One write per attempt: what it left unsent is not sent, and nothing past the frame is.
             if (oneWrite) break;
-            if (!oneWrite && msSince(start) > t.writeLimitMs) break;
+            if (written < length && msSince(start) > t.writeLimitMs) {
+                // Not sent: the tool takes no more bytes.
+                syslogline::write("The scan tool on " + devicePath().toStdString() + " took only " +
+                                  std::to_string(written) + " of " + std::to_string(length) +
+                                  " bytes of a frame within " + std::to_string(t.writeLimitMs) +
+                                  " ms: it has stopped reading. Unplug it and plug it in again.");
+                break;
+            }
         }
         if (written == 0) {
             if (!pauseUnlessAborted(t.failedWritePauseMs)) return -1;

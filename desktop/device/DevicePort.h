@@ -67,7 +67,9 @@ public:
     // One write; 1 when open (whatever the write achieved), -1 and the log line when closed.
     int sendData(const QByteArray& data);
     // Stores the name, then arms one background read when open with a reader (not during a flash). A read for
-    // "didGetPrintData" takes all the report text waiting; any other, one reply's worth.
+    // "didGetPrintData" takes all the report text waiting; any other, one reply's worth. What a read for
+    // "didGetReceiveData" brings while no tool is identified is posted as "didGetPrintData" unless it is an
+    // identification reply: it is report text.
     void readData(const QString& notificationName);
     // Drops the bytes waiting on the line (a late reply, report text), so that what is read next answers what is
     // sent next. After a stopped flash it first waits, blocking in poll(), for the line to fall quiet.

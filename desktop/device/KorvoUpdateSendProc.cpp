@@ -82,7 +82,7 @@ int KorvoUpdateSendProc::SendProcPFile(const uint8_t* pFile, const uint8_t* Ente
     return updateFail(paht);
 }
 
-int KorvoUpdateSendProc::UpdateProcStrBin(const QString& path) {
+int KorvoUpdateSendProc::UpdateProcStrBin(const QString& path, const std::function<void()>& succeeded) {
     didPostUpdateData(kUpdateStatusRunning, 0.0f, path);
     ExclusiveUse exclusive;
 
@@ -114,6 +114,7 @@ int KorvoUpdateSendProc::UpdateProcStrBin(const QString& path) {
                               path);
     }
     if (first < 0) return updateFail(path);
+    if (pkg.sectionFlags != 3 && succeeded) succeeded();
 
     // A stop during the pause ends the wait; a second pass then fails at its first step.
     DevicePort::sharedManager().pauseUnlessAborted(timing().pauseAfterPassMs);
@@ -123,6 +124,7 @@ int KorvoUpdateSendProc::UpdateProcStrBin(const QString& path) {
             SendProcPFile(bytes.data() + pkg.dataOffset, firmware::EnterCmd(data).data(),
                           firmware::EraseCmd(data).data(), int32_t(pkg.dataLength), firmware::kDataBase, 3, path);
         if (second < 0) return updateFail(path);
+        if (succeeded) succeeded();
     }
     didPostUpdateData(kUpdateStatusDone, 1.0f, path);
     return 0;

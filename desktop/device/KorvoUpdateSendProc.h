@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 extern const char* const kUpdateDataPro; // "UpdateDataPro"
 extern const char* const kProInfoKey;    // "proInfo"
@@ -29,8 +30,10 @@ public:
         int pauseAfterPassMs = 1000; // the tool restarts its flash controller after a pass
     };
 
-    // The whole flash: 0 after success, -1 after failure.
-    static int UpdateProcStrBin(const QString& path);
+    // The whole flash: 0 after success, -1 after failure. succeeded, when given, is called on this thread as soon as
+    // the last pass's EndCmd is acknowledged, before the pause: from then on the flash has succeeded, whatever the
+    // link does next (a tool that restarts after an update leaves the line).
+    static int UpdateProcStrBin(const QString& path, const std::function<void()>& succeeded = {});
     // One pass over a section; 0 after its EndCmd was acknowledged, -1 after a failure already reported.
     static int SendProcPFile(const uint8_t* pFile, const uint8_t* EnterCmd, const uint8_t* EraseCmd, int32_t iTotal,
                              uint32_t uiAddr, int iFlag, const QString& paht);

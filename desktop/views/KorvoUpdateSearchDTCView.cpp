@@ -3,6 +3,7 @@
 #include "Dispatch.h"
 #include "KorvoUpdateCommonTool.h"
 #include "KorvoUpdateSearchField.h"
+#include "KorvoUpdateSearchFieldCell.h"
 #include "KorvoUpdateTableCellView.h"
 #include "KorvoUpdateTableHeaderCell.h"
 #include "Log.h"
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QPointer>
+#include <QStyleOptionComboBox>
 
 namespace {
 const char* const kNotFoundLog = "未找到匹配的对象";
@@ -94,6 +96,13 @@ void KorvoUpdateSearchDTCView::layoutSubviews() {
     m_topView->setGeometry(0, 0, W, kTopBarHeight);
     m_searchField->setGeometry(0, 0, std::max(0, W - kFieldRightInset), kFieldHeight);
     m_popUpButton->setGeometry(kPopUpLeft, kPopUpTop, std::max(0, W - kPopUpRightInset - kPopUpLeft), kPopUpHeight);
+    // The field is clear and lies over the pop-up, whose white box shows through it: the query starts where the
+    // pop-up would start its own text, inside that box.
+    QStyleOptionComboBox option;
+    option.initFrom(m_popUpButton);
+    const QRect popUpText = m_popUpButton->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                                   QStyle::SC_ComboBoxEditField, m_popUpButton);
+    m_searchField->searchCell()->setMargin(kPopUpLeft + popUpText.left());
     m_tableView->setGeometry(kTableMargin, kTableTop, std::max(0, W - 2 * kTableMargin),
                              std::max(0, H - kTableTop - kTableMargin));
     m_tableView->setColumnWidth(0, kCodeColumnWidth);

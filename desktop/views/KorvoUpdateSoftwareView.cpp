@@ -14,6 +14,7 @@
 #include "mainbundle.h"
 
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPointer>
 #include <QTextCodec>
@@ -43,6 +44,9 @@ KorvoUpdateSoftwareView::KorvoUpdateSoftwareView(QWidget* parent) : QWidget(pare
     m_tableView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_tableView->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_tableView->setStyleSheet("KorvoUpdateTableView { background: white; border: 1px solid #c8c8c8; }");
+    // The Status column takes what the viewport leaves, whether or not the vertical scroll bar shows, so the list
+    // never scrolls sideways.
+    m_tableView->horizontalHeader()->setStretchLastSection(true);
 
     m_bgImage = new KorvoUpdateImageView(this);
     m_bgImage->setScaling(KorvoUpdateImageView::Scaling::ProportionallyDown);
@@ -258,9 +262,6 @@ void KorvoUpdateSoftwareView::resetUILayout() {
                              std::max(0, height() - kInsetTop - kInsetBottom));
     for (int i = 0; i < kProgressColumn; ++i)
         m_tableView->setColumnWidth(i, kFixedColumnWidth);
-    const int frame = 2; // the list's border
-    m_tableView->setColumnWidth(kProgressColumn,
-                                std::max(0, m_tableView->width() - kProgressColumn * kFixedColumnWidth - frame));
     m_bgImage->setGeometry(kInsetSide, kGuideTop, std::max(0, width() - 2 * kInsetSide),
                            std::max(0, height() - kGuideTop));
 }

@@ -25,12 +25,15 @@ namespace {
 const char* const kManualFolder = "Pdf";
 const char* const kManualSuffix = "pdf";
 const char* const kDefaultOpener = "xdg-open";
+// xdg-open ends with this when it finds no program for the file (4 when the program it started failed).
+constexpr int kExitNoProgram = 3;
 QString g_opener;
 
 // What became of one run of the opener.
 struct OpenerRun {
     bool started = false;
     bool exitedWell = false; // ended by exit() with 0
+    bool noProgram = false;  // the opener, or a program for the file, is missing
     std::string failure;     // for the log, when it did not exit well
 };
 
@@ -44,6 +47,7 @@ OpenerRun runOpener(const QString& program, const QString& path) {
     pid_t pid = -1;
     const int error = posix_spawnp(&pid, name.constData(), nullptr, nullptr, argv, environ);
     if (error != 0) {
+        run.noProgram = true;
         run.failure = "could not be started: " + std::string(std::strerror(error));
         return run;
     }
@@ -55,7 +59,7 @@ OpenerRun runOpener(const QString& program, const QString& path) {
         return run;
     }
     run.exitedWell = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    // xdg-open ends with 3 when it finds no program for the file and 4 when that program failed.
+    run.noProgram = WIFEXITED(status) && WEXITSTATUS(status) == kExitNoProgram;
     if (!run.exitedWell)
         run.failure = WIFEXITED(status) ? "ended with " + std::to_string(WEXITSTATUS(status))
                                         : "ended by signal " + std::to_string(WTERMSIG(status));
@@ -79,6 +83,10 @@ QString KorvoUpdateUserManualView::openerProgram() {
 
 QString KorvoUpdateUserManualView::cannotOpenMessage() {
     return localizedText("Manual1");
+}
+
+QString KorvoUpdateUserManualView::viewerFailedMessage() {
+    return localizedText("Manual2");
 }
 
 void KorvoUpdateUserManualView::getFullBinFile() {
@@ -117,14 +125,16 @@ void KorvoUpdateUserManualView::onClick(int tag) {
         const OpenerRun run = runOpener(program, path);
         if (run.exitedWell) return;
         syslogline::write("Error: " + program.toStdString() + " " + run.failure + " for " + path.toStdString());
-        dispatch::mainAsync([self, path] {
-            if (self) self->showCannotOpen(path);
+        const bool noProgram = run.noProgram;
+        dispatch::mainAsync([self, path, noProgram] {
+            if (self) self->showCannotOpen(path, noProgram);
         });
     });
 }
 
-void KorvoUpdateUserManualView::showCannotOpen(const QString& path) {
-    m_alert = KorvoUpdateAlert::alertWithTitle(localizedText("Alert1"), cannotOpenMessage(), QFileInfo(path).fileName(),
-                                               localizedText("Update21"), QString(), QImage());
+void KorvoUpdateUserManualView::showCannotOpen(const QString& path, bool noProgram) {
+    m_alert = KorvoUpdateAlert::alertWithTitle(
+        localizedText("Alert1"), noProgram ? cannotOpenMessage() : viewerFailedMessage(), QFileInfo(path).fileName(),
+        localizedText("Update21"), QString(), QImage());
     m_alert->beginSheetModalForWindow(window(), nullptr, nullptr);
 }

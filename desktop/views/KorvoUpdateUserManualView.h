@@ -4,7 +4,7 @@
 // The viewer is started through an opener program (xdg-open unless replaced) that gets the manual's absolute path
 // as its one argument; it is started and waited for on a worker thread, so the window never waits for it. When it
 // cannot start or finds nothing to open the file with, the user is told, in the interface language, what to
-// install. GUI thread only.
+// install; when the viewer it started failed, that the viewer failed. GUI thread only.
 #pragma once
 
 #include <QStringList>
@@ -39,12 +39,14 @@ public:
     // The program that opens a file with the user's application for it; empty restores xdg-open.
     static void setOpenerProgram(const QString& program);
     static QString openerProgram();
-    // The text that tells the user what to install when a manual cannot be opened.
+    // The text that tells the user what to install when no program can open a manual.
     static QString cannotOpenMessage();
+    // The text for a viewer that started and failed.
+    static QString viewerFailedMessage();
 
 private:
     void setupUi();
-    void showCannotOpen(const QString& path);
+    void showCannotOpen(const QString& path, bool noProgram);
 
     QStringList m_listModels;
     std::vector<KorvoUpdateButtonItem*> m_buttons;

@@ -207,7 +207,7 @@ TEST(ShippedBundles, EveryOfferedLanguageHasEveryKey) {
                               "Update6",     "Update7",     "Update8",     "Update21",    "Update22",   "UpdateHint1",
                               "UpdateHint2", "UpdateHint3", "UpdateHint4", "UpdateHint5", "Print1",     "Print2",
                               "Print3",      "Search1",     "Search2",     "Settings1",   "PortError1", "PortError2",
-                              "PortError3",  "Manual1",     "UpdateHint6", "Alert1"};
+                              "PortError3",  "Manual1",     "Manual2",     "UpdateHint6", "Alert1"};
     const auto offered = KorvoUpdateCommonTool::appSupportLanguagesNames();
     ASSERT_EQ(offered.size(), 10);
     for (const QString& code : offered) {

@@ -507,6 +507,45 @@ TEST_F(MainView, PullingTheToolOutDuringAFlashSaysTheUpdateDidNotFinish) {
     EXPECT_NE(messages[0], messages[1]);
 }
 
+// A tool that restarts after its update leaves the line right after acknowledging the last end frame, within the
+// pause that follows it: the update has succeeded, and is reported so, with no alert that it did not finish. Gone
+// after the first of two passes, it is cut.
+TEST_F(MainView, AToolLeavingAfterItsLastEndFrameWasAcknowledgedHasBeenUpdated) {
+    const QString package = shipOnePackage();
+    KorvoUpdateSendProc::Timing t;
+    t.pauseAfterPassMs = 60000; // the detach comes within it, and ends it
+    KorvoUpdateSendProc::setTiming(t);
+    ASSERT_TRUE(sim->start());
+    load();
+    ASSERT_TRUE(waitUntil([&] { return controller->myUpdatesView()->listModels().size() == 1; }, 3000));
+    controller->softwareItemClick(package, 0);
+    // Gone once the host has the acknowledgement (a pty drops a reply still unread when its tool end closes).
+    ASSERT_TRUE(waitUntil([] { return KorvoUpdateFlashRunner::hasSucceeded(); }, 10000));
+    sim->vanish();
+    controller->deviceDidUnMounted(nullptr);
+    EXPECT_FALSE(controller->unplugAlert());
+    ASSERT_TRUE(waitUntil([] { return !KorvoUpdateFlashRunner::isRunning(); }, 5000));
+    EXPECT_EQ(reportsWithStatus(kUpdateStatusDone).size(), 1u);
+    EXPECT_TRUE(reportsWithStatus(kUpdateStatusFailed).empty());
+    EXPECT_EQ(sim->completedPasses(), 1);
+    EXPECT_FALSE(controller->unplugAlert());
+
+    // Gone between the two passes of a package with both sections: cut.
+    ASSERT_TRUE(sim->start());
+    controller->deviceDidMounted(nullptr);
+    ASSERT_TRUE(waitUntil([] { return DevicePort::sharedManager().curName() == "QM82"; }, 3000));
+    const std::string both = packages.write("QM82_V1.30_EN_20240105.bin",
+                                            firmware::buildPackage({{1, firmware::Bytes(3000, 1)}, {2, {7, 8}}}));
+    controller->softwareItemClick(QString::fromStdString(both), 0);
+    ASSERT_TRUE(sim->waitFor([&] { return sim->completedPasses() == 2; }, 10000));
+    spin(100);
+    EXPECT_FALSE(KorvoUpdateFlashRunner::hasSucceeded());
+    sim->vanish();
+    controller->deviceDidUnMounted(nullptr);
+    ASSERT_TRUE(controller->unplugAlert());
+    EXPECT_EQ(controller->unplugAlert()->informationTextField()->text(), "QM82_V1.30_EN_20240105.bin");
+}
+
 // The flash fails first (the tool's link went with the tool) and the system reports the unplug a moment later: the
 // alert comes all the same. An unplug long after a finished flash brings none.
 TEST_F(MainView, AnUnplugReportedJustAfterTheFlashFailedStillSaysTheUpdateDidNotFinish) {

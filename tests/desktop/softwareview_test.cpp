@@ -16,7 +16,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
+#include <QScrollBar>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -157,6 +160,25 @@ TEST_F(FirmwareList, TheListAndTheGuideTakeTheirPlaces) {
     EXPECT_EQ(view.tableView()->geometry(), QRect(10, 10, 890, 495));
     // The guide spans the view 40 below its top, 10 from either side, down to its bottom.
     EXPECT_EQ(view.bgImage()->geometry(), QRect(10, 40, 890, 485));
+}
+
+// More rows than fit, so the vertical scroll bar shows: a click on a Status cell leaves the list where it is, with
+// every column in view.
+TEST_F(FirmwareList, AClickOnAStatusCellNeverScrollsTheListSideways) {
+    for (int i = 10; i < 30; ++i)
+        resources.package("QM82_V1." + std::to_string(i) + "_EN_20240105.bin", {{1, firmware::Bytes(10, 1)}});
+    auto view = listedView("TENVOR-QM82");
+    KorvoUpdateTableView* table = view->tableView();
+    ASSERT_TRUE(waitUntil([&] { return table->verticalScrollBar()->isVisible(); }, 2000));
+    EXPECT_LE(table->horizontalHeader()->length(), table->viewport()->width());
+    const QModelIndex cell = table->model()->index(2, 4);
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, table->visualRect(cell).center());
+    table->scrollTo(cell); // as when the cell takes the focus
+    ASSERT_TRUE(view->alert());
+    EXPECT_EQ(view->cIndex(), 2);
+    EXPECT_EQ(table->horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(table->columnViewportPosition(0), 0) << "the Version column starts at the left edge";
+    view->alertSheetDidEnd(view->alert(), KorvoUpdateAlert::kReturnCancel, nullptr);
 }
 
 TEST_F(FirmwareList, ClicksSheetsAndProgress) {

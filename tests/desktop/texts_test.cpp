@@ -237,7 +237,7 @@ TEST_F(Texts, TheFlashingStatesFitTheProgressColumnInEveryLanguage) {
 }
 
 // The alerts of the window in each language: the flash confirmation, the stop warning, the unplugged tool, the
-// manual that would not open.
+// manual that would not open (no viewer, or a viewer that failed).
 TEST_F(Texts, EveryAlertFitsItsTextsInEveryLanguage) {
     for (const QString& language : offeredLanguages()) {
         use(language);
@@ -251,13 +251,14 @@ TEST_F(Texts, EveryAlertFitsItsTextsInEveryLanguage) {
         alerts.push_back(KorvoUpdateAlert::alertWithTitle(localizedText("Alert1"), localizedText("UpdateHint6"),
                                                           "QM82_V1.20_EN_20240105.bin", ok, QString(),
                                                           images::imageNamed("warning")));
-        alerts.push_back(KorvoUpdateAlert::alertWithTitle(localizedText("Alert1"), localizedText("Manual1"),
-                                                          "KorvoUpdate.pdf", ok, QString(), QImage()));
+        for (const char* key : {"Manual1", "Manual2"})
+            alerts.push_back(KorvoUpdateAlert::alertWithTitle(localizedText("Alert1"), localizedText(key),
+                                                              "KorvoUpdate.pdf", ok, QString(), QImage()));
         for (const auto& alert : alerts) {
             alert->show();
             measure.allUnder(alert.get());
         }
-        EXPECT_GE(measure.measured(), 4 * 3) << language.toStdString(); // title, message and OK of each
+        EXPECT_GE(measure.measured(), 5 * 3) << language.toStdString(); // title, message and OK of each
     }
 }
 

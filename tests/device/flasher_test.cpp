@@ -1,5 +1,6 @@
 #include "DevicePort.h"
 #include "KorvoUpdateSendProc.h"
+#include "Log.h"
 #include "NotificationCenter.h"
 #include "ScanToolSim.h"
 #include "TempDir.h"
@@ -8,9 +9,14 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <mutex>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
 
 using namespace firmware;
 using Step = ScanToolSim::Step;
@@ -190,6 +196,68 @@ TEST_F(Flasher, ShortVanishedAndSplitReplies) {
     for (int s : statuses())
         EXPECT_NE(s, 2);
     EXPECT_FALSE(DevicePort::sharedManager().isOpenPort());
+}
+
+namespace {
+// What a line holds that nobody reads, taken in frames of frameLength bytes.
+size_t bytesALineHolds(size_t frameLength) {
+    int master = -1, slave = -1;
+    if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return 0;
+    termios raw{};
+    tcgetattr(slave, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(slave, TCSANOW, &raw);
+    fcntl(slave, F_SETFL, fcntl(slave, F_GETFL) | O_NONBLOCK);
+    const Bytes frame(frameLength, 0x55);
+    size_t held = 0;
+    for (ssize_t n; (n = ::write(slave, frame.data(), frame.size())) > 0;)
+        held += size_t(n);
+    close(slave);
+    close(master);
+    return held;
+}
+} // namespace
+
+// The tool stops reading in the middle of a block frame, a hung tool: the repeats of the frame fill the line until a
+// write comes back short. The frame is not taken for sent, the log tells how much of it went, and the flash fails
+// within its time-outs with the port closed.
+TEST_F(Flasher, AToolThatStopsReadingMidFrameFailsTheFlashWithinItsTimeouts) {
+    constexpr size_t kFrame = kBlockSize + 6;
+    ScanToolSim::Fault stop{Step::BlockHeader, Kind::StopReading, 1, 1};
+    stop.readBytes = 1000;
+    sim->addFault(stop);
+    DevicePort::ExchangeTiming e = DevicePort::sharedManager().exchangeTiming();
+    e.attempts = int((bytesALineHolds(kFrame) + size_t(stop.readBytes)) / kFrame) + 2;
+    e.writeLimitMs = 200;
+    DevicePort::sharedManager().setExchangeTiming(e);
+    std::vector<std::string> log;
+    std::mutex logMutex;
+    const syslogline::Sink previous = syslogline::setSink([&](const std::string& line) {
+        std::lock_guard<std::mutex> lock(logMutex);
+        log.push_back(line);
+    });
+    const auto t0 = Clock::now();
+    EXPECT_EQ(flash(package({{1, pattern(5000, 4)}})), -1);
+    const auto elapsed = Clock::now() - t0;
+    syslogline::setSink(previous);
+    // Each attempt takes at most the write limit and the reply time-out; the bound leaves room for a busy machine.
+    EXPECT_LT(elapsed, std::chrono::milliseconds(e.attempts * (e.writeLimitMs + 300) + 10000));
+    EXPECT_EQ(statuses().back(), -1);
+    for (int s : statuses())
+        EXPECT_NE(s, 2);
+    EXPECT_FALSE(DevicePort::sharedManager().isOpenPort());
+    EXPECT_EQ(commands(), (std::vector<int>{0xC0, 0xC2, 0xC1, 0, 0xC1})) << "block 1's data never arrived whole";
+    // "took only N of 2054 bytes", with N neither none nor all of the frame.
+    const std::string took = "took only ", of = " of " + std::to_string(kFrame) + " bytes";
+    bool told = false;
+    for (const std::string& line : log) {
+        const size_t at = line.find(took), end = line.find(of);
+        size_t sent = 0;
+        if (at != std::string::npos && end != std::string::npos)
+            std::from_chars(line.data() + at + took.size(), line.data() + end, sent);
+        told = told || (sent > 0 && sent < kFrame);
+    }
+    EXPECT_TRUE(told) << "no log line says that the frame went only in part";
 }
 
 TEST_F(Flasher, DamagedPackagesAreRefusedBeforeAnythingIsSent) {

@@ -121,7 +121,8 @@ TEST_F(ManualView, WhenNothingCanOpenTheManualTheUserIsToldWhatToInstall) {
     desktoptest::spin(500);
 }
 
-// The warning speaks the interface language, like every other text of the window.
+// The warning speaks the interface language, like every other text of the window, and tells a viewer that started
+// and failed (xdg-open ends with 4) from none found (3).
 TEST_F(ManualView, TheWarningIsInTheInterfaceLanguage) {
     touch("a.pdf");
     KorvoUpdateUserManualView::setOpenerProgram(opener(3));
@@ -136,6 +137,15 @@ TEST_F(ManualView, TheWarningIsInTheInterfaceLanguage) {
     EXPECT_EQ(view.failureAlert()->messageTextField()->text(), russian);
     EXPECT_EQ(view.failureAlert()->okButton()->text(), QString::fromUtf8("ОК"));
     EXPECT_EQ(view.failureAlert()->titleTextField()->text(), QString::fromUtf8("Предупреждение"));
+
+    KorvoUpdateAlert* noViewer = view.failureAlert();
+    KorvoUpdateUserManualView::setOpenerProgram(opener(4));
+    view.onClick(0);
+    ASSERT_TRUE(waitUntil([&] { return view.failureAlert() != noViewer; }, 5000));
+    const QString failed = view.failureAlert()->messageTextField()->text();
+    EXPECT_EQ(failed, localizedText("Manual2"));
+    EXPECT_TRUE(failed.contains(QString::fromUtf8("руководство")));
+    EXPECT_NE(failed, russian);
 }
 
 TEST(ShippedManuals, EnglishAndGermanManualsTellHowToFlashAndSetUpThePort) {

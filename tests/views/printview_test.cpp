@@ -1,6 +1,7 @@
 #include "DevicePort.h"
 #include "KorvoUpdateButton.h"
 #include "KorvoUpdateCommonTool.h"
+#include "KorvoUpdateMainViewController.h"
 #include "KorvoUpdatePrintInfoView.h"
 #include "KorvoUpdateSoftwareView.h"
 #include "NotificationCenter.h"
@@ -177,6 +178,29 @@ TEST_F(PrintView, AReportOverFourKilobytesArrivesWholeAndInOrder) {
     sim->sendReport(report);
     EXPECT_TRUE(waitUntil([&] { return view.text().size() >= int(report.size()); }, 8000));
     EXPECT_EQ(view.text(), QString::fromStdString(report));
+}
+
+// A tool that starts a report as soon as its port is opened, at the line's rate, while the report tab is shown: the
+// text read by the identification read that follows the probe is report text too, and every byte of it is shown.
+TEST_F(PrintView, AReportSentAsSoonAsThePortOpensArrivesWhole) {
+    setenv("SCANTOOL_SERIAL_DIR", devices.path().c_str(), 1);
+    ScanToolSim::Options o;
+    o.deviceDir = devices.path();
+    o.paced = true;
+    sim = std::make_unique<ScanToolSim>(o);
+    std::string report;
+    for (int i = 0; report.size() < 6000; ++i)
+        report += "0421 " + std::to_string(i) + " P0301 01 MISFIRE RATE 12/1000\r\n";
+    sim->setReportOnOpen(report);
+    ASSERT_TRUE(sim->start()) << sim->lastError();
+    KorvoUpdateMainViewController controller;
+    controller.loadViewIfNeeded();
+    controller.tabViewDidSelectTabItemAtIndex(controller.tabView(), 1);
+    KorvoUpdatePrintInfoView* view = controller.printView();
+    EXPECT_TRUE(waitUntil([&] { return view->text().size() >= int(report.size()); }, 10000));
+    view->copyAction();
+    EXPECT_TRUE(QApplication::clipboard()->text().startsWith(QString::fromStdString(report)))
+        << QApplication::clipboard()->text().left(80).toStdString();
 }
 
 TEST_F(PrintView, ChunksJoinAsSentAndTheIdentificationReplyGoesToItsHandler) {

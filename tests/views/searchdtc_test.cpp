@@ -171,6 +171,13 @@ TEST_F(SearchView, CellsShowCodeAndDescriptionByColumnAndTheCodeColumnKeepsItsWi
     EXPECT_EQ(view->topView()->geometry(), QRect(0, 0, 700, 45));
     EXPECT_EQ(view->searchField()->geometry(), QRect(0, 0, 600, 30));
     EXPECT_EQ(view->tableView()->geometry(), QRect(10, 55, 680, 335));
+    // The query stands in the white box that the pop-up draws under the field, clear of its border.
+    constexpr int kClearOfBorder = 3;
+    const KorvoUpdateSearchField* field = view->searchField();
+    const QRect text(field->mapTo(view->topView(), field->textArea().topLeft()), field->textArea().size());
+    const QRect box = view->popUpButton()->geometry();
+    EXPECT_GE(text.left(), box.left() + kClearOfBorder);
+    EXPECT_LT(text.right(), box.right());
 }
 
 // With the vertical scroll bar shown, a click on a description selects its row without moving the table sideways.

@@ -89,12 +89,16 @@ void KorvoUpdateCellTextField::updateTextRect() {
     if (margins != textMargins()) setTextMargins(margins);
 }
 
-int KorvoUpdateCellTextField::textAreaWidth() const {
+QRect KorvoUpdateCellTextField::textArea() const {
     QStyleOptionFrame option;
     initStyleOption(&option);
     const QRect contents =
         style()->subElementRect(QStyle::SE_LineEditContents, &option, this).marginsRemoved(textMargins());
-    return std::max(0, contents.width() - 2 * kLineEditInnerMargin - kLineEditCursorRoom);
+    return contents.adjusted(kLineEditInnerMargin, 0, -kLineEditInnerMargin, 0);
+}
+
+int KorvoUpdateCellTextField::textAreaWidth() const {
+    return std::max(0, textArea().width() - kLineEditCursorRoom);
 }
 
 QRect KorvoUpdateCellTextField::caretRect() const {

@@ -28,6 +28,8 @@ public:
 
     // Re-reads the cell's text rectangle for the field's bounds.
     void updateTextRect();
+    // Where the text is drawn while it is not scrolled, in the field's coordinates.
+    QRect textArea() const;
     // The widest text the field shows whole, without scrolling it.
     int textAreaWidth() const;
 
