@@ -193,6 +193,37 @@ TEST_F(EngineTest, PauseKeepsThePartialFileFreesTheSlotAndResumesByteIdentical) 
     EXPECT_FALSE(fileExists(update(resume->partialName.toStdString())));
 }
 
+// A store that finds its file damaged starts a new one: the transfers whose records went with the old one stop and
+// free their slots for the records of the new one.
+TEST_F(EngineTest, ARenewedStoreStopsTheTransfersOfTheRecordsItLost) {
+    const auto slow = randomBytes(100 * 1024, 31), quick = randomBytes(20000, 32);
+    www.write("Benz_V1.0_EN.zip", slow);
+    www.write("Audi_V1.0_EN.zip", quick);
+    NginxServer nginx(www.path(), "location /Benz { limit_rate 32k; }");
+    ASSERT_TRUE(nginx.ok());
+    setLimit(1);
+    engine->startDownloadTask(record(nginx.url("Benz_V1.0_EN.zip"), "Benz", slow.size()));
+    ASSERT_TRUE(waitFor([&] { return progress > 0; }));
+    // The store lets go of the file, which is then damaged behind its first page, and opens it again.
+    TempDir elsewhere;
+    platform::setDocumentsDirectory(QString::fromStdString(elsewhere.path()));
+    store->creatDBWithSerialNumber("SN0001", "owner@example.com");
+    auto bytes = readFileBytes(docs.file("KorvoUpdate.db"));
+    const size_t page = size_t(bytes[16]) << 8 | bytes[17];
+    const auto noise = randomBytes(bytes.size() - page, 33);
+    std::copy(noise.begin(), noise.end(), bytes.begin() + long(page));
+    docs.write("KorvoUpdate.db", bytes);
+    platform::setDocumentsDirectory(QString::fromStdString(docs.path()));
+    store->creatDBWithSerialNumber("SN0001", "owner@example.com");
+    ASSERT_TRUE(store->getAllCacheData().empty());
+    ASSERT_TRUE(waitFor([&] { return engine->dataTaskVehiclesSet().isEmpty() && engine->dataTaskDic().isEmpty(); }));
+
+    const std::string url = nginx.url("Audi_V1.0_EN.zip");
+    engine->startDownloadTask(record(url, "Audi", quick.size()));
+    ASSERT_TRUE(waitFor([&] { return stateOf(url) == KorvoUpdateDownloadStateFinished; }));
+    EXPECT_EQ(readFileBytes(update("Audi_V1.0_EN.7z")), quick);
+}
+
 TEST_F(EngineTest, RestartedProgramResumesFromTheOffset) {
     const auto content = randomBytes(120000, 5);
     ScriptedServer server(content);
