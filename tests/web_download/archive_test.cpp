@@ -348,10 +348,16 @@ TEST_F(ArchiveTest, BadInputIsReportedToTheDelegate) {
     LzmaTool::tool().compressWithDestinationPath(q(tmp.file("a.7z")), {}, 4, q(src));
     LzmaTool::tool().compressWithDestinationPath(q(tmp.file("a.7z")), {}, 1, q(tmp.file("missing")));
     LzmaTool::tool().compressWithDestinationPath(q(tmp.file("a.7z")), "two\nlines", 1, q(src));
-    ASSERT_EQ(recorder->compressErrors.size(), 3u);
+    // A source named through "." or ".." would bring in what lies around it (the parent of "src/sub/..").
+    for (const char* through : {"/sub/..", "/.", "/./sub", "/sub/../sub"})
+        LzmaTool::tool().compressWithDestinationPath(q(tmp.file("a.7z")), {}, 1, q(src + through));
+    ASSERT_EQ(recorder->compressErrors.size(), 7u);
     EXPECT_EQ(recorder->compressErrors[0].code, LzmaTool::ErrorFileType);
     EXPECT_EQ(recorder->compressErrors[1].code, LzmaTool::ErrorInput);
     EXPECT_EQ(recorder->compressErrors[2].code, LzmaTool::ErrorPassword);
+    for (size_t i = 3; i < 7; ++i)
+        EXPECT_EQ(recorder->compressErrors[i].code, LzmaTool::ErrorInput);
+    EXPECT_FALSE(fileExists(tmp.file("a.7z")));
 
     tmp.write("damaged.7z", std::string("7z\xBC\xAF\x27\x1C garbage that is no archive", 34));
     LzmaTool::tool().decompressWithPath(q(tmp.file("damaged.7z")), {}, 1, q(tmp.file("d")));

@@ -486,11 +486,19 @@ TEST_F(EngineTest, UnsafeAddressesFailAndFinishedFilesAreNotFetchedAgain) {
     ScriptedServer server(randomBytes(100, 13));
     auto local = record("file:///etc/passwd", "Ford", 10);
     auto plain = record("http://example.com/Ford_V1.zip", "Ford", 10);
+    auto nameless = record("https://example.com/", "Ford", 10);
     setLimit(1);
     engine->startDownloadTask(local);
     ASSERT_TRUE(waitFor([&] { return stateOf("file:///etc/passwd") == KorvoUpdateDownloadStateFailed; }));
     EXPECT_EQ(stateOf("http://example.com/Ford_V1.zip"), KorvoUpdateDownloadStateFailed);
     EXPECT_TRUE(engine->dataTaskVehiclesSet().isEmpty());
+    const auto refusal = [&](const char* url) {
+        const auto error = engine->lastErrorForUrl(url);
+        return error ? error->code : 0;
+    };
+    EXPECT_EQ(refusal("file:///etc/passwd"), DownloadErrorUnsupportedURL);
+    EXPECT_EQ(refusal("http://example.com/Ford_V1.zip"), DownloadErrorUnsupportedURL);
+    EXPECT_EQ(refusal("https://example.com/"), DownloadErrorBadURL);
 
     // A finished record whose file is there is not downloaded again.
     const std::string url = server.url("Kia_V9.zip");

@@ -440,6 +440,10 @@ void KorvoUpdateDownloadManager::downloadwithModelOnQueue(const ModelPtr& model)
         DownloadError error;
         error.code = zipPath.isEmpty() ? DownloadErrorBadURL : DownloadErrorUnsupportedURL;
         error.message = QStringLiteral("%1 is not an https address of a file.").arg(url);
+        {
+            std::lock_guard<std::mutex> lock(m_snapshotMutex);
+            m_lastErrors.insert(url, error);
+        }
         failVehicle(model, error);
         return;
     }
