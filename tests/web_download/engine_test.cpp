@@ -83,15 +83,16 @@ protected:
     void setLimit(long long count) {
         NotificationCenter::workspaceCenter().post(KorvoUpdateDownloadMaxConcurrentCountChangeNotification, &count);
     }
+    // A record listing its size as totalFileSize and, unless told otherwise, as expectedContentLength.
     KorvoUpdateDownloadModelPtr record(const std::string& url, const QString& vehicle, size_t size,
-                                       const QString& filePath = {}) {
+                                       const QString& filePath = {}, bool expectedLength = true) {
         auto r = KorvoUpdateDownloadModel::create();
         r->setSoftware("DIAG");
         r->setVehicle(vehicle);
         r->setUrl(QString::fromStdString(url));
         r->setFilePath(filePath.isEmpty() ? QFileInfo(QString::fromStdString(url)).completeBaseName() : filePath);
         r->setTotalFileSize(size);
-        r->setExpectedContentLength(size);
+        r->setExpectedContentLength(expectedLength ? size : 0);
         store->insertModel(*r);
         return store->getModelWithUrl(QString::fromStdString(url));
     }
@@ -560,13 +561,15 @@ TEST_F(EngineTest, AnEmptyBodyOrAFileOfAnotherSizeThanListedNeverFinishes) {
     unsized.setMode(ScriptedServer::Mode::NoLength);
     unsized.cutNext(1, 20000);
     const std::string emptyUrl = empty.url("Opel_V1.0_EN.zip"), unlistedUrl = empty.url("Fiat_V1.0_EN.zip"),
-                      shortUrl = shorter.url("Seat_V1.0_EN.zip"), unsizedUrl = unsized.url("Jeep_V1.0_EN.zip");
-    setLimit(4);
+                      shortUrl = shorter.url("Seat_V1.0_EN.zip"), unsizedUrl = unsized.url("Jeep_V1.0_EN.zip"),
+                      totalOnlyUrl = shorter.url("Mini_V1.0_EN.zip");
+    setLimit(5);
     engine->startDownloadTask(record(emptyUrl, "Opel", 1000));
     engine->startDownloadTask(record(unlistedUrl, "Fiat", 0)); // no size listed: still no empty package
     engine->startDownloadTask(record(shortUrl, "Seat", whole.size()));
     engine->startDownloadTask(record(unsizedUrl, "Jeep", whole.size()));
-    for (const std::string& url : {emptyUrl, unlistedUrl, shortUrl, unsizedUrl}) {
+    engine->startDownloadTask(record(totalOnlyUrl, "Mini", whole.size(), {}, false)); // the whole size alone
+    for (const std::string& url : {emptyUrl, unlistedUrl, shortUrl, unsizedUrl, totalOnlyUrl}) {
         SCOPED_TRACE(url);
         ASSERT_TRUE(waitFor([&] { return stateOf(url) == KorvoUpdateDownloadStateFailed; }));
         const auto error = engine->lastErrorForUrl(QString::fromStdString(url));
@@ -574,7 +577,8 @@ TEST_F(EngineTest, AnEmptyBodyOrAFileOfAnotherSizeThanListedNeverFinishes) {
         EXPECT_EQ(error->code,
                   url == emptyUrl || url == unlistedUrl ? DownloadErrorZeroByteResource : DownloadErrorWrongSize);
     }
-    for (const char* name : {"Opel_V1.0_EN.7z", "Fiat_V1.0_EN.7z", "Seat_V1.0_EN.7z", "Jeep_V1.0_EN.7z"})
+    for (const char* name :
+         {"Opel_V1.0_EN.7z", "Fiat_V1.0_EN.7z", "Seat_V1.0_EN.7z", "Jeep_V1.0_EN.7z", "Mini_V1.0_EN.7z"})
         EXPECT_FALSE(fileExists(update(name))) << name;
     {
         std::lock_guard<std::mutex> lock(mutex);
