@@ -14,11 +14,12 @@
 // each write it drops. Opening: a file that cannot be had to itself for WAL stays in rollback mode; a file that
 // cannot be written is opened to be read; an open that fails otherwise (a file another program holds) is tried again
 // by every operation until it works.
-// Damage: a file that is no database or whose pages are broken, found by the check of its pages at the opening or by
-// any later statement, is moved aside with its journal ("KorvoUpdate.db.damaged-<UTC time>", never removed) once the
-// operation that met it is done, and a new file serves the rest of the session; a write that met it is made again on
-// the new file. KorvoUpdateDownloadStoreRenewedNotification (default centre, object: the store) then tells that every
-// record held before is gone.
+// Damage: a file that is no database or whose pages are broken, found by the check of its pages at the opening (at
+// most a few seconds) or by any later statement, is moved aside with its journal ("KorvoUpdate.db.damaged-<UTC
+// time>", never removed) once the outermost operation that met it is done, and a new file serves the rest of the
+// session; that operation, unless an update (whose row went with the file), is made again on the new file.
+// KorvoUpdateDownloadStoreRenewedNotification (default centre, object: the store) then tells that every record held
+// before is gone.
 #pragma once
 
 #include "KorvoUpdateDownloadModel.h"
