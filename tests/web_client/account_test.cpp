@@ -207,6 +207,20 @@ TEST_F(AccountStore, TheReadableRecordsOfADamagedFileAreKept) {
     QList<QByteArray> expected = {oneUnreadable, cut};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(kept, expected);
+
+    // One bad byte (no UTF-8, or a NUL) inside one record of five costs that record alone.
+    for (const char bad : {'\xff', '\0'}) {
+        QFile::remove(path);
+        for (const char* name : {"ann", "bob", "carl", "dave", "erin"})
+            ASSERT_TRUE(users.saveUserRegInfo(*record(name, "1")));
+        QByteArray bytes = contents(path);
+        bytes[bytes.indexOf("carl") + 1] = bad;
+        write(path, bytes);
+        EXPECT_EQ(names(), (QStringList{"ann:1", "bob:1", "dave:1", "erin:1"}));
+        ASSERT_TRUE(users.saveUserRegInfo(*record("fay", "1")));
+        EXPECT_EQ(names(), (QStringList{"ann:1", "bob:1", "dave:1", "erin:1", "fay:1"}));
+        EXPECT_NE(log.back().find("the 4 readable ones are kept"), std::string::npos) << log.back();
+    }
 }
 
 // The files are ours but lie in the user's Documents: a password written into one is neither read nor kept, and a

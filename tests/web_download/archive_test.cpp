@@ -10,14 +10,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 #include <tuple>
@@ -202,23 +205,39 @@ TEST_F(ArchiveTest, AFolderOfTheTargetIsNeverReplacedByAFile) {
     EXPECT_EQ(readFileBytes(tmp.file("dest/src/conf")), readFileBytes(tmp.file("src/conf")));
 }
 
+// Only a staging folder that an extraction made and left when it was killed is removed by the next one; a folder of
+// that name which an archive brought or the user made stays.
 TEST_F(ArchiveTest, StagingLeftByAKilledExtractionIsRemovedByTheNextOne) {
     LzmaTool::tool().compressWithDestinationPath(q(tmp.file("pack.7z")), {}, 1, q(makeTree()));
-    ASSERT_EQ(compressed, 1);
-    // What a killed extraction leaves: its staging folder with part of the items.
-    QDir().mkpath(q(tmp.file("dest/.extract-Ab12Cd/src/sub")));
-    tmp.write("dest/.extract-Ab12Cd/src/sub/b.bin", randomBytes(5000, 4));
-    // One whose extraction still runs holds its lock; a hidden folder of another name is not ours.
-    QDir().mkpath(q(tmp.file("dest/.extract-Busy12")));
-    QDir().mkpath(q(tmp.file("dest/.extract-mine")));
-    const int busy = ::open(tmp.file("dest/.extract-Busy12").c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_GE(busy, 0);
-    ASSERT_EQ(::flock(busy, LOCK_EX | LOCK_NB), 0);
+    QDir().mkpath(q(tmp.file("theirs/.extract-Ab12Cd")));
+    tmp.write("theirs/.extract-Ab12Cd/data.bin", randomBytes(3000, 4));
+    LzmaTool::tool().compressWithDestinationPath(q(tmp.file("theirs.7z")), {}, 1,
+                                                 q(tmp.file("theirs/.extract-Ab12Cd")));
+    ASSERT_EQ(compressed, 2);
+    LzmaTool::tool().decompressWithPath(q(tmp.file("theirs.7z")), {}, 1, q(tmp.file("dest")));
+    QDir().mkpath(q(tmp.file("dest/.extract-Mine12")));
+    // An extraction killed once 7zz is done, its items still in its staging folder.
+    LzmaTool::tool().setProgram(q(sevenZipThen("kill -9 $PPID")));
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        LzmaTool::tool().decompressWithPath(q(tmp.file("pack.7z")), {}, 1, q(tmp.file("dest")));
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    const QStringList left = entries(tmp.file("dest")).filter(QRegularExpression("^\\.extract-(?!Ab12Cd|Mine12)"));
+    ASSERT_EQ(left.size(), 1);
+    // A copy of it is the user's.
+    std::filesystem::copy(tmp.file("dest/" + left[0].toStdString()), tmp.file("dest/.extract-Copy12"),
+                          std::filesystem::copy_options::recursive);
+    LzmaTool::tool().setProgram({});
 
     LzmaTool::tool().decompressWithPath(q(tmp.file("pack.7z")), {}, 1, q(tmp.file("dest")));
-    ::close(busy);
     ASSERT_TRUE(recorder->decompressErrors.empty()) << recorder->decompressErrors[0].message.toStdString();
-    EXPECT_EQ(entries(tmp.file("dest")), (QStringList{".extract-Busy12", ".extract-mine", "src"}));
+    EXPECT_EQ(entries(tmp.file("dest")), (QStringList{".extract-Ab12Cd", ".extract-Copy12", ".extract-Mine12", "src"}));
+    EXPECT_EQ(readFileBytes(tmp.file("dest/.extract-Ab12Cd/data.bin")), randomBytes(3000, 4));
 }
 
 TEST_F(ArchiveTest, AnExtractionUnderWayKeepsItsStagingFromTheNextOne) {
@@ -329,10 +348,16 @@ TEST_F(ArchiveTest, BadInputIsReportedToTheDelegate) {
     LzmaTool::tool().compressWithDestinationPath(q(tmp.file("a.7z")), {}, 4, q(src));
     LzmaTool::tool().compressWithDestinationPath(q(tmp.file("a.7z")), {}, 1, q(tmp.file("missing")));
     LzmaTool::tool().compressWithDestinationPath(q(tmp.file("a.7z")), "two\nlines", 1, q(src));
-    ASSERT_EQ(recorder->compressErrors.size(), 3u);
+    // A source named through "." or ".." would bring in what lies around it (the parent of "src/sub/..").
+    for (const char* through : {"/sub/..", "/.", "/./sub", "/sub/../sub"})
+        LzmaTool::tool().compressWithDestinationPath(q(tmp.file("a.7z")), {}, 1, q(src + through));
+    ASSERT_EQ(recorder->compressErrors.size(), 7u);
     EXPECT_EQ(recorder->compressErrors[0].code, LzmaTool::ErrorFileType);
     EXPECT_EQ(recorder->compressErrors[1].code, LzmaTool::ErrorInput);
     EXPECT_EQ(recorder->compressErrors[2].code, LzmaTool::ErrorPassword);
+    for (size_t i = 3; i < 7; ++i)
+        EXPECT_EQ(recorder->compressErrors[i].code, LzmaTool::ErrorInput);
+    EXPECT_FALSE(fileExists(tmp.file("a.7z")));
 
     tmp.write("damaged.7z", std::string("7z\xBC\xAF\x27\x1C garbage that is no archive", 34));
     LzmaTool::tool().decompressWithPath(q(tmp.file("damaged.7z")), {}, 1, q(tmp.file("d")));

@@ -83,15 +83,16 @@ protected:
     void setLimit(long long count) {
         NotificationCenter::workspaceCenter().post(KorvoUpdateDownloadMaxConcurrentCountChangeNotification, &count);
     }
+    // A record listing its size as totalFileSize and, unless told otherwise, as expectedContentLength.
     KorvoUpdateDownloadModelPtr record(const std::string& url, const QString& vehicle, size_t size,
-                                       const QString& filePath = {}) {
+                                       const QString& filePath = {}, bool expectedLength = true) {
         auto r = KorvoUpdateDownloadModel::create();
         r->setSoftware("DIAG");
         r->setVehicle(vehicle);
         r->setUrl(QString::fromStdString(url));
         r->setFilePath(filePath.isEmpty() ? QFileInfo(QString::fromStdString(url)).completeBaseName() : filePath);
         r->setTotalFileSize(size);
-        r->setExpectedContentLength(size);
+        r->setExpectedContentLength(expectedLength ? size : 0);
         store->insertModel(*r);
         return store->getModelWithUrl(QString::fromStdString(url));
     }
@@ -191,6 +192,37 @@ TEST_F(EngineTest, PauseKeepsThePartialFileFreesTheSlotAndResumesByteIdentical) 
     ASSERT_TRUE(waitFor([&] { return stateOf(slowUrl) == KorvoUpdateDownloadStateFinished; }));
     EXPECT_EQ(readFileBytes(update("Benz_V1.0_EN.7z")), slow);
     EXPECT_FALSE(fileExists(update(resume->partialName.toStdString())));
+}
+
+// A store that finds its file damaged starts a new one: the transfers whose records went with the old one stop and
+// free their slots for the records of the new one.
+TEST_F(EngineTest, ARenewedStoreStopsTheTransfersOfTheRecordsItLost) {
+    const auto slow = randomBytes(100 * 1024, 31), quick = randomBytes(20000, 32);
+    www.write("Benz_V1.0_EN.zip", slow);
+    www.write("Audi_V1.0_EN.zip", quick);
+    NginxServer nginx(www.path(), "location /Benz { limit_rate 32k; }");
+    ASSERT_TRUE(nginx.ok());
+    setLimit(1);
+    engine->startDownloadTask(record(nginx.url("Benz_V1.0_EN.zip"), "Benz", slow.size()));
+    ASSERT_TRUE(waitFor([&] { return progress > 0; }));
+    // The store lets go of the file, which is then damaged behind its first page, and opens it again.
+    TempDir elsewhere;
+    platform::setDocumentsDirectory(QString::fromStdString(elsewhere.path()));
+    store->creatDBWithSerialNumber("SN0001", "owner@example.com");
+    auto bytes = readFileBytes(docs.file("KorvoUpdate.db"));
+    const size_t page = size_t(bytes[16]) << 8 | bytes[17];
+    const auto noise = randomBytes(bytes.size() - page, 33);
+    std::copy(noise.begin(), noise.end(), bytes.begin() + long(page));
+    docs.write("KorvoUpdate.db", bytes);
+    platform::setDocumentsDirectory(QString::fromStdString(docs.path()));
+    store->creatDBWithSerialNumber("SN0001", "owner@example.com");
+    ASSERT_TRUE(store->getAllCacheData().empty());
+    ASSERT_TRUE(waitFor([&] { return engine->dataTaskVehiclesSet().isEmpty() && engine->dataTaskDic().isEmpty(); }));
+
+    const std::string url = nginx.url("Audi_V1.0_EN.zip");
+    engine->startDownloadTask(record(url, "Audi", quick.size()));
+    ASSERT_TRUE(waitFor([&] { return stateOf(url) == KorvoUpdateDownloadStateFinished; }));
+    EXPECT_EQ(readFileBytes(update("Audi_V1.0_EN.7z")), quick);
 }
 
 TEST_F(EngineTest, RestartedProgramResumesFromTheOffset) {
@@ -455,11 +487,19 @@ TEST_F(EngineTest, UnsafeAddressesFailAndFinishedFilesAreNotFetchedAgain) {
     ScriptedServer server(randomBytes(100, 13));
     auto local = record("file:///etc/passwd", "Ford", 10);
     auto plain = record("http://example.com/Ford_V1.zip", "Ford", 10);
+    auto nameless = record("https://example.com/", "Ford", 10);
     setLimit(1);
     engine->startDownloadTask(local);
     ASSERT_TRUE(waitFor([&] { return stateOf("file:///etc/passwd") == KorvoUpdateDownloadStateFailed; }));
     EXPECT_EQ(stateOf("http://example.com/Ford_V1.zip"), KorvoUpdateDownloadStateFailed);
     EXPECT_TRUE(engine->dataTaskVehiclesSet().isEmpty());
+    const auto refusal = [&](const char* url) {
+        const auto error = engine->lastErrorForUrl(url);
+        return error ? error->code : 0;
+    };
+    EXPECT_EQ(refusal("file:///etc/passwd"), DownloadErrorUnsupportedURL);
+    EXPECT_EQ(refusal("http://example.com/Ford_V1.zip"), DownloadErrorUnsupportedURL);
+    EXPECT_EQ(refusal("https://example.com/"), DownloadErrorBadURL);
 
     // A finished record whose file is there is not downloaded again.
     const std::string url = server.url("Kia_V9.zip");
@@ -521,13 +561,15 @@ TEST_F(EngineTest, AnEmptyBodyOrAFileOfAnotherSizeThanListedNeverFinishes) {
     unsized.setMode(ScriptedServer::Mode::NoLength);
     unsized.cutNext(1, 20000);
     const std::string emptyUrl = empty.url("Opel_V1.0_EN.zip"), unlistedUrl = empty.url("Fiat_V1.0_EN.zip"),
-                      shortUrl = shorter.url("Seat_V1.0_EN.zip"), unsizedUrl = unsized.url("Jeep_V1.0_EN.zip");
-    setLimit(4);
+                      shortUrl = shorter.url("Seat_V1.0_EN.zip"), unsizedUrl = unsized.url("Jeep_V1.0_EN.zip"),
+                      totalOnlyUrl = shorter.url("Mini_V1.0_EN.zip");
+    setLimit(5);
     engine->startDownloadTask(record(emptyUrl, "Opel", 1000));
     engine->startDownloadTask(record(unlistedUrl, "Fiat", 0)); // no size listed: still no empty package
     engine->startDownloadTask(record(shortUrl, "Seat", whole.size()));
     engine->startDownloadTask(record(unsizedUrl, "Jeep", whole.size()));
-    for (const std::string& url : {emptyUrl, unlistedUrl, shortUrl, unsizedUrl}) {
+    engine->startDownloadTask(record(totalOnlyUrl, "Mini", whole.size(), {}, false)); // the whole size alone
+    for (const std::string& url : {emptyUrl, unlistedUrl, shortUrl, unsizedUrl, totalOnlyUrl}) {
         SCOPED_TRACE(url);
         ASSERT_TRUE(waitFor([&] { return stateOf(url) == KorvoUpdateDownloadStateFailed; }));
         const auto error = engine->lastErrorForUrl(QString::fromStdString(url));
@@ -535,7 +577,8 @@ TEST_F(EngineTest, AnEmptyBodyOrAFileOfAnotherSizeThanListedNeverFinishes) {
         EXPECT_EQ(error->code,
                   url == emptyUrl || url == unlistedUrl ? DownloadErrorZeroByteResource : DownloadErrorWrongSize);
     }
-    for (const char* name : {"Opel_V1.0_EN.7z", "Fiat_V1.0_EN.7z", "Seat_V1.0_EN.7z", "Jeep_V1.0_EN.7z"})
+    for (const char* name :
+         {"Opel_V1.0_EN.7z", "Fiat_V1.0_EN.7z", "Seat_V1.0_EN.7z", "Jeep_V1.0_EN.7z", "Mini_V1.0_EN.7z"})
         EXPECT_FALSE(fileExists(update(name))) << name;
     {
         std::lock_guard<std::mutex> lock(mutex);

@@ -3,6 +3,7 @@
 #include "Log.h"
 #include "NotificationCenter.h"
 #include "TempDir.h"
+#include "TestBytes.h"
 
 #include <QCryptographicHash>
 
@@ -631,6 +632,87 @@ TEST_F(StoreOpening, ADamagedFileIsMovedAsideAndANewOneStarted) {
                                         damages[2].first};
     std::sort(written.begin(), written.end());
     EXPECT_TRUE(kept == written) << "every damaged file is kept as it was";
+}
+
+// Damage behind a sound first page (header and schema) is found by the check at the opening or, without it, by
+// whichever statement meets it first, also inside an observer of the notification: the file is moved aside as it
+// was, and a new one serves the rest of the session and every other connection.
+TEST_F(StoreOpening, DamagedTablePagesAreMovedAsideByWhateverMeetsThem) {
+    const auto valid = readFileBytes(dir.file("KorvoUpdate.db"));
+    const size_t page = size_t(valid[16]) << 8 | valid[17];
+    ASSERT_GT(valid.size(), 2 * page);
+    const int64_t tablePage =
+        openFile()->execAndGet("SELECT rootpage FROM sqlite_master WHERE name LIKE 't_downloadFiles_%'").getInt64();
+    const size_t table = size_t(tablePage - 1) * page;
+    // Every page but the first; or the download table's alone, which a look-up by a url that is not there misses.
+    auto damaged = valid, tableOnly = valid;
+    const auto noise = randomBytes(valid.size() - page, 24);
+    std::copy(noise.begin(), noise.end(), damaged.begin() + long(page));
+    std::copy(noise.begin(), noise.begin() + long(page), tableOnly.begin() + long(table));
+    const auto reading = [&](const Notification&) { other.getAllCacheData(); };
+    const std::vector<std::tuple<std::string, const std::vector<uint8_t>*, std::function<void()>>> ways = {
+        {"opening", &damaged, nullptr},
+        {"list", &damaged, [&] { other.getAllCacheData(); }},
+        {"one record", &damaged, [&] { other.getModelWithUrl("kept"); }},
+        {"installed", &damaged, [&] { other.getAllCacheDataForInstall(); }},
+        {"insert", &damaged, [&] { other.insertModel(*makeRecord("S", "V", "new")); }},
+        {"update", &damaged,
+         [&] { other.updateWithModel(makeRecord("S", "V", "kept", 3), KorvoUpdateDownloadUpdateState); }},
+        {"delete", &damaged, [&] { other.deleteModelWithVehicle("V"); }},
+        {"observer", &tableOnly,
+         [&] {
+             NotificationCenter::defaultCenter().addObserver(&reading, KorvoUpdateDownloadStateChangeNotification,
+                                                             reading);
+             other.updateWithModel(makeRecord("S", "V", "absent", 3), KorvoUpdateDownloadUpdateState);
+             NotificationCenter::defaultCenter().removeObserver(&reading);
+         }},
+    };
+    int renewals = 0;
+    NotificationCenter::defaultCenter().addObserver(this, KorvoUpdateDownloadStoreRenewedNotification,
+                                                    [&](const Notification& n) { renewals += n.object == &other; });
+    for (const auto& [way, bytes, use] : ways) {
+        SCOPED_TRACE(way);
+        const int before = renewals;
+        dir.write("KorvoUpdate.db", *bytes);
+        other.setOpenCheckTimeout(use ? 0 : 60000);
+        other.creatDBWithSerialNumber("sn0042", "owner@example.com");
+        if (use) use();
+        EXPECT_EQ(renewals, before + 1);
+        other.insertModel(*makeRecord("S", "V", "after"));
+        KorvoUpdateDownloadDataBaseManager later;
+        later.creatDBWithSerialNumber("sn0042", "owner@example.com");
+        EXPECT_EQ(urls(later.getAllCacheData()),
+                  way == "insert" ? QStringList({"new", "after"}) : QStringList{"after"});
+        release(later);
+        release(other);
+    }
+    NotificationCenter::defaultCenter().removeObserver(this);
+    std::vector<std::string> aside;
+    for (const auto& name : dir.list())
+        if (name.rfind("KorvoUpdate.db.damaged-", 0) == 0 && name.find("-wal") == std::string::npos &&
+            name.find("-shm") == std::string::npos)
+            aside.push_back(name);
+    ASSERT_EQ(aside.size(), ways.size());
+    const auto sameBehindTheFirstPage = [&](const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+        return a.size() == b.size() && std::equal(a.begin() + long(page), a.end(), b.begin() + long(page));
+    };
+    for (const auto& name : aside) {
+        const auto kept = readFileBytes(dir.file(name));
+        EXPECT_TRUE(sameBehindTheFirstPage(kept, damaged) || sameBehindTheFirstPage(kept, tableOnly))
+            << name << ": the damaged pages are kept as they were";
+    }
+}
+
+// The check at the opening runs on the caller's thread: past its time a sound file opens unchecked.
+TEST_F(StoreOpening, TheCheckAtTheOpeningIsCutShortInTime) {
+    const std::string table = "t_downloadFiles_" + store.uniqueIDString().toStdString();
+    openFile()->exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) INSERT INTO " +
+                     table + " (url, resumeData) SELECT 'u' || i, randomblob(4000) FROM n");
+    LogCapture log;
+    other.setOpenCheckTimeout(1);
+    other.creatDBWithSerialNumber("sn0042", "owner@example.com");
+    EXPECT_EQ(log.count("checking the pages of KorvoUpdate.db failed"), 1);
+    EXPECT_EQ(other.getAllCacheData().size(), 2001u);
 }
 
 // Read-only, in a read-only folder, in rollback or WAL mode, the records can still be read; writes fail and are

@@ -36,8 +36,9 @@ public:
     std::shared_ptr<KorvoUpdateLoginResultModel> getUserInfo() const;
 
     // Replaces every record of the same login_name (exact) in place, or appends; the password goes to the secret
-    // store. A damaged file (a record of another class, a file cut short) keeps its readable records and is moved
-    // aside as "registeInfo.data.damaged-<UTC time>" before the new list is written; no such copy is overwritten.
+    // store. A damaged file (a record of another class or with a bad byte, a file cut short) keeps every record that
+    // reads, before and after the damage, and is moved aside as "registeInfo.data.damaged-<UTC time>" before the new
+    // list is written; no such copy is overwritten.
     // False when the password or the file could not be saved, or the file exists but cannot be read or moved aside
     // (it is then left alone rather than replaced by a list that lost its records).
     bool saveUserRegInfo(const KorvoUpdateUserRegisteInfoModel& info);

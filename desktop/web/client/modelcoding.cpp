@@ -153,33 +153,137 @@ bool isArchiveOfClass(const json& archive, const char* className) {
     return cls != archive.end() && cls->is_string() && cls->get_ref<const std::string&>() == className;
 }
 
-std::optional<ArchiveItems> readArrayArchiveItems(const QByteArray& bytes) {
-    const char* const end = bytes.constData() + bytes.size();
-    if (!limitPassed(bytes.constData(), end).isEmpty()) return std::nullopt;
-    // The parser reports each value as it completes it, so the items before a cut are seen even when the whole text
-    // is refused. Depth 1 holds the archive's keys and their values, depth 2 the items.
-    ArchiveItems read;
-    std::string rootKey;
-    bool isArray = false;
-    const json whole = json::parse(
-        bytes.constData(), end,
-        [&](int depth, json::parse_event_t event, json& parsed) {
-            using Event = json::parse_event_t;
-            if (depth == 1 && event == Event::key) {
-                rootKey = parsed.get<std::string>();
-                // A later class tag replaces an earlier one, as in the whole text.
-                if (rootKey == kArchiveClassKey) isArray = false;
-            } else if (depth == 1 && event == Event::value && rootKey == kArchiveClassKey) {
-                isArray = parsed.is_string() && parsed.get_ref<const std::string&>() == kArrayClassName;
-            } else if (depth == 2 && rootKey == kArchiveItemsKey &&
-                       (event == Event::value || event == Event::object_end || event == Event::array_end)) {
-                read.items.push_back(parsed);
+namespace {
+
+const char* skipSpace(const char* p, const char* end) {
+    while (p != end && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r'))
+        ++p;
+    return p;
+}
+
+// Past the closing quote of the text whose opening quote is at p; end when it does not close.
+const char* textEnd(const char* p, const char* end) {
+    for (++p; p != end; ++p) {
+        if (*p == '\\') {
+            if (++p == end) break;
+        } else if (*p == '"') {
+            return p + 1;
+        }
+    }
+    return end;
+}
+
+// Where the JSON value that begins at p ends: at the ',', ']' or '}' after it on its own level, or at end. Texts are
+// passed by their quotes and escapes alone, so whatever bytes they hold (a NUL, no UTF-8) move no boundary.
+const char* valueEnd(const char* p, const char* end) {
+    int depth = 0;
+    bool inText = false;
+    for (; p != end; ++p) {
+        if (inText) {
+            if (*p == '\\') {
+                if (++p == end) break;
+            } else if (*p == '"') {
+                inText = false;
             }
-            return true;
-        },
-        false);
+        } else if (*p == '"') {
+            inText = true;
+        } else if (*p == '[' || *p == '{') {
+            ++depth;
+        } else if (*p == ']' || *p == '}') {
+            if (depth-- == 0) return p;
+        } else if (*p == ',' && depth == 0) {
+            return p;
+        }
+    }
+    return end;
+}
+
+// The '{' of the next object of an array after from: the first "," followed by "{" and a quote, which JSON holds
+// nowhere but between two objects (a quote inside a text is escaped) and the archived models nowhere inside one
+// (their properties are flat). Null when there is none.
+const char* nextObject(const char* from, const char* end) {
+    for (const char* p = from; p != end; ++p) {
+        if (*p != ',') continue;
+        const char* brace = skipSpace(p + 1, end);
+        if (brace == end || *brace != '{') continue;
+        const char* quote = skipSpace(brace + 1, end);
+        if (quote != end && *quote == '"') return brace;
+    }
+    return nullptr;
+}
+
+// The items of the array whose '[' is at p, each parsed by itself, so that a damaged one costs itself alone: the
+// next one is looked for after it. True when every item was read and the array closed where it should; p is then
+// past its ']'.
+bool readItems(const char*& p, const char* end, std::vector<json>& items) {
+    bool whole = true;
+    p = skipSpace(p + 1, end);
+    if (p != end && *p == ']') {
+        ++p;
+        return true;
+    }
+    while (p != end) {
+        const char* stop = valueEnd(p, end);
+        json item = json::parse(p, stop, nullptr, false);
+        if (!item.is_discarded()) {
+            items.push_back(std::move(item));
+            p = skipSpace(stop, end);
+            if (p != end && *p == ']') {
+                ++p;
+                return whole;
+            }
+            if (p != end && *p == ',') {
+                p = skipSpace(p + 1, end);
+                continue;
+            }
+        }
+        whole = false;
+        p = p == end ? nullptr : nextObject(p + 1, end);
+        if (!p) break;
+    }
+    p = end;
+    return false;
+}
+
+} // namespace
+
+std::optional<ArchiveItems> readArrayArchiveItems(const QByteArray& bytes) {
+    const char* p = bytes.constData();
+    const char* const end = p + bytes.size();
+    if (!limitPassed(p, end).isEmpty()) return std::nullopt;
+    p = skipSpace(p, end);
+    if (p == end || *p != '{') return std::nullopt;
+    // The archive's keys one by one, as far as its structure can be followed; a later class tag replaces an earlier
+    // one, and later items earlier ones, as in the whole text.
+    ArchiveItems read;
+    bool isArray = false, itemsWhole = false, valuesWhole = true;
+    p = skipSpace(p + 1, end);
+    while (p != end && *p != '}') {
+        const char* keyEnd = *p == '"' ? textEnd(p, end) : p;
+        const json key = json::parse(p, keyEnd, nullptr, false);
+        p = skipSpace(keyEnd, end);
+        if (!key.is_string() || p == end || *p != ':') break;
+        p = skipSpace(p + 1, end);
+        if (key == kArchiveItemsKey && p != end && *p == '[') {
+            read.items.clear();
+            itemsWhole = readItems(p, end, read.items);
+        } else {
+            const char* stop = valueEnd(p, end);
+            const json value = json::parse(p, stop, nullptr, false);
+            valuesWhole = valuesWhole && !value.is_discarded();
+            if (key == kArchiveClassKey) isArray = value.is_string() && value == kArrayClassName;
+            if (key == kArchiveItemsKey) {
+                read.items.clear();
+                itemsWhole = false;
+            }
+            p = stop;
+        }
+        p = skipSpace(p, end);
+        if (p == end || (*p != ',' && *p != '}')) break;
+        if (*p == ',') p = skipSpace(p + 1, end);
+    }
     if (!isArray) return std::nullopt;
-    read.complete = isArchiveOfClass(whole, kArrayClassName) && whole[kArchiveItemsKey].is_array();
+    read.complete = itemsWhole && valuesWhole && p != end && *p == '}' && skipSpace(p + 1, end) == end;
     return read;
 }
 

@@ -195,9 +195,10 @@ template <class T> json encodeArray(const std::vector<std::shared_ptr<T>>& model
     return json{{kArchiveClassKey, kArrayClassName}, {kArchiveItemsKey, items}};
 }
 
-// The items of an array archive, read as far as they go: of a text cut short, the items before the cut. Nothing
-// when the bytes do not begin an array archive. complete is false when the text was cut short, is no JSON or is no
-// whole array archive.
+// The items of an array archive, each read by itself: a damaged item (a bad byte in one of its texts) is left out
+// and the items after it are still read; of a text cut short, the items before the cut. Nothing when the bytes do
+// not begin an array archive. complete is false when anything was left out, the text was cut short or is no whole
+// array archive.
 struct ArchiveItems {
     std::vector<json> items;
     bool complete = false;

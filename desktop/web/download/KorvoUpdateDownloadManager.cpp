@@ -119,6 +119,9 @@ void KorvoUpdateDownloadManager::init() {
     NotificationCenter::defaultCenter().addObserver(
         this, kKorvoUpdateReachabilityDidChangeNotification,
         [this](const Notification& n) { networkingReachabilityDidChange(n); });
+    NotificationCenter::defaultCenter().addObserver(
+        this, KorvoUpdateDownloadStoreRenewedNotification,
+        [this](const Notification&) { async([this] { storeRenewedOnQueue(); }); });
     // A program that was killed while downloading left its records in state 1, which nothing starts again: no
     // transfer runs for them in this engine, so they wait for a slot like any other (stamped, so the queue sees them).
     async([this] {
@@ -328,6 +331,17 @@ void KorvoUpdateDownloadManager::reachabilityActionOnQueue() {
         pauseDownloadingTaskWithAllOnQueue();
 }
 
+void KorvoUpdateDownloadManager::storeRenewedOnQueue() {
+    // The records of every transfer went with the damaged file, so none can be finished or resumed: the transfers
+    // stop (their partial files with them) and their slots are free for what the new file gets.
+    cancelAllDownTaskOnQueue();
+    m_restartAfter.clear();
+    m_moveFailed.clear();
+    std::lock_guard<std::mutex> lock(m_snapshotMutex);
+    m_dataTaskVehiclesSet.clear();
+    m_retries.clear();
+}
+
 void KorvoUpdateDownloadManager::removeVehicle(const QString& vehicle) {
     std::lock_guard<std::mutex> lock(m_snapshotMutex);
     m_dataTaskVehiclesSet.erase(std::remove_if(m_dataTaskVehiclesSet.begin(), m_dataTaskVehiclesSet.end(),
@@ -426,6 +440,10 @@ void KorvoUpdateDownloadManager::downloadwithModelOnQueue(const ModelPtr& model)
         DownloadError error;
         error.code = zipPath.isEmpty() ? DownloadErrorBadURL : DownloadErrorUnsupportedURL;
         error.message = QStringLiteral("%1 is not an https address of a file.").arg(url);
+        {
+            std::lock_guard<std::mutex> lock(m_snapshotMutex);
+            m_lastErrors.insert(url, error);
+        }
         failVehicle(model, error);
         return;
     }

@@ -4,9 +4,10 @@
 // Pause, network loss and time-outs keep our resume data in the record, so a download goes on from where it
 // stopped, also after the program has restarted: records a killed program left downloading wait again when the
 // engine starts. No Internet connection for one record pauses its whole vehicle. A file of another size than its
-// record lists fails the record. Progress, failures and completed vehicles are posted on the
-// workspace centre with the record as object (and as retained object in the user info). The network rule reads
-// KorvoUpdateNetworkReachability, whose changes arrive on the default centre.
+// record lists fails the record. When the store moves a damaged file aside, every transfer stops, its record being
+// gone. Progress, failures and completed vehicles are posted on the workspace centre with the record as object (and
+// as retained object in the user info). The network rule reads KorvoUpdateNetworkReachability, whose changes arrive
+// on the default centre.
 //
 // Threads: every public operation only queues its work on the engine's one serial queue and returns; that queue
 // owns all engine state and is where the transfers' callbacks and the notifications run. Nothing here sleeps or
@@ -115,6 +116,8 @@ private:
     void removeFailDataOnQueue(const ModelPtr& model, const DownloadError& error, const ModelList& list);
     bool composeFilePathOnQueue(const ModelList& models);
     void reachabilityActionOnQueue();
+    // The record store started a new file after damage.
+    void storeRenewedOnQueue();
     void setMaxConcurrentCountOnQueue(long long count);
 
     void didWriteData(const std::shared_ptr<DownloadTask>& task, uint64_t written, uint64_t totalWritten,

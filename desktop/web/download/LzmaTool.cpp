@@ -13,6 +13,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -31,6 +32,11 @@ constexpr int kCompressionLevel = 9;
 // file system; QTemporaryDir fills the six X with letters and digits.
 constexpr char kStagingTemplate[] = "/.extract-XXXXXX";
 constexpr char kStagingPattern[] = "^\\.extract-[A-Za-z0-9]{6}$";
+// A staging folder holds the items in a folder of their own, beside a mark written as the staging folder is made:
+// the folder's own device and inode, which no folder of the user's or of an archive has, even one copied from a
+// staging folder with its mark.
+constexpr char kStagingItems[] = "items";
+constexpr char kStagingMark[] = "made-by-extraction";
 // 7zz's own diagnosis when a password does not open an archive (its messages are not translated).
 constexpr char kWrongPasswordText[] = "Wrong password";
 
@@ -160,8 +166,26 @@ int openFolder(const QString& folder) {
     return ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
+// The mark of the folder open as fd.
+std::string stagingMark(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return {};
+    return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + "\n";
+}
+
+// Whether the folder open as fd is a staging folder made by an extraction: its mark is there and is its own.
+bool isMarkedStaging(int fd) {
+    const std::string expected = stagingMark(fd);
+    const int mark = ::openat(fd, kStagingMark, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (mark < 0) return false;
+    char buffer[64];
+    const ssize_t n = ::read(mark, buffer, sizeof buffer);
+    ::close(mark);
+    return n > 0 && std::string(buffer, size_t(n)) == expected;
+}
+
 // Removes the staging folders that extractions killed before their end left in destination. A running extraction
-// holds a lock on its own, which therefore stays.
+// holds a lock on its own, which therefore stays; a folder of that name without its mark is not one, and stays too.
 void removeStaleStaging(const QString& destination) {
     static const QRegularExpression pattern(QString::fromLatin1(kStagingPattern));
     const QStringList names =
@@ -171,15 +195,16 @@ void removeStaleStaging(const QString& destination) {
         const QString path = destination + QLatin1Char('/') + name;
         const int fd = openFolder(path);
         if (fd < 0) continue;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) QDir(path).removeRecursively();
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && isMarkedStaging(fd)) QDir(path).removeRecursively();
         ::close(fd);
     }
 }
 
-// The lock a running extraction holds on its staging folder, so that no other extraction takes it for stale.
+// A running extraction's hold on its staging folder: a lock, so that no other extraction takes it for stale, and
+// the mark that tells it from any other folder.
 class StagingLock {
 public:
-    explicit StagingLock(const QString& folder) : m_fd(openFolder(folder)) {
+    explicit StagingLock(const QString& folder) : m_folder(folder), m_fd(openFolder(folder)) {
         if (m_fd >= 0) ::flock(m_fd, LOCK_EX | LOCK_NB);
     }
     ~StagingLock() {
@@ -187,8 +212,15 @@ public:
     }
     StagingLock(const StagingLock&) = delete;
     StagingLock& operator=(const StagingLock&) = delete;
+    // Writes the mark. Without it (or with part of it) the folder is merely never taken for stale.
+    void mark() const {
+        QFile file(m_folder + QLatin1Char('/') + QLatin1String(kStagingMark));
+        if (m_fd >= 0 && file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            file.write(QByteArray::fromStdString(stagingMark(m_fd)));
+    }
 
 private:
+    QString m_folder;
     int m_fd;
 };
 
@@ -231,6 +263,13 @@ std::optional<unsigned long long> fileSystemFreeBytes(const QString& folder) {
 
 bool saysWrongPassword(const std::string& errorText) {
     return errorText.find(kWrongPasswordText) != std::string::npos;
+}
+
+// Whether a path names something through "." or "..": the item is archived from its folder under its last name, so
+// "dir/.." would bring in all of dir's parent. Such a path is refused, never cleaned.
+bool hasDotComponent(const QString& path) {
+    const QStringList parts = path.split(QLatin1Char('/'));
+    return parts.contains(QStringLiteral(".")) || parts.contains(QStringLiteral(".."));
 }
 
 bool usablePassword(const QString& password) {
@@ -370,10 +409,12 @@ void LzmaTool::decompressWithPath(const QString& path, const QString& password, 
                                                .arg(destination));
 
     QTemporaryDir staging(destination + QLatin1String(kStagingTemplate));
-    const QString stagingPath = staging.isValid() ? QFileInfo(staging.path()).canonicalFilePath() : QString();
-    if (stagingPath.isEmpty())
+    const QString stagingFolder = staging.isValid() ? QFileInfo(staging.path()).canonicalFilePath() : QString();
+    const StagingLock stagingLock(stagingFolder);
+    stagingLock.mark();
+    const QString stagingPath = stagingFolder + QLatin1Char('/') + QLatin1String(kStagingItems);
+    if (stagingFolder.isEmpty() || !QDir().mkdir(stagingPath))
         return decompressError(ErrorOutput, QStringLiteral("Cannot write into %1.").arg(destination));
-    const StagingLock stagingLock(stagingPath);
 
     ProgressParser parser([this](double progress, const QString& item) {
         if (auto d = delegate()) d->decompressWithProgress(progress, item);
@@ -406,6 +447,10 @@ void LzmaTool::compressWithDestinationPath(const QString& destinationPath, const
     const QFileInfo source(sourcePath);
     if (sourcePath.isEmpty() || !source.exists())
         return compressError(ErrorInput, QStringLiteral("%1 does not exist.").arg(sourcePath));
+    if (hasDotComponent(sourcePath))
+        return compressError(
+            ErrorInput,
+            QStringLiteral("%1 goes through \".\" or \"..\"; give the path of the item itself.").arg(sourcePath));
     if (!password.isEmpty() && fileType != FileType7z)
         return compressError(ErrorPassword,
                              QStringLiteral("xz and tar archives cannot be encrypted; use file type 1 (7z)."));

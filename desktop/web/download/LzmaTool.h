@@ -6,7 +6,8 @@
 // Names reach 7zz after "--" and with wildcard matching off, so a name is never read as a switch, a list file or a
 // pattern. Before an extraction the archive is listed: one that unpacks to more than the destination's free space
 // is refused before anything is written; a missing or wrong password gives ErrorPassword. Extraction goes to a
-// staging folder inside the destination first (one left by a killed extraction is removed by the next one there):
+// staging folder inside the destination first, marked as made by an extraction (one left by a killed extraction is
+// removed by the next one there; no other folder is, whatever its name):
 // links that would lead out of the destination are dropped, and the items are moved into place only when none of
 // them would replace a folder of the destination; a folder in both is merged. A new archive is written to a
 // temporary name and renamed.

@@ -19,6 +19,7 @@
 #include <chrono>
 
 const char* const KorvoUpdateDownloadStateChangeNotification = "KorvoUpdateDownloadStateChangeNotification";
+const char* const KorvoUpdateDownloadStoreRenewedNotification = "KorvoUpdateDownloadStoreRenewedNotification";
 const char* const kKorvoUpdateDatabaseFileName = "KorvoUpdate.db";
 
 namespace {
@@ -28,6 +29,11 @@ using Lock = std::lock_guard<std::recursive_mutex>;
 // A writer that finds the file locked waits this long before the write is given up (and logged), rather than
 // dropping it at once.
 constexpr int kBusyTimeoutMs = 5000;
+// The check of every page at the opening runs on the caller's thread (the GUI's among them); past this the
+// statements find damage as they meet it. A file of one account's downloads is read in far less.
+constexpr int kOpenCheckMs = 2000;
+// How many SQLite steps run between two looks at the clock during that check.
+constexpr int kCheckStepsPerLook = 1000;
 
 const char* const kCreateDownloadTable =
     "CREATE TABLE IF NOT EXISTS t_downloadFiles_%@ (id integer PRIMARY KEY AUTOINCREMENT, software text, version "
@@ -235,6 +241,29 @@ bool cannotWrite(const SQLite::Exception& e) {
     return code == SQLITE_READONLY || code == SQLITE_CANTOPEN || code == SQLITE_PERM;
 }
 
+// Reads every page of the file, for at most timeoutMs: throws SQLITE_CORRUPT when one is broken. A check cut short
+// finds nothing.
+void checkPages(SQLite::Database& db, int timeoutMs) {
+    if (timeoutMs <= 0) return;
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    sqlite3_progress_handler(
+        db.getHandle(), kCheckStepsPerLook,
+        [](void* end) { return Clock::now() > *static_cast<Clock::time_point*>(end) ? 1 : 0; }, &deadline);
+    std::string verdict;
+    try {
+        SQLite::Statement check(db, "PRAGMA quick_check(1)");
+        verdict = check.executeStep() ? check.getColumn(0).getString() : std::string();
+    } catch (const SQLite::Exception& e) {
+        sqlite3_progress_handler(db.getHandle(), 0, nullptr, nullptr);
+        if ((e.getErrorCode() & 0xff) != SQLITE_INTERRUPT) throw;
+        logFailure("checking the pages of KorvoUpdate.db", e, "damage is found as the records are used");
+        return;
+    }
+    sqlite3_progress_handler(db.getHandle(), 0, nullptr, nullptr);
+    if (verdict != "ok") throw SQLite::Exception("KorvoUpdate.db has broken pages: " + verdict, SQLITE_CORRUPT);
+}
+
 void makeIndexes(SQLite::Database& db, const char* tableTemplate, const QString& suffix) {
     const std::string table = sqlFor(tableTemplate, suffix);
     for (const auto& [name, columns] : kIndexes)
@@ -253,7 +282,8 @@ KorvoUpdateDownloadDataBaseManager& KorvoUpdateDownloadDataBaseManager::sharedMa
     return manager;
 }
 
-KorvoUpdateDownloadDataBaseManager::KorvoUpdateDownloadDataBaseManager() : m_busyTimeoutMs(kBusyTimeoutMs) {}
+KorvoUpdateDownloadDataBaseManager::KorvoUpdateDownloadDataBaseManager()
+    : m_busyTimeoutMs(kBusyTimeoutMs), m_openCheckMs(kOpenCheckMs) {}
 KorvoUpdateDownloadDataBaseManager::~KorvoUpdateDownloadDataBaseManager() = default;
 
 QString KorvoUpdateDownloadDataBaseManager::uniqueIDStringFor(const QString& serialNumber, const QString& account) {
@@ -292,11 +322,8 @@ void KorvoUpdateDownloadDataBaseManager::creatInstallRecordTableWithUniqueIDStri
     // Made with the download table when an open that failed is tried again.
     if (m_target && m_target->suffix == uniqueIDString) m_target->installTable = true;
     if (!m_db) return;
-    try {
-        makeInstallTable(*m_db, uniqueIDString);
-    } catch (const std::exception& e) {
-        logFailure("making the installed-package table", e);
-    }
+    withTables("making the installed-package table", true,
+               [&](SQLite::Database& db, const QString&) { makeInstallTable(db, uniqueIDString); });
 }
 
 bool KorvoUpdateDownloadDataBaseManager::openTarget() {
@@ -315,6 +342,8 @@ bool KorvoUpdateDownloadDataBaseManager::openTarget() {
         try {
             auto db =
                 std::make_shared<SQLite::Database>(path, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, m_busyTimeoutMs);
+            // Before the switch to WAL, the first write.
+            checkPages(*db, m_openCheckMs);
             try {
                 // WAL: readers of another connection never see a half-written transaction and do not block the
                 // writer. The switch needs the file to itself; without it the store works in rollback mode.
@@ -328,6 +357,7 @@ bool KorvoUpdateDownloadDataBaseManager::openTarget() {
             if (target.installTable) makeInstallTable(*db, target.suffix);
             m_db = db;
             m_openFailure.clear();
+            announceRenewal();
             return true;
         } catch (const SQLite::Exception& e) {
             if (isDamage(e) && !movedAside) {
@@ -354,6 +384,7 @@ bool KorvoUpdateDownloadDataBaseManager::openReadOnly(const QString& path) {
             db->exec("SELECT count(*) FROM sqlite_master");
             m_db = db;
             m_openFailure.clear();
+            announceRenewal();
             syslogline::write("Download records: KorvoUpdate.db cannot be written (see the permissions of Documents "
                               "and of the file); its records are read, and every change fails until it is opened "
                               "again.");
@@ -378,7 +409,57 @@ bool KorvoUpdateDownloadDataBaseManager::moveAside(const QString& path) {
         if (QFileInfo::exists(path + journal)) QFile::rename(path + journal, aside + journal);
     syslogline::write("Download records: KorvoUpdate.db was damaged; it was moved aside to " + aside.toStdString() +
                       " and a new one is started.");
+    m_renewalPending = true;
     return true;
+}
+
+void KorvoUpdateDownloadDataBaseManager::announceRenewal() {
+    if (!m_renewalPending) return;
+    m_renewalPending = false;
+    NotificationCenter::defaultCenter().post(KorvoUpdateDownloadStoreRenewedNotification, this);
+}
+
+void KorvoUpdateDownloadDataBaseManager::renewDamaged() {
+    m_damaged = false;
+    // Closed before its file moves: closing afterwards would remove the journal files by their names, the new
+    // file's by then.
+    m_db.reset();
+    if (!m_target) return;
+    if (!moveAside(m_target->path)) {
+        m_openFailure = QStringLiteral("KorvoUpdate.db is damaged and cannot be moved aside");
+        return;
+    }
+    openTarget();
+}
+
+bool KorvoUpdateDownloadDataBaseManager::withTables(const char* what, bool again, const TableWork& work) {
+    for (bool first = true;; first = false) {
+        {
+            std::shared_ptr<SQLite::Database> db;
+            QString suffix;
+            if (!openTables(db, suffix)) return false;
+            ++m_depth;
+            try {
+                work(*db, suffix);
+            } catch (const SQLite::Exception& e) {
+                if (isDamage(e)) m_damaged = true;
+                logFailure(what, e);
+            } catch (const std::exception& e) {
+                logFailure(what, e);
+            }
+            --m_depth;
+        }
+        // Only the outermost operation renews: a call made from inside another one (an observer of the state
+        // notification) must not take the connection away from under it.
+        if (m_depth > 0 || !m_damaged) return true;
+        renewDamaged();
+        if (!first || !again) return true;
+    }
+}
+
+void KorvoUpdateDownloadDataBaseManager::setOpenCheckTimeout(int milliseconds) {
+    Lock lock(m_mutex);
+    m_openCheckMs = milliseconds;
 }
 
 void KorvoUpdateDownloadDataBaseManager::setBusyTimeout(int milliseconds) {
@@ -425,40 +506,33 @@ void KorvoUpdateDownloadDataBaseManager::logDropped(const char* what) const {
 void KorvoUpdateDownloadDataBaseManager::execute(const char* sqlTemplate,
                                                  const std::function<void(SQLite::Statement&)>& bind) {
     Lock lock(m_mutex);
-    std::shared_ptr<SQLite::Database> db;
-    QString suffix;
-    if (!openTables(db, suffix)) return logDropped("a write");
-    try {
-        SQLite::Statement st(*db, sqlFor(sqlTemplate, suffix));
+    const bool open = withTables("a write", true, [&](SQLite::Database& db, const QString& suffix) {
+        SQLite::Statement st(db, sqlFor(sqlTemplate, suffix));
         if (bind) bind(st);
         st.exec();
-    } catch (const std::exception& e) {
-        logFailure("a write", e);
-    }
+    });
+    if (!open) logDropped("a write");
 }
 
 KorvoUpdateDownloadModelList
 KorvoUpdateDownloadDataBaseManager::query(const char* sqlTemplate, const std::function<void(SQLite::Statement&)>& bind,
                                           bool lastOnly) {
     Lock lock(m_mutex);
-    std::shared_ptr<SQLite::Database> db;
-    QString suffix;
-    if (!openTables(db, suffix)) return {};
-    try {
-        SQLite::Statement st(*db, sqlFor(sqlTemplate, suffix));
+    KorvoUpdateDownloadModelList models;
+    withTables("a read", true, [&](SQLite::Database& db, const QString& suffix) {
+        SQLite::Statement st(db, sqlFor(sqlTemplate, suffix));
         if (bind) bind(st);
-        KorvoUpdateDownloadModelList models;
+        // Rows read before a failure are no answer: the list is given only when the query ran to its end.
+        KorvoUpdateDownloadModelList rows;
         while (st.executeStep()) {
             auto model = KorvoUpdateDownloadModel::initWithFMResultSet(st);
             if (!model) continue;
-            if (lastOnly) models.clear();
-            models.push_back(std::move(model));
+            if (lastOnly) rows.clear();
+            rows.push_back(std::move(model));
         }
-        return models;
-    } catch (const std::exception& e) {
-        logFailure("a read", e);
-        return {};
-    }
+        models = std::move(rows);
+    });
+    return models;
 }
 
 void KorvoUpdateDownloadDataBaseManager::insertInto(const char* sqlTemplate, const KorvoUpdateDownloadModel& model) {
@@ -483,55 +557,51 @@ void KorvoUpdateDownloadDataBaseManager::insertModelForInstall(const KorvoUpdate
 void KorvoUpdateDownloadDataBaseManager::updateWithModel(const KorvoUpdateDownloadModelPtr& model, int option) {
     if (!model) return;
     Lock lock(m_mutex);
-    std::shared_ptr<SQLite::Database> db;
-    QString suffix;
-    if (!openTables(db, suffix)) return logDropped("an update");
-    // One transaction: a crash between two statements (state, then its stamp) leaves the row as it was. It takes the
-    // write lock at once, so a busy file is waited for rather than failing when the read turns into a write. An
-    // observer of the notification updating the store inside this update gets a savepoint within it.
-    const bool outermost = sqlite3_get_autocommit(db->getHandle()) != 0;
-    try {
-        db->exec(outermost ? "BEGIN IMMEDIATE" : "SAVEPOINT korvo_update");
-    } catch (const std::exception& e) {
-        logFailure("an update", e);
-        return;
-    }
-    try {
-        for (const UpdateStep& step : kUpdateSteps) {
-            if (!(option & step.bit)) continue;
-            if (step.checksState) {
-                int64_t stored = 0;
-                {
-                    // Finished before the notification, so an observer may use the store.
-                    SQLite::Statement check(*db, sqlFor(kStoredState, suffix));
-                    bindText(check, 1, model->url());
-                    if (check.executeStep()) stored = check.getColumn(0).getInt64();
-                }
-                if (stored != KorvoUpdateDownloadStateFinished && model->state() != stored) {
-                    QVariantMap userInfo;
-                    setRetainedObject(userInfo, model);
-                    NotificationCenter::defaultCenter().post(KorvoUpdateDownloadStateChangeNotification, model.get(),
-                                                             userInfo);
-                }
-            }
-            SQLite::Statement st(*db, sqlFor(step.sql, suffix));
-            int index = 1;
-            const int64_t stamp = nowStamp();
-            for (const std::string& column : step.columns)
-                bindColumn(st, index++, *model, column, stamp);
-            bindText(st, index++, upper(model->vehicle()));
-            bindText(st, index++, model->url());
-            st.exec();
-            if (m_hook) m_hook(step.bit);
-        }
-        db->exec(outermost ? "COMMIT" : "RELEASE korvo_update");
-    } catch (const std::exception& e) {
-        logFailure("an update", e);
+    // Not made again on a file started anew after damage: the row went with the damaged file.
+    const bool open = withTables("an update", false, [&](SQLite::Database& db, const QString& suffix) {
+        // One transaction: a crash between two statements (state, then its stamp) leaves the row as it was. It takes
+        // the write lock at once, so a busy file is waited for rather than failing when the read turns into a write.
+        // An observer of the notification updating the store inside this update gets a savepoint within it.
+        const bool outermost = sqlite3_get_autocommit(db.getHandle()) != 0;
+        db.exec(outermost ? "BEGIN IMMEDIATE" : "SAVEPOINT korvo_update");
         try {
-            db->exec(outermost ? "ROLLBACK" : "ROLLBACK TO korvo_update; RELEASE korvo_update");
+            for (const UpdateStep& step : kUpdateSteps) {
+                if (!(option & step.bit)) continue;
+                if (step.checksState) {
+                    int64_t stored = 0;
+                    {
+                        // Finished before the notification, so an observer may use the store.
+                        SQLite::Statement check(db, sqlFor(kStoredState, suffix));
+                        bindText(check, 1, model->url());
+                        if (check.executeStep()) stored = check.getColumn(0).getInt64();
+                    }
+                    if (stored != KorvoUpdateDownloadStateFinished && model->state() != stored) {
+                        QVariantMap userInfo;
+                        setRetainedObject(userInfo, model);
+                        NotificationCenter::defaultCenter().post(KorvoUpdateDownloadStateChangeNotification,
+                                                                 model.get(), userInfo);
+                    }
+                }
+                SQLite::Statement st(db, sqlFor(step.sql, suffix));
+                int index = 1;
+                const int64_t stamp = nowStamp();
+                for (const std::string& column : step.columns)
+                    bindColumn(st, index++, *model, column, stamp);
+                bindText(st, index++, upper(model->vehicle()));
+                bindText(st, index++, model->url());
+                st.exec();
+                if (m_hook) m_hook(step.bit);
+            }
+            db.exec(outermost ? "COMMIT" : "RELEASE korvo_update");
         } catch (const std::exception&) {
+            try {
+                db.exec(outermost ? "ROLLBACK" : "ROLLBACK TO korvo_update; RELEASE korvo_update");
+            } catch (const std::exception&) {
+            }
+            throw;
         }
-    }
+    });
+    if (!open) logDropped("an update");
 }
 
 void KorvoUpdateDownloadDataBaseManager::deleteModelWithUrl(const QString& url) {

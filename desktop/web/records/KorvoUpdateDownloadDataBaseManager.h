@@ -12,9 +12,14 @@
 // Failures: no SQL failure reaches the caller: a failed write leaves the tables as they were (logged), a failed read
 // gives no record or an empty list. A closed store (never opened, or opened with a bad suffix) does nothing but log
 // each write it drops. Opening: a file that cannot be had to itself for WAL stays in rollback mode; a file that
-// cannot be written is opened to be read; a damaged file is moved aside ("KorvoUpdate.db.damaged-<UTC time>", never
-// removed) and a new one started; an open that fails otherwise (a file another program holds) is tried again by
-// every operation until it works.
+// cannot be written is opened to be read; an open that fails otherwise (a file another program holds) is tried again
+// by every operation until it works.
+// Damage: a file that is no database or whose pages are broken, found by the check of its pages at the opening (at
+// most a few seconds) or by any later statement, is moved aside with its journal ("KorvoUpdate.db.damaged-<UTC
+// time>", never removed) once the outermost operation that met it is done, and a new file serves the rest of the
+// session; that operation, unless an update (whose row went with the file), is made again on the new file.
+// KorvoUpdateDownloadStoreRenewedNotification (default centre, object: the store) then tells that every record held
+// before is gone.
 #pragma once
 
 #include "KorvoUpdateDownloadModel.h"
@@ -33,8 +38,9 @@ class Database;
 class Statement;
 } // namespace SQLite
 
-extern const char* const KorvoUpdateDownloadStateChangeNotification; // "KorvoUpdateDownloadStateChangeNotification"
-extern const char* const kKorvoUpdateDatabaseFileName;               // "KorvoUpdate.db"
+extern const char* const KorvoUpdateDownloadStateChangeNotification;  // "KorvoUpdateDownloadStateChangeNotification"
+extern const char* const KorvoUpdateDownloadStoreRenewedNotification; // "KorvoUpdateDownloadStoreRenewedNotification"
+extern const char* const kKorvoUpdateDatabaseFileName;                // "KorvoUpdate.db"
 
 // Bits of KorvoUpdateDownloadDataBaseManager::updateWithModel, applied in this order.
 enum KorvoUpdateDownloadUpdateOption : int {
@@ -87,6 +93,9 @@ public:
     void creatInstallRecordTableWithUniqueIDString(const QString& uniqueIDString);
     // How long an open or a write waits for the file while another connection holds it; tests shorten it.
     void setBusyTimeout(int milliseconds);
+    // How long the check of every page at the opening may run before the statements are left to find damage as they
+    // meet it; 0: no check.
+    void setOpenCheckTimeout(int milliseconds);
     QString uniqueIDString() const;
     void setUniqueIDString(const QString& uniqueIDString);
     bool isOpen() const;
@@ -173,6 +182,15 @@ private:
     bool openReadOnly(const QString& path);
     bool moveAside(const QString& path);
     void logDropped(const char* what) const;
+    // Runs work on the open tables; false when the store is closed. Damage met by a statement of work, or of a call
+    // made from inside it, is dealt with once the outermost operation is done: the file is moved aside and a new one
+    // opened, on which work runs once more when again is set. Other failures are logged.
+    using TableWork = std::function<void(SQLite::Database& db, const QString& suffix)>;
+    bool withTables(const char* what, bool again, const TableWork& work);
+    // Closes the damaged file, moves it aside and opens a new one.
+    void renewDamaged();
+    // Posts KorvoUpdateDownloadStoreRenewedNotification once a file moved aside has been replaced.
+    void announceRenewal();
     void execute(const char* sqlTemplate, const std::function<void(SQLite::Statement&)>& bind);
     KorvoUpdateDownloadModelList query(const char* sqlTemplate, const std::function<void(SQLite::Statement&)>& bind,
                                        bool lastOnly);
@@ -189,6 +207,10 @@ private:
     std::optional<Target> m_target;
     QString m_openFailure; // why the last open failed, for the log lines of dropped writes
     int m_busyTimeoutMs;
+    int m_openCheckMs;
+    int m_depth = 0;               // operations running, one inside another (observers of the notification)
+    bool m_damaged = false;        // a statement met damage; the outermost operation renews the file
+    bool m_renewalPending = false; // a damaged file was moved aside and its replacement not yet announced
     QString m_uniqueIDString;
     StatementHook m_hook;
 };
