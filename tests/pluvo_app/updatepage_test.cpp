@@ -149,6 +149,26 @@ TEST_F(PluvoUpdatePage, NoStartsNothingAndYesFlashesTwoSections) {
     EXPECT_EQ(CProfile::CTextFile::GetConfigString(program.folder() + "pluvo.cfg", "Update", "QM64", ""), "V1.20");
 }
 
+// A tool that restarts as soon as it has acknowledged the end of the last pass has been updated.
+TEST_F(PluvoUpdatePage, AToolThatLeavesRightAfterTheLastEndReplyIsUpdated) {
+    auto sim = startSim(devices.path(), "QM64");
+    ASSERT_TRUE(sim);
+    attach(*sim, "QM64");
+    writeBytes(program.update("QM64_V1.20_EN_20210910.bin"), makePackage(randomBytes(5000, 13), randomBytes(3000, 14)));
+    // The program pass's end is the first; the data pass's is the last.
+    sim->addFault({ScanToolSim::Step::End, ScanToolSim::FaultKind::LeaveAfterReply, 1, 1});
+    BoxAnswerer boxes(QMessageBox::Yes);
+    page->ListUpdateFiles();
+    tick(0);
+    ASSERT_TRUE(waitUntil([&] { return state.busy; }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return flashDone(); }, 20000));
+    EXPECT_EQ(sim->completedPasses(), 2);
+    EXPECT_EQ(boxes.texts, QStringList{textOf(0x50)}) << "no failure box";
+    EXPECT_EQ(page->list()->StatusText(0), textOf(0x40));
+    EXPECT_EQ(page->list()->Percent(0), 100);
+    EXPECT_EQ(CProfile::CTextFile::GetConfigString(program.folder() + "pluvo.cfg", "Update", "QM64", ""), "V1.20");
+}
+
 TEST_F(PluvoUpdatePage, FailuresShowTheirTextAndSendNothingMore) {
     auto sim = startSim(devices.path(), "QM64");
     ASSERT_TRUE(sim);
