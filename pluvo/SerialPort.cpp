@@ -147,7 +147,8 @@ long SerialPort::Query(const uint8_t* frame, long frameLength, uint32_t timeoutM
         std::memset(reply, 0, capacity);
         if (!isOpen) return -1;
         Purge();
-        if (Write(frame, frameLength) <= 0) {
+        // Part of a frame is no frame: the tool waits for the rest, and the next attempt starts it again.
+        if (Write(frame, frameLength) != frameLength) {
             if (m_gone || !pause(kFailedWritePauseMs)) return -1;
             last = -1;
             continue;

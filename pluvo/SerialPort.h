@@ -39,7 +39,7 @@ public:
     // the port (serial::acquireLease).
     int Open(const std::string& port, int leaseFd = -1);
     int Close();
-    // The whole frame within its line time plus kWriteSlackMs: the count written, or -1.
+    // The whole frame within its line time plus kWriteSlackMs: count, or -1 (never a part of the frame).
     long Write(const uint8_t* bytes, long count);
     // What is queued, at most min(capacity, kReplyBufferSize) bytes; 0 when nothing is, -1 on failure.
     long Read(uint8_t* buffer, size_t capacity = kReplyBufferSize);

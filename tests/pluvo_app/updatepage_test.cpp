@@ -203,6 +203,16 @@ TEST_F(PluvoUpdatePage, FailuresShowTheirTextAndSendNothingMore) {
     ASSERT_EQ(frames.size(), 3u) << "probe, enter, erase; nothing after the refused erase";
     EXPECT_EQ(frames.back()[2], firmware::kCmdErase);
     EXPECT_FALSE(page->list()->IsChecked(1));
+
+    // A tool that hangs in the middle of a block frame: the flash ends, with the same box, within its time-outs.
+    sim->clearFaults();
+    ScanToolSim::Fault hang{ScanToolSim::Step::BlockHeader, ScanToolSim::FaultKind::StopReading, 0, 1};
+    hang.readBytes = 1000;
+    sim->addFault(hang);
+    tick(1);
+    ASSERT_TRUE(waitUntil([&] { return boxes.texts.size() == 8 && flashDone(); }, 30000));
+    EXPECT_EQ(boxes.texts.value(7), textOf(0x43));
+    EXPECT_EQ(sim->frames().back()[2], firmware::kCmdBlockHeader) << "the block frame never came whole";
     EXPECT_EQ(CProfile::CTextFile::GetConfigString(program.folder() + "pluvo.cfg", "Update", "QM64", "none"), "none");
 }
 
