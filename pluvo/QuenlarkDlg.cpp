@@ -46,7 +46,6 @@ constexpr int kNavReserved = 108;
 constexpr int kNavPicture = 50;
 constexpr int kNavPictureTop = 5;
 constexpr int kNavLabelTop = 58;
-constexpr int kMarkSize = 24;
 constexpr int kButtonTop = 2, kButtonBottom = 39, kCloseWidth = 47, kMinimiseLeft = 80;
 constexpr QPoint kVersionPos{195, 15};
 constexpr int kVersionBottom = 30;
@@ -184,6 +183,13 @@ QFont CQuenlarkDlg::StatusFont(const QString& text, const QSize& room) {
 void CQuenlarkDlg::setStatus(const QString& t) {
     m_status->setFont(StatusFont(t, m_status->size()));
     m_status->setText(t);
+}
+
+void CQuenlarkDlg::setDeviceStatus(bool present, const QString& t) {
+    // The mark is drawn from the same flag, so the two never disagree.
+    m_state.present = present;
+    setStatus(t);
+    update(markRect());
 }
 
 void CQuenlarkDlg::ShowWriteError(const QString& message) {
@@ -356,9 +362,10 @@ void CQuenlarkDlg::OnEraseBkgnd(QPainter& p) {
 void CQuenlarkDlg::OnPaint(QPainter& p) {
     for (int i = 0; i < kNavCount; ++i)
         DrawNavEntry(p, m_navRects[i], m_navPictures[i], text(kNav[i].label), i);
-    const bool connected = m_state.present || !m_state.devicePort.empty();
-    const QImage mark = LoadPngResource(connected ? kPngMarkPresent : kPngMarkAbsent);
-    if (!mark.isNull()) p.drawImage(QRect(m_markPos, QSize(kMarkSize, kMarkSize)), mark);
+    // What the status line says, not whether a port is remembered: a model kept over a burst of device events
+    // keeps its port while the tool is gone.
+    const QImage mark = LoadPngResource(m_state.present ? kPngMarkPresent : kPngMarkAbsent);
+    if (!mark.isNull()) p.drawImage(markRect(), mark);
     const QImage footer = LoadPngResource(kPngFooter);
     if (!footer.isNull()) p.drawImage(QRect(0, height() - footer.height(), width(), footer.height()), footer);
 }
@@ -561,13 +568,13 @@ bool CQuenlarkDlg::ProbeDevicePorts(bool keepIdOnMiss, const std::vector<std::st
         if (id.isEmpty()) continue;
         m_state.deviceId = id;
         m_state.devicePort = port;
-        setStatus(text(textid::kDevicePresent));
+        setDeviceStatus(true, text(textid::kDevicePresent));
         return true;
     }
     if (!keepIdOnMiss || m_state.deviceId.isEmpty()) {
         m_state.deviceId.clear();
         m_state.devicePort.clear();
-        setStatus(text(textid::kDeviceAbsent));
+        setDeviceStatus(false, text(textid::kDeviceAbsent));
     }
     return false;
 }
@@ -600,17 +607,15 @@ void CQuenlarkDlg::runDeviceCheck() {
     ProbeDevicePorts(keepIdOnMiss, scan.ports);
 
     if (scan.present && !m_state.deviceId.isEmpty()) {
-        m_state.present = true;
         PostMessage(m_update, kMsgDeviceState, 0, 0);
-        setStatus(text(textid::kDevicePresent));
+        setDeviceStatus(true, text(textid::kDevicePresent));
         m_update->ListUpdateFiles();
         update();
     } else if (scan.present) {
-        m_state.present = true;
         PostMessage(m_update, kMsgDeviceState, 1, 0);
         // A port that would not open: why, and what to do, first; the plain advice only without such a reason.
-        setStatus(m_portProblem ? PortProblemText(m_portProblem)
-                                : text(textid::kDevicePresent) + text(textid::kDeviceNotIdentified));
+        setDeviceStatus(true, m_portProblem ? PortProblemText(m_portProblem)
+                                            : text(textid::kDevicePresent) + text(textid::kDeviceNotIdentified));
         m_update->ResetRows();
         if (m_portProblem == EBUSY) m_recheck.start(kBusyPortRecheckMs);
     } else {
@@ -624,13 +629,10 @@ void CQuenlarkDlg::runDeviceCheck() {
                  : !m_state.devicePort.empty() ? m_state.devicePort
                  : scan.ports.empty()          ? std::string()
                                                : scan.ports.front();
-    update(QRect(m_markPos, QSize(kMarkSize, kMarkSize)));
     if (m_currentPage == PrintPage) m_print->StartReportCapture(m_toolPort, m_state.busy);
 }
 
 void CQuenlarkDlg::showAbsent() {
-    m_state.present = false;
     m_toolPort.clear();
-    setStatus(text(textid::kDeviceAbsent));
-    update(QRect(m_markPos, QSize(kMarkSize, kMarkSize)));
+    setDeviceStatus(false, text(textid::kDeviceAbsent));
 }

@@ -39,6 +39,7 @@ public:
     static constexpr QSize kClientSize{(kTemplateUnitsX * kBaseUnitX + 2) / 4, (kTemplateUnitsY * kBaseUnitY + 4) / 8};
     static constexpr unsigned kBackgroundColor = 0xBBBBBB;
     static constexpr int kNavCount = 7;
+    static constexpr int kMarkSize = 24;
     static constexpr int kCloseButtonId = 10087;
     static constexpr int kMinimiseButtonId = 10088;
     // Device events closer together than this keep a known model when its port cannot be reached.
@@ -99,6 +100,7 @@ public:
     QColor labelColor(int entry) const;
     QString statusText() const;
     QLabel* statusLine() const { return m_status; } // 1029
+    QRect markRect() const { return QRect(m_markPos, QSize(kMarkSize, kMarkSize)); }
     QString versionText() const { return m_version; }
     CUpdatePage* updatePage() const { return m_update; }
     CPrintPage* printPage() const { return m_print; }
@@ -126,6 +128,8 @@ private:
     void DrawNavEntry(QPainter& p, const QRect& r, const QImage& picture, const QString& label, int entry);
     void switchTo(int page, int entry);
     void setStatus(const QString& text);
+    // A text about the tool: the status line and the connection mark change together.
+    void setDeviceStatus(bool present, const QString& text);
     void runDeviceCheck();
     void showAbsent();
     bool askCloseWhileBusy();

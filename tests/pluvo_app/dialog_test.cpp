@@ -238,6 +238,7 @@ TEST_F(PluvoDialog, AnUnpluggedToolIsNotConnectedAtOnceEvenUnderTheFailureBox) {
     ASSERT_EQ(dlg->state().deviceId, "QM82");
     EXPECT_EQ(dlg->statusText(), textOf(0x3E));
     QString statusUnderTheBox;
+    bool markUnderTheBox = true;
     bool failureShown = false;
     QTimer watch;
     watch.setInterval(15);
@@ -248,6 +249,7 @@ TEST_F(PluvoDialog, AnUnpluggedToolIsNotConnectedAtOnceEvenUnderTheFailureBox) {
         // The unplug's device event comes while the box is open.
         dlg->OnDeviceChange();
         statusUnderTheBox = dlg->statusText();
+        markUnderTheBox = markShowsConnected(*dlg);
         failureShown = true;
         box->buttons().value(0)->click();
     });
@@ -257,6 +259,7 @@ TEST_F(PluvoDialog, AnUnpluggedToolIsNotConnectedAtOnceEvenUnderTheFailureBox) {
     sim->vanish();
     ASSERT_TRUE(waitUntil([&] { return failureShown; }, kNoHangMs));
     EXPECT_EQ(statusUnderTheBox, textOf(0x3A));
+    EXPECT_FALSE(markUnderTheBox) << "the mark says so too";
     ASSERT_TRUE(waitUntil([&] { return !dlg->state().busy && !dlg->deviceCheckPending(); }, kNoHangMs));
     EXPECT_EQ(dlg->statusText(), textOf(0x3A));
 }
