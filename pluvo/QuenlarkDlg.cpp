@@ -192,10 +192,10 @@ void CQuenlarkDlg::setDeviceStatus(bool present, const QString& t) {
     update(markRect());
 }
 
-void CQuenlarkDlg::ShowWriteError(const QString& message) {
-    // The file's own words, and what they mean for the user in the interface language.
+void CQuenlarkDlg::ShowWriteError() {
+    // The file's "Write error" and "Write Error" say the same to the user: both in the interface language.
     QWidget* owner = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this;
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("pluvo"), message, QMessageBox::Ok, owner);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("pluvo"), text(textid::kWriteError), QMessageBox::Ok, owner);
     box.setObjectName(QStringLiteral("writeError"));
     box.setInformativeText(text(textid::kConfigNotSaved));
     box.exec();
@@ -203,7 +203,7 @@ void CQuenlarkDlg::ShowWriteError(const QString& message) {
 
 void CQuenlarkDlg::OnInitDialog() {
     setWindowIcon(QIcon(QPixmap::fromImage(LoadPngResource(kPngIcon))));
-    CProfile::CTextFile::SetMessageHandler([this](const QString& message) { ShowWriteError(message); });
+    CProfile::CTextFile::SetMessageHandler([this](const QString&) { ShowWriteError(); });
     g_writeErrorOwner = this;
     m_state.setPageTitle = [this](const QString& t) { m_title->setText(t); };
     m_state.flashEnded = [this] {

@@ -85,8 +85,8 @@ public:
     // The font the status line shows a text in: the label font, or a smaller one where the text needs more room
     // than the line has, down to kMinStatusPixels.
     static QFont StatusFont(const QString& text, const QSize& room);
-    // The box of a failed write of pluvo.cfg: the file's message, and what it means for the user.
-    void ShowWriteError(const QString& message);
+    // The box of a failed write of pluvo.cfg, and what it means for the user.
+    void ShowWriteError();
 
     // Entry rectangles for a client height (width is fixed).
     static QRect NavRect(int entry, int clientHeight);
