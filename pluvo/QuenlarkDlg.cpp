@@ -28,9 +28,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProcess>
+#include <QTextBoundaryFinder>
 #include <QTextStream>
 #include <cerrno>
 #include <cmath>
+#include <optional>
 
 namespace {
 // Layout of the dialog's bands: the navigation column, the title band above the pages, the footer band below.
@@ -46,6 +48,9 @@ constexpr int kNavReserved = 108;
 constexpr int kNavPicture = 50;
 constexpr int kNavPictureTop = 5;
 constexpr int kNavLabelTop = 58;
+// A label too long for the label font shrinks in these steps, and no smaller than this: it still reads.
+constexpr int kNavLabelPixelStep = 2;
+constexpr int kMinNavLabelPixels = 12;
 constexpr int kButtonTop = 2, kButtonBottom = 39, kCloseWidth = 47, kMinimiseLeft = 80;
 constexpr QPoint kVersionPos{195, 15};
 constexpr int kVersionBottom = 30;
@@ -293,14 +298,59 @@ QRect CQuenlarkDlg::NavRect(int entry, int clientHeight) {
     return QRect(QPoint(kNavLeft, top), QPoint(kNavRight - 1, top + d - 1));
 }
 
-QStringList CQuenlarkDlg::SplitLabel(const QString& label, int textWidth, int entryWidth) {
-    if (textWidth <= entryWidth || entryWidth <= 0) return {label};
-    const int n = (textWidth + entryWidth - 1) / entryWidth;
-    const int per = label.size() / n;
+namespace {
+// Lines no wider than width, broken at blanks; a word wider than that is cut after the last whole character that
+// fits (cut tells whether one was).
+QStringList wrapAtBlanks(const QString& label, const QFontMetrics& fm, int width, bool& cut) {
     QStringList lines;
-    for (int i = 0; i < n; ++i)
-        lines << (i == n - 1 ? label.mid(i * per) : label.mid(i * per, per));
+    QString line;
+    cut = false;
+    for (QString word : label.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QString joined = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (fm.horizontalAdvance(joined) <= width) {
+            line = joined;
+            continue;
+        }
+        if (!line.isEmpty()) lines << line;
+        while (fm.horizontalAdvance(word) > width) {
+            QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, word);
+            int fit = characters.toNextBoundary(); // at least one character a line
+            for (int next = characters.toNextBoundary(); next > 0 && fm.horizontalAdvance(word.left(next)) <= width;
+                 next = characters.toNextBoundary())
+                fit = next;
+            lines << word.left(fit);
+            word.remove(0, fit);
+            cut = true;
+        }
+        line = word;
+    }
+    if (!line.isEmpty()) lines << line;
     return lines;
+}
+} // namespace
+
+QRect CQuenlarkDlg::NavLabelRect(const QRect& entry) {
+    return QRect(QPoint(entry.left(), entry.top() + kNavLabelTop), entry.bottomRight());
+}
+
+CQuenlarkDlg::NavLabelLayout CQuenlarkDlg::LayoutNavLabel(const QString& label, const QRect& entry) {
+    const QRect room = NavLabelRect(entry);
+    std::optional<NavLabelLayout> withCut;
+    QFont font = LabelFont();
+    for (int pixels = LabelFont().pixelSize(); pixels >= kMinNavLabelPixels; pixels -= kNavLabelPixelStep) {
+        font.setPixelSize(pixels);
+        const QFontMetrics fm(font);
+        bool cut = false;
+        const QStringList lines = wrapAtBlanks(label, fm, room.width(), cut);
+        if ((lines.size() - 1) * fm.lineSpacing() + fm.height() > room.height()) continue;
+        if (!cut) return {font, lines};
+        if (!withCut) withCut = NavLabelLayout{font, lines};
+    }
+    if (withCut) return *withCut;
+    // Not even the smallest font fits: its lines, of which the room shows what it holds.
+    font.setPixelSize(kMinNavLabelPixels);
+    bool cut = false;
+    return {font, wrapAtBlanks(label, QFontMetrics(font), room.width(), cut)};
 }
 
 void CQuenlarkDlg::OnSize(int w, int h) {
@@ -324,26 +374,24 @@ void CQuenlarkDlg::resizeEvent(QResizeEvent* e) {
 
 // Painting -------------------------------------------------------------------------------------------------------
 
-void CQuenlarkDlg::DrawNavEntry(QPainter& p, const QRect& r, const QImage& picture, const QString& label, int entry) {
-    const int w = r.width();
+void CQuenlarkDlg::DrawNavEntry(QPainter& p, const QRect& r, const QImage& picture, const QString& label,
+                                const QColor& color, const QColor& background) {
     if (!picture.isNull())
-        p.drawImage(QRect(r.left() + (w - kNavPicture) / 2, r.top() + kNavPictureTop, kNavPicture, kNavPicture),
+        p.drawImage(QRect(r.left() + (r.width() - kNavPicture) / 2, r.top() + kNavPictureTop, kNavPicture, kNavPicture),
                     picture);
-    p.setFont(LabelFont());
-    p.setPen(m_labelColors[entry]);
+    const NavLabelLayout layout = LayoutNavLabel(label, r);
+    const QRect room = NavLabelRect(r);
+    const QFontMetrics fm(layout.font);
+    p.save();
+    p.setClipRect(room);
+    p.setFont(layout.font);
+    p.setPen(color);
     p.setBackgroundMode(Qt::OpaqueMode);
-    p.setBackground(m_background);
-    QRect labelRect(QPoint(r.left(), r.top() + kNavLabelTop), r.bottomRight());
-    const int t = p.fontMetrics().horizontalAdvance(label);
-    if (t <= w) {
-        labelRect.setLeft(r.left() + (w - t) / 2);
-        labelRect.setWidth(t);
-        p.drawText(labelRect, Qt::AlignLeft | Qt::AlignTop, label);
-    } else {
-        p.drawText(labelRect, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextDontClip,
-                   SplitLabel(label, t, w).join(QLatin1Char('\n')));
-    }
-    p.setBackgroundMode(Qt::TransparentMode);
+    p.setBackground(background);
+    for (int i = 0; i < layout.lines.size(); ++i)
+        p.drawText(QRect(room.left(), room.top() + i * fm.lineSpacing(), room.width(), fm.height()),
+                   Qt::AlignHCenter | Qt::AlignTop, layout.lines[i]);
+    p.restore();
 }
 
 void CQuenlarkDlg::OnEraseBkgnd(QPainter& p) {
@@ -361,7 +409,7 @@ void CQuenlarkDlg::OnEraseBkgnd(QPainter& p) {
 
 void CQuenlarkDlg::OnPaint(QPainter& p) {
     for (int i = 0; i < kNavCount; ++i)
-        DrawNavEntry(p, m_navRects[i], m_navPictures[i], text(kNav[i].label), i);
+        DrawNavEntry(p, m_navRects[i], m_navPictures[i], text(kNav[i].label), m_labelColors[i], m_background);
     // What the status line says, not whether a port is remembered: a model kept over a burst of device events
     // keeps its port while the tool is gone.
     const QImage mark = LoadPngResource(m_state.present ? kPngMarkPresent : kPngMarkAbsent);

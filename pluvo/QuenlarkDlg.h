@@ -21,6 +21,7 @@
 #include <vector>
 
 class QLabel;
+class QPainter;
 class ClrButton;
 class CUpdatePage;
 class CPrintPage;
@@ -90,8 +91,18 @@ public:
 
     // Entry rectangles for a client height (width is fixed).
     static QRect NavRect(int entry, int clientHeight);
-    // A label wider than its entry: ceil(T / W) lines of L / n characters, the last taking the rest.
-    static QStringList SplitLabel(const QString& label, int textWidth, int entryWidth);
+    // Where an entry's label goes: below its picture, to the entry's bottom.
+    static QRect NavLabelRect(const QRect& entry);
+    // A label in the label font on one line where it fits; else broken at blanks (a word wider than the entry cut)
+    // in the largest font, from the label font down, whose lines the label's room holds.
+    struct NavLabelLayout {
+        QFont font;
+        QStringList lines;
+    };
+    static NavLabelLayout LayoutNavLabel(const QString& label, const QRect& entry);
+    // An entry: its picture, and its label drawn only inside the label's room.
+    static void DrawNavEntry(QPainter& p, const QRect& r, const QImage& picture, const QString& label,
+                             const QColor& color, const QColor& background);
     static std::vector<std::string> EnumUsbSerialPorts(const std::string& scanRoot);
 
     DeviceState& state() { return m_state; }
@@ -125,7 +136,6 @@ private:
     void OnSize(int w, int h);
     void OnEraseBkgnd(QPainter& p);
     void OnPaint(QPainter& p);
-    void DrawNavEntry(QPainter& p, const QRect& r, const QImage& picture, const QString& label, int entry);
     void switchTo(int page, int entry);
     void setStatus(const QString& text);
     // A text about the tool: the status line and the connection mark change together.
