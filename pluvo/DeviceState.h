@@ -7,7 +7,7 @@
 #include <string>
 
 struct DeviceState {
-    bool present = false;
+    bool present = false;   // the tool is there, as the status line says and the connection mark shows
     QString deviceId;       // the model the tool said it is; empty while no tool is identified
     std::string devicePort; // the identified tool's port; empty for none
     bool busy = false;      // a flash runs

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCodec>
@@ -18,6 +19,7 @@
 #include <QTextDocument>
 #include <atomic>
 #include <cerrno>
+#include <mutex>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -72,6 +74,13 @@ bool pauseUnlessWoken(int wakeFd, int ms) {
 struct CPrintPage::Shared {
     std::atomic<bool> endMarkerSeen{false}; // kept for the rest of the run, as the tool sends its marker once
     std::atomic<int> attempts{0};
+    // Text read but not yet shown, the newest at most kMaxReportCharacters and a chunk, and whether a message for
+    // it is on its way: one message per turn of the page's event loop, however fast the tool sends.
+    std::mutex pendingMutex;
+    QStringList pending;
+    int pendingCharacters = 0;
+    bool posted = false;
+    bool dropped = false; // older text was let go: what the box holds is older still
 };
 
 CPrintPage::CPrintPage(QWidget* parent)
@@ -100,8 +109,6 @@ CPrintPage::CPrintPage(QWidget* parent)
 
 CPrintPage::~CPrintPage() {
     StopReportCapture();
-    // Chunks posted before the thread ended own their text: deliver them while this is still a page.
-    QCoreApplication::sendPostedEvents(this, WindowMessageEvent::eventType());
     if (m_wakeFd >= 0) ::close(m_wakeFd);
 }
 
@@ -135,18 +142,36 @@ void CPrintPage::StopReportCapture() {
 }
 
 void CPrintPage::StopCapture() {
-    m_edit->clear();
-    m_endedWithCR = false;
-    m_lastLineLength = 0;
     StopReportCapture();
+    {
+        std::lock_guard<std::mutex> lock(m_shared->pendingMutex);
+        m_shared->pending.clear();
+        m_shared->pendingCharacters = 0;
+        m_shared->dropped = false;
+    }
+    OnBnClickedClear();
 }
 
 void CPrintPage::ReportReceiveThread(CPrintPage* page, std::string port, int wakeFd, int codePage, bool doubleByte,
                                      std::shared_ptr<Shared> shared) {
     std::unique_ptr<QTextDecoder> decoder(codecFor(codePage)->makeDecoder());
     std::string accumulated; // double-byte mode: bytes held until the end marker came
-    auto post = [page](const QString& chunk) {
-        if (!chunk.isEmpty()) PostMessage(page, WM_REPORT_TEXT, 0, reinterpret_cast<LPARAM>(new QString(chunk)));
+    auto post = [page, &shared](const QString& chunk) {
+        if (chunk.isEmpty()) return;
+        bool wake = false;
+        {
+            std::lock_guard<std::mutex> lock(shared->pendingMutex);
+            shared->pending << chunk;
+            shared->pendingCharacters += chunk.size();
+            // What the box would trim away at once is never handed over.
+            while (shared->pendingCharacters - shared->pending.front().size() >= kMaxReportCharacters) {
+                shared->pendingCharacters -= shared->pending.takeFirst().size();
+                shared->dropped = true;
+            }
+            wake = !shared->posted;
+            shared->posted = true;
+        }
+        if (wake) PostMessage(page, WM_REPORT_TEXT, 0, 0);
     };
     uint8_t buffer[kChunkSize];
     for (;;) {
@@ -203,11 +228,32 @@ bool CPrintPage::event(QEvent* e) {
     return CDialog::event(e);
 }
 
-bool CPrintPage::OnMessage(unsigned message, WPARAM, LPARAM lParam, LRESULT& result) {
+bool CPrintPage::OnMessage(unsigned message, WPARAM, LPARAM, LRESULT& result) {
     result = 0;
     if (message != WM_REPORT_TEXT) return false;
-    std::unique_ptr<QString> chunk(reinterpret_cast<QString*>(lParam));
-    if (chunk) OnReportText(*chunk);
+    QString text;
+    bool more = false, dropped = false;
+    {
+        std::lock_guard<std::mutex> lock(m_shared->pendingMutex);
+        Shared& shared = *m_shared;
+        dropped = shared.dropped;
+        shared.dropped = false;
+        while (!shared.pending.isEmpty() && text.size() < kMaxCharactersPerTurn) {
+            shared.pendingCharacters -= shared.pending.front().size();
+            text += shared.pending.takeFirst();
+        }
+        more = !shared.pending.isEmpty();
+        shared.posted = more;
+    }
+    // The rest comes in the next turn, after what else the window has to do.
+    if (more) PostMessage(this, WM_REPORT_TEXT, 0, 0);
+    if (dropped) {
+        // At least a box full follows: the box starts again, from the first whole line.
+        OnBnClickedClear();
+        const int lineEnd = text.indexOf(QRegularExpression(QStringLiteral("[\r\n]")));
+        if (lineEnd >= 0) text.remove(0, lineEnd + (text.midRef(lineEnd, 2) == QLatin1String("\r\n") ? 2 : 1));
+    }
+    if (!text.isEmpty()) OnReportText(text);
     return true;
 }
 

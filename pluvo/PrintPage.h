@@ -1,5 +1,6 @@
 // CPrintPage: the report capture page. While it is shown, a reader thread collects the report text the scan tool
-// sends on the identified tool's port and hands each decoded chunk, by value, to the page in message 0x752; the page
+// sends on the identified tool's port and gathers the decoded text for the page, which takes all that has gathered
+// on message 0x752 (one on its way at a time, so a burst costs one message per turn of the event loop); the page
 // appends it to its plain-text box, breaking lines longer than kLongestLine and keeping only the newest
 // kMaxReportCharacters. Print (through CDiagSystemPrinter), Clear and Copy work on the box.
 // The page owns the reader thread: it is stopped (woken through an eventfd, its port closed) and joined before
@@ -17,7 +18,7 @@
 #include <string>
 #include <thread>
 
-// The capture thread's message to the page; lParam a QString* the page takes over.
+// The capture thread's message to the page: text has gathered.
 constexpr unsigned WM_REPORT_TEXT = kMsgReportText;
 
 class CPrintPage : public CDialog, public CMessageTarget {
@@ -36,6 +37,9 @@ public:
     // trimming is rare. A report of some lines is a few kilobytes; a tool left sending fills this in minutes.
     static constexpr int kMaxReportCharacters = 4 * 1024 * 1024;
     static constexpr int kKeptAfterTrim = 3 * 1024 * 1024;
+    // The box lays out what it is given in one go: the page takes about this much text a turn of its event loop,
+    // so that a burst leaves the window answering.
+    static constexpr int kMaxCharactersPerTurn = 256 * 1024;
     // A double-byte report held until its end marker keeps at most this many bytes, the newest.
     static constexpr size_t kMaxHeldBytes = size_t(kMaxReportCharacters);
 

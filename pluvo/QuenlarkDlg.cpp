@@ -28,9 +28,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProcess>
+#include <QTextBoundaryFinder>
 #include <QTextStream>
 #include <cerrno>
 #include <cmath>
+#include <optional>
 
 namespace {
 // Layout of the dialog's bands: the navigation column, the title band above the pages, the footer band below.
@@ -46,7 +48,9 @@ constexpr int kNavReserved = 108;
 constexpr int kNavPicture = 50;
 constexpr int kNavPictureTop = 5;
 constexpr int kNavLabelTop = 58;
-constexpr int kMarkSize = 24;
+// A label too long for the label font shrinks in these steps, and no smaller than this: it still reads.
+constexpr int kNavLabelPixelStep = 2;
+constexpr int kMinNavLabelPixels = 12;
 constexpr int kButtonTop = 2, kButtonBottom = 39, kCloseWidth = 47, kMinimiseLeft = 80;
 constexpr QPoint kVersionPos{195, 15};
 constexpr int kVersionBottom = 30;
@@ -186,10 +190,17 @@ void CQuenlarkDlg::setStatus(const QString& t) {
     m_status->setText(t);
 }
 
-void CQuenlarkDlg::ShowWriteError(const QString& message) {
-    // The file's own words, and what they mean for the user in the interface language.
+void CQuenlarkDlg::setDeviceStatus(bool present, const QString& t) {
+    // The mark is drawn from the same flag, so the two never disagree.
+    m_state.present = present;
+    setStatus(t);
+    update(markRect());
+}
+
+void CQuenlarkDlg::ShowWriteError() {
+    // The file's "Write error" and "Write Error" say the same to the user: both in the interface language.
     QWidget* owner = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this;
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("pluvo"), message, QMessageBox::Ok, owner);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("pluvo"), text(textid::kWriteError), QMessageBox::Ok, owner);
     box.setObjectName(QStringLiteral("writeError"));
     box.setInformativeText(text(textid::kConfigNotSaved));
     box.exec();
@@ -197,7 +208,7 @@ void CQuenlarkDlg::ShowWriteError(const QString& message) {
 
 void CQuenlarkDlg::OnInitDialog() {
     setWindowIcon(QIcon(QPixmap::fromImage(LoadPngResource(kPngIcon))));
-    CProfile::CTextFile::SetMessageHandler([this](const QString& message) { ShowWriteError(message); });
+    CProfile::CTextFile::SetMessageHandler([this](const QString&) { ShowWriteError(); });
     g_writeErrorOwner = this;
     m_state.setPageTitle = [this](const QString& t) { m_title->setText(t); };
     m_state.flashEnded = [this] {
@@ -287,14 +298,59 @@ QRect CQuenlarkDlg::NavRect(int entry, int clientHeight) {
     return QRect(QPoint(kNavLeft, top), QPoint(kNavRight - 1, top + d - 1));
 }
 
-QStringList CQuenlarkDlg::SplitLabel(const QString& label, int textWidth, int entryWidth) {
-    if (textWidth <= entryWidth || entryWidth <= 0) return {label};
-    const int n = (textWidth + entryWidth - 1) / entryWidth;
-    const int per = label.size() / n;
+namespace {
+// Lines no wider than width, broken at blanks; a word wider than that is cut after the last whole character that
+// fits (cut tells whether one was).
+QStringList wrapAtBlanks(const QString& label, const QFontMetrics& fm, int width, bool& cut) {
     QStringList lines;
-    for (int i = 0; i < n; ++i)
-        lines << (i == n - 1 ? label.mid(i * per) : label.mid(i * per, per));
+    QString line;
+    cut = false;
+    for (QString word : label.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QString joined = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (fm.horizontalAdvance(joined) <= width) {
+            line = joined;
+            continue;
+        }
+        if (!line.isEmpty()) lines << line;
+        while (fm.horizontalAdvance(word) > width) {
+            QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, word);
+            int fit = characters.toNextBoundary(); // at least one character a line
+            for (int next = characters.toNextBoundary(); next > 0 && fm.horizontalAdvance(word.left(next)) <= width;
+                 next = characters.toNextBoundary())
+                fit = next;
+            lines << word.left(fit);
+            word.remove(0, fit);
+            cut = true;
+        }
+        line = word;
+    }
+    if (!line.isEmpty()) lines << line;
     return lines;
+}
+} // namespace
+
+QRect CQuenlarkDlg::NavLabelRect(const QRect& entry) {
+    return QRect(QPoint(entry.left(), entry.top() + kNavLabelTop), entry.bottomRight());
+}
+
+CQuenlarkDlg::NavLabelLayout CQuenlarkDlg::LayoutNavLabel(const QString& label, const QRect& entry) {
+    const QRect room = NavLabelRect(entry);
+    std::optional<NavLabelLayout> withCut;
+    QFont font = LabelFont();
+    for (int pixels = LabelFont().pixelSize(); pixels >= kMinNavLabelPixels; pixels -= kNavLabelPixelStep) {
+        font.setPixelSize(pixels);
+        const QFontMetrics fm(font);
+        bool cut = false;
+        const QStringList lines = wrapAtBlanks(label, fm, room.width(), cut);
+        if ((lines.size() - 1) * fm.lineSpacing() + fm.height() > room.height()) continue;
+        if (!cut) return {font, lines};
+        if (!withCut) withCut = NavLabelLayout{font, lines};
+    }
+    if (withCut) return *withCut;
+    // Not even the smallest font fits: its lines, of which the room shows what it holds.
+    font.setPixelSize(kMinNavLabelPixels);
+    bool cut = false;
+    return {font, wrapAtBlanks(label, QFontMetrics(font), room.width(), cut)};
 }
 
 void CQuenlarkDlg::OnSize(int w, int h) {
@@ -318,26 +374,24 @@ void CQuenlarkDlg::resizeEvent(QResizeEvent* e) {
 
 // Painting -------------------------------------------------------------------------------------------------------
 
-void CQuenlarkDlg::DrawNavEntry(QPainter& p, const QRect& r, const QImage& picture, const QString& label, int entry) {
-    const int w = r.width();
+void CQuenlarkDlg::DrawNavEntry(QPainter& p, const QRect& r, const QImage& picture, const QString& label,
+                                const QColor& color, const QColor& background) {
     if (!picture.isNull())
-        p.drawImage(QRect(r.left() + (w - kNavPicture) / 2, r.top() + kNavPictureTop, kNavPicture, kNavPicture),
+        p.drawImage(QRect(r.left() + (r.width() - kNavPicture) / 2, r.top() + kNavPictureTop, kNavPicture, kNavPicture),
                     picture);
-    p.setFont(LabelFont());
-    p.setPen(m_labelColors[entry]);
+    const NavLabelLayout layout = LayoutNavLabel(label, r);
+    const QRect room = NavLabelRect(r);
+    const QFontMetrics fm(layout.font);
+    p.save();
+    p.setClipRect(room);
+    p.setFont(layout.font);
+    p.setPen(color);
     p.setBackgroundMode(Qt::OpaqueMode);
-    p.setBackground(m_background);
-    QRect labelRect(QPoint(r.left(), r.top() + kNavLabelTop), r.bottomRight());
-    const int t = p.fontMetrics().horizontalAdvance(label);
-    if (t <= w) {
-        labelRect.setLeft(r.left() + (w - t) / 2);
-        labelRect.setWidth(t);
-        p.drawText(labelRect, Qt::AlignLeft | Qt::AlignTop, label);
-    } else {
-        p.drawText(labelRect, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextDontClip,
-                   SplitLabel(label, t, w).join(QLatin1Char('\n')));
-    }
-    p.setBackgroundMode(Qt::TransparentMode);
+    p.setBackground(background);
+    for (int i = 0; i < layout.lines.size(); ++i)
+        p.drawText(QRect(room.left(), room.top() + i * fm.lineSpacing(), room.width(), fm.height()),
+                   Qt::AlignHCenter | Qt::AlignTop, layout.lines[i]);
+    p.restore();
 }
 
 void CQuenlarkDlg::OnEraseBkgnd(QPainter& p) {
@@ -355,10 +409,11 @@ void CQuenlarkDlg::OnEraseBkgnd(QPainter& p) {
 
 void CQuenlarkDlg::OnPaint(QPainter& p) {
     for (int i = 0; i < kNavCount; ++i)
-        DrawNavEntry(p, m_navRects[i], m_navPictures[i], text(kNav[i].label), i);
-    const bool connected = m_state.present || !m_state.devicePort.empty();
-    const QImage mark = LoadPngResource(connected ? kPngMarkPresent : kPngMarkAbsent);
-    if (!mark.isNull()) p.drawImage(QRect(m_markPos, QSize(kMarkSize, kMarkSize)), mark);
+        DrawNavEntry(p, m_navRects[i], m_navPictures[i], text(kNav[i].label), m_labelColors[i], m_background);
+    // What the status line says, not whether a port is remembered: a model kept over a burst of device events
+    // keeps its port while the tool is gone.
+    const QImage mark = LoadPngResource(m_state.present ? kPngMarkPresent : kPngMarkAbsent);
+    if (!mark.isNull()) p.drawImage(markRect(), mark);
     const QImage footer = LoadPngResource(kPngFooter);
     if (!footer.isNull()) p.drawImage(QRect(0, height() - footer.height(), width(), footer.height()), footer);
 }
@@ -561,13 +616,13 @@ bool CQuenlarkDlg::ProbeDevicePorts(bool keepIdOnMiss, const std::vector<std::st
         if (id.isEmpty()) continue;
         m_state.deviceId = id;
         m_state.devicePort = port;
-        setStatus(text(textid::kDevicePresent));
+        setDeviceStatus(true, text(textid::kDevicePresent));
         return true;
     }
     if (!keepIdOnMiss || m_state.deviceId.isEmpty()) {
         m_state.deviceId.clear();
         m_state.devicePort.clear();
-        setStatus(text(textid::kDeviceAbsent));
+        setDeviceStatus(false, text(textid::kDeviceAbsent));
     }
     return false;
 }
@@ -600,17 +655,15 @@ void CQuenlarkDlg::runDeviceCheck() {
     ProbeDevicePorts(keepIdOnMiss, scan.ports);
 
     if (scan.present && !m_state.deviceId.isEmpty()) {
-        m_state.present = true;
         PostMessage(m_update, kMsgDeviceState, 0, 0);
-        setStatus(text(textid::kDevicePresent));
+        setDeviceStatus(true, text(textid::kDevicePresent));
         m_update->ListUpdateFiles();
         update();
     } else if (scan.present) {
-        m_state.present = true;
         PostMessage(m_update, kMsgDeviceState, 1, 0);
         // A port that would not open: why, and what to do, first; the plain advice only without such a reason.
-        setStatus(m_portProblem ? PortProblemText(m_portProblem)
-                                : text(textid::kDevicePresent) + text(textid::kDeviceNotIdentified));
+        setDeviceStatus(true, m_portProblem ? PortProblemText(m_portProblem)
+                                            : text(textid::kDevicePresent) + text(textid::kDeviceNotIdentified));
         m_update->ResetRows();
         if (m_portProblem == EBUSY) m_recheck.start(kBusyPortRecheckMs);
     } else {
@@ -624,13 +677,10 @@ void CQuenlarkDlg::runDeviceCheck() {
                  : !m_state.devicePort.empty() ? m_state.devicePort
                  : scan.ports.empty()          ? std::string()
                                                : scan.ports.front();
-    update(QRect(m_markPos, QSize(kMarkSize, kMarkSize)));
     if (m_currentPage == PrintPage) m_print->StartReportCapture(m_toolPort, m_state.busy);
 }
 
 void CQuenlarkDlg::showAbsent() {
-    m_state.present = false;
     m_toolPort.clear();
-    setStatus(text(textid::kDeviceAbsent));
-    update(QRect(m_markPos, QSize(kMarkSize, kMarkSize)));
+    setDeviceStatus(false, text(textid::kDeviceAbsent));
 }

@@ -21,6 +21,7 @@
 #include <vector>
 
 class QLabel;
+class QPainter;
 class ClrButton;
 class CUpdatePage;
 class CPrintPage;
@@ -39,6 +40,7 @@ public:
     static constexpr QSize kClientSize{(kTemplateUnitsX * kBaseUnitX + 2) / 4, (kTemplateUnitsY * kBaseUnitY + 4) / 8};
     static constexpr unsigned kBackgroundColor = 0xBBBBBB;
     static constexpr int kNavCount = 7;
+    static constexpr int kMarkSize = 24;
     static constexpr int kCloseButtonId = 10087;
     static constexpr int kMinimiseButtonId = 10088;
     // Device events closer together than this keep a known model when its port cannot be reached.
@@ -84,13 +86,23 @@ public:
     // The font the status line shows a text in: the label font, or a smaller one where the text needs more room
     // than the line has, down to kMinStatusPixels.
     static QFont StatusFont(const QString& text, const QSize& room);
-    // The box of a failed write of pluvo.cfg: the file's message, and what it means for the user.
-    void ShowWriteError(const QString& message);
+    // The box of a failed write of pluvo.cfg, and what it means for the user.
+    void ShowWriteError();
 
     // Entry rectangles for a client height (width is fixed).
     static QRect NavRect(int entry, int clientHeight);
-    // A label wider than its entry: ceil(T / W) lines of L / n characters, the last taking the rest.
-    static QStringList SplitLabel(const QString& label, int textWidth, int entryWidth);
+    // Where an entry's label goes: below its picture, to the entry's bottom.
+    static QRect NavLabelRect(const QRect& entry);
+    // A label in the label font on one line where it fits; else broken at blanks (a word wider than the entry cut)
+    // in the largest font, from the label font down, whose lines the label's room holds.
+    struct NavLabelLayout {
+        QFont font;
+        QStringList lines;
+    };
+    static NavLabelLayout LayoutNavLabel(const QString& label, const QRect& entry);
+    // An entry: its picture, and its label drawn only inside the label's room.
+    static void DrawNavEntry(QPainter& p, const QRect& r, const QImage& picture, const QString& label,
+                             const QColor& color, const QColor& background);
     static std::vector<std::string> EnumUsbSerialPorts(const std::string& scanRoot);
 
     DeviceState& state() { return m_state; }
@@ -99,6 +111,7 @@ public:
     QColor labelColor(int entry) const;
     QString statusText() const;
     QLabel* statusLine() const { return m_status; } // 1029
+    QRect markRect() const { return QRect(m_markPos, QSize(kMarkSize, kMarkSize)); }
     QString versionText() const { return m_version; }
     CUpdatePage* updatePage() const { return m_update; }
     CPrintPage* printPage() const { return m_print; }
@@ -123,9 +136,10 @@ private:
     void OnSize(int w, int h);
     void OnEraseBkgnd(QPainter& p);
     void OnPaint(QPainter& p);
-    void DrawNavEntry(QPainter& p, const QRect& r, const QImage& picture, const QString& label, int entry);
     void switchTo(int page, int entry);
     void setStatus(const QString& text);
+    // A text about the tool: the status line and the connection mark change together.
+    void setDeviceStatus(bool present, const QString& text);
     void runDeviceCheck();
     void showAbsent();
     bool askCloseWhileBusy();

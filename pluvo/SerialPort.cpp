@@ -142,11 +142,13 @@ long SerialPort::Query(const uint8_t* frame, long frameLength, uint32_t timeoutM
     const bool probe = frameLength >= 3 && frame[2] == 0xC9;
     const size_t capacity = std::min(replySize, kReplyBufferSize);
     long last = 0;
+    m_lostAwaitingReply = false;
     for (int attempt = 0; attempt < kQueryAttempts; ++attempt) {
         std::memset(reply, 0, capacity);
         if (!isOpen) return -1;
         Purge();
-        if (Write(frame, frameLength) <= 0) {
+        // Part of a frame is no frame: the tool waits for the rest, and the next attempt starts it again.
+        if (Write(frame, frameLength) != frameLength) {
             if (m_gone || !pause(kFailedWritePauseMs)) return -1;
             last = -1;
             continue;
@@ -160,13 +162,15 @@ long SerialPort::Query(const uint8_t* frame, long frameLength, uint32_t timeoutM
             // Once the code is in, a probe's text is complete when the line goes quiet; a reply to a command is.
             if (got >= 3) wait = probe && got < capacity ? std::min<long long>(wait, kProbeQuietMs) : 0;
             const serial::Wait w = serial::waitReadable(handle, int(wait), m_wakeFd);
-            if (w == serial::Wait::Woken || w == serial::Wait::Error) return -1;
+            if (w == serial::Wait::Woken) return -1;
             if (w == serial::Wait::Timeout) break;
-            const long n = Read(reply + got, capacity - got);
-            if (n < 0) return -1;
-            if (n == 0) {
-                // Readable yet nothing to read: the line was hung up.
-                m_gone = true;
+            const long n = w == serial::Wait::Ready ? Read(reply + got, capacity - got) : -1;
+            // Readable yet nothing to read: the line was hung up.
+            if (n == 0) m_gone = true;
+            if (n <= 0) {
+                // A tool may restart as soon as it has answered: a reply in hand is judged as it came.
+                if (got >= 3) break;
+                m_lostAwaitingReply = m_gone;
                 return -1;
             }
             got += size_t(n);

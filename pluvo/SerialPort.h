@@ -39,7 +39,7 @@ public:
     // the port (serial::acquireLease).
     int Open(const std::string& port, int leaseFd = -1);
     int Close();
-    // The whole frame within its line time plus kWriteSlackMs: the count written, or -1.
+    // The whole frame within its line time plus kWriteSlackMs: count, or -1 (never a part of the frame).
     long Write(const uint8_t* bytes, long count);
     // What is queued, at most min(capacity, kReplyBufferSize) bytes; 0 when nothing is, -1 on failure.
     long Read(uint8_t* buffer, size_t capacity = kReplyBufferSize);
@@ -48,6 +48,9 @@ public:
     // E0..EF), a read failure, a gone device or a wake-up. At most replySize bytes are stored.
     long Query(const uint8_t* frame, long frameLength, uint32_t timeoutMs, uint8_t* reply,
                size_t replySize = kReplyBufferSize);
+    // The last Query wrote its frame whole, then the line went away before a whole reply could be read (a tool
+    // that restarts as it answers may take its reply with it).
+    bool lostAwaitingReply() const { return m_lostAwaitingReply; }
     // Drops bytes received but not yet read.
     void Purge();
 
@@ -67,4 +70,5 @@ private:
     int m_wakeFd = -1;
     int m_openErrno = 0;
     bool m_gone = false;
+    bool m_lostAwaitingReply = false;
 };

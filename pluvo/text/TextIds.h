@@ -82,8 +82,9 @@ constexpr TextId kPortCannotOpen = Own(0x0C);   // any other reason; the system'
 constexpr TextId kUpdateAlreadyRunning = Own(0x0D);
 constexpr TextId kPictureToolMissing = Own(0x0E); // its path follows
 constexpr TextId kRestartFailed = Own(0x0F);
-constexpr TextId kConfigNotSaved = Own(0x10); // under the file's own "Write error" / "Write Error"
+constexpr TextId kConfigNotSaved = Own(0x10); // under kWriteError
 constexpr TextId kManualProgramFailed = Own(0x11);
+constexpr TextId kWriteError = Own(0x12); // the heading of the box of a failed write of pluvo.cfg
 
 constexpr TextId kAll[] = {
     kDialogTitle,
@@ -146,6 +147,7 @@ constexpr TextId kAll[] = {
     kRestartFailed,
     kConfigNotSaved,
     kManualProgramFailed,
+    kWriteError,
 };
 
 } // namespace textid

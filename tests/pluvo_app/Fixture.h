@@ -50,6 +50,10 @@ void writeBytes(const std::string& path, const firmware::Bytes& bytes);
 // and every text reads back empty. False when the library could not be read or written.
 bool writeHollowLibrary(const QString& shipped, const QString& path);
 
+class CQuenlarkDlg;
+// Whether the main dialog's connection mark is drawn as the green, connected one.
+bool markShowsConnected(CQuenlarkDlg& dlg);
+
 // Pixels of the rectangle that stand out from the background colour: a drawn frame or mark.
 int standingOut(const QImage& image, const QRect& r, const QColor& background);
 

@@ -147,6 +147,37 @@ TEST_F(PluvoDeviceCheck, ABurstKeepsTheModelWhileThePortIsHeldElsewhere) {
     serial::closeDevice(other);
 }
 
+// The connection mark says what the status line says, on every way to "not connected".
+TEST_F(PluvoDeviceCheck, TheMarkAndTheStatusLineNeverDisagree) {
+    EnvGuard env(devices.path());
+    auto sim = startSim(devices.path(), "QM64");
+    ASSERT_TRUE(sim);
+    BoxAnswerer boxes(QMessageBox::Ok); // no packages for the tool
+    dlg->OnInitDialog();
+    ASSERT_EQ(dlg->statusText(), textOf(0x3E));
+    EXPECT_TRUE(markShowsConnected(*dlg));
+    // Pulled out within a second of being plugged in: the model is kept over the burst, the tool is gone.
+    sim->stop();
+    dlg->OnDeviceChange();
+    EXPECT_EQ(dlg->statusText(), textOf(0x3A));
+    EXPECT_FALSE(markShowsConnected(*dlg));
+
+    // Plugged in again, another program takes the port, and the tool is pulled out.
+    ASSERT_TRUE(sim->start());
+    dlg->OnDeviceChange();
+    ASSERT_EQ(dlg->statusText(), textOf(0x3E));
+    EXPECT_TRUE(markShowsConnected(*dlg));
+    const int other = serial::openDevice(sim->linkPath());
+    ASSERT_GE(other, 0);
+    dlg->OnDeviceChange();
+    EXPECT_TRUE(markShowsConnected(*dlg));
+    sim->stop();
+    serial::closeDevice(other);
+    dlg->OnDeviceChange();
+    EXPECT_EQ(dlg->statusText(), textOf(0x3A));
+    EXPECT_FALSE(markShowsConnected(*dlg));
+}
+
 // A port that will not open: the reason first, in the interface language, wrapped inside the window.
 TEST_F(PluvoDeviceCheck, ARefusedPortSaysWhyFirstInTheInterfaceLanguageInsideTheWindow) {
     struct Restore {

@@ -3,6 +3,7 @@
 #include "Fixture.h"
 
 #include "ClrButton.h"
+#include "CodePage.h"
 #include "FlashWorker.h"
 #include "Pages.h"
 #include "ProListCtrl.h"
@@ -20,11 +21,14 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QPainter>
 #include <QStyle>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace {
@@ -67,7 +71,9 @@ protected:
 };
 } // namespace
 
-TEST(PluvoNavigation, GeometryAndSplitLabels) {
+// Every label of every library, drawn at the window's size, stays inside its entry and off its picture: compared
+// with the same entry drawn without its label, so whatever fonts the machine has.
+TEST(PluvoNavigation, GeometryAndEveryLabelInsideItsEntryBelowItsPicture) {
     EXPECT_EQ(CQuenlarkDlg::kClientSize, QSize(1010, 751));
     const int tops[] = {60, 132, 204, 276, 348, 420, 492};
     for (int i = 0; i < 7; ++i) {
@@ -77,10 +83,57 @@ TEST(PluvoNavigation, GeometryAndSplitLabels) {
         EXPECT_EQ(r.left(), 20);
         EXPECT_EQ(r.right() + 1, 172);
     }
-    EXPECT_EQ(CQuenlarkDlg::SplitLabel("Update", 60, 152), QStringList{"Update"});
-    // ceil(400 / 152) = 3 lines of 26 / 3 = 8 characters, the last taking the rest.
-    EXPECT_EQ(CQuenlarkDlg::SplitLabel("abcdefghijklmnopqrstuvwxyz", 400, 152),
-              (QStringList{"abcdefgh", "ijklmnop", "qrstuvwxyz"}));
+
+    struct Restore {
+        ~Restore() {
+            CCodePage::Settle(0);
+            pluvo::ResetTextLibrary();
+        }
+    } restore;
+    constexpr int kPicture = 50, kPictureTop = 5;
+    const TextId labels[CQuenlarkDlg::kNavCount] = {textid::kNavUpdate, textid::kNavPrint,       textid::kNavDtc,
+                                                    textid::kNavManual, textid::kNavPictureTool, textid::kNavSettings,
+                                                    textid::kNavSupport};
+    const QColor background{QRgb(CQuenlarkDlg::kBackgroundColor)};
+    QImage picture(kPicture, kPicture, QImage::Format_ARGB32);
+    picture.fill(QColor(30, 90, 160));
+    const auto draw = [&](const QRect& entry, const QString& label) {
+        // The navigation column and the page beside it, at the window's height.
+        QImage image(QSize(400, CQuenlarkDlg::kClientSize.height()), QImage::Format_ARGB32);
+        image.fill(background);
+        QPainter p(&image);
+        CQuenlarkDlg::DrawNavEntry(p, entry, picture, label, Qt::red, background);
+        return image;
+    };
+    for (int language = 0; language <= 11; ++language) {
+        CCodePage::Settle(language);
+        pluvo::ResetTextLibrary();
+        for (int i = 0; i < CQuenlarkDlg::kNavCount; ++i) {
+            const QString label = pluvo::adsGetStdText_CString(MakeTextId(labels[i]));
+            const QRect entry = CQuenlarkDlg::NavRect(i, CQuenlarkDlg::kClientSize.height());
+            const QImage with = draw(entry, label), without = draw(entry, QString());
+            QRect drawn;
+            for (int y = 0; y < with.height(); ++y) {
+                if (std::memcmp(with.constScanLine(y), without.constScanLine(y), size_t(with.bytesPerLine())) == 0)
+                    continue;
+                for (int x = 0; x < with.width(); ++x)
+                    if (with.pixel(x, y) != without.pixel(x, y)) drawn |= QRect(x, y, 1, 1);
+            }
+            const QString where = QString::number(language) + " " + label;
+            const QRect pictureRect(entry.left() + (entry.width() - kPicture) / 2, entry.top() + kPictureTop, kPicture,
+                                    kPicture);
+            EXPECT_FALSE(drawn.isEmpty()) << where.toStdString();
+            EXPECT_TRUE(entry.contains(drawn)) << where.toStdString();
+            EXPECT_FALSE(drawn.intersects(pictureRect)) << where.toStdString();
+            // Broken at blanks only, as long as each word fits the entry.
+            const CQuenlarkDlg::NavLabelLayout layout = CQuenlarkDlg::LayoutNavLabel(label, entry);
+            const QFontMetrics fm(layout.font);
+            const QStringList words = label.split(' ', Qt::SkipEmptyParts);
+            if (std::all_of(words.begin(), words.end(),
+                            [&](const QString& w) { return fm.horizontalAdvance(w) <= entry.width(); }))
+                EXPECT_EQ(layout.lines.join(' '), words.join(' ')) << where.toStdString();
+        }
+    }
 }
 
 TEST_F(PluvoDialog, PagesSwitchByTheirEntries) {
@@ -238,6 +291,7 @@ TEST_F(PluvoDialog, AnUnpluggedToolIsNotConnectedAtOnceEvenUnderTheFailureBox) {
     ASSERT_EQ(dlg->state().deviceId, "QM82");
     EXPECT_EQ(dlg->statusText(), textOf(0x3E));
     QString statusUnderTheBox;
+    bool markUnderTheBox = true;
     bool failureShown = false;
     QTimer watch;
     watch.setInterval(15);
@@ -248,6 +302,7 @@ TEST_F(PluvoDialog, AnUnpluggedToolIsNotConnectedAtOnceEvenUnderTheFailureBox) {
         // The unplug's device event comes while the box is open.
         dlg->OnDeviceChange();
         statusUnderTheBox = dlg->statusText();
+        markUnderTheBox = markShowsConnected(*dlg);
         failureShown = true;
         box->buttons().value(0)->click();
     });
@@ -257,6 +312,7 @@ TEST_F(PluvoDialog, AnUnpluggedToolIsNotConnectedAtOnceEvenUnderTheFailureBox) {
     sim->vanish();
     ASSERT_TRUE(waitUntil([&] { return failureShown; }, kNoHangMs));
     EXPECT_EQ(statusUnderTheBox, textOf(0x3A));
+    EXPECT_FALSE(markUnderTheBox) << "the mark says so too";
     ASSERT_TRUE(waitUntil([&] { return !dlg->state().busy && !dlg->deviceCheckPending(); }, kNoHangMs));
     EXPECT_EQ(dlg->statusText(), textOf(0x3A));
 }

@@ -3,6 +3,7 @@
 #include "CodePage.h"
 #include "DataSheet.h"
 #include "FlashWorker.h"
+#include "QuenlarkDlg.h"
 #include "TextIds.h"
 #include "TextLibrary.h"
 #include "cbf.h"
@@ -85,6 +86,19 @@ bool writeHollowLibrary(const QString& shipped, const QString& path) {
     std::fill(b.begin() + indexEnd, b.begin() + dataEnd, char(zero));
     QFile out(path);
     return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(b) == b.size();
+}
+
+bool markShowsConnected(CQuenlarkDlg& dlg) {
+    // Green well above red: the connected picture; the other is grey.
+    constexpr int kGreenOverRed = 60;
+    const QImage mark = dlg.grab(dlg.markRect()).toImage();
+    int green = 0;
+    for (int y = 0; y < mark.height(); ++y)
+        for (int x = 0; x < mark.width(); ++x) {
+            const QColor c = mark.pixelColor(x, y);
+            if (c.green() > c.red() + kGreenOverRed) ++green;
+        }
+    return green > mark.width() * mark.height() / 4;
 }
 
 int standingOut(const QImage& image, const QRect& r, const QColor& background) {

@@ -5,6 +5,7 @@
 #include "CodePage.h"
 #include "Pages.h"
 #include "QuenlarkApp.h"
+#include "WindowMessage.h"
 #include "serial.h"
 
 #include <QApplication>
@@ -257,6 +258,42 @@ TEST_F(PrintCapture, ChunksAppendInOrderAndScrollToTheEnd) {
     const QScrollBar* bar = page->reportEdit()->verticalScrollBar();
     EXPECT_GT(bar->maximum(), 0);
     EXPECT_EQ(bar->value(), bar->maximum());
+}
+
+// A burst of report text comes to the page in one message however many reads it took, and in as many turns of the
+// event loop as the box keeps text for, never for what it would trim away at once; the newest lines all arrive.
+TEST_F(PrintCapture, ABurstIsHandedOverInOneMessageATurnAndOnlyWhatTheBoxKeeps) {
+    start();
+    struct Counter : QObject {
+        int messages = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == WindowMessageEvent::eventType() &&
+                static_cast<WindowMessageEvent*>(e)->message == WM_REPORT_TEXT)
+                ++messages;
+            return false;
+        }
+    } counter;
+    page->installEventFilter(&counter);
+    // Twice what the box keeps, and far more than the line holds: most of it has been read once it is all sent.
+    constexpr int kLineLength = 64;
+    constexpr int kLines = 2 * CPrintPage::kMaxReportCharacters / kLineLength;
+    std::string burst;
+    burst.reserve(size_t(kLines) * kLineLength);
+    for (int i = 0; i < kLines; ++i)
+        burst += QString::asprintf("line %07d: misfire detected, cylinder 3, bank 1, P0303   \r\n", i).toStdString();
+    sim->sendReport(burst); // the page's event loop stands still meanwhile
+    QCoreApplication::sendPostedEvents(page.get(), WindowMessageEvent::eventType());
+    EXPECT_EQ(counter.messages, 1) << "for " << burst.size() / CPrintPage::kChunkSize << " reads or more";
+    EXPECT_LE(shown().size(), CPrintPage::kMaxCharactersPerTurn + int(CPrintPage::kChunkSize)) << "a turn's worth";
+
+    const QString last = QString::asprintf("line %07d:", kLines - 1);
+    ASSERT_TRUE(waitUntil([&] { return shown().section('\n', -2, -2).startsWith(last); }, 120000));
+    constexpr int kTurnsForWhatIsKept = CPrintPage::kMaxReportCharacters / CPrintPage::kMaxCharactersPerTurn;
+    EXPECT_LE(counter.messages, kTurnsForWhatIsKept + 4) << "a turn or two more for what the line still held";
+    const QString text = shown();
+    const int first = text.midRef(5, 7).toInt();
+    EXPECT_TRUE(text.startsWith(QString::asprintf("line %07d:", first))) << "whole lines";
+    EXPECT_EQ(text.count("line "), kLines - first) << "the newest lines, none lost or doubled";
 }
 
 TEST_F(PrintCapture, RussianInItsCodePageAndASplitCharacterOfTheDoubleByteOne) {

@@ -142,6 +142,35 @@ TEST(PluvoSerialPort, AWakeEndsTheWaitAtOnce) {
     waker.join();
 }
 
+// A tool that hangs mid-frame stops taking bytes: the block goes unanswered, and once the line is full a frame
+// that cannot go out whole is not written at all, however much of it the driver took.
+TEST(PluvoSerialPort, AToolThatStopsReadingMidFrameGetsNoPartOfAFrameCountedAsSent) {
+    TempDir dir;
+    auto sim = startSim(dir.path(), "QM82");
+    ASSERT_TRUE(sim);
+    ScanToolSim::Fault hang{ScanToolSim::Step::BlockHeader, ScanToolSim::FaultKind::StopReading};
+    hang.readBytes = 1000; // of the 2054 of the block that follows
+    sim->addFault(hang);
+    SerialPort port;
+    ASSERT_EQ(port.Open(sim->linkPath()), 1);
+    uint8_t reply[SerialPort::kReplyBufferSize];
+    ASSERT_GT(port.Query(firmware::EnterCmd(firmware::Section::Data).data(), 9, 100, reply), 2);
+    ASSERT_GT(port.Query(firmware::EraseCmd(firmware::Section::Data).data(), 9, 100, reply), 2);
+    const auto header = firmware::BlockHeaderCmd(0, firmware::kBlockSize);
+    ASSERT_EQ(port.Query(header.data(), long(header.size()), 100, reply), 4);
+    const firmware::Bytes payload = randomBytes(firmware::kBlockSize, 8);
+    const auto data = firmware::blockDataFrame(payload.data(), firmware::kBlockSize, 0);
+    EXPECT_LE(port.Query(data.data(), long(data.size()), 100, reply), 0);
+    // More frames than any pseudo-terminal holds: each is written whole until one cannot be.
+    constexpr int kMoreThanTheLineHolds = 64;
+    long last = 0;
+    for (int i = 0; i < kMoreThanTheLineHolds && last >= 0; ++i) {
+        last = port.Write(data.data(), long(data.size()));
+        ASSERT_TRUE(last == long(data.size()) || last == -1) << "frame " << i << ": " << last << " bytes";
+    }
+    EXPECT_EQ(last, -1);
+}
+
 TEST(PluvoSerialPort, AReplyNeverRunsPastTheCallersBuffer) {
     TempDir dir;
     auto sim = startSim(dir.path(), "QM64-LONG-MODEL-NAME");

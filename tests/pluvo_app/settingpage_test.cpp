@@ -226,9 +226,17 @@ TEST_F(PluvoSettings, ApplyInTheDialogClosesIt) {
 }
 
 // pluvo.cfg cannot be written (here: it is gone; in an installed tree: a folder the user may not write). The
-// running program says so in the file's own words, keeps running in its language and claims nothing was saved.
+// running program says so in its language, heading included, keeps running and claims nothing was saved.
 TEST_F(PluvoSettings, ALanguageThatCannotBeStoredIsSaidSoAndNeitherRestartsNorCountsAsSaved) {
-    language(0);
+    struct Restore {
+        ~Restore() {
+            CCodePage::Settle(0);
+            pluvo::ResetTextLibrary();
+        }
+    } restore;
+    language(3);
+    CCodePage::Settle(3);
+    pluvo::ResetTextLibrary();
     CQuenlarkDlg dlg;
     dlg.state().programFolder = program.folder();
     TempDir none;
@@ -243,13 +251,14 @@ TEST_F(PluvoSettings, ALanguageThatCannotBeStoredIsSaidSoAndNeitherRestartsNorCo
     });
     dlg.ShowSettingPage();
     ASSERT_TRUE(QFile::remove(program.folder() + "pluvo.cfg"));
+    const QString heading = pluvo::adsGetStdText_CString(MakeTextId(textid::kWriteError));
     const QString explained = pluvo::adsGetStdText_CString(MakeTextId(textid::kConfigNotSaved));
     for (const bool busy : {false, true}) {
         dlg.state().busy = busy;
-        settings->languageList()->selectRow(3);
+        settings->languageList()->selectRow(0);
         BoxAnswerer boxes(QMessageBox::Ok);
         EXPECT_FALSE(settings->OnBnClickedApply());
-        EXPECT_EQ(boxes.texts, QStringList{"Write error"}) << "busy " << busy;
+        EXPECT_EQ(boxes.texts, QStringList{heading}) << "busy " << busy;
         EXPECT_EQ(boxes.informativeTexts, QStringList{explained});
         EXPECT_TRUE(run.isEmpty());
         EXPECT_TRUE(dlg.isVisible());

@@ -149,6 +149,26 @@ TEST_F(PluvoUpdatePage, NoStartsNothingAndYesFlashesTwoSections) {
     EXPECT_EQ(CProfile::CTextFile::GetConfigString(program.folder() + "pluvo.cfg", "Update", "QM64", ""), "V1.20");
 }
 
+// A tool that restarts as soon as it has acknowledged the end of the last pass has been updated.
+TEST_F(PluvoUpdatePage, AToolThatLeavesRightAfterTheLastEndReplyIsUpdated) {
+    auto sim = startSim(devices.path(), "QM64");
+    ASSERT_TRUE(sim);
+    attach(*sim, "QM64");
+    writeBytes(program.update("QM64_V1.20_EN_20210910.bin"), makePackage(randomBytes(5000, 13), randomBytes(3000, 14)));
+    // The program pass's end is the first; the data pass's is the last.
+    sim->addFault({ScanToolSim::Step::End, ScanToolSim::FaultKind::LeaveAfterReply, 1, 1});
+    BoxAnswerer boxes(QMessageBox::Yes);
+    page->ListUpdateFiles();
+    tick(0);
+    ASSERT_TRUE(waitUntil([&] { return state.busy; }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return flashDone(); }, 20000));
+    EXPECT_EQ(sim->completedPasses(), 2);
+    EXPECT_EQ(boxes.texts, QStringList{textOf(0x50)}) << "no failure box";
+    EXPECT_EQ(page->list()->StatusText(0), textOf(0x40));
+    EXPECT_EQ(page->list()->Percent(0), 100);
+    EXPECT_EQ(CProfile::CTextFile::GetConfigString(program.folder() + "pluvo.cfg", "Update", "QM64", ""), "V1.20");
+}
+
 TEST_F(PluvoUpdatePage, FailuresShowTheirTextAndSendNothingMore) {
     auto sim = startSim(devices.path(), "QM64");
     ASSERT_TRUE(sim);
@@ -183,6 +203,16 @@ TEST_F(PluvoUpdatePage, FailuresShowTheirTextAndSendNothingMore) {
     ASSERT_EQ(frames.size(), 3u) << "probe, enter, erase; nothing after the refused erase";
     EXPECT_EQ(frames.back()[2], firmware::kCmdErase);
     EXPECT_FALSE(page->list()->IsChecked(1));
+
+    // A tool that hangs in the middle of a block frame: the flash ends, with the same box, within its time-outs.
+    sim->clearFaults();
+    ScanToolSim::Fault hang{ScanToolSim::Step::BlockHeader, ScanToolSim::FaultKind::StopReading, 0, 1};
+    hang.readBytes = 1000;
+    sim->addFault(hang);
+    tick(1);
+    ASSERT_TRUE(waitUntil([&] { return boxes.texts.size() == 8 && flashDone(); }, 30000));
+    EXPECT_EQ(boxes.texts.value(7), textOf(0x43));
+    EXPECT_EQ(sim->frames().back()[2], firmware::kCmdBlockHeader) << "the block frame never came whole";
     EXPECT_EQ(CProfile::CTextFile::GetConfigString(program.folder() + "pluvo.cfg", "Update", "QM64", "none"), "none");
 }
 
