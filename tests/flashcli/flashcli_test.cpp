@@ -1,5 +1,6 @@
 // flashcli against the simulated tool: it identifies the tool before anything is written, refuses a package for
-// another model unless told otherwise, and blames the cable only when the link failed.
+// another model unless told otherwise, blames the cable only when the link failed, and tells a port it cannot open
+// from a missing tool.
 #include "ScanToolSim.h"
 #include "SpawnedProgram.h"
 #include "TempDir.h"
@@ -11,10 +12,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <functional>
+#include <linux/capability.h>
 #include <memory>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <tuple>
@@ -42,6 +54,93 @@ Outcome runFlashcli(const std::vector<std::string>& args, const std::string& out
     return run;
 }
 
+enum class Child { OnTerminal, WithoutRootFileAccess };
+// The child could not give up root's file access (no CAP_SETPCAP here).
+constexpr int kCannotDropAccess = 125;
+// Bounds a run on the terminal, so that a flashcli that never ends fails the test instead of hanging it.
+constexpr auto kTerminalRunLimit = std::chrono::seconds(120);
+
+// Runs flashcli in a forked child: with a pseudo-terminal as its standard output and error, as in a user's terminal
+// (the output then holds what the terminal received); or writing both into outPath, without the capabilities that
+// let root open any file, so that a file's mode refuses it as it refuses a user.
+Outcome runFlashcliAs(Child how, const std::vector<std::string>& args, const std::string& outPath) {
+    std::vector<std::string> all{FLASHCLI_EXE};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    Outcome run;
+    int master = -1, out = -1;
+    pid_t pid = -1;
+    if (how == Child::OnTerminal) {
+        pid = forkpty(&master, nullptr, nullptr, nullptr);
+    } else {
+        out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (out < 0) return run;
+        pid = fork();
+    }
+    if (pid == 0) {
+        if (how == Child::WithoutRootFileAccess) {
+            dup2(out, 1);
+            dup2(out, 2);
+            const bool dropped =
+                prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE) == 0 && prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH) == 0;
+            if (!dropped && geteuid() == 0) _exit(kCannotDropAccess);
+        }
+        execv(FLASHCLI_EXE, argv.data());
+        _exit(127);
+    }
+    if (out >= 0) ::close(out);
+    if (pid < 0) return run;
+    if (master >= 0) {
+        // Read until flashcli has gone and the terminal is closed (EIO).
+        const auto deadline = std::chrono::steady_clock::now() + kTerminalRunLimit;
+        for (;;) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) {
+                kill(pid, SIGKILL);
+                ADD_FAILURE() << "flashcli did not end";
+                break;
+            }
+            pollfd p{master, POLLIN, 0};
+            if (poll(&p, 1, int(left.count())) <= 0) continue;
+            char buffer[4096];
+            const ssize_t n = ::read(master, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            run.output.append(buffer, size_t(n));
+        }
+        ::close(master);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (how == Child::WithoutRootFileAccess) {
+        const auto bytes = readFileBytes(outPath);
+        run.output.assign(bytes.begin(), bytes.end());
+    }
+    return run;
+}
+
+// The lines as a terminal shows them: each one's text after its last carriage return.
+std::vector<std::string> shownLines(const std::string& output) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < output.size()) {
+        size_t end = output.find('\n', start);
+        if (end == std::string::npos) end = output.size();
+        std::string line = output.substr(start, end - start);
+        while (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const size_t cr = line.rfind('\r');
+        lines.push_back(cr == std::string::npos ? line : line.substr(cr + 1));
+        start = end + 1;
+    }
+    return lines;
+}
+
 class Flashcli : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -49,21 +148,25 @@ protected:
         ASSERT_EQ(::mkdir(devices.c_str(), 0755), 0);
         setenv(serial::kDeviceDirEnv, devices.c_str(), 1);
     }
-    void startTool(const std::string& model, const std::string& identText = {}) {
+    void startTool(const std::string& model, const std::string& identText = {},
+                   const std::function<void(const std::string&)>& onEvent = {}) {
         ScanToolSim::Options o;
         o.deviceDir = devices;
         o.model = model;
         o.identText = identText;
         sim = std::make_unique<ScanToolSim>(o);
+        if (onEvent) sim->setEventHandler(onEvent);
         ASSERT_TRUE(sim->start()) << sim->lastError();
     }
-    // A data-only package (one short pass) under the given name.
-    std::string package(const std::string& name, bool damaged = false) {
+    // A data-only package (one short pass) under the given name; withProgram adds a program section, flashed in a
+    // pass of its own before the data.
+    std::string package(const std::string& name, bool damaged = false, bool withProgram = false) {
         firmware::SectionMap sections;
         sections[firmware::kDataSectionKey] = firmware::Bytes(5000);
         for (size_t i = 0; i < 5000; ++i)
             sections[firmware::kDataSectionKey][i] = uint8_t(i * 31 + 7);
         data = sections[firmware::kDataSectionKey];
+        if (withProgram) sections[firmware::kProgramSectionKey] = firmware::Bytes(3000, 0x5A);
         firmware::Bytes bytes = firmware::buildPackage(sections);
         if (damaged) bytes[bytes.size() - 1] ^= 0x01;
         return dir.write(name, bytes);
@@ -139,6 +242,93 @@ TEST_F(Flashcli, PackageForAnotherModelIsRefusedUnlessAskedFor) {
     EXPECT_TRUE(flashed());
 }
 
+// A tool that restarts as soon as it has acknowledged the last end frame was updated: the flash is done whatever the
+// line does next. One that leaves after the first of two passes was not.
+TEST_F(Flashcli, ToolThatLeavesAfterTheLastEndFrameIsUpdated) {
+    // The simulated tool leaves the moment its reply is written, and the hang-up drops what the host has not read
+    // yet; a real tool's restart outlasts the host's read. So it leaves once its reply has reached the line (seen on
+    // a descriptor of our own) and left it again, read by the host.
+    constexpr int kReplyChecks = 10000; // 1 ms apart: a bound, so that a host that never reads fails the test
+    constexpr int kUnseenChecks = 2000; // the host may have read the reply before it was looked for
+    std::atomic<int> line{-1};
+    const auto leaveOnceTheReplyIsRead = [&line](const std::string& event) {
+        if (event.rfind("fault: leaving", 0) != 0) return;
+        bool seen = false;
+        for (int i = 0, waiting = 0; i < kReplyChecks && ioctl(line.load(), FIONREAD, &waiting) == 0; ++i) {
+            seen = seen || waiting > 0;
+            if (waiting == 0 && (seen || i >= kUnseenChecks)) return;
+            poll(nullptr, 0, 1);
+        }
+    };
+    const struct {
+        bool withProgram;
+        int leavesAfterEnd;
+        bool updated;
+    } cases[] = {{false, 0, true}, {true, 1, true}, {true, 0, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.withProgram ? "two passes, gone after end " : "one pass, gone after end ") +
+                     std::to_string(c.leavesAfterEnd));
+        if (sim) sim->stop();
+        startTool("QM82", {}, leaveOnceTheReplyIsRead);
+        sim->addFault({ScanToolSim::Step::End, ScanToolSim::FaultKind::LeaveAfterReply, c.leavesAfterEnd});
+        line = ::open(sim->slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        ASSERT_GE(line.load(), 0);
+        const Outcome run = flash({package("QM82_V1.20_EN_20240312.bin", false, c.withProgram)});
+        ::close(line.exchange(-1));
+        EXPECT_EQ(run.status, c.updated ? 0 : kExitLink) << run.output;
+        EXPECT_EQ(run.output.find("Done: ") != std::string::npos, c.updated) << run.output;
+        EXPECT_EQ(flashed(), c.updated);
+    }
+}
+
+// On a terminal the progress is one line rewritten in place; the failure is told on lines of their own after it.
+TEST_F(Flashcli, FailureOnATerminalStartsOnALineOfItsOwn) {
+    startTool("QM82");
+    sim->addFault({ScanToolSim::Step::End, ScanToolSim::FaultKind::DeviceError});
+    const Outcome run = runFlashcliAs(Child::OnTerminal, {package("QM82_V1.20_EN_20240312.bin")}, "");
+    EXPECT_EQ(run.status, kExitLink) << run.output;
+    const auto lines = shownLines(run.output);
+    const auto failed = std::find_if(lines.begin(), lines.end(),
+                                     [](const std::string& line) { return line.rfind("Flash of ", 0) == 0; });
+    ASSERT_NE(failed, lines.end()) << run.output;
+    ASSERT_NE(failed, lines.begin());
+    ASSERT_NE(failed + 1, lines.end());
+    EXPECT_EQ(std::prev(failed)->rfind("Flashing: ", 0), 0u) << run.output;
+    EXPECT_EQ((failed + 1)->rfind("Failed: ", 0), 0u) << run.output;
+}
+
+// A port that is there but cannot be opened is told as what it is, once, and never as a missing tool; and no text
+// sends the user to the simulated tool.
+TEST_F(Flashcli, PortThatCannotBeOpenedIsNotCalledMissing) {
+    const std::string qm82 = package("QM82_V1.20_EN_20240312.bin");
+    const Outcome none = flash({qm82});
+    EXPECT_EQ(none.status, kExitLink);
+    EXPECT_EQ(none.output, "No scan tool found in " + devices + ": plug it in and try again.\n");
+
+    // Held as our programs hold it: open for a flash, or leased between two passes.
+    startTool("QM82");
+    for (const bool lease : {false, true}) {
+        const int held = lease ? serial::acquireLease(sim->linkPath()) : serial::openDevice(sim->linkPath());
+        ASSERT_GE(held, 0) << std::strerror(errno);
+        const Outcome busy = flash({qm82});
+        lease ? serial::releaseLease(held) : serial::closeDevice(held);
+        EXPECT_EQ(busy.status, kExitLink);
+        EXPECT_EQ(busy.output, "Cannot open " + sim->linkPath() + ": " + serial::openFailureHint(EBUSY) +
+                                   ". Nothing was written.\n");
+    }
+    EXPECT_EQ(sim->probes(), 0);
+
+    const std::string noAccess = sim->linkPath();
+    sim->stop();
+    dir.write("dev/" + noAccess.substr(noAccess.rfind('/') + 1), std::string("tool"));
+    ASSERT_EQ(::chmod(noAccess.c_str(), 0), 0);
+    const Outcome denied = runFlashcliAs(Child::WithoutRootFileAccess, {qm82}, dir.file("out.txt"));
+    if (denied.status == kCannotDropAccess) GTEST_SKIP() << "root's file access cannot be given up here";
+    EXPECT_EQ(denied.status, kExitLink);
+    EXPECT_EQ(denied.output,
+              "Cannot open " + noAccess + ": " + serial::openFailureHint(EACCES) + ". Nothing was written.\n");
+}
+
 // The file is checked before the tool is contacted, and each problem is told once, as what it is: a missing
 // package for another model is a missing file, not a model problem.
 TEST_F(Flashcli, BadPackageIsRefusedBeforeTheToolIsContacted) {
@@ -146,7 +336,8 @@ TEST_F(Flashcli, BadPackageIsRefusedBeforeTheToolIsContacted) {
     const struct {
         std::string path, says;
     } cases[] = {
-        {package("QM82_V1.20_EN_20240312.bin", true), "Not a firmware package: "},
+        {package("QM82_V1.20_EN_20240312.bin", true), "Cannot flash "},
+        {dir.write("QM82_V1.21_EN_20240312.bin", std::string("plain text")), "Cannot flash "},
         {dir.file("QM64_V1.30_EN_20240312.bin"), "Cannot read "},
         {devices, "Cannot read "},
     };
@@ -157,6 +348,8 @@ TEST_F(Flashcli, BadPackageIsRefusedBeforeTheToolIsContacted) {
         EXPECT_EQ(run.output.rfind(c.says + c.path, 0), 0u) << run.output;
         EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << run.output;
         EXPECT_EQ(run.output.find(kCableAdvice), std::string::npos) << run.output;
+        const size_t named = run.output.find("irmware package");
+        EXPECT_EQ(run.output.find("irmware package", named + 1), std::string::npos) << run.output;
         EXPECT_EQ(sim->probes(), 0);
     }
 }

@@ -2,9 +2,11 @@
 // the package is meant for its model, and only then flashes it, printing progress and the result. A console front
 // to the desktop updater's device link and flasher.
 //   flashcli [--any-model] PACKAGE.bin
-// Exit codes: 0 flashed (or --help); 1 no tool, no answer or a failed flash (the link); 2 usage; 3 package refused.
+// Exit codes: 0 flashed (or --help); 1 no tool, a port that cannot be opened, no answer or a failed flash (the
+// link); 2 usage; 3 package refused.
 #include "DevicePort.h"
 #include "KorvoUpdateSendProc.h"
+#include "Log.h"
 #include "NotificationCenter.h"
 #include "frames.h"
 #include "package.h"
@@ -18,6 +20,7 @@
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
+#include <syslog.h>
 #include <unistd.h>
 
 namespace {
@@ -67,8 +70,7 @@ bool packageIsSound(const std::string& path) {
     firmware::scramble(bytes);
     const firmware::UpdatePackage checked = firmware::checkPackage(bytes.data(), bytes.size());
     if (!checked.ok) {
-        std::fprintf(stderr, "Not a firmware package: %s (%s). Nothing was written.\n", path.c_str(),
-                     checked.error.c_str());
+        std::fprintf(stderr, "Cannot flash %s: %s. Nothing was written.\n", path.c_str(), checked.error.c_str());
         return false;
     }
     return true;
@@ -100,6 +102,30 @@ std::string modelFromReply(const std::string& reply) {
     return parsed ? parsed->model : std::string();
 }
 
+// The flash's progress, rewritten in place on one line; anything printed while it is open starts on a line of its
+// own, or on a terminal it would run on from the percentage.
+class ProgressLine {
+public:
+    void show(int percent) {
+        std::printf("\rFlashing: %3d%%", percent);
+        std::fflush(stdout);
+        m_open = true;
+    }
+    void end() {
+        if (!m_open) return;
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+        m_open = false;
+    }
+
+private:
+    bool m_open = false;
+};
+
+void toSystemLog(const std::string& line) {
+    syslog(LOG_NOTICE, "%s", line.c_str());
+}
+
 std::string printable(const std::string& text) {
     std::string out;
     for (const unsigned char c : text)
@@ -127,10 +153,16 @@ int main(int argc, char** argv) {
     if (!packageIsSound(package)) return kExitRefused;
 
     DevicePort& port = DevicePort::sharedManager();
+    // The port logs why it could not be opened; that line goes to the system log only, as the user is told below.
+    const syslogline::Sink defaultSink = syslogline::setSink(toSystemLog);
     port.openSerialPort();
+    syslogline::setSink(defaultSink);
     if (!port.isOpenPort()) {
-        std::fprintf(stderr, "No scan tool found in %s: plug it in (or start scantool-sim) and try again.\n",
-                     serial::deviceDir().c_str());
+        if (const int err = port.lastOpenError())
+            std::fprintf(stderr, "Cannot open %s: %s. Nothing was written.\n",
+                         port.devicePath().toLocal8Bit().constData(), serial::openFailureHint(err).c_str());
+        else
+            std::fprintf(stderr, "No scan tool found in %s: plug it in and try again.\n", serial::deviceDir().c_str());
         return kExitLink;
     }
     std::printf("Port: %s\n", port.devicePath().toLocal8Bit().constData());
@@ -172,27 +204,36 @@ int main(int argc, char** argv) {
         std::printf("Flashing %s into a %s tool as asked (--any-model).\n", fileName.c_str(), model.c_str());
     }
 
+    ProgressLine progress;
     int lastPercent = -1;
-    NotificationCenter::defaultCenter().addObserver(&app, kUpdateDataPro, [&lastPercent](const Notification& n) {
+    NotificationCenter::defaultCenter().addObserver(&app, kUpdateDataPro, [&](const Notification& n) {
         const QVariantMap info = n.userInfo.value(kProInfoKey).toMap();
         const int status = info.value(kStatusKey).toInt();
         const int percent = int(info.value(kProcessKey).toFloat() * 100.0f + 0.5f);
         if (status == kUpdateStatusRunning && percent != lastPercent) {
-            std::printf("\rFlashing: %3d%%", percent);
-            std::fflush(stdout);
+            progress.show(percent);
             lastPercent = percent;
         }
+    });
+    // The flasher logs why a flash failed, on this thread.
+    syslogline::setSink([&progress](const std::string& line) {
+        progress.end();
+        toSystemLog(line);
+        std::fprintf(stderr, "%s\n", line.c_str());
     });
 
     port.setIsUpdating(true);
     const int result = KorvoUpdateSendProc::UpdateProcStrBin(QString::fromLocal8Bit(package.c_str()));
     port.setIsUpdating(false);
     port.closeSerialPort();
+    if (result == 0) progress.show(100);
+    progress.end();
+    syslogline::setSink(defaultSink);
     if (result == 0) {
-        std::printf("\rFlashing: 100%%\nDone: %s was written into the tool.\n", package.c_str());
+        std::printf("Done: %s was written into the tool.\n", package.c_str());
         return kExitDone;
     }
-    std::printf("\nFailed: the tool did not take %s; see the log line above, check the cable and try again.\n",
+    std::printf("Failed: the tool did not take %s; see the log line above, check the cable and try again.\n",
                 package.c_str());
     return kExitLink;
 }
