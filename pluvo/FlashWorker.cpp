@@ -177,10 +177,7 @@ int FlashImage(const uint8_t* payload, uint32_t length, const uint8_t* eraseFram
     };
     const firmware::PassResult r =
         firmware::runPass(exchange, payload, length, enter, erase, baseAddress, progressMode, timeouts, {}, hooks);
-    // A tool restarts as soon as it has taken the end frame, and the line's going may take the acknowledgement
-    // with it: every block was acknowledged and the frame went out whole, so the pass is done.
-    const bool restarted = r.failedAt == firmware::PassStep::End && port.lostAwaitingReply();
-    if (!r.ok && !restarted) return fail();
+    if (!r.ok) return fail();
     port.Close();
     return 0;
 }

@@ -142,7 +142,6 @@ long SerialPort::Query(const uint8_t* frame, long frameLength, uint32_t timeoutM
     const bool probe = frameLength >= 3 && frame[2] == 0xC9;
     const size_t capacity = std::min(replySize, kReplyBufferSize);
     long last = 0;
-    m_lostAwaitingReply = false;
     for (int attempt = 0; attempt < kQueryAttempts; ++attempt) {
         std::memset(reply, 0, capacity);
         if (!isOpen) return -1;
@@ -170,7 +169,6 @@ long SerialPort::Query(const uint8_t* frame, long frameLength, uint32_t timeoutM
             if (n <= 0) {
                 // A tool may restart as soon as it has answered: a reply in hand is judged as it came.
                 if (got >= 3) break;
-                m_lostAwaitingReply = m_gone;
                 return -1;
             }
             got += size_t(n);

@@ -48,9 +48,6 @@ public:
     // E0..EF), a read failure, a gone device or a wake-up. At most replySize bytes are stored.
     long Query(const uint8_t* frame, long frameLength, uint32_t timeoutMs, uint8_t* reply,
                size_t replySize = kReplyBufferSize);
-    // The last Query wrote its frame whole, then the line went away before a whole reply could be read (a tool
-    // that restarts as it answers may take its reply with it).
-    bool lostAwaitingReply() const { return m_lostAwaitingReply; }
     // Drops bytes received but not yet read.
     void Purge();
 
@@ -70,5 +67,4 @@ private:
     int m_wakeFd = -1;
     int m_openErrno = 0;
     bool m_gone = false;
-    bool m_lostAwaitingReply = false;
 };
