@@ -515,13 +515,13 @@ TEST_F(MainView, AToolLeavingAfterItsLastEndFrameWasAcknowledgedHasBeenUpdated) 
     KorvoUpdateSendProc::Timing t;
     t.pauseAfterPassMs = 60000; // the detach comes within it, and ends it
     KorvoUpdateSendProc::setTiming(t);
+    const auto gone = [&] { return !QFile::exists(QString::fromStdString(sim->linkPath())); };
+    sim->addFault({ScanToolSim::Step::End, ScanToolSim::FaultKind::LeaveAfterReply, 0});
     ASSERT_TRUE(sim->start());
     load();
     ASSERT_TRUE(waitUntil([&] { return controller->myUpdatesView()->listModels().size() == 1; }, 3000));
     controller->softwareItemClick(package, 0);
-    // Gone once the host has the acknowledgement (a pty drops a reply still unread when its tool end closes).
-    ASSERT_TRUE(waitUntil([] { return KorvoUpdateFlashRunner::hasSucceeded(); }, 10000));
-    sim->vanish();
+    ASSERT_TRUE(waitUntil(gone, 10000));
     controller->deviceDidUnMounted(nullptr);
     EXPECT_FALSE(controller->unplugAlert());
     ASSERT_TRUE(waitUntil([] { return !KorvoUpdateFlashRunner::isRunning(); }, 5000));
@@ -537,12 +537,11 @@ TEST_F(MainView, AToolLeavingAfterItsLastEndFrameWasAcknowledgedHasBeenUpdated) 
     const std::string both = packages.write("QM82_V1.30_EN_20240105.bin",
                                             firmware::buildPackage({{1, firmware::Bytes(3000, 1)}, {2, {7, 8}}}));
     controller->softwareItemClick(QString::fromStdString(both), 0);
-    ASSERT_TRUE(sim->waitFor([&] { return sim->completedPasses() == 2; }, 10000));
-    spin(100);
+    ASSERT_TRUE(waitUntil(gone, 10000));
+    EXPECT_EQ(sim->completedPasses(), 2);
     EXPECT_FALSE(KorvoUpdateFlashRunner::hasSucceeded());
-    sim->vanish();
     controller->deviceDidUnMounted(nullptr);
-    ASSERT_TRUE(controller->unplugAlert());
+    ASSERT_TRUE(waitUntil([&] { return controller->unplugAlert() != nullptr; }, 5000));
     EXPECT_EQ(controller->unplugAlert()->informationTextField()->text(), "QM82_V1.30_EN_20240105.bin");
 }
 
