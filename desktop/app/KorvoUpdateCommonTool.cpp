@@ -459,12 +459,17 @@ bool KorvoUpdateCommonTool::unInstallSoftwore(const KorvoUpdateDownloadModel& mo
     return removeItemAtPath(target);
 }
 
+bool KorvoUpdateCommonTool::hasDotComponent(const QString& path) {
+    const QStringList parts = path.split(QLatin1Char('/'));
+    return parts.contains(QStringLiteral(".")) || parts.contains(QStringLiteral(".."));
+}
+
 bool KorvoUpdateCommonTool::removeItemAtPath(const QString& path) {
     // "link/" names the folder behind the link; the item is the path without its trailing slashes.
     QString item = path;
     while (item.size() > 1 && item.endsWith('/'))
         item.chop(1);
-    if (item.isEmpty()) return false;
+    if (item.isEmpty() || hasDotComponent(item)) return false;
     const QByteArray name = QFile::encodeName(item);
     struct stat st {};
     if (::lstat(name.constData(), &st) != 0) return false;

@@ -120,8 +120,11 @@ public:
     // with links resolved.
     bool unInstallSoftwore(const KorvoUpdateDownloadModel& model) const;
     // Removes a file, a link (not what it points to) or a folder tree; true on success. Trailing slashes are
-    // ignored: "link/" removes the link, not the folder behind it.
+    // ignored: "link/" removes the link, not the folder behind it. A path with a "." or ".." component is refused
+    // ("link/." would name the folder behind the link).
     static bool removeItemAtPath(const QString& path);
+    // Whether a "/"-separated component of the path is "." or "..": such paths are refused, never cleaned.
+    static bool hasDotComponent(const QString& path);
     // folder/link.txt, else folder/LINK.TXT, whichever exists first; else empty.
     static QString getLinkFromFilePath(const QString& folder);
     // folder/VERSION.TXT, version.txt or Version.txt, whichever exists first; else empty.

@@ -261,6 +261,12 @@ TEST_F(CommonToolFiles, RemovingALinkNeverEmptiesWhatItLeadsTo) {
         EXPECT_FALSE(QFileInfo(onCard("link")).isSymLink()) << suffix;
         EXPECT_TRUE(QFile::exists(outside + "/keep.txt")) << suffix;
     }
+    // Through "." or "..", a path may name what a link leads to: refused.
+    ASSERT_TRUE(QFile::link(outside, onCard("link")));
+    for (const char* suffix : {"/.", "/./", "/sub/.."}) {
+        EXPECT_FALSE(KorvoUpdateCommonTool::removeItemAtPath(onCard("link") + suffix)) << suffix;
+        EXPECT_TRUE(QFile::exists(outside + "/keep.txt")) << suffix;
+    }
     writeFile(onCard("Scan/VW/sub/a.txt"), "a");
     EXPECT_TRUE(KorvoUpdateCommonTool::removeItemAtPath(onCard("Scan/VW/")));
     EXPECT_FALSE(QFileInfo::exists(onCard("Scan/VW")));

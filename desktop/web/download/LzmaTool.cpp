@@ -1,6 +1,7 @@
 #include "LzmaTool.h"
 
 #include "ChildProcess.h"
+#include "KorvoUpdateCommonTool.h"
 
 #include "NotificationCenter.h"
 
@@ -265,13 +266,6 @@ bool saysWrongPassword(const std::string& errorText) {
     return errorText.find(kWrongPasswordText) != std::string::npos;
 }
 
-// Whether a path names something through "." or "..": the item is archived from its folder under its last name, so
-// "dir/.." would bring in all of dir's parent. Such a path is refused, never cleaned.
-bool hasDotComponent(const QString& path) {
-    const QStringList parts = path.split(QLatin1Char('/'));
-    return parts.contains(QStringLiteral(".")) || parts.contains(QStringLiteral(".."));
-}
-
 bool usablePassword(const QString& password) {
     // 7zz reads it as one line of its input.
     return !password.contains(QLatin1Char('\n')) && !password.contains(QLatin1Char('\r'));
@@ -447,7 +441,8 @@ void LzmaTool::compressWithDestinationPath(const QString& destinationPath, const
     const QFileInfo source(sourcePath);
     if (sourcePath.isEmpty() || !source.exists())
         return compressError(ErrorInput, QStringLiteral("%1 does not exist.").arg(sourcePath));
-    if (hasDotComponent(sourcePath))
+    // The item is archived from its folder under its last name: "dir/.." would bring in all of dir's parent.
+    if (KorvoUpdateCommonTool::hasDotComponent(sourcePath))
         return compressError(
             ErrorInput,
             QStringLiteral("%1 goes through \".\" or \"..\"; give the path of the item itself.").arg(sourcePath));
