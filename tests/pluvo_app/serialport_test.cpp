@@ -17,6 +17,13 @@ namespace {
 long probe(SerialPort& port, uint8_t* reply) {
     return port.Query(firmware::ProbeCmd.data(), 3, 100, reply);
 }
+// Enter, erase and the header of a whole first block, each answered.
+void startBlock(SerialPort& port, uint8_t* reply) {
+    ASSERT_GT(port.Query(firmware::EnterCmd(firmware::Section::Data).data(), 9, 100, reply), 2);
+    ASSERT_GT(port.Query(firmware::EraseCmd(firmware::Section::Data).data(), 9, 100, reply), 2);
+    const auto header = firmware::BlockHeaderCmd(0, firmware::kBlockSize);
+    ASSERT_EQ(port.Query(header.data(), long(header.size()), 100, reply), 4);
+}
 } // namespace
 
 TEST(PluvoSerialPort, ProbeAnswersAttemptsAndDeviceErrors) {
@@ -75,10 +82,7 @@ TEST(PluvoSerialPort, ReplyClockCountsTheFrameLineTime) {
     SerialPort port;
     ASSERT_EQ(port.Open(sim->linkPath()), 1);
     uint8_t reply[SerialPort::kReplyBufferSize];
-    ASSERT_GT(port.Query(firmware::EnterCmd(firmware::Section::Data).data(), 9, 100, reply), 2);
-    ASSERT_GT(port.Query(firmware::EraseCmd(firmware::Section::Data).data(), 9, 100, reply), 2);
-    const auto header = firmware::BlockHeaderCmd(0, firmware::kBlockSize);
-    ASSERT_EQ(port.Query(header.data(), long(header.size()), 100, reply), 4);
+    ASSERT_NO_FATAL_FAILURE(startBlock(port, reply));
     const firmware::Bytes payload = randomBytes(firmware::kBlockSize, 7);
     const auto data = firmware::blockDataFrame(payload.data(), firmware::kBlockSize, 0);
     // 2054 bytes take 178 ms on the wire: a 100 ms window from write() would fail and send the block again.
@@ -154,10 +158,7 @@ TEST(PluvoSerialPort, AToolThatStopsReadingMidFrameGetsNoPartOfAFrameCountedAsSe
     SerialPort port;
     ASSERT_EQ(port.Open(sim->linkPath()), 1);
     uint8_t reply[SerialPort::kReplyBufferSize];
-    ASSERT_GT(port.Query(firmware::EnterCmd(firmware::Section::Data).data(), 9, 100, reply), 2);
-    ASSERT_GT(port.Query(firmware::EraseCmd(firmware::Section::Data).data(), 9, 100, reply), 2);
-    const auto header = firmware::BlockHeaderCmd(0, firmware::kBlockSize);
-    ASSERT_EQ(port.Query(header.data(), long(header.size()), 100, reply), 4);
+    ASSERT_NO_FATAL_FAILURE(startBlock(port, reply));
     const firmware::Bytes payload = randomBytes(firmware::kBlockSize, 8);
     const auto data = firmware::blockDataFrame(payload.data(), firmware::kBlockSize, 0);
     EXPECT_LE(port.Query(data.data(), long(data.size()), 100, reply), 0);

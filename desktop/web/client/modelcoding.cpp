@@ -39,6 +39,18 @@ long long integerFromDouble(double value) {
     return static_cast<long long>(value);
 }
 
+// Past the closing quote of the text whose opening quote is at p; end when it does not close.
+const char* textEnd(const char* p, const char* end) {
+    for (++p; p != end; ++p) {
+        if (*p == '\\') {
+            if (++p == end) break;
+        } else if (*p == '"') {
+            return p + 1;
+        }
+    }
+    return end;
+}
+
 // Why a JSON text passes a limit: its arrays and objects nest deeper than kMaxNesting, or they hold more than
 // kMaxElements values in all, counted by the commas between them; brackets and commas inside texts aside. Empty
 // within the limits. A text that is no JSON may pass; the parser then refuses it before it gets deeper or larger
@@ -46,16 +58,9 @@ long long integerFromDouble(double value) {
 QString limitPassed(const char* p, const char* end) {
     int depth = 0;
     long separators = 0;
-    bool inText = false;
     for (; p != end; ++p) {
-        if (inText) {
-            if (*p == '\\') {
-                if (++p == end) break;
-            } else if (*p == '"') {
-                inText = false;
-            }
-        } else if (*p == '"') {
-            inText = true;
+        if (*p == '"') {
+            p = textEnd(p, end) - 1;
         } else if (*p == '[' || *p == '{') {
             if (++depth > kMaxNesting) return QStringLiteral("it nests deeper than %1 levels").arg(kMaxNesting);
         } else if (*p == ']' || *p == '}') {
@@ -161,32 +166,13 @@ const char* skipSpace(const char* p, const char* end) {
     return p;
 }
 
-// Past the closing quote of the text whose opening quote is at p; end when it does not close.
-const char* textEnd(const char* p, const char* end) {
-    for (++p; p != end; ++p) {
-        if (*p == '\\') {
-            if (++p == end) break;
-        } else if (*p == '"') {
-            return p + 1;
-        }
-    }
-    return end;
-}
-
 // Where the JSON value that begins at p ends: at the ',', ']' or '}' after it on its own level, or at end. Texts are
 // passed by their quotes and escapes alone, so whatever bytes they hold (a NUL, no UTF-8) move no boundary.
 const char* valueEnd(const char* p, const char* end) {
     int depth = 0;
-    bool inText = false;
     for (; p != end; ++p) {
-        if (inText) {
-            if (*p == '\\') {
-                if (++p == end) break;
-            } else if (*p == '"') {
-                inText = false;
-            }
-        } else if (*p == '"') {
-            inText = true;
+        if (*p == '"') {
+            p = textEnd(p, end) - 1;
         } else if (*p == '[' || *p == '{') {
             ++depth;
         } else if (*p == ']' || *p == '}') {
