@@ -2,31 +2,44 @@
 // answers the message boxes the code under test puts up.
 #pragma once
 
+#include "ModalDriver.h"
 #include "ScanToolSim.h"
 #include "TempDir.h"
 #include "package.h"
 
 #include <QImage>
+#include <QMessageBox>
 #include <QRect>
 #include <QString>
 #include <QStringList>
-#include <QTimer>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
 
-// Answers every message box that comes up with the given button and keeps its text.
+// A message box is answered at first sight: this bound only ends one left unanswered.
+constexpr std::chrono::milliseconds kBoxBound{3000};
+
+// Clicks the box's standard button; false, clicking nothing, when the box lacks it.
+bool clickButton(QMessageBox* box, int button);
+
+// Answers every message box that comes up while it lives with the given button (a notice with its only one) and
+// keeps its text. Any other modal
+// dialog, or a question without that button, is closed at the bound and fails the test.
 class BoxAnswerer {
 public:
-    explicit BoxAnswerer(int button);
+    explicit BoxAnswerer(int button, std::chrono::milliseconds bound = kBoxBound);
     ~BoxAnswerer();
     void setButton(int button) { m_button = button; }
     QStringList texts;
     QStringList informativeTexts; // one per box, empty when it had none
 
 private:
+    bool answer(QWidget* widget);
+
     int m_button;
-    QTimer m_timer;
+    QString m_unanswered; // text of a box left to the bound
+    ModalDriver m_driver; // last: it answers through the members above
 };
 
 // The text of a library id in English.

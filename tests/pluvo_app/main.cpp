@@ -20,21 +20,34 @@
 #include <gtest/gtest.h>
 #include <random>
 
-BoxAnswerer::BoxAnswerer(int button) : m_button(button) {
-    m_timer.setInterval(15);
-    QObject::connect(&m_timer, &QTimer::timeout, [this] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            texts << box->text();
-            informativeTexts << box->informativeText();
-            QAbstractButton* b = box->button(QMessageBox::StandardButton(m_button));
-            if (!b) b = box->buttons().value(0);
-            if (b) b->click();
-        }
-    });
-    m_timer.start();
+bool clickButton(QMessageBox* box, int button) {
+    QAbstractButton* b = box->button(QMessageBox::StandardButton(button));
+    if (b) b->click();
+    return b;
 }
 
-BoxAnswerer::~BoxAnswerer() = default;
+BoxAnswerer::BoxAnswerer(int button, std::chrono::milliseconds bound)
+    : m_button(button), m_driver([this](QWidget* widget) { return answer(widget); }, bound) {}
+
+bool BoxAnswerer::answer(QWidget* widget) {
+    auto* box = qobject_cast<QMessageBox*>(widget);
+    if (!box) return false;
+    QAbstractButton* b = box->button(QMessageBox::StandardButton(m_button));
+    if (!b && box->buttons().size() == 1) b = box->buttons().front();
+    if (!b) {
+        m_unanswered = box->text();
+        return false;
+    }
+    texts << box->text();
+    informativeTexts << box->informativeText();
+    b->click();
+    return true;
+}
+
+BoxAnswerer::~BoxAnswerer() {
+    EXPECT_TRUE(m_driver.outcome().forced.isEmpty())
+        << m_driver.outcome().describe() << ": " << m_unanswered.toStdString();
+}
 
 QString textOf(uint8_t id) {
     return pluvo::adsGetStdText_CString(MakeTextId(textid::Std(id)));
