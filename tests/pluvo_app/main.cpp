@@ -23,30 +23,39 @@
 bool clickButton(QMessageBox* box, int button) {
     QAbstractButton* b = box->button(QMessageBox::StandardButton(button));
     if (b) b->click();
-    return b;
+    return b != nullptr;
 }
 
 BoxAnswerer::BoxAnswerer(int button, std::chrono::milliseconds bound)
-    : m_button(button), m_driver([this](QWidget* widget) { return answer(widget); }, bound) {}
+    : m_button(button), m_answer([this](QMessageBox* box) { return answerWithButton(box); }),
+      m_driver([this](QWidget* widget) { return answer(widget); }, bound) {}
+
+BoxAnswerer::BoxAnswerer(std::function<bool(QMessageBox*)> answer, std::chrono::milliseconds bound)
+    : m_answer(std::move(answer)), m_driver([this](QWidget* widget) { return this->answer(widget); }, bound) {}
 
 bool BoxAnswerer::answer(QWidget* widget) {
     auto* box = qobject_cast<QMessageBox*>(widget);
     if (!box) return false;
-    QAbstractButton* b = box->button(QMessageBox::StandardButton(m_button));
-    if (!b && box->buttons().size() == 1) b = box->buttons().front();
-    if (!b) {
-        m_unanswered = box->text();
+    const QString text = box->text(), informative = box->informativeText();
+    if (!m_answer(box)) {
+        m_unanswered = text;
         return false;
     }
-    texts << box->text();
-    informativeTexts << box->informativeText();
-    b->click();
+    texts << text;
+    informativeTexts << informative;
     return true;
+}
+
+bool BoxAnswerer::answerWithButton(QMessageBox* box) {
+    QAbstractButton* b = box->button(QMessageBox::StandardButton(m_button));
+    if (!b && box->buttons().size() == 1) b = box->buttons().front();
+    if (b) b->click();
+    return b != nullptr;
 }
 
 BoxAnswerer::~BoxAnswerer() {
     EXPECT_TRUE(m_driver.outcome().forced.isEmpty())
-        << m_driver.outcome().describe() << ": " << m_unanswered.toStdString();
+        << m_driver.outcome().describe() << (m_unanswered.isEmpty() ? "" : ": ") << m_unanswered.toStdString();
 }
 
 QString textOf(uint8_t id) {
@@ -137,10 +146,12 @@ QStringList shippedSkinsAndNone() {
 }
 
 bool waitUntil(const std::function<bool()>& pred, int timeoutMs) {
+    // A dialog closed at its bound never gave the answer that would have brought what is awaited.
+    const int forced = ModalDriver::forcedCount();
     QElapsedTimer t;
     t.start();
     while (!pred()) {
-        if (t.elapsed() > timeoutMs) return false;
+        if (t.elapsed() > timeoutMs || ModalDriver::forcedCount() != forced) return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(2);
     }

@@ -294,21 +294,17 @@ TEST_F(PluvoUpdatePage, AListRefilledWhileTheBoxIsOpenIsNotFlashed) {
     writeBytes(program.update("QM64_V1.10_EN_20210201.bin"), makePackage(randomBytes(3000, 5), {}));
     page->ListUpdateFiles();
     bool refilled = false;
-    ModalDriver boxes(
-        [&](QWidget* widget) {
-            auto* box = qobject_cast<QMessageBox*>(widget);
-            if (!box || !box->button(QMessageBox::Yes)) return false;
-            // A device check meanwhile: another tool, the list emptied and refilled.
-            state.deviceId = "QM65";
-            page->ResetRows();
-            refilled = true;
-            return clickButton(box, QMessageBox::Yes);
-        },
-        kBoxBound);
+    BoxAnswerer boxes([&](QMessageBox* box) {
+        if (!box->button(QMessageBox::Yes)) return false;
+        // A device check meanwhile: another tool, the list emptied and refilled.
+        state.deviceId = "QM65";
+        page->ResetRows();
+        refilled = true;
+        return clickButton(box, QMessageBox::Yes);
+    });
     tick(0);
     ASSERT_TRUE(waitUntil([&] { return refilled; }, 3000));
     QTest::qWait(100);
-    EXPECT_TRUE(boxes.outcome().ok()) << boxes.outcome().describe();
     EXPECT_FALSE(state.busy);
     EXPECT_TRUE(sim->frames().empty());
 }

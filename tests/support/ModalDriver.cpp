@@ -5,6 +5,10 @@
 
 #include <algorithm>
 
+namespace {
+int g_forcedCount = 0; // GUI thread only, as the drivers
+} // namespace
+
 std::string ModalOutcome::describe() const {
     if (!forced.isEmpty()) return "a " + forced.toStdString() + " was still open at the bound";
     return answered ? "answered" : "no dialog to answer came";
@@ -18,6 +22,10 @@ ModalDriver::ModalDriver(std::function<bool(QWidget*)> answer, std::chrono::mill
     m_poll.start();
 }
 
+int ModalDriver::forcedCount() {
+    return g_forcedCount;
+}
+
 void ModalDriver::poll() {
     m_seen.erase(std::remove_if(m_seen.begin(), m_seen.end(), [](const Seen& s) { return s.widget.isNull(); }),
                  m_seen.end());
@@ -26,11 +34,13 @@ void ModalDriver::poll() {
     // Kept per widget: one answered stays answered when a dialog it opened closes over it.
     auto seen = std::find_if(m_seen.begin(), m_seen.end(), [modal](const Seen& s) { return s.widget == modal; });
     if (seen == m_seen.end()) {
-        seen = m_seen.insert(m_seen.end(), Seen{modal, {}, false});
+        seen = m_seen.insert(m_seen.end(), Seen{modal, {}, false, false});
         seen->since.start();
     }
     if (seen->since.hasExpired(m_bound.count())) {
         if (m_outcome.forced.isEmpty()) m_outcome.forced = QString::fromLatin1(modal->metaObject()->className());
+        if (!seen->forced) ++g_forcedCount;
+        seen->forced = true;
         if (auto* dialog = qobject_cast<QDialog*>(modal))
             dialog->reject();
         else

@@ -40,6 +40,9 @@ public:
     ModalDriver& operator=(const ModalDriver&) = delete;
 
     const ModalOutcome& outcome() const { return m_outcome; }
+    // Modal widgets that any driver closed at its bound so far in this process: a wait for what an answer would have
+    // brought can give up once this moves.
+    static int forcedCount();
 
 private:
     void poll();
@@ -48,6 +51,7 @@ private:
         QPointer<QWidget> widget;
         QElapsedTimer since;
         bool answered = false;
+        bool forced = false;
     };
     std::function<bool(QWidget*)> m_answer;
     std::chrono::milliseconds m_bound;
