@@ -27,7 +27,9 @@ int ModalDriver::forcedCount() {
 }
 
 void ModalDriver::poll() {
-    m_seen.erase(std::remove_if(m_seen.begin(), m_seen.end(), [](const Seen& s) { return s.widget.isNull(); }),
+    // A dialog shown again is a new showing, with an answer and a bound of its own.
+    m_seen.erase(std::remove_if(m_seen.begin(), m_seen.end(),
+                                [](const Seen& s) { return s.widget.isNull() || !s.widget->isVisible(); }),
                  m_seen.end());
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal) return;

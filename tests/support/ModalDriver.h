@@ -55,7 +55,7 @@ private:
     };
     std::function<bool(QWidget*)> m_answer;
     std::chrono::milliseconds m_bound;
-    std::vector<Seen> m_seen; // modal widgets still alive, in the order they showed
+    std::vector<Seen> m_seen; // modal widgets still shown, in the order they showed
     ModalOutcome m_outcome;
     QTimer m_poll; // owned here, so it cannot fire into a later test
 };
