@@ -3,6 +3,7 @@
 #include "KorvoUpdateHelpAlert.h"
 #include "KorvoUpdateImageView.h"
 #include "KorvoUpdateUpdateInfoAlert.h"
+#include "ModalDriver.h"
 #include "PdfView.h"
 #include "TempDir.h"
 #include "desktoptest.h"
@@ -16,7 +17,6 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTextEdit>
-#include <QTimer>
 #include <QUrl>
 
 #include <poppler-qt5.h>
@@ -24,6 +24,9 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// An alert is answered at first sight: this bound only ends one left open.
+constexpr std::chrono::milliseconds kAlertBound{3000};
 
 struct Ends : KorvoUpdateAlertDelegate {
     void alertSheetDidEnd(KorvoUpdateAlert* alert, int code, void* context) override {
@@ -117,8 +120,16 @@ TEST_F(Alert, LongMessagesWrapAndTheDialogGrowsToHoldThem) {
 
 TEST_F(Alert, RunModalReturnsTheCode) {
     auto alert = twoButtons();
-    QTimer::singleShot(50, alert.get(), [&] { QTest::mouseClick(alert->cancelButton(), Qt::LeftButton); });
-    EXPECT_EQ(alert->runModal(), KorvoUpdateAlert::kReturnCancel);
+    int code = -1;
+    const ModalOutcome outcome = driveModal([&] { code = alert->runModal(); },
+                                            [&](QWidget* shown) {
+                                                if (shown != alert.get()) return false;
+                                                QTest::mouseClick(alert->cancelButton(), Qt::LeftButton);
+                                                return true;
+                                            },
+                                            kAlertBound);
+    EXPECT_TRUE(outcome.ok()) << outcome.describe();
+    EXPECT_EQ(code, KorvoUpdateAlert::kReturnCancel);
     EXPECT_FALSE(alert->isSheet());
     EXPECT_TRUE(ends.calls.empty());
 }
@@ -263,8 +274,16 @@ TEST_F(Alert, UpdateInfoAlertScrollsItsMessageBesideTheIconAndEndsWithOk) {
     auto empty = KorvoUpdateUpdateInfoAlert::updateInfoAlertWithTitle("Update", QString(), "Close", QImage());
     EXPECT_EQ(empty->textView()->toPlainText(), "");
     EXPECT_EQ(empty->updateInfoOKButton()->text(), "Close");
-    QTimer::singleShot(50, empty.get(), [&] { QTest::keyClick(empty.get(), Qt::Key_Return); });
-    EXPECT_EQ(empty->runModal(), KorvoUpdateAlert::kReturnOK);
+    int code = -1;
+    const ModalOutcome outcome = driveModal([&] { code = empty->runModal(); },
+                                            [&](QWidget* shown) {
+                                                if (shown != empty.get()) return false;
+                                                QTest::keyClick(empty.get(), Qt::Key_Return);
+                                                return true;
+                                            },
+                                            kAlertBound);
+    EXPECT_TRUE(outcome.ok()) << outcome.describe();
+    EXPECT_EQ(code, KorvoUpdateAlert::kReturnOK);
 }
 
 // Both panels with English and Russian texts: the texts are whole, and pictures are saved for looking at.

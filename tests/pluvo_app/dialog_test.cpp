@@ -25,7 +25,6 @@
 #include <QStyle>
 #include <QTest>
 #include <QThread>
-#include <QTimer>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -255,18 +254,13 @@ TEST_F(PluvoDialog, ThePictureToolDuringAFlashAsksBeforeAnythingStarts) {
     for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
         bool startedBeforeTheAnswer = true;
         QString asked;
-        QTimer watch;
-        watch.setInterval(15);
-        QObject::connect(&watch, &QTimer::timeout, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) return;
+        const auto ask = [&](QMessageBox* box) {
             asked = box->text();
             startedBeforeTheAnswer = QFile::exists(started);
-            box->button(answer)->click();
-        });
-        watch.start();
-        dlg->LaunchPictureTool();
-        watch.stop();
+            return clickButton(box, answer);
+        };
+        const ModalOutcome outcome = driveModal<QMessageBox>([&] { dlg->LaunchPictureTool(); }, ask, kBoxBound);
+        ASSERT_TRUE(outcome.ok()) << outcome.describe();
         EXPECT_EQ(asked, textOf(0x51));
         EXPECT_FALSE(startedBeforeTheAnswer);
         if (answer == QMessageBox::No) {
@@ -293,20 +287,16 @@ TEST_F(PluvoDialog, AnUnpluggedToolIsNotConnectedAtOnceEvenUnderTheFailureBox) {
     QString statusUnderTheBox;
     bool markUnderTheBox = true;
     bool failureShown = false;
-    QTimer watch;
-    watch.setInterval(15);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) return;
-        if (box->text() == textOf(0x50)) return box->button(QMessageBox::Yes)->click();
+    BoxAnswerer boxes([&](QMessageBox* box) {
+        if (box->text() == textOf(0x50)) return clickButton(box, QMessageBox::Yes);
+        if (!box->button(QMessageBox::Ok)) return false;
         // The unplug's device event comes while the box is open.
         dlg->OnDeviceChange();
         statusUnderTheBox = dlg->statusText();
         markUnderTheBox = markShowsConnected(*dlg);
         failureShown = true;
-        box->buttons().value(0)->click();
+        return clickButton(box, QMessageBox::Ok);
     });
-    watch.start();
     dlg->updatePage()->list()->item(0, 0)->setCheckState(Qt::Checked);
     ASSERT_TRUE(waitUntil([&] { return sim->frames().size() >= 3; }, kNoHangMs)) << "probe, enter, erase";
     sim->vanish();
@@ -408,23 +398,18 @@ TEST_F(PluvoDialog, ADeviceEventWhileABoxIsOpenWaitsForIt) {
     ASSERT_EQ(list->rowCount(), 1);
     const int probes = sim->probes();
     bool checkedInside = false;
-    QTimer answer;
-    answer.setInterval(15);
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) return;
+    BoxAnswerer boxes([&](QMessageBox* box) {
+        if (!box->button(QMessageBox::No)) return false;
         // The device check must not run inside the box's event loop and empty the list under it.
         dlg->OnDeviceChange();
         checkedInside = true;
         EXPECT_TRUE(dlg->deviceCheckPending());
         EXPECT_EQ(list->rowCount(), 1);
         EXPECT_EQ(sim->probes(), probes);
-        box->button(QMessageBox::No)->click();
+        return clickButton(box, QMessageBox::No);
     });
-    answer.start();
     list->item(0, 0)->setCheckState(Qt::Checked);
     ASSERT_TRUE(waitUntil([&] { return checkedInside; }, 3000));
-    answer.stop();
     ASSERT_TRUE(waitUntil([&] { return !dlg->deviceCheckPending(); }, 3000)) << "it runs once the box is gone";
     EXPECT_EQ(sim->probes(), probes + 1);
     EXPECT_FALSE(dlg->state().busy);

@@ -20,21 +20,43 @@
 #include <gtest/gtest.h>
 #include <random>
 
-BoxAnswerer::BoxAnswerer(int button) : m_button(button) {
-    m_timer.setInterval(15);
-    QObject::connect(&m_timer, &QTimer::timeout, [this] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            texts << box->text();
-            informativeTexts << box->informativeText();
-            QAbstractButton* b = box->button(QMessageBox::StandardButton(m_button));
-            if (!b) b = box->buttons().value(0);
-            if (b) b->click();
-        }
-    });
-    m_timer.start();
+bool clickButton(QMessageBox* box, int button) {
+    QAbstractButton* b = box->button(QMessageBox::StandardButton(button));
+    if (b) b->click();
+    return b != nullptr;
 }
 
-BoxAnswerer::~BoxAnswerer() = default;
+BoxAnswerer::BoxAnswerer(int button, std::chrono::milliseconds bound)
+    : m_button(button), m_answer([this](QMessageBox* box) { return answerWithButton(box); }),
+      m_driver([this](QWidget* widget) { return answer(widget); }, bound) {}
+
+BoxAnswerer::BoxAnswerer(std::function<bool(QMessageBox*)> answer, std::chrono::milliseconds bound)
+    : m_answer(std::move(answer)), m_driver([this](QWidget* widget) { return this->answer(widget); }, bound) {}
+
+bool BoxAnswerer::answer(QWidget* widget) {
+    auto* box = qobject_cast<QMessageBox*>(widget);
+    if (!box) return false;
+    const QString text = box->text(), informative = box->informativeText();
+    if (!m_answer(box)) {
+        m_unanswered = text;
+        return false;
+    }
+    texts << text;
+    informativeTexts << informative;
+    return true;
+}
+
+bool BoxAnswerer::answerWithButton(QMessageBox* box) {
+    QAbstractButton* b = box->button(QMessageBox::StandardButton(m_button));
+    if (!b && box->buttons().size() == 1) b = box->buttons().front();
+    if (b) b->click();
+    return b != nullptr;
+}
+
+BoxAnswerer::~BoxAnswerer() {
+    EXPECT_TRUE(m_driver.outcome().forced.isEmpty())
+        << m_driver.outcome().describe() << (m_unanswered.isEmpty() ? "" : ": ") << m_unanswered.toStdString();
+}
 
 QString textOf(uint8_t id) {
     return pluvo::adsGetStdText_CString(MakeTextId(textid::Std(id)));
@@ -124,10 +146,12 @@ QStringList shippedSkinsAndNone() {
 }
 
 bool waitUntil(const std::function<bool()>& pred, int timeoutMs) {
+    // A dialog closed at its bound never gave the answer that would have brought what is awaited.
+    const int forced = ModalDriver::forcedCount();
     QElapsedTimer t;
     t.start();
     while (!pred()) {
-        if (t.elapsed() > timeoutMs) return false;
+        if (t.elapsed() > timeoutMs || ModalDriver::forcedCount() != forced) return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(2);
     }

@@ -13,8 +13,6 @@
 #include "frames.h"
 #include "serial.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QHeaderView>
@@ -22,6 +20,7 @@
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTest>
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -295,21 +294,38 @@ TEST_F(PluvoUpdatePage, AListRefilledWhileTheBoxIsOpenIsNotFlashed) {
     writeBytes(program.update("QM64_V1.10_EN_20210201.bin"), makePackage(randomBytes(3000, 5), {}));
     page->ListUpdateFiles();
     bool refilled = false;
-    QTimer answer;
-    answer.setInterval(15);
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) return;
+    BoxAnswerer boxes([&](QMessageBox* box) {
+        if (!box->button(QMessageBox::Yes)) return false;
         // A device check meanwhile: another tool, the list emptied and refilled.
         state.deviceId = "QM65";
         page->ResetRows();
         refilled = true;
-        box->button(QMessageBox::Yes)->click();
+        return clickButton(box, QMessageBox::Yes);
     });
-    answer.start();
     tick(0);
     ASSERT_TRUE(waitUntil([&] { return refilled; }, 3000));
     QTest::qWait(100);
+    EXPECT_FALSE(state.busy);
+    EXPECT_TRUE(sim->frames().empty());
+}
+
+// A question the answerer has no answer for is closed at the bound, failing the test instead of hanging it; closed,
+// it counts as a no.
+TEST_F(PluvoUpdatePage, AnUnansweredQuestionIsClosedAtTheBoundAsAFailure) {
+    auto sim = startSim(devices.path(), "QM64");
+    ASSERT_TRUE(sim);
+    attach(*sim, "QM64");
+    writeBytes(program.update("QM64_V1.10_EN_20210201.bin"), makePackage(randomBytes(3000, 5), {}));
+    page->ListUpdateFiles();
+    ASSERT_EQ(page->list()->rowCount(), 1);
+    constexpr std::chrono::milliseconds kShortBound{300}; // nothing here waits for an answer
+    EXPECT_NONFATAL_FAILURE(
+        {
+            BoxAnswerer boxes(QMessageBox::Ok, kShortBound);
+            tick(0);
+            EXPECT_TRUE(waitUntil([&] { return !page->list()->IsChecked(0); }, 3000));
+        },
+        "a QMessageBox was still open at the bound: " + textOf(0x50).toStdString());
     EXPECT_FALSE(state.busy);
     EXPECT_TRUE(sim->frames().empty());
 }
