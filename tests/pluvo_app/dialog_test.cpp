@@ -129,8 +129,9 @@ TEST(PluvoNavigation, GeometryAndEveryLabelInsideItsEntryBelowItsPicture) {
             const QFontMetrics fm(layout.font);
             const QStringList words = label.split(' ', Qt::SkipEmptyParts);
             if (std::all_of(words.begin(), words.end(),
-                            [&](const QString& w) { return fm.horizontalAdvance(w) <= entry.width(); }))
+                            [&](const QString& w) { return fm.horizontalAdvance(w) <= entry.width(); })) {
                 EXPECT_EQ(layout.lines.join(' '), words.join(' ')) << where.toStdString();
+            }
         }
     }
 }
